@@ -1,0 +1,179 @@
+#include "platform/cad/Database.h"
+
+#include "platform/cad/Text.h"
+
+namespace cad {
+
+namespace {
+constexpr int kSerialShift = 40;
+ObjectId s_nextSerial = 1;
+std::unordered_map<ObjectId, Database*>& LiveDatabases() {
+    static auto* s_live = new std::unordered_map<ObjectId, Database*>();
+    return *s_live;
+}
+} // namespace
+
+Database::Database() : m_serial(s_nextSerial++) {
+    LiveDatabases()[m_serial] = this;
+    m_blockTable = AddTable(ObjectKind::BlockTable);
+    m_layerTable = AddTable(ObjectKind::LayerTable);
+    m_textStyleTable = AddTable(ObjectKind::TextStyleTable);
+
+    auto model = std::make_unique<BlockTableRecord>();
+    model->name = "*Model_Space";
+    m_modelSpace = AddInitialRecord(m_blockTable, std::move(model));
+    auto paper = std::make_unique<BlockTableRecord>();
+    paper->name = "*Paper_Space";
+    m_paperSpace = AddInitialRecord(m_blockTable, std::move(paper));
+    auto layer = std::make_unique<LayerTableRecord>();
+    layer->name = "0";
+    AddInitialRecord(m_layerTable, std::move(layer));
+    auto style = std::make_unique<TextStyleTableRecord>();
+    style->name = "Standard";
+    AddInitialRecord(m_textStyleTable, std::move(style));
+}
+
+Database::~Database() {
+    LiveDatabases().erase(m_serial);
+}
+
+Database* Database::Owning(ObjectId id) {
+    auto it = LiveDatabases().find(id >> kSerialShift);
+    return it == LiveDatabases().end() ? nullptr : it->second;
+}
+
+ObjectId Database::Adopt(std::unique_ptr<Object> object, ObjectId owner) {
+    ObjectId id = (m_serial << kSerialShift) | m_nextLocal++;
+    object->m_id = id;
+    object->m_ownerId = owner;
+    m_objects.emplace(id, std::move(object));
+    return id;
+}
+
+ObjectId Database::AddTable(ObjectKind kind) {
+    return Adopt(std::make_unique<SymbolTable>(kind), kNullId);
+}
+
+ObjectId Database::AddInitialRecord(ObjectId tableId, std::unique_ptr<SymbolTableRecord> record) {
+    ObjectId id = kNullId;
+    [[maybe_unused]] ErrorStatus status = AddRecord(tableId, std::move(record), &id);
+    return id;
+}
+
+Object* Database::Peek(ObjectId id) {
+    auto it = m_objects.find(id);
+    return it == m_objects.end() ? nullptr : it->second.get();
+}
+
+const Object* Database::Peek(ObjectId id) const {
+    auto it = m_objects.find(id);
+    return it == m_objects.end() ? nullptr : it->second.get();
+}
+
+ErrorStatus Database::Open(ObjectId id, OpenMode mode, Object** out, bool openErased) {
+    *out = nullptr;
+    if (id == kNullId)
+        return ErrorStatus::NullObjectId;
+    Object* object = Peek(id);
+    if (!object)
+        return ErrorStatus::InvalidObjectId;
+    if (object->IsErased() && !openErased)
+        return ErrorStatus::WasErased;
+    OpenState& state = m_open[id];
+    if (state.writer)
+        return ErrorStatus::WasOpenForWrite;
+    if (mode == OpenMode::Write) {
+        if (state.readers > 0)
+            return ErrorStatus::WasOpenForRead;
+        state.writer = true;
+    } else {
+        ++state.readers;
+    }
+    *out = object;
+    return ErrorStatus::Ok;
+}
+
+ErrorStatus Database::Close(ObjectId id, OpenMode mode) {
+    auto it = m_open.find(id);
+    if (it == m_open.end())
+        return ErrorStatus::InvalidOpenState;
+    OpenState& state = it->second;
+    if (mode == OpenMode::Write) {
+        if (!state.writer)
+            return ErrorStatus::InvalidOpenState;
+        state.writer = false;
+    } else {
+        if (state.readers == 0)
+            return ErrorStatus::InvalidOpenState;
+        --state.readers;
+    }
+    if (!state.writer && state.readers == 0)
+        m_open.erase(it);
+    return ErrorStatus::Ok;
+}
+
+void Database::MarkOpenForWrite(ObjectId id) {
+    m_open[id].writer = true;
+}
+
+std::size_t Database::OpenObjectCount() const {
+    return m_open.size();
+}
+
+std::vector<ObjectId> Database::OpenObjects() const {
+    std::vector<ObjectId> ids;
+    for (const auto& [id, state] : m_open)
+        ids.push_back(id);
+    return ids;
+}
+
+ErrorStatus Database::AddRecord(ObjectId tableId, std::unique_ptr<SymbolTableRecord> record, ObjectId* out) {
+    *out = kNullId;
+    auto* table = PeekAs<SymbolTable>(tableId);
+    if (!table || !record)
+        return ErrorStatus::InvalidInput;
+    if (record->name.empty())
+        return ErrorStatus::InvalidInput;
+    if (FindRecord(tableId, record->name) != kNullId)
+        return ErrorStatus::DuplicateRecordName;
+    ObjectId id = Adopt(std::move(record), tableId);
+    table->records.push_back(id);
+    *out = id;
+    return ErrorStatus::Ok;
+}
+
+ObjectId Database::FindRecord(ObjectId tableId, std::string_view name) const {
+    const auto* table = PeekAs<SymbolTable>(tableId);
+    if (!table)
+        return kNullId;
+    for (ObjectId id : table->records) {
+        const auto* record = PeekAs<SymbolTableRecord>(id);
+        if (record && !record->IsErased() && NamesEqual(record->name, name))
+            return id;
+    }
+    return kNullId;
+}
+
+ErrorStatus Database::AppendEntity(ObjectId blockId, std::unique_ptr<Entity> entity, ObjectId* out) {
+    *out = kNullId;
+    auto* block = PeekAs<BlockTableRecord>(blockId);
+    if (!block || !entity)
+        return ErrorStatus::InvalidInput;
+    ObjectId id = Adopt(std::move(entity), blockId);
+    block->entities.push_back(id);
+    *out = id;
+    return ErrorStatus::Ok;
+}
+
+ErrorStatus Database::AppendAttribute(ObjectId referenceId, std::unique_ptr<Attribute> attribute, ObjectId* out) {
+    *out = kNullId;
+    auto* reference = PeekAs<BlockReference>(referenceId);
+    if (!reference || !attribute)
+        return ErrorStatus::InvalidInput;
+    ObjectId id = Adopt(std::move(attribute), referenceId);
+    reference->attributes.push_back(id);
+    *out = id;
+    return ErrorStatus::Ok;
+}
+
+} // namespace cad

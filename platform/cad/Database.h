@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/cad/Objects.h"
+#include "platform/cad/Status.h"
+
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace cad {
+
+enum class OpenMode { Read, Write };
+
+// One drawing in memory. Objects are owned here and reached by id; the open/close bookkeeping lets a
+// caller prove that an operation closed everything it opened.
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    ObjectId BlockTableId() const { return m_blockTable; }
+    ObjectId LayerTableId() const { return m_layerTable; }
+    ObjectId TextStyleTableId() const { return m_textStyleTable; }
+    ObjectId ModelSpaceId() const { return m_modelSpace; }
+    ObjectId PaperSpaceId() const { return m_paperSpace; }
+
+    // Looks an object up without opening it: for the editor's own bookkeeping and for tests.
+    Object* Peek(ObjectId id);
+    const Object* Peek(ObjectId id) const;
+    template <typename T> T* PeekAs(ObjectId id) { return dynamic_cast<T*>(Peek(id)); }
+    template <typename T> const T* PeekAs(ObjectId id) const { return dynamic_cast<const T*>(Peek(id)); }
+
+    // Many readers or one writer at a time; an erased object opens only when asked for.
+    [[nodiscard]] ErrorStatus Open(ObjectId id, OpenMode mode, Object** out, bool openErased = false);
+    [[nodiscard]] ErrorStatus Close(ObjectId id, OpenMode mode);
+    // Marks an object that was just added as open for write by the one who added it.
+    void MarkOpenForWrite(ObjectId id);
+    std::size_t OpenObjectCount() const;
+    std::vector<ObjectId> OpenObjects() const;
+
+    // The record's name must be non-empty and new to the table (names compared without case).
+    [[nodiscard]] ErrorStatus AddRecord(ObjectId tableId, std::unique_ptr<SymbolTableRecord> record,
+                                        ObjectId* out);
+    // Null when absent or erased.
+    ObjectId FindRecord(ObjectId tableId, std::string_view name) const;
+    [[nodiscard]] ErrorStatus AppendEntity(ObjectId blockId, std::unique_ptr<Entity> entity, ObjectId* out);
+    // Attributes belong to their reference, not to a block's entity list.
+    [[nodiscard]] ErrorStatus AppendAttribute(ObjectId referenceId, std::unique_ptr<Attribute> attribute,
+                                              ObjectId* out);
+
+    std::size_t ObjectCount() const { return m_objects.size(); }
+
+    // Ids are unique across all databases of the process; this finds the one an id belongs to.
+    static Database* Owning(ObjectId id);
+
+private:
+    struct OpenState {
+        int readers = 0;
+        bool writer = false;
+    };
+    ObjectId Adopt(std::unique_ptr<Object> object, ObjectId owner);
+    ObjectId AddTable(ObjectKind kind);
+    ObjectId AddInitialRecord(ObjectId tableId, std::unique_ptr<SymbolTableRecord> record);
+
+    std::unordered_map<ObjectId, std::unique_ptr<Object>> m_objects;
+    std::unordered_map<ObjectId, OpenState> m_open;
+    ObjectId m_serial = 0;
+    ObjectId m_nextLocal = 1;
+    ObjectId m_blockTable = kNullId;
+    ObjectId m_layerTable = kNullId;
+    ObjectId m_textStyleTable = kNullId;
+    ObjectId m_modelSpace = kNullId;
+    ObjectId m_paperSpace = kNullId;
+};
+
+} // namespace cad

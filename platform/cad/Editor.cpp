@@ -1,0 +1,131 @@
+#include "platform/cad/Editor.h"
+
+#include <cstdio>
+
+namespace cad {
+
+namespace {
+std::string Upper(std::string_view name) {
+    std::string upper(name);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+}
+
+bool SameVector(const ScreenVector& a, const ScreenVector& b) {
+    return (a.from == b.from && a.to == b.to) || (a.from == b.to && a.to == b.from);
+}
+} // namespace
+
+Editor::Editor() {
+    using S = std::int16_t;
+    DefineVariable("ATTREQ", S{1}, false);
+    DefineVariable("ATTDIA", S{0}, false);
+    DefineVariable("CMDECHO", S{1}, false);
+    DefineVariable("SNAPMODE", S{0}, false);
+    DefineVariable("OSMODE", S{4133}, false);
+    DefineVariable("ORTHOMODE", S{0}, false);
+    DefineVariable("FILEDIA", S{1}, false);
+    DefineVariable("EXPERT", S{0}, false);
+    DefineVariable("PICKFIRST", S{1}, false);
+    DefineVariable("LUNITS", S{2}, false);
+    DefineVariable("LUPREC", S{4}, false);
+    DefineVariable("AUNITS", S{0}, false);
+    DefineVariable("AUPREC", S{0}, false);
+    DefineVariable("INSUNITS", S{0}, false);
+    DefineVariable("DWGCODEPAGE", std::string("ANSI_1252"), true);
+    DefineVariable("TEXTSIZE", 0.2, false);
+    DefineVariable("TEXTSTYLE", std::string("Standard"), false);
+    DefineVariable("CLAYER", std::string("0"), false);
+    DefineVariable("ACADVER", std::string("16.2s (LMS Tech)"), true);
+    DefineVariable("DWGNAME", std::string("Drawing1.dwg"), true);
+    DefineVariable("DWGPREFIX", std::string(""), true);
+    DefineVariable("INSBASE", Point3d{}, false);
+    DefineVariable("MAXSORT", std::int32_t{1000}, false);
+}
+
+void Editor::Print(std::string_view text) {
+    m_commandLine.append(text);
+    if (m_terminalEcho) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    }
+}
+
+void Editor::Alert(std::string_view message) {
+    m_alerts.emplace_back(message);
+    if (m_terminalEcho) {
+        std::fprintf(stdout, "\n[alert] %.*s\n", static_cast<int>(message.size()), message.data());
+        std::fflush(stdout);
+    }
+}
+
+const VariableValue* Editor::FindVariable(std::string_view name) const {
+    auto it = m_variables.find(Upper(name));
+    return it == m_variables.end() ? nullptr : &it->second.value;
+}
+
+int Editor::SetVariable(std::string_view name, const VariableValue& value) {
+    auto it = m_variables.find(Upper(name));
+    if (it == m_variables.end())
+        return RtError;
+    if (it->second.readOnly || it->second.value.index() != value.index())
+        return RtReject;
+    it->second.value = value;
+    return RtNorm;
+}
+
+void Editor::DefineVariable(std::string_view name, VariableValue value, bool readOnly) {
+    m_variables[Upper(name)] = Variable{std::move(value), readOnly};
+}
+
+int Editor::Ask(Request request, const std::string& prompt, Answer& answer) {
+    std::string error;
+    if (!m_input->Next(request, prompt, answer, error)) {
+        m_inputErrors.push_back(error);
+        Print("\n" + error + "\n");
+        return RtError;
+    }
+    return RtNorm;
+}
+
+void Editor::DrawVector(const ScreenVector& vector) {
+    if (vector.colour == -1) {
+        for (auto it = m_screen.begin(); it != m_screen.end(); ++it) {
+            if (it->colour == -1 && SameVector(*it, vector)) {
+                m_screen.erase(it);
+                return;
+            }
+        }
+    }
+    m_screen.push_back(vector);
+}
+
+void Editor::SetInitGet(int bits, std::string keywords) {
+    m_initGetBits = bits;
+    m_initGetKeywords = std::move(keywords);
+}
+
+void Editor::ResetInitGet() {
+    m_initGetBits = 0;
+    m_initGetKeywords.clear();
+}
+
+std::int64_t Editor::AddSelectionSet(std::vector<ObjectId> ids) {
+    std::int64_t handle = m_nextSelectionSet++;
+    m_selectionSets.emplace(handle, std::move(ids));
+    return handle;
+}
+
+const std::vector<ObjectId>* Editor::FindSelectionSet(std::int64_t handle) const {
+    auto it = m_selectionSets.find(handle);
+    return it == m_selectionSets.end() ? nullptr : &it->second;
+}
+
+bool Editor::FreeSelectionSet(std::int64_t handle) {
+    return m_selectionSets.erase(handle) > 0;
+}
+
+} // namespace cad

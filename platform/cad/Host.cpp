@@ -1,0 +1,170 @@
+#include "platform/cad/Host.h"
+
+#include "platform/cad/Text.h"
+
+#include <cstdlib>
+#include <exception>
+
+namespace cad {
+
+Host& Host::Instance() {
+    static Host* s_host = new Host();
+    return *s_host;
+}
+
+const VariableValue* Host::Variable(std::string_view name) {
+    Document& current = m_documents.Current();
+    m_editor.DefineVariable("DWGNAME", current.FileName(), true);
+    m_editor.DefineVariable("DWGPREFIX", current.Folder(), true);
+    return m_editor.FindVariable(name);
+}
+
+int Host::RunCommand(std::string_view typed) {
+    const Command* command = m_commands.Lookup(typed);
+    if (!command) {
+        m_editor.Print("Unknown command \"" + std::string(typed) + "\".  Press F1 for help.\n");
+        return RtError;
+    }
+    CommandFunction function = command->function;
+    std::string name = command->localName;
+    try {
+        function();
+    } catch (const std::exception& e) {
+        m_editor.Print("\n" + name + " ended by an error: " + e.what() + "\n");
+        return RtError;
+    } catch (...) {
+        m_editor.Print("\n" + name + " ended by an error.\n");
+        return RtError;
+    }
+    return RtNorm;
+}
+
+namespace {
+// One argument of a built-in command, or the answer of the user when the list has run out.
+class ArgumentReader {
+public:
+    ArgumentReader(const std::vector<CommandArgument>& arguments, Editor& editor)
+        : m_arguments(arguments), m_editor(editor) {}
+
+    bool Text(const char* prompt, std::string& out) {
+        if (m_next < m_arguments.size()) {
+            const auto* text = std::get_if<std::string>(&m_arguments[m_next++]);
+            if (!text)
+                return Fail(prompt);
+            out = *text;
+            return true;
+        }
+        Answer answer;
+        if (m_editor.Ask(Request::Text, prompt, answer) != RtNorm)
+            return false;
+        if (const auto* text = std::get_if<TextAnswer>(&answer)) {
+            out = text->text;
+            return true;
+        }
+        out.clear();
+        return !std::holds_alternative<CancelAnswer>(answer);
+    }
+
+    bool Point(const char* prompt, Point3d& out) {
+        if (m_next < m_arguments.size()) {
+            const auto* point = std::get_if<Point3d>(&m_arguments[m_next++]);
+            if (!point)
+                return Fail(prompt);
+            out = *point;
+            return true;
+        }
+        Answer answer;
+        if (m_editor.Ask(Request::Point, prompt, answer) != RtNorm)
+            return false;
+        const auto* point = std::get_if<PointAnswer>(&answer);
+        if (!point)
+            return false;
+        out = point->point;
+        return true;
+    }
+
+    // A number, also given as text ("0"); an empty answer keeps `fallback`.
+    bool Number(const char* prompt, double fallback, double& out) {
+        if (m_next < m_arguments.size()) {
+            const CommandArgument& argument = m_arguments[m_next++];
+            if (const auto* real = std::get_if<double>(&argument)) {
+                out = *real;
+                return true;
+            }
+            if (const auto* i16 = std::get_if<std::int16_t>(&argument)) {
+                out = *i16;
+                return true;
+            }
+            if (const auto* i32 = std::get_if<std::int32_t>(&argument)) {
+                out = *i32;
+                return true;
+            }
+            const auto* text = std::get_if<std::string>(&argument);
+            return text ? Parse(*text, fallback, prompt, out) : Fail(prompt);
+        }
+        std::string text;
+        if (!Text(prompt, text))
+            return false;
+        return Parse(text, fallback, prompt, out);
+    }
+
+private:
+    bool Parse(const std::string& text, double fallback, const char* prompt, double& out) {
+        if (text.empty()) {
+            out = fallback;
+            return true;
+        }
+        char* end = nullptr;
+        out = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || *end != '\0')
+            return Fail(prompt);
+        return true;
+    }
+    bool Fail(const char* prompt) {
+        m_editor.Print(std::string("\nInvalid value for") + prompt + "\n");
+        return false;
+    }
+    const std::vector<CommandArgument>& m_arguments;
+    Editor& m_editor;
+    std::size_t m_next = 1;
+};
+
+bool IsInsert(std::string_view name) {
+    while (!name.empty() && (name.front() == '.' || name.front() == '_'))
+        name.remove_prefix(1);
+    return NamesEqual(name, "INSERT") || NamesEqual(name, "-INSERT");
+}
+} // namespace
+
+int Host::RunBuiltIn(const std::vector<CommandArgument>& arguments) {
+    const auto* name = arguments.empty() ? nullptr : std::get_if<std::string>(&arguments.front());
+    if (!name) {
+        m_editor.Print("\nA command needs its name first.\n");
+        return RtError;
+    }
+    if (!IsInsert(*name)) {
+        m_editor.Print("Unknown command \"" + *name + "\".  Press F1 for help.\n");
+        return RtError;
+    }
+    const VariableValue* echo = m_editor.FindVariable("CMDECHO");
+    if (echo && std::get<std::int16_t>(*echo) != 0)
+        m_editor.Print("\nCommand: " + *name);
+    ArgumentReader reader(arguments, m_editor);
+    std::string blockName;
+    Point3d position;
+    double xScale = 1.0;
+    double yScale = 1.0;
+    double rotation = 0.0;
+    if (!reader.Text(" Enter block name: ", blockName) || !reader.Point(" Specify insertion point: ", position) ||
+        !reader.Number(" Enter X scale factor <1>: ", 1.0, xScale) ||
+        !reader.Number(" Enter Y scale factor <use X scale factor>: ", xScale, yScale) ||
+        !reader.Number(" Specify rotation angle <0>: ", 0.0, rotation))
+        return RtCancel;
+    const VariableValue* attreq = m_editor.FindVariable("ATTREQ");
+    bool prompt = attreq && std::get<std::int16_t>(*attreq) != 0;
+    ObjectId inserted = kNullId;
+    return InsertBlock(WorkingDatabase(), m_editor, blockName, position, xScale, yScale, rotation, prompt,
+                       &inserted);
+}
+
+} // namespace cad

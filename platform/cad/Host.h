@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/cad/CommandStack.h"
+#include "platform/cad/DocumentManager.h"
+#include "platform/cad/Editor.h"
+#include "platform/cad/ModuleLoader.h"
+
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace cad {
+
+using CommandArgument = std::variant<std::string, double, Point3d, std::int16_t, std::int32_t>;
+
+// The running editor: documents, registered commands, loaded modules and the user's side. There is one
+// per process and it is never destroyed, so modules unloaded at process exit still find it.
+class Host {
+public:
+    static Host& Instance();
+
+    DocumentManager& Documents() { return m_documents; }
+    Database& WorkingDatabase() { return m_documents.Current().GetDatabase(); }
+    CommandStack& Commands() { return m_commands; }
+    ModuleLoader& Modules() { return m_modules; }
+    Editor& GetEditor() { return m_editor; }
+
+    // The variable as the editor holds it; DWGNAME and DWGPREFIX follow the current document.
+    const VariableValue* Variable(std::string_view name);
+
+    // Runs a registered command by the name the user types. RtNorm, or RtError for an unknown name (with
+    // the host's message on the command line). An exception escaping a command ends that command only.
+    int RunCommand(std::string_view typed);
+    // Runs a built-in command with its arguments, as a module's acedCommand does.
+    int RunBuiltIn(const std::vector<CommandArgument>& arguments);
+
+private:
+    Host() = default;
+    DocumentManager m_documents;
+    CommandStack m_commands;
+    ModuleLoader m_modules;
+    Editor m_editor;
+};
+
+// The block named `blockName` as a new reference in model space of `database`. With `promptAttributes`
+// false each attribute takes its definition's default text; otherwise `editor` asks for each value.
+[[nodiscard]] int InsertBlock(Database& database, Editor& editor, std::string_view blockName,
+                              const Point3d& position, double xScale, double yScale, double rotationDegrees,
+                              bool promptAttributes, ObjectId* inserted);
+
+} // namespace cad

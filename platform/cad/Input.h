@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/cad/Geometry.h"
+#include "platform/cad/Objects.h"
+
+#include <deque>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace cad {
+
+// What the user answers to one request of the editor.
+struct FileAnswer {
+    std::string path;
+};
+struct PointAnswer {
+    Point3d point;
+};
+struct SelectionAnswer {
+    bool everything = false;   // all entities of model space, in drawing order
+    std::vector<ObjectId> ids; // otherwise these, in this order
+};
+struct TextAnswer {
+    std::string text;
+};
+// Enter without a value.
+struct EmptyAnswer {};
+struct CancelAnswer {};
+
+enum class EventType : int { Key = 2, Pick = 3, Motion = 5 };
+struct InputEvent {
+    EventType type = EventType::Motion;
+    Point3d point;
+    int key = 0;
+};
+
+using Answer = std::variant<FileAnswer, PointAnswer, SelectionAnswer, TextAnswer, EmptyAnswer, CancelAnswer,
+                            InputEvent>;
+
+enum class Request { File, Point, Selection, Text, Event };
+[[nodiscard]] const char* RequestName(Request request);
+[[nodiscard]] const char* AnswerName(const Answer& answer);
+
+class InputSource {
+public:
+    virtual ~InputSource() = default;
+    // False when no fitting answer can be given; `error` then says why.
+    [[nodiscard]] virtual bool Next(Request request, const std::string& prompt, Answer& answer,
+                                    std::string& error) = 0;
+};
+
+// A queue of prepared answers. A request meets the answer at the front: an answer of another kind, or no
+// answer at all, is an error that leaves the queue as it was, never a wait.
+class ScriptedInput : public InputSource {
+public:
+    void Push(Answer answer) { m_answers.push_back(std::move(answer)); }
+    std::size_t Pending() const { return m_answers.size(); }
+    void Clear() { m_answers.clear(); }
+    bool Next(Request request, const std::string& prompt, Answer& answer, std::string& error) override;
+
+private:
+    std::deque<Answer> m_answers;
+};
+
+} // namespace cad

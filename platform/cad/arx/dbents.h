@@ -1,0 +1,123 @@
+#pragma once
+
+#include "platform/cad/arx/dbmain.h"
+
+class AcDbLine : public AcDbEntity {
+public:
+    AcDbLine();
+    AcDbLine(const AcGePoint3d& start, const AcGePoint3d& end);
+    AcGePoint3d startPoint() const;
+    AcGePoint3d endPoint() const;
+    Acad::ErrorStatus setStartPoint(const AcGePoint3d& point);
+    Acad::ErrorStatus setEndPoint(const AcGePoint3d& point);
+    static AcRxClass* desc();
+    static AcDbLine* cast(AcRxObject* object);
+    explicit AcDbLine(const AcDbResident& resident);
+};
+
+class AcDbCircle : public AcDbEntity {
+public:
+    AcDbCircle();
+    AcDbCircle(const AcGePoint3d& center, double radius);
+    AcGePoint3d center() const;
+    double radius() const;
+    Acad::ErrorStatus setCenter(const AcGePoint3d& center);
+    Acad::ErrorStatus setRadius(double radius);
+    static AcRxClass* desc();
+    static AcDbCircle* cast(AcRxObject* object);
+    explicit AcDbCircle(const AcDbResident& resident);
+};
+
+class AcDbArc : public AcDbEntity {
+public:
+    AcDbArc();
+    AcDbArc(const AcGePoint3d& center, double radius, double startAngle, double endAngle);
+    AcGePoint3d center() const;
+    double radius() const;
+    double startAngle() const;
+    double endAngle() const;
+    static AcRxClass* desc();
+    static AcDbArc* cast(AcRxObject* object);
+    explicit AcDbArc(const AcDbResident& resident);
+};
+
+class AcDbText : public AcDbEntity {
+public:
+    AcDbText();
+    AcGePoint3d position() const;
+    Acad::ErrorStatus setPosition(const AcGePoint3d& point);
+    AcGePoint3d alignmentPoint() const;
+    Acad::ErrorStatus setAlignmentPoint(const AcGePoint3d& point);
+    // A copy allocated for the caller, released with free() or acad_free().
+    ACHAR* textString() const;
+    Acad::ErrorStatus setTextString(const ACHAR* text);
+    double height() const;
+    Acad::ErrorStatus setHeight(double height);
+    double widthFactor() const;
+    Acad::ErrorStatus setWidthFactor(double factor);
+    double rotation() const;
+    Acad::ErrorStatus setRotation(double radians);
+    AcDb::TextHorzMode horizontalMode() const;
+    Acad::ErrorStatus setHorizontalMode(AcDb::TextHorzMode mode);
+    AcDb::TextVertMode verticalMode() const;
+    Acad::ErrorStatus setVerticalMode(AcDb::TextVertMode mode);
+    AcDbObjectId textStyle() const;
+    Acad::ErrorStatus setTextStyle(AcDbObjectId style);
+    static AcRxClass* desc();
+    static AcDbText* cast(AcRxObject* object);
+    explicit AcDbText(const AcDbResident& resident);
+
+protected:
+    explicit AcDbText(std::unique_ptr<cad::Object> fresh);
+};
+
+class AcDbAttributeDefinition : public AcDbText {
+public:
+    AcDbAttributeDefinition();
+    AcDbAttributeDefinition(const AcGePoint3d& position, const ACHAR* text, const ACHAR* tag, const ACHAR* prompt,
+                            AcDbObjectId style = AcDbObjectId::kNull);
+    // Copies allocated for the caller, released with free() or acad_free().
+    ACHAR* tag() const;
+    ACHAR* prompt() const;
+    Acad::ErrorStatus setTag(const ACHAR* tag);
+    Acad::ErrorStatus setPrompt(const ACHAR* prompt);
+    bool isInvisible() const;
+    bool isConstant() const;
+    bool isVerifiable() const;
+    bool isPreset() const;
+    Acad::ErrorStatus setInvisible(bool value);
+    Acad::ErrorStatus setConstant(bool value);
+    Acad::ErrorStatus setVerifiable(bool value);
+    Acad::ErrorStatus setPreset(bool value);
+    static AcRxClass* desc();
+    static AcDbAttributeDefinition* cast(AcRxObject* object);
+    explicit AcDbAttributeDefinition(const AcDbResident& resident);
+
+private:
+    Acad::ErrorStatus setFlag(int flag, bool value);
+};
+
+class AcDbAttribute : public AcDbText {
+public:
+    ACHAR* tag() const;
+    bool isInvisible() const;
+    static AcRxClass* desc();
+    static AcDbAttribute* cast(AcRxObject* object);
+    explicit AcDbAttribute(const AcDbResident& resident);
+};
+
+class AcDbBlockReference : public AcDbEntity {
+public:
+    AcDbBlockReference();
+    AcDbBlockReference(const AcGePoint3d& position, AcDbObjectId blockTableRecord);
+    AcDbObjectId blockTableRecord() const;
+    Acad::ErrorStatus setBlockTableRecord(AcDbObjectId id);
+    AcGePoint3d position() const;
+    Acad::ErrorStatus setPosition(const AcGePoint3d& point);
+    double rotation() const;
+    Acad::ErrorStatus setRotation(double radians);
+    static AcRxClass* desc();
+    static AcDbBlockReference* cast(AcRxObject* object);
+    explicit AcDbBlockReference(const AcDbResident& resident);
+};
+

@@ -1,0 +1,36 @@
+#pragma once
+
+// The one seam between the module and the host: every host operation the module uses comes in through
+// these headers, under the host's own names, plus a few lookups every caller would otherwise repeat.
+#include "platform/cad/arx/acdocman.h"
+#include "platform/cad/arx/aced.h"
+#include "platform/cad/arx/adslib.h"
+#include "platform/cad/arx/dbents.h"
+#include "platform/cad/arx/dbsymtb.h"
+#include "platform/cad/arx/rxobject.h"
+
+namespace vantorel {
+
+// A class of the host's class dictionary ("ClassDictionary"); null when the host has none of that name.
+[[nodiscard]] AcRxClass* FindHostClass(const char* name);
+// The command stack registered as "ACAD_REGISTERED_COMMANDS", looked up afresh on every call.
+[[nodiscard]] AcEdCommandStack* FindCommandStack();
+// The dynamic linker registered as "DynamicLinker".
+[[nodiscard]] AcRxDynamicLinker* FindDynamicLinker();
+
+// A string the host handed out, released with acad_free when the guard ends.
+class HostString {
+public:
+    HostString() = default;
+    explicit HostString(char* text) : m_text(text) {}
+    ~HostString() { acad_free(m_text); }
+    HostString(const HostString&) = delete;
+    HostString& operator=(const HostString&) = delete;
+    const char* Get() const { return m_text ? m_text : ""; }
+    char*& Out() { return m_text; }
+
+private:
+    char* m_text = nullptr;
+};
+
+} // namespace vantorel
