@@ -7,6 +7,12 @@
 
 namespace cad {
 
+namespace {
+std::string UnknownCommandMessage(std::string_view typed) {
+    return "Unknown command \"" + std::string(typed) + "\".  Press F1 for help.\n";
+}
+} // namespace
+
 Host& Host::Instance() {
     static Host* s_host = new Host();
     return *s_host;
@@ -22,7 +28,7 @@ const VariableValue* Host::Variable(std::string_view name) {
 int Host::RunCommand(std::string_view typed) {
     const Command* command = m_commands.Lookup(typed);
     if (!command) {
-        m_editor.Print("Unknown command \"" + std::string(typed) + "\".  Press F1 for help.\n");
+        m_editor.Print(UnknownCommandMessage(typed));
         return RtError;
     }
     CommandFunction function = command->function;
@@ -143,7 +149,7 @@ int Host::RunBuiltIn(const std::vector<CommandArgument>& arguments) {
         return RtError;
     }
     if (!IsInsert(*name)) {
-        m_editor.Print("Unknown command \"" + *name + "\".  Press F1 for help.\n");
+        m_editor.Print(UnknownCommandMessage(*name));
         return RtError;
     }
     const VariableValue* echo = m_editor.FindVariable("CMDECHO");

@@ -203,6 +203,8 @@ struct DocumentFacade {
     struct Janitor : cad::DocumentReactor {
         void DocumentToBeDestroyed(cad::Document* document) override;
     } janitor;
+
+    DocumentFacade() { cad::Host::Instance().Documents().AddReactor(&janitor); }
 };
 
 DocumentFacade& TheDocuments() {
@@ -287,7 +289,6 @@ AcApDocument* AcApDocManager::documentFor(void* cadDocument) {
     DocumentFacade& facade = TheDocuments();
     auto& slot = facade.documents[cadDocument];
     if (!slot) {
-        CadDocuments().AddReactor(&facade.janitor);
         slot = std::make_unique<AcApDocument>();
         slot->m_document = cadDocument;
     }
