@@ -122,6 +122,19 @@ TEST(ModuleRefusal, ALibraryWithoutEntryPointsIsNotAModule) {
     EXPECT_TRUE(cad::Host::Instance().Modules().Modules().empty());
 }
 
+TEST(ModuleRefusal, AModuleThatStaysLockedIsNotUnloaded) {
+    cad::ModuleLoader& modules = cad::Host::Instance().Modules();
+    std::string error;
+    ASSERT_TRUE(modules.Load(LOCKED_MODULE_PATH, error)) << error;
+    EXPECT_FALSE(modules.Load(LOCKED_MODULE_PATH, error));
+    EXPECT_EQ(error, std::string("Module ") + LOCKED_MODULE_PATH + " is already loaded.");
+    EXPECT_FALSE(modules.Unload(LOCKED_MODULE_PATH, error));
+    EXPECT_EQ(error, std::string("Module ") + LOCKED_MODULE_PATH + " is locked and cannot be unloaded.");
+    EXPECT_EQ(modules.Modules().size(), 1u);
+    modules.UnloadAll(); // the host itself may, when it ends
+    EXPECT_TRUE(modules.Modules().empty());
+}
+
 TEST(ModuleRefusal, UnknownCommandGetsTheHostsMessage) {
     cad::Host::Instance().GetEditor().ClearCommandLine();
     EXPECT_EQ(cad::Host::Instance().RunCommand("KXBOMT"), cad::RtError);
