@@ -4,11 +4,25 @@
 #include "platform/cad/Status.h"
 
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace cad {
+
+struct DxfLayout;
+
+// The drawing's header variables that the editor uses.
+struct DrawingHeader {
+    std::string version = "AC1015"; // $ACADVER
+    std::string codePage = "ANSI_1252";
+    std::uint64_t handseed = 0x20;
+    Point3d insertionBase;
+    Point3d extentsMin;
+    Point3d extentsMax;
+    int insertionUnits = 0;
+};
 
 enum class OpenMode { Read, Write };
 
@@ -53,6 +67,12 @@ public:
 
     std::size_t ObjectCount() const { return m_objects.size(); }
 
+    DrawingHeader& Header() { return m_header; }
+    const DrawingHeader& Header() const { return m_header; }
+    // The file the drawing was read from, kept so saving loses nothing; null for a new drawing.
+    DxfLayout* Layout() const { return m_layout.get(); }
+    void SetLayout(std::shared_ptr<DxfLayout> layout) { m_layout = std::move(layout); }
+
     // Ids are unique across all databases of the process; this finds the one an id belongs to.
     static Database* Owning(ObjectId id);
 
@@ -65,6 +85,8 @@ private:
     ObjectId AddTable(ObjectKind kind);
     ObjectId AddInitialRecord(ObjectId tableId, std::unique_ptr<SymbolTableRecord> record);
 
+    DrawingHeader m_header;
+    std::shared_ptr<DxfLayout> m_layout;
     std::unordered_map<ObjectId, std::unique_ptr<Object>> m_objects;
     std::unordered_map<ObjectId, OpenState> m_open;
     ObjectId m_serial = 0;

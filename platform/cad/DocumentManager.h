@@ -10,8 +10,13 @@ namespace cad {
 
 class Document {
 public:
-    explicit Document(std::string fileName) : m_fileName(std::move(fileName)) {}
-    Database& GetDatabase() { return m_database; }
+    explicit Document(std::string fileName)
+        : m_database(std::make_unique<Database>()), m_fileName(std::move(fileName)) {}
+    Database& GetDatabase() { return *m_database; }
+    // A drawing read from a file takes the place of the one in memory.
+    void ReplaceDatabase(std::unique_ptr<Database> database) { m_database = std::move(database); }
+    // The full path the drawing was read from or saved to; empty for a new drawing.
+    std::string Path() const { return m_folder + m_fileName; }
     // The file name without folder ("Plan1.dwg"), as the host's DWGNAME gives it.
     const std::string& FileName() const { return m_fileName; }
     // The folder with its trailing separator, or empty.
@@ -19,7 +24,7 @@ public:
     void SetPath(const std::string& path);
 
 private:
-    Database m_database;
+    std::unique_ptr<Database> m_database;
     std::string m_fileName;
     std::string m_folder;
 };

@@ -17,6 +17,7 @@ const char* ClassNameOf(ObjectKind kind) {
     case ObjectKind::AttributeDefinition: return "AcDbAttributeDefinition";
     case ObjectKind::Attribute: return "AcDbAttribute";
     case ObjectKind::BlockReference: return "AcDbBlockReference";
+    case ObjectKind::Polyline: return "AcDbPolyline";
     case ObjectKind::Opaque: return "AcDbEntity";
     }
     return "AcDbObject";

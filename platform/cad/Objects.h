@@ -26,6 +26,7 @@ enum class ObjectKind {
     AttributeDefinition,
     Attribute,
     BlockReference,
+    Polyline,
     Opaque,
 };
 
@@ -46,14 +47,29 @@ public:
     ObjectId Id() const { return m_id; }
     ObjectId OwnerId() const { return m_ownerId; }
     bool IsErased() const { return m_erased; }
-    void SetErased(bool erased) { m_erased = erased; }
+    void SetErased(bool erased) {
+        m_erased = erased;
+        m_modified = true;
+    }
+
+    // The drawing file's handle; 0 until the object is read or first saved.
+    std::uint64_t Handle() const { return m_handle; }
+    void SetHandle(std::uint64_t handle) { m_handle = handle; }
+    // Read from the drawing file, so saving can write its original tags while it stays unmodified.
+    bool FromFile() const { return m_fromFile; }
+    void SetFromFile(bool fromFile) { m_fromFile = fromFile; }
+    bool IsModified() const { return m_modified; }
+    void Touch() { m_modified = true; }
 
 private:
     friend class Database;
     ObjectKind m_kind;
     ObjectId m_id = kNullId;
     ObjectId m_ownerId = kNullId;
+    std::uint64_t m_handle = 0;
     bool m_erased = false;
+    bool m_fromFile = false;
+    bool m_modified = false;
 };
 
 class Entity : public Object {
@@ -127,13 +143,25 @@ struct BlockReference : Entity {
     Point3d scale{1.0, 1.0, 1.0};
     double rotation = 0.0;           // radians
     std::vector<ObjectId> attributes; // owned by the reference, in definition order
+    // A MINSERT repeats the block in a grid.
+    int columnCount = 1;
+    int rowCount = 1;
+    double columnSpacing = 0.0;
+    double rowSpacing = 0.0;
+    std::uint64_t sequenceEndHandle = 0; // the SEQEND after the attributes
 };
 
-// An entity the editor does not model; its DXF groups are kept so it can be written back unchanged.
+struct Polyline : Entity {
+    Polyline() : Entity(ObjectKind::Polyline) {}
+    std::vector<Point3d> vertices;
+    bool closed = false;
+    bool heavy = false; // a POLYLINE with VERTEX entities rather than an LWPOLYLINE
+};
+
+// An entity the editor does not model; the drawing file keeps its tags so it is written back unchanged.
 struct OpaqueEntity : Entity {
     OpaqueEntity() : Entity(ObjectKind::Opaque) {}
     std::string typeName;
-    std::vector<std::pair<int, std::string>> groups;
 };
 
 class SymbolTableRecord : public Object {
@@ -142,10 +170,16 @@ public:
     std::string name;
 };
 
+enum BlockFlags : int { kBlockAnonymous = 1, kBlockHasAttributes = 2, kBlockExternal = 4, kBlockOverlay = 8 };
+
 struct BlockTableRecord : SymbolTableRecord {
     BlockTableRecord() : SymbolTableRecord(ObjectKind::BlockRecord) {}
     Point3d origin;
     std::vector<ObjectId> entities; // in drawing order
+    int flags = 0;
+    std::string externalPath; // of an external reference
+    std::uint64_t beginHandle = 0; // the BLOCK and ENDBLK entities that frame the definition in a file
+    std::uint64_t endHandle = 0;
 };
 
 struct LayerTableRecord : SymbolTableRecord {

@@ -52,6 +52,8 @@ const char* DxfTypeOf(const cad::Object& object) {
     case cad::ObjectKind::AttributeDefinition: return "ATTDEF";
     case cad::ObjectKind::Attribute: return "ATTRIB";
     case cad::ObjectKind::BlockReference: return "INSERT";
+    case cad::ObjectKind::Polyline:
+        return static_cast<const cad::Polyline&>(object).heavy ? "POLYLINE" : "LWPOLYLINE";
     case cad::ObjectKind::Opaque: return static_cast<const cad::OpaqueEntity&>(object).typeName.c_str();
     default: return "";
     }

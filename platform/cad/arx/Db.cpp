@@ -183,6 +183,7 @@ AcDbObject* AcDbAccess::MakeHandle(cad::Object* object, cad::Database& database,
     case cad::ObjectKind::AttributeDefinition: return new AcDbAttributeDefinition(resident);
     case cad::ObjectKind::Attribute: return new AcDbAttribute(resident);
     case cad::ObjectKind::BlockReference: return new AcDbBlockReference(resident);
+    case cad::ObjectKind::Polyline:
     case cad::ObjectKind::Opaque: return new AcDbEntity(resident);
     }
     return new AcDbEntity(resident);
@@ -280,6 +281,7 @@ template <class T, class V> Acad::ErrorStatus Assign(const AcDbObject& object, T
     if (!object.isWriteEnabled())
         return Acad::eNotOpenForWrite;
     field = value;
+    AcDbAccess::Impl(object)->Touch();
     return Acad::eOk;
 }
 } // namespace

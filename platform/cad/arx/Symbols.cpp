@@ -17,6 +17,7 @@ Acad::ErrorStatus SetText(const AcDbObject& object, std::string& field, const AC
     if (!object.isWriteEnabled())
         return Acad::eNotOpenForWrite;
     field = value ? value : "";
+    AcDbAccess::Impl(object)->Touch();
     return Acad::eOk;
 }
 } // namespace
@@ -57,6 +58,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::setOrigin(const AcGePoint3d& origin) {
     if (!isWriteEnabled())
         return Acad::eNotOpenForWrite;
     As<cad::BlockTableRecord>(*this).origin = cad::Point3d{origin.x, origin.y, origin.z};
+    impl().Touch();
     return Acad::eOk;
 }
 
@@ -131,6 +133,7 @@ Acad::ErrorStatus AcDbTextStyleTableRecord::setTextSize(double size) {
     if (!isWriteEnabled())
         return Acad::eNotOpenForWrite;
     As<cad::TextStyleTableRecord>(*this).textSize = size;
+    impl().Touch();
     return Acad::eOk;
 }
 
@@ -142,6 +145,7 @@ Acad::ErrorStatus AcDbTextStyleTableRecord::setXScale(double scale) {
     if (!isWriteEnabled())
         return Acad::eNotOpenForWrite;
     As<cad::TextStyleTableRecord>(*this).widthFactor = scale;
+    impl().Touch();
     return Acad::eOk;
 }
 
