@@ -1,6 +1,8 @@
 #include "platform/cad/Host.h"
 
 #include "platform/cad/Text.h"
+#include "platform/cad/dxf/DxfReader.h"
+#include "platform/cad/dxf/DxfWriter.h"
 
 #include <cstdlib>
 #include <exception>
@@ -23,6 +25,26 @@ const VariableValue* Host::Variable(std::string_view name) {
     m_editor.DefineVariable("DWGNAME", current.FileName(), true);
     m_editor.DefineVariable("DWGPREFIX", current.Folder(), true);
     return m_editor.FindVariable(name);
+}
+
+DxfResult Host::OpenDrawing(const std::string& path) {
+    std::unique_ptr<Database> database;
+    DxfResult result = ReadDxfFile(path, *m_codePage, database);
+    if (!result.Ok())
+        return result;
+    Document& document = m_documents.NewDocument("");
+    document.SetPath(path);
+    document.ReplaceDatabase(std::move(database));
+    return result;
+}
+
+DxfResult Host::SaveDrawing(const std::string& path) {
+    Document& document = m_documents.Current();
+    std::string target = path.empty() ? document.Path() : path;
+    DxfResult result = WriteDxfFile(document.GetDatabase(), *m_codePage, target);
+    if (result.Ok())
+        document.SetPath(target);
+    return result;
 }
 
 int Host::RunCommand(std::string_view typed) {

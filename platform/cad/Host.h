@@ -4,6 +4,8 @@
 #include "platform/cad/DocumentManager.h"
 #include "platform/cad/Editor.h"
 #include "platform/cad/ModuleLoader.h"
+#include "platform/cad/dxf/CodePage.h"
+#include "platform/cad/dxf/DxfTags.h"
 
 #include <string>
 #include <string_view>
@@ -26,6 +28,14 @@ public:
     ModuleLoader& Modules() { return m_modules; }
     Editor& GetEditor() { return m_editor; }
 
+    // The code page of the module's text; drawings are converted to it when read.
+    const CodePage& ActiveCodePage() const { return *m_codePage; }
+    void SetActiveCodePage(const CodePage& codePage) { m_codePage = &codePage; }
+    // Reads a drawing file into a new current document. On failure nothing changes.
+    [[nodiscard]] DxfResult OpenDrawing(const std::string& path);
+    // Saves the current document's drawing to `path`, or to where it was read from when `path` is empty.
+    [[nodiscard]] DxfResult SaveDrawing(const std::string& path);
+
     // The variable as the editor holds it; DWGNAME and DWGPREFIX follow the current document.
     const VariableValue* Variable(std::string_view name);
 
@@ -41,6 +51,7 @@ private:
     CommandStack m_commands;
     ModuleLoader m_modules;
     Editor m_editor;
+    const CodePage* m_codePage = &CodePage::Default();
 };
 
 // The block named `blockName` as a new reference in model space of `database`. With `promptAttributes`

@@ -1,0 +1,658 @@
+#include "platform/cad/dxf/DxfReader.h"
+
+#include "platform/cad/Text.h"
+#include "platform/cad/dxf/DxfLayout.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <numbers>
+#include <set>
+#include <string_view>
+#include <utility>
+
+namespace cad {
+
+namespace {
+
+double Radians(double degrees) {
+    return degrees * std::numbers::pi / 180.0;
+}
+
+// The tags of one entity, read ahead so fields can be looked up by group code.
+struct EntityTags {
+    std::vector<DxfTag> tags;
+    std::size_t modelled = 0; // tags after an embedded object (group 101) are not modelled
+
+    const DxfTag* Find(int code) const {
+        for (std::size_t i = 0; i < modelled; ++i) {
+            if (tags[i].code == code)
+                return &tags[i];
+        }
+        return nullptr;
+    }
+    double Real(int code, double fallback = 0.0) const {
+        const DxfTag* tag = Find(code);
+        double value = fallback;
+        if (tag && !ParseReal(tag->value, value))
+            value = fallback;
+        return value;
+    }
+    std::int64_t Int(int code, std::int64_t fallback = 0) const {
+        const DxfTag* tag = Find(code);
+        std::int64_t value = fallback;
+        if (tag && !ParseInt(tag->value, value))
+            value = fallback;
+        return value;
+    }
+    std::string_view Text(int code) const {
+        const DxfTag* tag = Find(code);
+        return tag ? tag->value : std::string_view();
+    }
+    Point3d Point(int code) const { return Point3d{Real(code), Real(code + 10), Real(code + 20)}; }
+};
+
+class DxfReader {
+public:
+    DxfReader(std::string content, const CodePage& active)
+        : m_layout(std::make_shared<DxfLayout>()), m_stream(std::string_view()), m_active(active) {
+        m_layout->content = std::move(content);
+        m_stream = DxfTagStream(m_layout->content);
+        if (m_layout->content.find("\r\n") != std::string::npos)
+            m_layout->lineEnd = "\r\n";
+        m_database = std::make_unique<Database>();
+        for (ObjectId table : {m_database->BlockTableId(), m_database->LayerTableId(), m_database->TextStyleTableId()}) {
+            for (ObjectId record : m_database->PeekAs<SymbolTable>(table)->records)
+                m_layout->defaultRecords.push_back(record);
+        }
+    }
+
+    DxfResult Read(std::unique_ptr<Database>& out) {
+        bool ended = ReadSections();
+        if (!m_stream.Failed() && !ended)
+            m_stream.Fail(DxfStatus::MissingEof, m_stream.Line(), "the file ends without 0 EOF");
+        if (m_stream.Failed())
+            return m_stream.Error();
+        ResolveReferences();
+        DxfResult result;
+        result.warnings = std::move(m_warnings);
+        if (m_lost)
+            result.warnings.push_back("Some texts hold characters that code page " + std::to_string(m_active.Number()) +
+                                      " cannot show; they are kept as \\U+XXXX escapes.");
+        m_database->SetLayout(std::move(m_layout));
+        out = std::move(m_database);
+        return result;
+    }
+
+private:
+    // Items
+
+    void Mark(DxfItemKind kind, std::size_t begin, std::size_t end, ObjectId object) {
+        if (begin > m_rawStart)
+            m_layout->items.push_back(DxfItem{DxfItemKind::Raw, m_rawStart, begin, kNullId});
+        m_layout->items.push_back(DxfItem{kind, begin, end, object});
+        m_rawStart = end;
+    }
+    void Anchor(DxfItemKind kind, std::size_t at, ObjectId object) { Mark(kind, at, at, object); }
+
+    // Tags
+
+    bool Next(DxfTag& tag) {
+        if (!m_stream.Next(tag))
+            return false;
+        if ((tag.code == 5 || tag.code == 105) && !m_inHeader) {
+            std::uint64_t handle = ParseHandle(tag.value);
+            if (handle > m_layout->highestHandle)
+                m_layout->highestHandle = handle;
+            m_sawHandles = true;
+        }
+        return true;
+    }
+    bool PeekIsZero(std::string_view value) {
+        DxfTag tag;
+        return m_stream.Peek(tag) && tag.code == 0 && tag.value == value;
+    }
+    bool Fail(const DxfTag& at, std::string detail) {
+        m_stream.Fail(DxfStatus::BadStructure, at.line, std::move(detail));
+        return false;
+    }
+    std::string Decode(std::string_view raw) {
+        return DecodeFileText(raw, m_fileCodePage, m_active, m_lost);
+    }
+
+    // Reads the tags up to the next group 0 into `into`.
+    void ReadBody(EntityTags& into) {
+        into.tags.clear();
+        into.modelled = std::string_view::npos;
+        DxfTag tag;
+        while (m_stream.Peek(tag) && tag.code != 0) {
+            Next(tag);
+            if (tag.code == 101 && into.modelled == std::string_view::npos)
+                into.modelled = into.tags.size();
+            into.tags.push_back(tag);
+        }
+        if (into.modelled == std::string_view::npos)
+            into.modelled = into.tags.size();
+    }
+
+    // Sections
+
+    bool ReadSections() {
+        DxfTag tag;
+        while (Next(tag)) {
+            if (tag.code == 0 && tag.value == "EOF") {
+                m_layout->items.push_back(DxfItem{DxfItemKind::Raw, m_rawStart, m_layout->content.size(), kNullId});
+                m_rawStart = m_layout->content.size();
+                return true;
+            }
+            if (tag.code == 999)
+                continue;
+            if (tag.code != 0 || tag.value != "SECTION")
+                return Fail(tag, "expected 0 SECTION, found " + std::to_string(tag.code) + " " +
+                                     std::string(tag.value.substr(0, 40)));
+            DxfTag name;
+            if (!Next(name) || name.code != 2)
+                return m_stream.Failed() ? false : Fail(tag, "a section without its name (group 2)");
+            bool read = true;
+            if (name.value == "HEADER") {
+                m_inHeader = true;
+                read = ReadHeader();
+                m_inHeader = false;
+            }
+            else if (name.value == "TABLES")
+                read = ReadTables();
+            else if (name.value == "BLOCKS")
+                read = ReadBlocks();
+            else if (name.value == "ENTITIES")
+                read = ReadEntities();
+            else
+                read = SkipSection(tag);
+            if (!read)
+                return false;
+        }
+        return false;
+    }
+
+    bool EndOfSection(const DxfTag& start) {
+        if (m_stream.Failed())
+            return false;
+        return Fail(start, "the section that starts here does not end with 0 ENDSEC");
+    }
+
+    bool SkipSection(const DxfTag& start) {
+        DxfTag tag;
+        while (Next(tag)) {
+            if (tag.code == 0 && tag.value == "ENDSEC")
+                return true;
+            if (tag.code == 0 && (tag.value == "SECTION" || tag.value == "EOF"))
+                break;
+        }
+        return EndOfSection(start);
+    }
+
+    bool ReadHeader() {
+        DrawingHeader& header = m_database->Header();
+        std::string_view variable;
+        DxfTag tag;
+        int line = m_stream.Line();
+        bool sawHandseed = false;
+        while (Next(tag)) {
+            if (tag.code == 0) {
+                if (tag.value != "ENDSEC")
+                    return Fail(tag, "the HEADER section does not end with 0 ENDSEC");
+                break;
+            }
+            if (tag.code == 9) {
+                variable = tag.value;
+                continue;
+            }
+            if (variable == "$ACADVER" && tag.code == 1) {
+                header.version = std::string(tag.value.substr(0, tag.value.find_last_not_of(' ') + 1));
+            } else if (variable == "$DWGCODEPAGE" && tag.code == 3) {
+                header.codePage = std::string(tag.value.substr(0, tag.value.find_last_not_of(' ') + 1));
+            } else if (variable == "$HANDSEED" && tag.code == 5) {
+                header.handseed = ParseHandle(tag.value);
+                m_layout->handseedBegin = static_cast<std::size_t>(tag.value.data() - m_layout->content.data());
+                m_layout->handseedEnd = m_layout->handseedBegin + tag.value.size();
+                sawHandseed = true;
+            } else if (variable == "$INSUNITS" && tag.code == 70) {
+                std::int64_t units = 0;
+                if (ParseInt(tag.value, units))
+                    header.insertionUnits = static_cast<int>(units);
+            } else if (variable == "$HANDLING" && tag.code == 70) {
+                m_handling = tag.value != "0";
+            } else if (tag.code >= 10 && tag.code <= 30 && tag.code % 10 == 0) {
+                Point3d* point = variable == "$INSBASE" ? &header.insertionBase
+                                 : variable == "$EXTMIN" ? &header.extentsMin
+                                 : variable == "$EXTMAX" ? &header.extentsMax
+                                                         : nullptr;
+                double value = 0.0;
+                if (point && ParseReal(tag.value, value))
+                    (tag.code == 10 ? point->x : tag.code == 20 ? point->y : point->z) = value;
+            }
+        }
+        if (m_stream.Failed())
+            return false;
+        if (tag.code != 0) {
+            m_stream.Fail(DxfStatus::BadStructure, line, "the HEADER section does not end with 0 ENDSEC");
+            return false;
+        }
+        if (!sawHandseed)
+            header.handseed = 0;
+        m_headerRead = true;
+        return true;
+    }
+
+    void SettleEncoding() {
+        if (m_encodingSettled)
+            return;
+        m_encodingSettled = true;
+        const std::string& version = m_database->Header().version;
+        if (!m_headerRead)
+            m_database->Header().version = "AC1009";
+        m_layout->utf8 = version >= "AC1021";
+        if (m_layout->utf8) {
+            m_fileCodePage = nullptr;
+            return;
+        }
+        m_fileCodePage = CodePage::FromDxfName(m_database->Header().codePage);
+        if (!m_fileCodePage) {
+            m_warnings.push_back("The drawing's code page " + m_database->Header().codePage +
+                                 " is not known here; its text is read as ANSI_1252.");
+            m_fileCodePage = &CodePage::Default();
+        }
+        m_layout->codePage = m_fileCodePage->Number();
+    }
+
+    // Tables
+
+    bool ReadTables() {
+        SettleEncoding();
+        DxfTag start;
+        m_stream.Peek(start);
+        DxfTag tag;
+        while (Next(tag)) {
+            if (tag.code == 0 && tag.value == "ENDSEC")
+                return true;
+            if (tag.code != 0 || tag.value != "TABLE")
+                return Fail(tag, "expected 0 TABLE in the TABLES section, found " + std::string(tag.value.substr(0, 40)));
+            if (!ReadTable(tag))
+                return false;
+        }
+        return EndOfSection(start);
+    }
+
+    bool ReadTable(const DxfTag& start) {
+        EntityTags head;
+        ReadBody(head);
+        std::string_view name = head.Text(2);
+        ObjectId tableId = name == "STYLE"          ? m_database->TextStyleTableId()
+                           : name == "LAYER"        ? m_database->LayerTableId()
+                           : name == "BLOCK_RECORD" ? m_database->BlockTableId()
+                                                    : kNullId;
+        if (tableId != kNullId)
+            m_database->Peek(tableId)->SetHandle(ParseHandle(head.Text(5)));
+        DxfTag tag;
+        while (m_stream.Peek(tag)) {
+            if (tag.code != 0)
+                return Fail(tag, "expected a table entry");
+            if (tag.value == "ENDTAB") {
+                if (tableId != kNullId)
+                    Anchor(DxfItemKind::NewRecords, tag.begin, tableId);
+                Next(tag);
+                return true;
+            }
+            if (tag.value == "ENDSEC" || tag.value == "TABLE" || tag.value == "EOF")
+                return Fail(start, "the table that starts here does not end with 0 ENDTAB");
+            Next(tag);
+            std::size_t begin = tag.begin;
+            EntityTags entry;
+            ReadBody(entry);
+            if (m_stream.Failed())
+                return false;
+            if (tableId != kNullId && tag.value == name)
+                ReadRecord(tableId, entry, begin);
+        }
+        return m_stream.Failed() ? false : Fail(start, "the table that starts here does not end with 0 ENDTAB");
+    }
+
+    void ReadRecord(ObjectId tableId, const EntityTags& entry, std::size_t begin) {
+        std::string recordName = Decode(entry.Text(2));
+        ObjectId id = m_database->FindRecord(tableId, recordName);
+        SymbolTableRecord* record = id != kNullId ? m_database->PeekAs<SymbolTableRecord>(id) : nullptr;
+        if (record && record->FromFile()) {
+            m_warnings.push_back("The drawing names \"" + recordName + "\" twice in one table; the second is kept as it is.");
+            return;
+        }
+        if (!record) {
+            std::unique_ptr<SymbolTableRecord> created;
+            if (tableId == m_database->BlockTableId())
+                created = std::make_unique<BlockTableRecord>();
+            else if (tableId == m_database->LayerTableId())
+                created = std::make_unique<LayerTableRecord>();
+            else
+                created = std::make_unique<TextStyleTableRecord>();
+            created->name = recordName;
+            if (m_database->AddRecord(tableId, std::move(created), &id) != ErrorStatus::Ok)
+                return; // a nameless entry stays as the file has it
+            record = m_database->PeekAs<SymbolTableRecord>(id);
+        }
+        record->SetHandle(ParseHandle(entry.Text(5)));
+        record->SetFromFile(true);
+        if (auto* style = dynamic_cast<TextStyleTableRecord*>(record)) {
+            style->fileName = Decode(entry.Text(3));
+            style->bigFontFileName = Decode(entry.Text(4));
+            style->textSize = entry.Real(40);
+            style->widthFactor = entry.Real(41, 1.0);
+            style->obliqueAngle = Radians(entry.Real(50));
+        } else if (auto* layer = dynamic_cast<LayerTableRecord*>(record)) {
+            layer->color = static_cast<int>(entry.Int(62, 7));
+            layer->lineType = Decode(entry.Text(6));
+        }
+        Mark(DxfItemKind::Object, begin, m_stream.Offset(), id);
+    }
+
+    // Blocks
+
+    bool ReadBlocks() {
+        SettleEncoding();
+        DxfTag start;
+        m_stream.Peek(start);
+        DxfTag tag;
+        while (Next(tag)) {
+            if (tag.code == 0 && tag.value == "ENDSEC") {
+                Anchor(DxfItemKind::NewBlocks, tag.begin, kNullId);
+                return true;
+            }
+            if (tag.code != 0 || tag.value != "BLOCK")
+                return Fail(tag, "expected 0 BLOCK in the BLOCKS section, found " + std::string(tag.value.substr(0, 40)));
+            if (!ReadBlock(tag))
+                return false;
+        }
+        return EndOfSection(start);
+    }
+
+    bool ReadBlock(const DxfTag& start) {
+        EntityTags head;
+        ReadBody(head);
+        std::string name = Decode(head.Text(2));
+        if (name.empty())
+            return Fail(start, "a block definition without a name");
+        ObjectId blockId = m_database->FindRecord(m_database->BlockTableId(), name);
+        // R12 writers name the layouts "$Model_Space" and "$Paper_Space".
+        if (NamesEqual(name, "$Model_Space"))
+            blockId = m_database->ModelSpaceId();
+        else if (NamesEqual(name, "$Paper_Space"))
+            blockId = m_database->PaperSpaceId();
+        auto* block = blockId != kNullId ? m_database->PeekAs<BlockTableRecord>(blockId) : nullptr;
+        if (!block) {
+            auto created = std::make_unique<BlockTableRecord>();
+            created->name = name;
+            if (m_database->AddRecord(m_database->BlockTableId(), std::move(created), &blockId) != ErrorStatus::Ok)
+                return Fail(start, "the block \"" + name + "\" cannot be kept");
+            block = m_database->PeekAs<BlockTableRecord>(blockId);
+        }
+        // R12 files have no block records: the definition itself is what was read.
+        block->SetFromFile(true);
+        block->origin = head.Point(10);
+        block->flags = static_cast<int>(head.Int(70));
+        block->externalPath = Decode(head.Text(1));
+        block->beginHandle = ParseHandle(head.Text(5));
+        DxfTag tag;
+        while (m_stream.Peek(tag)) {
+            if (tag.code != 0)
+                return Fail(tag, "expected an entity in block \"" + name + "\"");
+            if (tag.value == "ENDBLK") {
+                // The entities of model space and of the active paper space are written in ENTITIES.
+                if (blockId != m_database->ModelSpaceId() && blockId != m_database->PaperSpaceId())
+                    Anchor(DxfItemKind::NewEntities, tag.begin, blockId);
+                Next(tag);
+                EntityTags end;
+                ReadBody(end);
+                block->endHandle = ParseHandle(end.Text(5));
+                return !m_stream.Failed();
+            }
+            if (tag.value == "ENDSEC" || tag.value == "BLOCK" || tag.value == "EOF")
+                return Fail(start, "block \"" + name + "\" does not end with 0 ENDBLK");
+            if (!ReadEntity(blockId, blockId))
+                return false;
+        }
+        return m_stream.Failed() ? false : Fail(start, "block \"" + name + "\" does not end with 0 ENDBLK");
+    }
+
+    bool ReadEntities() {
+        SettleEncoding();
+        DxfTag start;
+        m_stream.Peek(start);
+        DxfTag tag;
+        while (m_stream.Peek(tag)) {
+            if (tag.code == 0 && tag.value == "ENDSEC") {
+                Anchor(DxfItemKind::NewEntities, tag.begin, m_database->ModelSpaceId());
+                Anchor(DxfItemKind::NewEntities, tag.begin, m_database->PaperSpaceId());
+                Next(tag);
+                return true;
+            }
+            if (tag.code != 0 || tag.value == "SECTION" || tag.value == "EOF")
+                break;
+            if (!ReadEntity(m_database->ModelSpaceId(), m_database->PaperSpaceId()))
+                return false;
+        }
+        return EndOfSection(start);
+    }
+
+    // Entities
+
+    void ReadCommon(const EntityTags& tags, Entity& entity) {
+        entity.layer = Decode(tags.Text(8));
+        if (entity.layer.empty())
+            entity.layer = "0";
+        entity.color = static_cast<int>(tags.Int(62, 256));
+        entity.SetHandle(ParseHandle(tags.Text(5)));
+        entity.SetFromFile(true);
+    }
+
+    void ReadText(const EntityTags& tags, TextEntity& text, int verticalCode) {
+        text.position = tags.Point(10);
+        text.alignmentPoint = tags.Find(11) ? tags.Point(11) : text.position;
+        text.text = Decode(tags.Text(1));
+        text.height = tags.Real(40, 0.2);
+        text.widthFactor = tags.Real(41, 1.0);
+        text.rotation = Radians(tags.Real(50));
+        text.horizontalMode = static_cast<HorizontalMode>(tags.Int(72) >= 0 && tags.Int(72) <= 5 ? tags.Int(72) : 0);
+        text.verticalMode = static_cast<VerticalMode>(tags.Int(verticalCode) >= 0 && tags.Int(verticalCode) <= 3
+                                                          ? tags.Int(verticalCode)
+                                                          : 0);
+        std::string style = Decode(tags.Text(7));
+        text.styleId = m_database->FindRecord(m_database->TextStyleTableId(), style.empty() ? "Standard" : style);
+    }
+
+    bool ReadEntity(ObjectId owner, ObjectId paperOwner) {
+        DxfTag head;
+        Next(head);
+        std::size_t begin = head.begin;
+        EntityTags& tags = m_tags;
+        ReadBody(tags);
+        if (m_stream.Failed())
+            return false;
+        if (tags.Int(67) == 1)
+            owner = paperOwner;
+        std::string_view type = head.value;
+        std::unique_ptr<Entity> entity;
+        std::string blockName;
+        bool hasFollowers = false; // ATTRIB or VERTEX entities up to a SEQEND
+        if (type == "LINE") {
+            auto line = std::make_unique<Line>();
+            line->start = tags.Point(10);
+            line->end = tags.Point(11);
+            entity = std::move(line);
+        } else if (type == "CIRCLE") {
+            auto circle = std::make_unique<Circle>();
+            circle->center = tags.Point(10);
+            circle->radius = tags.Real(40);
+            entity = std::move(circle);
+        } else if (type == "ARC") {
+            auto arc = std::make_unique<Arc>();
+            arc->center = tags.Point(10);
+            arc->radius = tags.Real(40);
+            arc->startAngle = Radians(tags.Real(50));
+            arc->endAngle = Radians(tags.Real(51));
+            entity = std::move(arc);
+        } else if (type == "TEXT") {
+            auto text = std::make_unique<Text>();
+            ReadText(tags, *text, 73);
+            entity = std::move(text);
+        } else if (type == "ATTDEF") {
+            auto definition = std::make_unique<AttributeDefinition>();
+            ReadText(tags, *definition, 74);
+            definition->tag = Decode(tags.Text(2));
+            definition->prompt = Decode(tags.Text(3));
+            definition->flags = static_cast<int>(tags.Int(70));
+            entity = std::move(definition);
+        } else if (type == "INSERT") {
+            auto reference = std::make_unique<BlockReference>();
+            blockName = Decode(tags.Text(2));
+            reference->position = tags.Point(10);
+            reference->scale = Point3d{tags.Real(41, 1.0), tags.Real(42, 1.0), tags.Real(43, 1.0)};
+            reference->rotation = Radians(tags.Real(50));
+            reference->columnCount = static_cast<int>(tags.Int(70, 1));
+            reference->rowCount = static_cast<int>(tags.Int(71, 1));
+            reference->columnSpacing = tags.Real(44);
+            reference->rowSpacing = tags.Real(45);
+            hasFollowers = tags.Int(66) == 1 || PeekIsZero("ATTRIB");
+            entity = std::move(reference);
+        } else if (type == "LWPOLYLINE") {
+            auto polyline = std::make_unique<Polyline>();
+            for (std::size_t i = 0; i < tags.modelled; ++i) {
+                double value = 0.0;
+                if (tags.tags[i].code == 10 && ParseReal(tags.tags[i].value, value))
+                    polyline->vertices.push_back(Point3d{value, 0.0, 0.0});
+                else if (tags.tags[i].code == 20 && !polyline->vertices.empty() && ParseReal(tags.tags[i].value, value))
+                    polyline->vertices.back().y = value;
+            }
+            polyline->closed = (tags.Int(70) & 1) != 0;
+            entity = std::move(polyline);
+        } else if (type == "POLYLINE") {
+            auto polyline = std::make_unique<Polyline>();
+            polyline->heavy = true;
+            polyline->closed = (tags.Int(70) & 1) != 0;
+            hasFollowers = true;
+            entity = std::move(polyline);
+        } else {
+            auto opaque = std::make_unique<OpaqueEntity>();
+            opaque->typeName = std::string(type);
+            entity = std::move(opaque);
+        }
+        ReadCommon(tags, *entity);
+        ObjectId id = kNullId;
+        if (m_database->AppendEntity(owner, std::move(entity), &id) != ErrorStatus::Ok)
+            return Fail(head, "an entity outside any block");
+        if (!blockName.empty())
+            m_pendingReferences.emplace_back(id, std::move(blockName));
+        if (hasFollowers && !ReadFollowers(head, id))
+            return false;
+        Mark(DxfItemKind::Object, begin, m_stream.Offset(), id);
+        return true;
+    }
+
+    // The ATTRIBs of an INSERT or the VERTEXes of a POLYLINE, and the SEQEND that closes them.
+    bool ReadFollowers(const DxfTag& head, ObjectId ownerId) {
+        auto* reference = m_database->PeekAs<BlockReference>(ownerId);
+        auto* polyline = m_database->PeekAs<Polyline>(ownerId);
+        DxfTag tag;
+        EntityTags follower;
+        while (m_stream.Peek(tag) && tag.code == 0) {
+            if (tag.value == "SEQEND") {
+                Next(tag);
+                ReadBody(follower);
+                if (reference)
+                    reference->sequenceEndHandle = ParseHandle(follower.Text(5));
+                return !m_stream.Failed();
+            }
+            if (tag.value != "ATTRIB" && tag.value != "VERTEX")
+                break; // a missing SEQEND is forgiven, as other readers do
+            Next(tag);
+            ReadBody(follower);
+            if (tag.value == "VERTEX" && polyline) {
+                polyline->vertices.push_back(follower.Point(10));
+            } else if (tag.value == "ATTRIB" && reference) {
+                auto attribute = std::make_unique<Attribute>();
+                ReadText(follower, *attribute, 74);
+                attribute->tag = Decode(follower.Text(2));
+                attribute->flags = static_cast<int>(follower.Int(70));
+                attribute->layer = Decode(follower.Text(8));
+                attribute->color = static_cast<int>(follower.Int(62, 256));
+                attribute->SetHandle(ParseHandle(follower.Text(5)));
+                attribute->SetFromFile(true);
+                ObjectId attributeId = kNullId;
+                [[maybe_unused]] ErrorStatus status =
+                    m_database->AppendAttribute(ownerId, std::move(attribute), &attributeId);
+            }
+        }
+        if (m_stream.Failed())
+            return false;
+        (void)head;
+        return true;
+    }
+
+    void ResolveReferences() {
+        for (auto& [id, name] : m_pendingReferences) {
+            ObjectId block = m_database->FindRecord(m_database->BlockTableId(), name);
+            m_database->PeekAs<BlockReference>(id)->blockId = block;
+            if (block == kNullId) {
+                std::string warning = "A block reference names the block \"" + name + "\", which is not defined.";
+                if (m_undefined.insert(name).second)
+                    m_warnings.push_back(warning);
+            }
+        }
+        m_layout->handles = m_sawHandles || m_handling || m_database->Header().version >= "AC1015";
+    }
+
+    std::shared_ptr<DxfLayout> m_layout;
+    DxfTagStream m_stream;
+    const CodePage& m_active;
+    const CodePage* m_fileCodePage = &CodePage::Default();
+    std::unique_ptr<Database> m_database;
+    std::size_t m_rawStart = 0;
+    EntityTags m_tags;
+    std::vector<std::pair<ObjectId, std::string>> m_pendingReferences;
+    std::vector<std::string> m_warnings;
+    std::set<std::string> m_undefined;
+    bool m_lost = false;
+    bool m_headerRead = false;
+    bool m_encodingSettled = false;
+    bool m_sawHandles = false;
+    bool m_handling = false;
+    bool m_inHeader = false; // $HANDSEED is a handle to come, not one in use
+};
+
+} // namespace
+
+DxfResult ReadDxfText(std::string content, const CodePage& active, std::unique_ptr<Database>& out) {
+    DxfReader reader(std::move(content), active);
+    return reader.Read(out);
+}
+
+DxfResult ReadDxfFile(const std::string& path, const CodePage& active, std::unique_ptr<Database>& out) {
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) {
+        DxfResult result;
+        result.status = DxfStatus::CannotOpen;
+        result.detail = "cannot open " + path + ": " + std::strerror(errno);
+        return result;
+    }
+    std::string content;
+    char buffer[1 << 16];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        content.append(buffer, n);
+    if (std::ferror(file.get())) {
+        DxfResult result;
+        result.status = DxfStatus::CannotOpen;
+        result.detail = "cannot read " + path + ": " + std::strerror(errno);
+        return result;
+    }
+    return ReadDxfText(std::move(content), active, out);
+}
+
+} // namespace cad

@@ -1,0 +1,168 @@
+#include "DxfTestSupport.h"
+
+#include "platform/cad/Host.h"
+#include "platform/cad/Text.h"
+#include "platform/cad/dxf/DxfReader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::unique_ptr<cad::Database> Read(const std::string& name, int codePage = 1252) {
+    std::unique_ptr<cad::Database> database;
+    cad::DxfResult result = cad::ReadDxfFile((dxftest::Drawings() / name).string(), *cad::CodePage::Find(codePage), database);
+    EXPECT_TRUE(result.Ok()) << name << ": line " << result.line << ": " << result.detail;
+    return database;
+}
+
+std::vector<std::string> ModelSpaceInserts(const cad::Database& database) {
+    std::vector<std::string> lines;
+    for (cad::ObjectId id : database.PeekAs<cad::BlockTableRecord>(database.ModelSpaceId())->entities) {
+        const auto* reference = database.PeekAs<cad::BlockReference>(id);
+        if (!reference)
+            continue;
+        std::string line = database.PeekAs<cad::BlockTableRecord>(reference->blockId)->name + " [";
+        for (cad::ObjectId attributeId : reference->attributes) {
+            const auto* attribute = database.PeekAs<cad::Attribute>(attributeId);
+            line += attribute->tag + "=" + attribute->text;
+        }
+        lines.push_back(line + "]");
+    }
+    return lines;
+}
+
+class DxfReadVersion : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DxfReadVersion, ReadsBlocksReferencesAndAttributesAsEzdxfWroteThem) {
+    auto database = Read(std::string(GetParam()) + ".dxf");
+    ASSERT_TRUE(database);
+    // Names are matched without case: "door" is DOOR.
+    EXPECT_EQ(ModelSpaceInserts(*database), (std::vector<std::string>{"DOOR [PRICE=9.99]", "DOOR []", "NEST []"}));
+    cad::ObjectId doorId = database->FindRecord(database->BlockTableId(), "DOOR");
+    const auto* door = database->PeekAs<cad::BlockTableRecord>(doorId);
+    ASSERT_NE(door, nullptr);
+    ASSERT_EQ(door->entities.size(), 2u);
+    const auto* definition = database->PeekAs<cad::AttributeDefinition>(door->entities[1]);
+    ASSERT_NE(definition, nullptr);
+    EXPECT_EQ(definition->tag, "PRICE");
+    EXPECT_EQ(definition->text, "12.50");
+    EXPECT_DOUBLE_EQ(definition->height, 0.5);
+    const auto* model = database->PeekAs<cad::BlockTableRecord>(database->ModelSpaceId());
+    EXPECT_EQ(model->entities.size(), 6u) << "three inserts, a circle, a text and a polyline";
+    const auto* paper = database->PeekAs<cad::BlockTableRecord>(database->PaperSpaceId());
+    ASSERT_EQ(paper->entities.size(), 1u);
+    EXPECT_EQ(database->PeekAs<cad::BlockReference>(paper->entities[0])->blockId, doorId);
+    const auto* polyline = database->PeekAs<cad::Polyline>(model->entities[5]);
+    ASSERT_NE(polyline, nullptr);
+    EXPECT_EQ(polyline->vertices.size(), 3u);
+    EXPECT_TRUE(polyline->closed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, DxfReadVersion, ::testing::Values("R12", "R2000", "R2004", "R2010", "R2018"));
+
+TEST(DxfReadText, ConvertsTheFilesCodePageToTheActiveOne) {
+    auto fromCodePage = Read("hebrew1255.dxf", 1255);
+    auto fromUtf8 = Read("hebrew2018.dxf", 1255);
+    const std::string dalet = "\xE3\xEC\xFA"; // the block's name in code page 1255
+    EXPECT_NE(fromCodePage->FindRecord(fromCodePage->BlockTableId(), dalet), cad::kNullId);
+    EXPECT_NE(fromUtf8->FindRecord(fromUtf8->BlockTableId(), dalet), cad::kNullId);
+    const auto* model = fromCodePage->PeekAs<cad::BlockTableRecord>(fromCodePage->ModelSpaceId());
+    EXPECT_EQ(fromCodePage->PeekAs<cad::Text>(model->entities[1])->text, "\x80 \xF9");
+}
+
+TEST(DxfReadText, ACharacterTheActiveCodePageLacksIsKeptAsAnEscapeAndToldOnce) {
+    std::unique_ptr<cad::Database> database;
+    cad::DxfResult result =
+        cad::ReadDxfFile((dxftest::Drawings() / "hebrew2018.dxf").string(), cad::CodePage::Default(), database);
+    ASSERT_TRUE(result.Ok());
+    EXPECT_NE(database->FindRecord(database->BlockTableId(), "\\U+05D3\\U+05DC\\U+05EA"), cad::kNullId);
+    EXPECT_EQ(result.warnings, (std::vector<std::string>{"Some texts hold characters that code page 1252 cannot "
+                                                          "show; they are kept as \\U+XXXX escapes."}));
+}
+
+TEST(DxfReadSpecialBlocks, KeepsAnonymousAndExternalFlagsAndGridCounts) {
+    auto database = Read("special.dxf");
+    const auto* anonymous = database->PeekAs<cad::BlockTableRecord>(database->FindRecord(database->BlockTableId(), "*U1"));
+    ASSERT_NE(anonymous, nullptr);
+    EXPECT_TRUE(anonymous->flags & cad::kBlockAnonymous);
+    const auto* parts = database->PeekAs<cad::BlockTableRecord>(database->FindRecord(database->BlockTableId(), "PARTS"));
+    ASSERT_NE(parts, nullptr);
+    EXPECT_TRUE(parts->flags & cad::kBlockExternal);
+    EXPECT_EQ(parts->externalPath, "parts.dxf");
+    const auto* model = database->PeekAs<cad::BlockTableRecord>(database->ModelSpaceId());
+    const auto* grid = database->PeekAs<cad::BlockReference>(model->entities.back());
+    ASSERT_NE(grid, nullptr);
+    // Written as three rows of four, rows 1.0 apart and columns 2.0 apart.
+    EXPECT_EQ(grid->columnCount, 4);
+    EXPECT_EQ(grid->rowCount, 3);
+    EXPECT_DOUBLE_EQ(grid->rowSpacing, 1.0);
+    EXPECT_DOUBLE_EQ(grid->columnSpacing, 2.0);
+}
+
+struct BrokenCase {
+    const char* content;
+    cad::DxfStatus status;
+    int line;
+    const char* detail;
+};
+
+class DxfReadBroken : public ::testing::TestWithParam<BrokenCase> {};
+
+TEST_P(DxfReadBroken, RefusesWithTheLineAndLeavesNoDatabase) {
+    const BrokenCase& c = GetParam();
+    std::unique_ptr<cad::Database> database;
+    cad::DxfResult result = cad::ReadDxfText(c.content, cad::CodePage::Default(), database);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.line, c.line);
+    EXPECT_EQ(result.detail, c.detail);
+    EXPECT_EQ(database, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DxfReadBroken,
+    ::testing::Values(
+        BrokenCase{"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n", cad::DxfStatus::UnexpectedEnd, 7,
+                   "the file ends after group code 10 without its value"},
+        BrokenCase{"  0\nSECTION\nX2\nENTITIES\n", cad::DxfStatus::BadGroupCode, 3,
+                   "expected a group code, found \"X2\""},
+        BrokenCase{"0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n10\r\nabc\r\n", cad::DxfStatus::BadValue, 7,
+                   "expected a real after group 10, found \"abc\""},
+        BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nINSERT\n70\n1.5\n", cad::DxfStatus::BadValue, 7,
+                   "expected an integer after group 70, found \"1.5\""},
+        BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nENDSEC\n", cad::DxfStatus::MissingEof, 6,
+                   "the file ends without 0 EOF"},
+        BrokenCase{"0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nA\n0\nENDSEC\n0\nEOF\n", cad::DxfStatus::BadStructure, 5,
+                   "block \"A\" does not end with 0 ENDBLK"},
+        BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nLINE\n0\nEOF\n", cad::DxfStatus::BadStructure, 5,
+                   "the section that starts here does not end with 0 ENDSEC"},
+        BrokenCase{"AutoCAD Binary DXF\r\n\x1a", cad::DxfStatus::Binary, 1,
+                   "this is a binary DXF file; save the drawing as ASCII DXF"}));
+
+TEST(DxfReadTolerance, AcceptsBlanksAroundCodesAndTrailingBlanksInNumbers) {
+    std::unique_ptr<cad::Database> database;
+    cad::DxfResult result = cad::ReadDxfText(
+        "  0 \r\nSECTION\r\n 2\r\nENTITIES\r\n0\r\nLINE\r\n  8\r\nWalls \r\n 10 \r\n1.5  \r\n 20\r\n+2\r\n 11\r\n3\r\n"
+        "0\r\nENDSEC\r\n0\r\nEOF\r\n",
+        cad::CodePage::Default(), database);
+    ASSERT_TRUE(result.Ok()) << result.detail;
+    const auto* model = database->PeekAs<cad::BlockTableRecord>(database->ModelSpaceId());
+    ASSERT_EQ(model->entities.size(), 1u);
+    const auto* line = database->PeekAs<cad::Line>(model->entities[0]);
+    EXPECT_EQ(line->start, (cad::Point3d{1.5, 2.0, 0.0}));
+    EXPECT_EQ(line->layer, "Walls "); // text keeps its blanks
+}
+
+TEST(DxfOpenDrawing, TheDrawingNameComesFromTheFile) {
+    cad::Host& host = cad::Host::Instance();
+    ASSERT_TRUE(host.OpenDrawing((dxftest::Drawings() / "R2000.dxf").string()).Ok());
+    const auto* name = host.Variable("DWGNAME");
+    EXPECT_EQ(std::get<std::string>(*name), "R2000.dxf");
+    EXPECT_EQ(std::get<std::string>(*host.Variable("DWGPREFIX")), dxftest::Drawings().string() + "/");
+    host.Documents().CloseDocument(&host.Documents().Current());
+    EXPECT_FALSE(host.OpenDrawing("/nonexistent/plan.dxf").Ok());
+}
+
+} // namespace
