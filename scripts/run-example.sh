@@ -5,3 +5,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh build
 build/bin/vantorel commands
+build/bin/vantorel blocks examples/office.dxf

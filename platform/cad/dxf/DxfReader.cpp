@@ -148,6 +148,15 @@ private:
             }
             if (tag.code == 999)
                 continue;
+            // Some writers end the HEADER early and go on with more variables; they still belong to it.
+            if (tag.code == 9 && m_headerRead) {
+                ReadStrayHeader(tag);
+                continue;
+            }
+            if (tag.code == 0 && tag.value == "ENDSEC" && m_afterStrayHeader) {
+                m_afterStrayHeader = false;
+                continue;
+            }
             if (tag.code != 0 || tag.value != "SECTION")
                 return Fail(tag, "expected 0 SECTION, found " + std::to_string(tag.code) + " " +
                                      std::string(tag.value.substr(0, 40)));
@@ -191,12 +200,39 @@ private:
         return EndOfSection(start);
     }
 
+    void HeaderValue(std::string_view variable, const DxfTag& tag) {
+        DrawingHeader& header = m_database->Header();
+        if (variable == "$ACADVER" && tag.code == 1) {
+            header.version = std::string(tag.value.substr(0, tag.value.find_last_not_of(' ') + 1));
+        } else if (variable == "$DWGCODEPAGE" && tag.code == 3) {
+            header.codePage = std::string(tag.value.substr(0, tag.value.find_last_not_of(' ') + 1));
+        } else if (variable == "$HANDSEED" && tag.code == 5) {
+            header.handseed = ParseHandle(tag.value);
+            m_layout->handseedBegin = static_cast<std::size_t>(tag.value.data() - m_layout->content.data());
+            m_layout->handseedEnd = m_layout->handseedBegin + tag.value.size();
+            m_sawHandseed = true;
+        } else if (variable == "$INSUNITS" && tag.code == 70) {
+            std::int64_t units = 0;
+            if (ParseInt(tag.value, units))
+                header.insertionUnits = static_cast<int>(units);
+        } else if (variable == "$HANDLING" && tag.code == 70) {
+            m_handling = tag.value != "0";
+        } else if (tag.code >= 10 && tag.code <= 30 && tag.code % 10 == 0) {
+            Point3d* point = variable == "$INSBASE" ? &header.insertionBase
+                             : variable == "$EXTMIN" ? &header.extentsMin
+                             : variable == "$EXTMAX" ? &header.extentsMax
+                                                     : nullptr;
+            double value = 0.0;
+            if (point && ParseReal(tag.value, value))
+                (tag.code == 10 ? point->x : tag.code == 20 ? point->y : point->z) = value;
+        }
+    }
+
     bool ReadHeader() {
         DrawingHeader& header = m_database->Header();
         std::string_view variable;
         DxfTag tag;
         int line = m_stream.Line();
-        bool sawHandseed = false;
         while (Next(tag)) {
             if (tag.code == 0) {
                 if (tag.value != "ENDSEC")
@@ -207,30 +243,7 @@ private:
                 variable = tag.value;
                 continue;
             }
-            if (variable == "$ACADVER" && tag.code == 1) {
-                header.version = std::string(tag.value.substr(0, tag.value.find_last_not_of(' ') + 1));
-            } else if (variable == "$DWGCODEPAGE" && tag.code == 3) {
-                header.codePage = std::string(tag.value.substr(0, tag.value.find_last_not_of(' ') + 1));
-            } else if (variable == "$HANDSEED" && tag.code == 5) {
-                header.handseed = ParseHandle(tag.value);
-                m_layout->handseedBegin = static_cast<std::size_t>(tag.value.data() - m_layout->content.data());
-                m_layout->handseedEnd = m_layout->handseedBegin + tag.value.size();
-                sawHandseed = true;
-            } else if (variable == "$INSUNITS" && tag.code == 70) {
-                std::int64_t units = 0;
-                if (ParseInt(tag.value, units))
-                    header.insertionUnits = static_cast<int>(units);
-            } else if (variable == "$HANDLING" && tag.code == 70) {
-                m_handling = tag.value != "0";
-            } else if (tag.code >= 10 && tag.code <= 30 && tag.code % 10 == 0) {
-                Point3d* point = variable == "$INSBASE" ? &header.insertionBase
-                                 : variable == "$EXTMIN" ? &header.extentsMin
-                                 : variable == "$EXTMAX" ? &header.extentsMax
-                                                         : nullptr;
-                double value = 0.0;
-                if (point && ParseReal(tag.value, value))
-                    (tag.code == 10 ? point->x : tag.code == 20 ? point->y : point->z) = value;
-            }
+            HeaderValue(variable, tag);
         }
         if (m_stream.Failed())
             return false;
@@ -238,10 +251,28 @@ private:
             m_stream.Fail(DxfStatus::BadStructure, line, "the HEADER section does not end with 0 ENDSEC");
             return false;
         }
-        if (!sawHandseed)
+        if (!m_sawHandseed)
             header.handseed = 0;
         m_headerRead = true;
         return true;
+    }
+
+    void ReadStrayHeader(const DxfTag& first) {
+        if (!m_afterStrayHeader)
+            m_warnings.push_back("Header variables follow the end of the HEADER section (line " +
+                                 std::to_string(first.line) + "); they are read as part of it.");
+        m_afterStrayHeader = true;
+        m_inHeader = true;
+        std::string_view variable = first.value;
+        DxfTag tag;
+        while (m_stream.Peek(tag) && tag.code != 0) {
+            Next(tag);
+            if (tag.code == 9)
+                variable = tag.value;
+            else
+                HeaderValue(variable, tag);
+        }
+        m_inHeader = false;
     }
 
     void SettleEncoding() {
@@ -623,7 +654,9 @@ private:
     bool m_encodingSettled = false;
     bool m_sawHandles = false;
     bool m_handling = false;
-    bool m_inHeader = false; // $HANDSEED is a handle to come, not one in use
+    bool m_inHeader = false;
+    bool m_sawHandseed = false;
+    bool m_afterStrayHeader = false; // $HANDSEED is a handle to come, not one in use
 };
 
 } // namespace

@@ -205,7 +205,7 @@ bool DxfTagStream::Read(DxfTag& tag) {
     if (kind == DxfValueKind::Real)
         valid = ParseReal(trimmed, real);
     else if (kind == DxfValueKind::Handle)
-        valid = trimmed.empty() || IsHex(trimmed);
+        valid = true; // real writers put names where handles belong; such a value simply points nowhere
     else
         valid = ParseInt(trimmed, integer);
     if (!valid) {
