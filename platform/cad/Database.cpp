@@ -2,6 +2,8 @@
 
 #include "platform/cad/Text.h"
 
+#include <utility>
+
 namespace cad {
 
 namespace {
@@ -46,7 +48,7 @@ ObjectId Database::Adopt(std::unique_ptr<Object> object, ObjectId owner) {
     ObjectId id = (m_serial << kSerialShift) | m_nextLocal++;
     object->m_id = id;
     object->m_ownerId = owner;
-    m_objects.emplace(id, std::move(object));
+    m_objects.push_back(std::move(object));
     return id;
 }
 
@@ -61,13 +63,14 @@ ObjectId Database::AddInitialRecord(ObjectId tableId, std::unique_ptr<SymbolTabl
 }
 
 Object* Database::Peek(ObjectId id) {
-    auto it = m_objects.find(id);
-    return it == m_objects.end() ? nullptr : it->second.get();
+    return const_cast<Object*>(std::as_const(*this).Peek(id));
 }
 
 const Object* Database::Peek(ObjectId id) const {
-    auto it = m_objects.find(id);
-    return it == m_objects.end() ? nullptr : it->second.get();
+    if ((id >> kSerialShift) != m_serial)
+        return nullptr;
+    ObjectId local = id & ((ObjectId{1} << kSerialShift) - 1);
+    return local >= 1 && local <= m_objects.size() ? m_objects[local - 1].get() : nullptr;
 }
 
 ErrorStatus Database::Open(ObjectId id, OpenMode mode, Object** out, bool openErased) {

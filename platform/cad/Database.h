@@ -44,8 +44,14 @@ public:
     // Looks an object up without opening it: for the editor's own bookkeeping and for tests.
     Object* Peek(ObjectId id);
     const Object* Peek(ObjectId id) const;
-    template <typename T> T* PeekAs(ObjectId id) { return dynamic_cast<T*>(Peek(id)); }
-    template <typename T> const T* PeekAs(ObjectId id) const { return dynamic_cast<const T*>(Peek(id)); }
+    template <typename T> T* PeekAs(ObjectId id) {
+        Object* object = Peek(id);
+        return object && T::Holds(object->Kind()) ? static_cast<T*>(object) : nullptr;
+    }
+    template <typename T> const T* PeekAs(ObjectId id) const {
+        const Object* object = Peek(id);
+        return object && T::Holds(object->Kind()) ? static_cast<const T*>(object) : nullptr;
+    }
 
     // Many readers or one writer at a time; an erased object opens only when asked for.
     [[nodiscard]] ErrorStatus Open(ObjectId id, OpenMode mode, Object** out, bool openErased = false);
@@ -66,6 +72,8 @@ public:
                                               ObjectId* out);
 
     std::size_t ObjectCount() const { return m_objects.size(); }
+    // Room for this many more objects, when the caller knows roughly how many will come.
+    void Reserve(std::size_t objects) { m_objects.reserve(m_objects.size() + objects); }
 
     DrawingHeader& Header() { return m_header; }
     const DrawingHeader& Header() const { return m_header; }
@@ -87,7 +95,7 @@ private:
 
     DrawingHeader m_header;
     std::shared_ptr<DxfLayout> m_layout;
-    std::unordered_map<ObjectId, std::unique_ptr<Object>> m_objects;
+    std::vector<std::unique_ptr<Object>> m_objects; // by the local part of the id, less one
     std::unordered_map<ObjectId, OpenState> m_open;
     ObjectId m_serial = 0;
     ObjectId m_nextLocal = 1;

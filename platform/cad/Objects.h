@@ -44,6 +44,8 @@ public:
     Object& operator=(const Object&) = delete;
 
     ObjectKind Kind() const { return m_kind; }
+    // Whether an object of `kind` is one of this type; lets lookups cast without run-time type information.
+    static bool Holds(ObjectKind) { return true; }
     ObjectId Id() const { return m_id; }
     ObjectId OwnerId() const { return m_ownerId; }
     bool IsErased() const { return m_erased; }
@@ -74,24 +76,28 @@ private:
 
 class Entity : public Object {
 public:
+    static bool Holds(ObjectKind kind) { return IsEntityKind(kind); }
     using Object::Object;
     std::string layer = "0";
     int color = 256; // by layer
 };
 
 struct Line : Entity {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::Line; }
     Line() : Entity(ObjectKind::Line) {}
     Point3d start;
     Point3d end;
 };
 
 struct Circle : Entity {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::Circle; }
     Circle() : Entity(ObjectKind::Circle) {}
     Point3d center;
     double radius = 0.0;
 };
 
 struct Arc : Entity {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::Arc; }
     Arc() : Entity(ObjectKind::Arc) {}
     Point3d center;
     double radius = 0.0;
@@ -105,6 +111,7 @@ enum class VerticalMode : int { Base = 0, Bottom = 1, Middle = 2, Top = 3 };
 // Shared by text, attribute definitions and attributes.
 class TextEntity : public Entity {
 public:
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::Text || kind == ObjectKind::AttributeDefinition || kind == ObjectKind::Attribute; }
     using Entity::Entity;
     Point3d position;
     Point3d alignmentPoint;
@@ -118,12 +125,14 @@ public:
 };
 
 struct Text : TextEntity {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::Text; }
     Text() : TextEntity(ObjectKind::Text) {}
 };
 
 enum AttributeFlags : int { kAttInvisible = 1, kAttConstant = 2, kAttVerifiable = 4, kAttPreset = 8 };
 
 struct AttributeDefinition : TextEntity {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::AttributeDefinition; }
     AttributeDefinition() : TextEntity(ObjectKind::AttributeDefinition) {}
     std::string tag;
     std::string prompt;
@@ -131,12 +140,14 @@ struct AttributeDefinition : TextEntity {
 };
 
 struct Attribute : TextEntity {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::Attribute; }
     Attribute() : TextEntity(ObjectKind::Attribute) {}
     std::string tag;
     int flags = 0;
 };
 
 struct BlockReference : Entity {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::BlockReference; }
     BlockReference() : Entity(ObjectKind::BlockReference) {}
     ObjectId blockId = kNullId;
     Point3d position;
@@ -152,6 +163,7 @@ struct BlockReference : Entity {
 };
 
 struct Polyline : Entity {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::Polyline; }
     Polyline() : Entity(ObjectKind::Polyline) {}
     std::vector<Point3d> vertices;
     bool closed = false;
@@ -160,12 +172,14 @@ struct Polyline : Entity {
 
 // An entity the editor does not model; the drawing file keeps its tags so it is written back unchanged.
 struct OpaqueEntity : Entity {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::Opaque; }
     OpaqueEntity() : Entity(ObjectKind::Opaque) {}
     std::string typeName;
 };
 
 class SymbolTableRecord : public Object {
 public:
+    static bool Holds(ObjectKind kind) { return IsSymbolRecordKind(kind); }
     using Object::Object;
     std::string name;
 };
@@ -173,6 +187,7 @@ public:
 enum BlockFlags : int { kBlockAnonymous = 1, kBlockHasAttributes = 2, kBlockExternal = 4, kBlockOverlay = 8 };
 
 struct BlockTableRecord : SymbolTableRecord {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::BlockRecord; }
     BlockTableRecord() : SymbolTableRecord(ObjectKind::BlockRecord) {}
     Point3d origin;
     std::vector<ObjectId> entities; // in drawing order
@@ -183,12 +198,14 @@ struct BlockTableRecord : SymbolTableRecord {
 };
 
 struct LayerTableRecord : SymbolTableRecord {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::LayerRecord; }
     LayerTableRecord() : SymbolTableRecord(ObjectKind::LayerRecord) {}
     int color = 7;
     std::string lineType = "Continuous";
 };
 
 struct TextStyleTableRecord : SymbolTableRecord {
+    static bool Holds(ObjectKind kind) { return kind == ObjectKind::TextStyleRecord; }
     TextStyleTableRecord() : SymbolTableRecord(ObjectKind::TextStyleRecord) {}
     std::string fileName = "txt";
     std::string bigFontFileName;
@@ -198,6 +215,7 @@ struct TextStyleTableRecord : SymbolTableRecord {
 };
 
 struct SymbolTable : Object {
+    static bool Holds(ObjectKind kind) { return IsSymbolTableKind(kind); }
     explicit SymbolTable(ObjectKind kind) : Object(kind) {}
     std::vector<ObjectId> records; // in the order they were added
 };

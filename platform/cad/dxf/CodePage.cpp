@@ -134,6 +134,16 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 std::string DecodeFileText(std::string_view raw, const CodePage* fileCodePage, const CodePage& active, bool& lost) {
+    // Most names are plain ASCII, the same in every code page.
+    bool plain = true;
+    for (char c : raw) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\\') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain)
+        return std::string(raw);
     std::string out;
     out.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size();) {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <numbers>
 #include <set>
+#include <unordered_map>
 #include <string_view>
 #include <utility>
 
@@ -32,19 +33,17 @@ struct EntityTags {
         }
         return nullptr;
     }
+    // Numbers come checked and read from the tag stream.
     double Real(int code, double fallback = 0.0) const {
         const DxfTag* tag = Find(code);
-        double value = fallback;
-        if (tag && !ParseReal(tag->value, value))
-            value = fallback;
-        return value;
+        return tag && ValueKindOf(code) == DxfValueKind::Real ? tag->number : fallback;
     }
     std::int64_t Int(int code, std::int64_t fallback = 0) const {
         const DxfTag* tag = Find(code);
-        std::int64_t value = fallback;
-        if (tag && !ParseInt(tag->value, value))
-            value = fallback;
-        return value;
+        return tag && ValueKindOf(code) != DxfValueKind::Real && ValueKindOf(code) != DxfValueKind::Text &&
+                       ValueKindOf(code) != DxfValueKind::Handle
+                   ? static_cast<std::int64_t>(tag->number)
+                   : fallback;
     }
     std::string_view Text(int code) const {
         const DxfTag* tag = Find(code);
@@ -62,6 +61,9 @@ public:
         if (m_layout->content.find("\r\n") != std::string::npos)
             m_layout->lineEnd = "\r\n";
         m_database = std::make_unique<Database>();
+        // A drawing has roughly one object per 100 bytes; reserving saves regrowing big arrays.
+        m_database->Reserve(m_layout->content.size() / 100);
+        m_layout->items.reserve(m_layout->content.size() / 100);
         for (ObjectId table : {m_database->BlockTableId(), m_database->LayerTableId(), m_database->TextStyleTableId()}) {
             for (ObjectId record : m_database->PeekAs<SymbolTable>(table)->records)
                 m_layout->defaultRecords.push_back(record);
@@ -101,13 +103,16 @@ private:
     bool Next(DxfTag& tag) {
         if (!m_stream.Next(tag))
             return false;
+        CountHandle(tag);
+        return true;
+    }
+    void CountHandle(const DxfTag& tag) {
         if ((tag.code == 5 || tag.code == 105) && !m_inHeader) {
             std::uint64_t handle = ParseHandle(tag.value);
             if (handle > m_layout->highestHandle)
                 m_layout->highestHandle = handle;
             m_sawHandles = true;
         }
-        return true;
     }
     bool PeekIsZero(std::string_view value) {
         DxfTag tag;
@@ -126,8 +131,8 @@ private:
         into.tags.clear();
         into.modelled = std::string_view::npos;
         DxfTag tag;
-        while (m_stream.Peek(tag) && tag.code != 0) {
-            Next(tag);
+        while (m_stream.NextInBody(tag)) {
+            CountHandle(tag);
             if (tag.code == 101 && into.modelled == std::string_view::npos)
                 into.modelled = into.tags.size();
             into.tags.push_back(tag);
@@ -555,11 +560,10 @@ private:
         } else if (type == "LWPOLYLINE") {
             auto polyline = std::make_unique<Polyline>();
             for (std::size_t i = 0; i < tags.modelled; ++i) {
-                double value = 0.0;
-                if (tags.tags[i].code == 10 && ParseReal(tags.tags[i].value, value))
-                    polyline->vertices.push_back(Point3d{value, 0.0, 0.0});
-                else if (tags.tags[i].code == 20 && !polyline->vertices.empty() && ParseReal(tags.tags[i].value, value))
-                    polyline->vertices.back().y = value;
+                if (tags.tags[i].code == 10)
+                    polyline->vertices.push_back(Point3d{tags.tags[i].number, 0.0, 0.0});
+                else if (tags.tags[i].code == 20 && !polyline->vertices.empty())
+                    polyline->vertices.back().y = tags.tags[i].number;
             }
             polyline->closed = (tags.Int(70) & 1) != 0;
             entity = std::move(polyline);
@@ -591,7 +595,7 @@ private:
         auto* reference = m_database->PeekAs<BlockReference>(ownerId);
         auto* polyline = m_database->PeekAs<Polyline>(ownerId);
         DxfTag tag;
-        EntityTags follower;
+        EntityTags& follower = m_followerTags;
         while (m_stream.Peek(tag) && tag.code == 0) {
             if (tag.value == "SEQEND") {
                 Next(tag);
@@ -626,9 +630,24 @@ private:
         return true;
     }
 
+    static std::string Lower(std::string_view name) {
+        std::string lower(name);
+        for (char& c : lower)
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        return lower;
+    }
+
     void ResolveReferences() {
+        // A drawing may hold many references to few blocks: look the names up once.
+        std::unordered_map<std::string, ObjectId> blocks;
+        for (ObjectId id : m_database->PeekAs<SymbolTable>(m_database->BlockTableId())->records) {
+            const auto* record = m_database->PeekAs<BlockTableRecord>(id);
+            if (record && !record->IsErased())
+                blocks.emplace(Lower(record->name), id);
+        }
         for (auto& [id, name] : m_pendingReferences) {
-            ObjectId block = m_database->FindRecord(m_database->BlockTableId(), name);
+            auto found = blocks.find(Lower(name));
+            ObjectId block = found == blocks.end() ? kNullId : found->second;
             m_database->PeekAs<BlockReference>(id)->blockId = block;
             if (block == kNullId) {
                 std::string warning = "A block reference names the block \"" + name + "\", which is not defined.";
@@ -646,6 +665,7 @@ private:
     std::unique_ptr<Database> m_database;
     std::size_t m_rawStart = 0;
     EntityTags m_tags;
+    EntityTags m_followerTags;
     std::vector<std::pair<ObjectId, std::string>> m_pendingReferences;
     std::vector<std::string> m_warnings;
     std::set<std::string> m_undefined;
@@ -675,6 +695,13 @@ DxfResult ReadDxfFile(const std::string& path, const CodePage& active, std::uniq
         return result;
     }
     std::string content;
+    // One read into a buffer of the file's size; the loop covers files that grow or lie about it.
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+        long size = std::ftell(file.get());
+        if (size > 0)
+            content.reserve(static_cast<std::size_t>(size) + 1);
+        std::rewind(file.get());
+    }
     char buffer[1 << 16];
     std::size_t n = 0;
     while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)

@@ -153,6 +153,26 @@ bool DxfTagStream::Peek(DxfTag& tag) {
     return true;
 }
 
+bool DxfTagStream::NextInBody(DxfTag& tag) {
+    if (m_hasPeeked) {
+        if (m_peeked.code == 0)
+            return false;
+        return Next(tag);
+    }
+    std::size_t offset = m_offset;
+    if (!Read(tag))
+        return false;
+    if (tag.code == 0) {
+        m_peeked = tag;
+        m_peekedOffset = m_position;
+        m_offset = offset;
+        m_hasPeeked = true;
+        return false;
+    }
+    m_offset = m_position;
+    return true;
+}
+
 bool DxfTagStream::Next(DxfTag& tag) {
     if (m_hasPeeked) {
         m_hasPeeked = false;
@@ -173,14 +193,24 @@ bool DxfTagStream::Read(DxfTag& tag) {
     std::size_t begin = m_position;
     if (!ReadLine(codeLine))
         return false;
-    std::string_view codeText = Trim(codeLine);
     int line = m_line;
+    // Group codes are short numbers, perhaps with blanks around: read them without the general parser.
+    std::size_t i = 0;
+    std::size_t n = codeLine.size();
+    while (i < n && (codeLine[i] == ' ' || codeLine[i] == '\t'))
+        ++i;
     int code = 0;
-    auto [end, error] = std::from_chars(codeText.data(), codeText.data() + codeText.size(), code);
-    if (codeText.empty() || error != std::errc() || end != codeText.data() + codeText.size() || code < 0 ||
-        code > 1071) {
+    std::size_t digits = 0;
+    while (i < n && codeLine[i] >= '0' && codeLine[i] <= '9' && digits < 5) {
+        code = code * 10 + (codeLine[i] - '0');
+        ++i;
+        ++digits;
+    }
+    while (i < n && (codeLine[i] == ' ' || codeLine[i] == '\t'))
+        ++i;
+    if (digits == 0 || i != n || code > 1071) {
         Fail(DxfStatus::BadGroupCode, line,
-             "expected a group code, found \"" + std::string(codeText.substr(0, 40)) + "\"");
+             "expected a group code, found \"" + std::string(Trim(codeLine).substr(0, 40)) + "\"");
         return false;
     }
     std::string_view valueLine;
@@ -202,12 +232,17 @@ bool DxfTagStream::Read(DxfTag& tag) {
     double real = 0.0;
     std::int64_t integer = 0;
     bool valid = true;
-    if (kind == DxfValueKind::Real)
+    tag.number = 0.0;
+    if (kind == DxfValueKind::Real) {
         valid = ParseReal(trimmed, real);
+        tag.number = real;
+    }
     else if (kind == DxfValueKind::Handle)
         valid = true; // real writers put names where handles belong; such a value simply points nowhere
-    else
+    else {
         valid = ParseInt(trimmed, integer);
+        tag.number = static_cast<double>(integer);
+    }
     if (!valid) {
         Fail(DxfStatus::BadValue, line,
              std::string("expected ") + KindName(kind) + " after group " + std::to_string(code) + ", found \"" +

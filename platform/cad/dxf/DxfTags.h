@@ -27,6 +27,7 @@ struct DxfTag {
     std::string_view value; // numbers without their surrounding blanks, text as written (line end removed)
     int line = 0;           // line of the group code
     std::size_t begin = 0;  // byte offset of the group code line
+    double number = 0.0;    // the value of a real or integer group, read once by the stream
 };
 
 // Reads a file's tags one at a time, checking each value against its group code's kind, so that a big
@@ -37,6 +38,8 @@ public:
     // False at the end of the content or on an error (then Failed() and Error()).
     bool Next(DxfTag& tag);
     bool Peek(DxfTag& tag);
+    // Next, unless the next tag has group code 0: that one stays for the following Next or Peek.
+    bool NextInBody(DxfTag& tag);
     // Byte offset just after the last tag taken by Next.
     std::size_t Offset() const { return m_offset; }
     bool Failed() const { return m_error.status != DxfStatus::Ok; }

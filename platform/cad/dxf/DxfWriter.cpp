@@ -75,7 +75,7 @@ private:
                 Object* record = m_database.Peek(id);
                 if (IsNew(record))
                     Give(*record);
-                if (auto* block = dynamic_cast<BlockTableRecord*>(record)) {
+                if (auto* block = m_database.PeekAs<BlockTableRecord>(id)) {
                     if (IsNew(block)) {
                         Take(block->beginHandle);
                         Take(block->endHandle);
@@ -92,7 +92,7 @@ private:
         if (!entity || !(IsNew(entity) || entity->IsModified()) || entity->IsErased())
             return;
         Give(*entity);
-        if (auto* reference = dynamic_cast<BlockReference*>(entity)) {
+        if (auto* reference = m_database.PeekAs<BlockReference>(entity->Id())) {
             for (ObjectId id : reference->attributes)
                 Give(*m_database.Peek(id));
             if (!reference->attributes.empty())

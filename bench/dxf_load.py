@@ -1,0 +1,51 @@
+"""Side by side: our reader against ezdxf on a big drawing (40 blocks, 200,000 references).
+
+    /usr/bin/python3 bench/dxf_load.py BUILD_DIR
+
+Makes the drawing once (BUILD_DIR/bench/big.dxf), then times ezdxf's readfile plus counting the INSERTs of
+model space by lower-cased name, and our dxf_load_bench doing the same.
+"""
+import collections
+import os
+import resource
+import subprocess
+import sys
+import time
+
+import ezdxf
+
+
+def make(path):
+    doc = ezdxf.new("R2018")
+    for b in range(40):
+        block = doc.blocks.new(f"PART{b:02d}")
+        block.add_line((0, 0), (1, 1))
+        block.add_attdef("PRICE", (0, 1)).dxf.text = "1.00"
+    msp = doc.modelspace()
+    for i in range(200_000):
+        msp.add_blockref(f"part{i % 40:02d}" if i % 3 else f"PART{i % 40:02d}", (i % 1000, i // 1000))
+    doc.saveas(path)
+
+
+def main(build):
+    path = os.path.join(build, "bench", "big.dxf")
+    if not os.path.exists(path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        make(path)
+    size = os.path.getsize(path) / 1e6
+    start = time.perf_counter()
+    doc = ezdxf.readfile(path)
+    counts = collections.Counter(e.dxf.name.lower() for e in doc.modelspace().query("INSERT"))
+    theirs = time.perf_counter() - start
+    peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024
+    print(f"ezdxf: {sum(counts.values())} references of {len(counts)} blocks in {theirs:.3f} s, "
+          f"{size / theirs:.1f} MB/s, peak memory {peak:.1f} MB (file {size:.1f} MB)")
+    start = time.perf_counter()
+    out = subprocess.run([os.path.join(build, "bin", "dxf_load_bench"), path], capture_output=True, text=True)
+    ours = time.perf_counter() - start
+    print(out.stdout.strip() or out.stderr.strip())
+    print(f"whole run, process start included: {ours:.3f} s; ezdxf / ours = {theirs / ours:.0f} times")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
