@@ -44,7 +44,7 @@ Database* Database::Owning(ObjectId id) {
     return it == LiveDatabases().end() ? nullptr : it->second;
 }
 
-ObjectId Database::Adopt(std::unique_ptr<Object> object, ObjectId owner) {
+ObjectId Database::Adopt(ObjectPtr<Object> object, ObjectId owner) {
     ObjectId id = (m_serial << kSerialShift) | m_nextLocal++;
     object->m_id = id;
     object->m_ownerId = owner;
@@ -56,7 +56,7 @@ ObjectId Database::AddTable(ObjectKind kind) {
     return Adopt(std::make_unique<SymbolTable>(kind), kNullId);
 }
 
-ObjectId Database::AddInitialRecord(ObjectId tableId, std::unique_ptr<SymbolTableRecord> record) {
+ObjectId Database::AddInitialRecord(ObjectId tableId, ObjectPtr<SymbolTableRecord> record) {
     ObjectId id = kNullId;
     [[maybe_unused]] ErrorStatus status = AddRecord(tableId, std::move(record), &id);
     return id;
@@ -130,7 +130,7 @@ std::vector<ObjectId> Database::OpenObjects() const {
     return ids;
 }
 
-ErrorStatus Database::AddRecord(ObjectId tableId, std::unique_ptr<SymbolTableRecord> record, ObjectId* out) {
+ErrorStatus Database::AddRecord(ObjectId tableId, ObjectPtr<SymbolTableRecord> record, ObjectId* out) {
     *out = kNullId;
     auto* table = PeekAs<SymbolTable>(tableId);
     if (!table || !record)
@@ -157,7 +157,7 @@ ObjectId Database::FindRecord(ObjectId tableId, std::string_view name) const {
     return kNullId;
 }
 
-ErrorStatus Database::AppendEntity(ObjectId blockId, std::unique_ptr<Entity> entity, ObjectId* out) {
+ErrorStatus Database::AppendEntity(ObjectId blockId, ObjectPtr<Entity> entity, ObjectId* out) {
     *out = kNullId;
     auto* block = PeekAs<BlockTableRecord>(blockId);
     if (!block || !entity)
@@ -168,7 +168,7 @@ ErrorStatus Database::AppendEntity(ObjectId blockId, std::unique_ptr<Entity> ent
     return ErrorStatus::Ok;
 }
 
-ErrorStatus Database::AppendAttribute(ObjectId referenceId, std::unique_ptr<Attribute> attribute, ObjectId* out) {
+ErrorStatus Database::AppendAttribute(ObjectId referenceId, ObjectPtr<Attribute> attribute, ObjectId* out) {
     *out = kNullId;
     auto* reference = PeekAs<BlockReference>(referenceId);
     if (!reference || !attribute)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/cad/LargeMemory.h"
 #include "platform/cad/Objects.h"
 #include "platform/cad/Status.h"
 
@@ -62,14 +63,25 @@ public:
     std::vector<ObjectId> OpenObjects() const;
 
     // The record's name must be non-empty and new to the table (names compared without case).
-    [[nodiscard]] ErrorStatus AddRecord(ObjectId tableId, std::unique_ptr<SymbolTableRecord> record,
+    [[nodiscard]] ErrorStatus AddRecord(ObjectId tableId, ObjectPtr<SymbolTableRecord> record,
                                         ObjectId* out);
     // Null when absent or erased.
     ObjectId FindRecord(ObjectId tableId, std::string_view name) const;
-    [[nodiscard]] ErrorStatus AppendEntity(ObjectId blockId, std::unique_ptr<Entity> entity, ObjectId* out);
+    [[nodiscard]] ErrorStatus AppendEntity(ObjectId blockId, ObjectPtr<Entity> entity, ObjectId* out);
     // Attributes belong to their reference, not to a block's entity list.
-    [[nodiscard]] ErrorStatus AppendAttribute(ObjectId referenceId, std::unique_ptr<Attribute> attribute,
+    [[nodiscard]] ErrorStatus AppendAttribute(ObjectId referenceId, ObjectPtr<Attribute> attribute,
                                               ObjectId* out);
+
+    // A new object in this database's arena, for one who makes many (a file reader); it still has to be
+    // added like any other. When the arena cannot grow it comes from the heap, as any other would.
+    template <typename T> ObjectPtr<T> Make() {
+        void* memory = m_arena.Allocate(sizeof(T), alignof(T));
+        if (!memory)
+            return ObjectPtr<T>(new T());
+        T* object = new (memory) T();
+        object->m_inArena = true;
+        return ObjectPtr<T>(object);
+    }
 
     std::size_t ObjectCount() const { return m_objects.size(); }
     // Room for this many more objects, when the caller knows roughly how many will come.
@@ -89,13 +101,14 @@ private:
         int readers = 0;
         bool writer = false;
     };
-    ObjectId Adopt(std::unique_ptr<Object> object, ObjectId owner);
+    ObjectId Adopt(ObjectPtr<Object> object, ObjectId owner);
     ObjectId AddTable(ObjectKind kind);
-    ObjectId AddInitialRecord(ObjectId tableId, std::unique_ptr<SymbolTableRecord> record);
+    ObjectId AddInitialRecord(ObjectId tableId, ObjectPtr<SymbolTableRecord> record);
 
     DrawingHeader m_header;
     std::shared_ptr<DxfLayout> m_layout;
-    std::vector<std::unique_ptr<Object>> m_objects; // by the local part of the id, less one
+    Arena m_arena; // before the objects, so that they go first
+    std::vector<ObjectPtr<Object>, LargeAllocator<ObjectPtr<Object>>> m_objects; // by the local id, less one
     std::unordered_map<ObjectId, OpenState> m_open;
     ObjectId m_serial = 0;
     ObjectId m_nextLocal = 1;

@@ -3,6 +3,7 @@
 #include "platform/cad/Geometry.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,7 +13,7 @@ namespace cad {
 using ObjectId = std::uint64_t;
 inline constexpr ObjectId kNullId = 0;
 
-enum class ObjectKind {
+enum class ObjectKind : std::uint8_t {
     BlockTable,
     LayerTable,
     TextStyleTable,
@@ -63,16 +64,33 @@ public:
     bool IsModified() const { return m_modified; }
     void Touch() { m_modified = true; }
 
+    // Made in its database's arena rather than on the heap.
+    bool InArena() const { return m_inArena; }
+
 private:
     friend class Database;
-    ObjectKind m_kind;
     ObjectId m_id = kNullId;
     ObjectId m_ownerId = kNullId;
     std::uint64_t m_handle = 0;
+    ObjectKind m_kind;
     bool m_erased = false;
     bool m_fromFile = false;
     bool m_modified = false;
+    bool m_inArena = false;
 };
+
+// Deletes an object wherever it was made; a plain std::unique_ptr converts to one of these.
+struct ObjectDeleter {
+    ObjectDeleter() = default;
+    template <typename U> ObjectDeleter(std::default_delete<U>) {}
+    void operator()(Object* object) const {
+        if (object && object->InArena())
+            object->~Object();
+        else
+            delete object;
+    }
+};
+template <typename T> using ObjectPtr = std::unique_ptr<T, ObjectDeleter>;
 
 class Entity : public Object {
 public:

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/cad/LargeMemory.h"
 #include "platform/cad/Objects.h"
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cad {
@@ -25,8 +27,9 @@ struct DxfItem {
 
 // A drawing file as read: its bytes and how they map onto the objects of the database.
 struct DxfLayout {
-    std::string content;
-    std::vector<DxfItem> items;
+    ByteBuffer bytes;
+    std::string_view content; // all of `bytes`
+    std::vector<DxfItem, LargeAllocator<DxfItem>> items;
     bool utf8 = false;                 // R2007 and later
     int codePage = 1252;               // of the file's text up to R2004
     bool handles = true;               // the file gives objects handles (R2000+, or R12 with $HANDLING 1)

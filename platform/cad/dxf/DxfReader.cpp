@@ -3,9 +3,14 @@
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfLayout.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <numbers>
 #include <set>
@@ -17,21 +22,50 @@ namespace cad {
 
 namespace {
 
+// Group 0 names are compared all the time; a byte loop of known length beats a call to memcmp.
+template <std::size_t N> bool Is(std::string_view value, const char (&name)[N]) {
+    if (value.size() != N - 1)
+        return false;
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        if (value[i] != name[i])
+            return false;
+    }
+    return true;
+}
+
 double Radians(double degrees) {
     return degrees * std::numbers::pi / 180.0;
 }
 
 // The tags of one entity, read ahead so fields can be looked up by group code.
 struct EntityTags {
+    static constexpr int kCodes = 1072; // the stream refuses higher group codes
     std::vector<DxfTag> tags;
     std::size_t modelled = 0; // tags after an embedded object (group 101) are not modelled
+    // Where the first tag of each group code is, so that a field is found without a search; an entry holds
+    // for the current entity only while its stamp equals `generation`.
+    std::uint32_t generation = 0;
+    std::vector<std::uint32_t> stamps = std::vector<std::uint32_t>(kCodes, 0);
+    std::vector<std::uint32_t> firsts = std::vector<std::uint32_t>(kCodes, 0);
 
-    const DxfTag* Find(int code) const {
-        for (std::size_t i = 0; i < modelled; ++i) {
-            if (tags[i].code == code)
-                return &tags[i];
+    void Clear() {
+        tags.clear();
+        if (++generation == 0) {
+            std::fill(stamps.begin(), stamps.end(), 0);
+            generation = 1;
         }
-        return nullptr;
+    }
+    void AddModelled(const DxfTag& tag) {
+        if (tag.code >= 0 && tag.code < kCodes && stamps[static_cast<std::size_t>(tag.code)] != generation) {
+            stamps[static_cast<std::size_t>(tag.code)] = generation;
+            firsts[static_cast<std::size_t>(tag.code)] = static_cast<std::uint32_t>(tags.size());
+        }
+        tags.push_back(tag);
+    }
+    const DxfTag* Find(int code) const {
+        if (code < 0 || code >= kCodes || stamps[static_cast<std::size_t>(code)] != generation)
+            return nullptr;
+        return &tags[firsts[static_cast<std::size_t>(code)]];
     }
     // Numbers come checked and read from the tag stream.
     double Real(int code, double fallback = 0.0) const {
@@ -54,11 +88,12 @@ struct EntityTags {
 
 class DxfReader {
 public:
-    DxfReader(std::string content, const CodePage& active)
+    DxfReader(ByteBuffer content, const CodePage& active)
         : m_layout(std::make_shared<DxfLayout>()), m_stream(std::string_view()), m_active(active) {
-        m_layout->content = std::move(content);
+        m_layout->bytes = std::move(content);
+        m_layout->content = std::string_view(m_layout->bytes.Data(), m_layout->bytes.Size());
         m_stream = DxfTagStream(m_layout->content);
-        if (m_layout->content.find("\r\n") != std::string::npos)
+        if (m_layout->content.find("\r\n") != std::string_view::npos)
             m_layout->lineEnd = "\r\n";
         m_database = std::make_unique<Database>();
         // A drawing has roughly one object per 100 bytes; reserving saves regrowing big arrays.
@@ -128,14 +163,17 @@ private:
 
     // Reads the tags up to the next group 0 into `into`.
     void ReadBody(EntityTags& into) {
-        into.tags.clear();
+        into.Clear();
         into.modelled = std::string_view::npos;
         DxfTag tag;
         while (m_stream.NextInBody(tag)) {
             CountHandle(tag);
             if (tag.code == 101 && into.modelled == std::string_view::npos)
                 into.modelled = into.tags.size();
-            into.tags.push_back(tag);
+            if (into.modelled == std::string_view::npos)
+                into.AddModelled(tag);
+            else
+                into.tags.push_back(tag);
         }
         if (into.modelled == std::string_view::npos)
             into.modelled = into.tags.size();
@@ -146,7 +184,7 @@ private:
     bool ReadSections() {
         DxfTag tag;
         while (Next(tag)) {
-            if (tag.code == 0 && tag.value == "EOF") {
+            if (tag.code == 0 && Is(tag.value, "EOF")) {
                 m_layout->items.push_back(DxfItem{DxfItemKind::Raw, m_rawStart, m_layout->content.size(), kNullId});
                 m_rawStart = m_layout->content.size();
                 return true;
@@ -158,27 +196,27 @@ private:
                 ReadStrayHeader(tag);
                 continue;
             }
-            if (tag.code == 0 && tag.value == "ENDSEC" && m_afterStrayHeader) {
+            if (tag.code == 0 && Is(tag.value, "ENDSEC") && m_afterStrayHeader) {
                 m_afterStrayHeader = false;
                 continue;
             }
-            if (tag.code != 0 || tag.value != "SECTION")
+            if (tag.code != 0 || !Is(tag.value, "SECTION"))
                 return Fail(tag, "expected 0 SECTION, found " + std::to_string(tag.code) + " " +
                                      std::string(tag.value.substr(0, 40)));
             DxfTag name;
             if (!Next(name) || name.code != 2)
                 return m_stream.Failed() ? false : Fail(tag, "a section without its name (group 2)");
             bool read = true;
-            if (name.value == "HEADER") {
+            if (Is(name.value, "HEADER")) {
                 m_inHeader = true;
                 read = ReadHeader();
                 m_inHeader = false;
             }
-            else if (name.value == "TABLES")
+            else if (Is(name.value, "TABLES"))
                 read = ReadTables();
-            else if (name.value == "BLOCKS")
+            else if (Is(name.value, "BLOCKS"))
                 read = ReadBlocks();
-            else if (name.value == "ENTITIES")
+            else if (Is(name.value, "ENTITIES"))
                 read = ReadEntities();
             else
                 read = SkipSection(tag);
@@ -197,9 +235,9 @@ private:
     bool SkipSection(const DxfTag& start) {
         DxfTag tag;
         while (Next(tag)) {
-            if (tag.code == 0 && tag.value == "ENDSEC")
+            if (tag.code == 0 && Is(tag.value, "ENDSEC"))
                 return true;
-            if (tag.code == 0 && (tag.value == "SECTION" || tag.value == "EOF"))
+            if (tag.code == 0 && (Is(tag.value, "SECTION") || Is(tag.value, "EOF")))
                 break;
         }
         return EndOfSection(start);
@@ -240,7 +278,7 @@ private:
         int line = m_stream.Line();
         while (Next(tag)) {
             if (tag.code == 0) {
-                if (tag.value != "ENDSEC")
+                if (!Is(tag.value, "ENDSEC"))
                     return Fail(tag, "the HEADER section does not end with 0 ENDSEC");
                 break;
             }
@@ -309,9 +347,9 @@ private:
         m_stream.Peek(start);
         DxfTag tag;
         while (Next(tag)) {
-            if (tag.code == 0 && tag.value == "ENDSEC")
+            if (tag.code == 0 && Is(tag.value, "ENDSEC"))
                 return true;
-            if (tag.code != 0 || tag.value != "TABLE")
+            if (tag.code != 0 || !Is(tag.value, "TABLE"))
                 return Fail(tag, "expected 0 TABLE in the TABLES section, found " + std::string(tag.value.substr(0, 40)));
             if (!ReadTable(tag))
                 return false;
@@ -320,7 +358,7 @@ private:
     }
 
     bool ReadTable(const DxfTag& start) {
-        EntityTags head;
+        EntityTags& head = m_headTags;
         ReadBody(head);
         std::string_view name = head.Text(2);
         ObjectId tableId = name == "STYLE"          ? m_database->TextStyleTableId()
@@ -333,17 +371,17 @@ private:
         while (m_stream.Peek(tag)) {
             if (tag.code != 0)
                 return Fail(tag, "expected a table entry");
-            if (tag.value == "ENDTAB") {
+            if (Is(tag.value, "ENDTAB")) {
                 if (tableId != kNullId)
                     Anchor(DxfItemKind::NewRecords, tag.begin, tableId);
                 Next(tag);
                 return true;
             }
-            if (tag.value == "ENDSEC" || tag.value == "TABLE" || tag.value == "EOF")
+            if (Is(tag.value, "ENDSEC") || Is(tag.value, "TABLE") || Is(tag.value, "EOF"))
                 return Fail(start, "the table that starts here does not end with 0 ENDTAB");
             Next(tag);
             std::size_t begin = tag.begin;
-            EntityTags entry;
+            EntityTags& entry = m_tags;
             ReadBody(entry);
             if (m_stream.Failed())
                 return false;
@@ -397,11 +435,11 @@ private:
         m_stream.Peek(start);
         DxfTag tag;
         while (Next(tag)) {
-            if (tag.code == 0 && tag.value == "ENDSEC") {
+            if (tag.code == 0 && Is(tag.value, "ENDSEC")) {
                 Anchor(DxfItemKind::NewBlocks, tag.begin, kNullId);
                 return true;
             }
-            if (tag.code != 0 || tag.value != "BLOCK")
+            if (tag.code != 0 || !Is(tag.value, "BLOCK"))
                 return Fail(tag, "expected 0 BLOCK in the BLOCKS section, found " + std::string(tag.value.substr(0, 40)));
             if (!ReadBlock(tag))
                 return false;
@@ -410,7 +448,7 @@ private:
     }
 
     bool ReadBlock(const DxfTag& start) {
-        EntityTags head;
+        EntityTags& head = m_headTags;
         ReadBody(head);
         std::string name = Decode(head.Text(2));
         if (name.empty())
@@ -439,17 +477,17 @@ private:
         while (m_stream.Peek(tag)) {
             if (tag.code != 0)
                 return Fail(tag, "expected an entity in block \"" + name + "\"");
-            if (tag.value == "ENDBLK") {
+            if (Is(tag.value, "ENDBLK")) {
                 // The entities of model space and of the active paper space are written in ENTITIES.
                 if (blockId != m_database->ModelSpaceId() && blockId != m_database->PaperSpaceId())
                     Anchor(DxfItemKind::NewEntities, tag.begin, blockId);
                 Next(tag);
-                EntityTags end;
+                EntityTags& end = m_followerTags;
                 ReadBody(end);
                 block->endHandle = ParseHandle(end.Text(5));
                 return !m_stream.Failed();
             }
-            if (tag.value == "ENDSEC" || tag.value == "BLOCK" || tag.value == "EOF")
+            if (Is(tag.value, "ENDSEC") || Is(tag.value, "BLOCK") || Is(tag.value, "EOF"))
                 return Fail(start, "block \"" + name + "\" does not end with 0 ENDBLK");
             if (!ReadEntity(blockId, blockId))
                 return false;
@@ -463,13 +501,13 @@ private:
         m_stream.Peek(start);
         DxfTag tag;
         while (m_stream.Peek(tag)) {
-            if (tag.code == 0 && tag.value == "ENDSEC") {
+            if (tag.code == 0 && Is(tag.value, "ENDSEC")) {
                 Anchor(DxfItemKind::NewEntities, tag.begin, m_database->ModelSpaceId());
                 Anchor(DxfItemKind::NewEntities, tag.begin, m_database->PaperSpaceId());
                 Next(tag);
                 return true;
             }
-            if (tag.code != 0 || tag.value == "SECTION" || tag.value == "EOF")
+            if (tag.code != 0 || Is(tag.value, "SECTION") || Is(tag.value, "EOF"))
                 break;
             if (!ReadEntity(m_database->ModelSpaceId(), m_database->PaperSpaceId()))
                 return false;
@@ -480,9 +518,15 @@ private:
     // Entities
 
     void ReadCommon(const EntityTags& tags, Entity& entity) {
-        entity.layer = Decode(tags.Text(8));
-        if (entity.layer.empty())
-            entity.layer = "0";
+        // Entities come in runs on one layer: decode its name once per run.
+        std::string_view layer = tags.Text(8);
+        if (layer != m_lastLayerRaw || m_lastLayer.empty()) {
+            m_lastLayerRaw = layer;
+            m_lastLayer = Decode(layer);
+            if (m_lastLayer.empty())
+                m_lastLayer = "0";
+        }
+        entity.layer = m_lastLayer;
         entity.color = static_cast<int>(tags.Int(62, 256));
         entity.SetHandle(ParseHandle(tags.Text(5)));
         entity.SetFromFile(true);
@@ -499,8 +543,14 @@ private:
         text.verticalMode = static_cast<VerticalMode>(tags.Int(verticalCode) >= 0 && tags.Int(verticalCode) <= 3
                                                           ? tags.Int(verticalCode)
                                                           : 0);
-        std::string style = Decode(tags.Text(7));
-        text.styleId = m_database->FindRecord(m_database->TextStyleTableId(), style.empty() ? "Standard" : style);
+        std::string_view style = tags.Text(7);
+        auto found = m_styleByRawName.find(style);
+        if (found == m_styleByRawName.end()) {
+            std::string name = Decode(style);
+            ObjectId id = m_database->FindRecord(m_database->TextStyleTableId(), name.empty() ? "Standard" : name);
+            found = m_styleByRawName.emplace(style, id).first;
+        }
+        text.styleId = found->second;
     }
 
     bool ReadEntity(ObjectId owner, ObjectId paperOwner) {
@@ -514,40 +564,38 @@ private:
         if (tags.Int(67) == 1)
             owner = paperOwner;
         std::string_view type = head.value;
-        std::unique_ptr<Entity> entity;
-        std::string blockName;
+        ObjectPtr<Entity> entity;
         bool hasFollowers = false; // ATTRIB or VERTEX entities up to a SEQEND
-        if (type == "LINE") {
-            auto line = std::make_unique<Line>();
+        if (Is(type, "LINE")) {
+            auto line = m_database->Make<Line>();
             line->start = tags.Point(10);
             line->end = tags.Point(11);
             entity = std::move(line);
-        } else if (type == "CIRCLE") {
-            auto circle = std::make_unique<Circle>();
+        } else if (Is(type, "CIRCLE")) {
+            auto circle = m_database->Make<Circle>();
             circle->center = tags.Point(10);
             circle->radius = tags.Real(40);
             entity = std::move(circle);
-        } else if (type == "ARC") {
-            auto arc = std::make_unique<Arc>();
+        } else if (Is(type, "ARC")) {
+            auto arc = m_database->Make<Arc>();
             arc->center = tags.Point(10);
             arc->radius = tags.Real(40);
             arc->startAngle = Radians(tags.Real(50));
             arc->endAngle = Radians(tags.Real(51));
             entity = std::move(arc);
-        } else if (type == "TEXT") {
-            auto text = std::make_unique<Text>();
+        } else if (Is(type, "TEXT")) {
+            auto text = m_database->Make<Text>();
             ReadText(tags, *text, 73);
             entity = std::move(text);
-        } else if (type == "ATTDEF") {
-            auto definition = std::make_unique<AttributeDefinition>();
+        } else if (Is(type, "ATTDEF")) {
+            auto definition = m_database->Make<AttributeDefinition>();
             ReadText(tags, *definition, 74);
             definition->tag = Decode(tags.Text(2));
             definition->prompt = Decode(tags.Text(3));
             definition->flags = static_cast<int>(tags.Int(70));
             entity = std::move(definition);
-        } else if (type == "INSERT") {
-            auto reference = std::make_unique<BlockReference>();
-            blockName = Decode(tags.Text(2));
+        } else if (Is(type, "INSERT")) {
+            auto reference = m_database->Make<BlockReference>();
             reference->position = tags.Point(10);
             reference->scale = Point3d{tags.Real(41, 1.0), tags.Real(42, 1.0), tags.Real(43, 1.0)};
             reference->rotation = Radians(tags.Real(50));
@@ -557,8 +605,8 @@ private:
             reference->rowSpacing = tags.Real(45);
             hasFollowers = tags.Int(66) == 1 || PeekIsZero("ATTRIB");
             entity = std::move(reference);
-        } else if (type == "LWPOLYLINE") {
-            auto polyline = std::make_unique<Polyline>();
+        } else if (Is(type, "LWPOLYLINE")) {
+            auto polyline = m_database->Make<Polyline>();
             for (std::size_t i = 0; i < tags.modelled; ++i) {
                 if (tags.tags[i].code == 10)
                     polyline->vertices.push_back(Point3d{tags.tags[i].number, 0.0, 0.0});
@@ -567,23 +615,27 @@ private:
             }
             polyline->closed = (tags.Int(70) & 1) != 0;
             entity = std::move(polyline);
-        } else if (type == "POLYLINE") {
-            auto polyline = std::make_unique<Polyline>();
+        } else if (Is(type, "POLYLINE")) {
+            auto polyline = m_database->Make<Polyline>();
             polyline->heavy = true;
             polyline->closed = (tags.Int(70) & 1) != 0;
             hasFollowers = true;
             entity = std::move(polyline);
         } else {
-            auto opaque = std::make_unique<OpaqueEntity>();
+            auto opaque = m_database->Make<OpaqueEntity>();
             opaque->typeName = std::string(type);
             entity = std::move(opaque);
         }
         ReadCommon(tags, *entity);
+        auto* reference = Is(type, "INSERT") ? static_cast<BlockReference*>(entity.get()) : nullptr;
+        if (reference)
+            reference->blockId = FindBlock(tags.Text(2));
         ObjectId id = kNullId;
         if (m_database->AppendEntity(owner, std::move(entity), &id) != ErrorStatus::Ok)
             return Fail(head, "an entity outside any block");
-        if (!blockName.empty())
-            m_pendingReferences.emplace_back(id, std::move(blockName));
+        // An R12 block may use one defined after it: that name is looked up again at the end.
+        if (reference && reference->blockId == kNullId)
+            m_pendingReferences.emplace_back(id, Decode(tags.Text(2)));
         if (hasFollowers && !ReadFollowers(head, id))
             return false;
         Mark(DxfItemKind::Object, begin, m_stream.Offset(), id);
@@ -597,21 +649,21 @@ private:
         DxfTag tag;
         EntityTags& follower = m_followerTags;
         while (m_stream.Peek(tag) && tag.code == 0) {
-            if (tag.value == "SEQEND") {
+            if (Is(tag.value, "SEQEND")) {
                 Next(tag);
                 ReadBody(follower);
                 if (reference)
                     reference->sequenceEndHandle = ParseHandle(follower.Text(5));
                 return !m_stream.Failed();
             }
-            if (tag.value != "ATTRIB" && tag.value != "VERTEX")
+            if (!Is(tag.value, "ATTRIB") && !Is(tag.value, "VERTEX"))
                 break; // a missing SEQEND is forgiven, as other readers do
             Next(tag);
             ReadBody(follower);
-            if (tag.value == "VERTEX" && polyline) {
+            if (Is(tag.value, "VERTEX") && polyline) {
                 polyline->vertices.push_back(follower.Point(10));
-            } else if (tag.value == "ATTRIB" && reference) {
-                auto attribute = std::make_unique<Attribute>();
+            } else if (Is(tag.value, "ATTRIB") && reference) {
+                auto attribute = m_database->Make<Attribute>();
                 ReadText(follower, *attribute, 74);
                 attribute->tag = Decode(follower.Text(2));
                 attribute->flags = static_cast<int>(follower.Int(70));
@@ -628,6 +680,20 @@ private:
             return false;
         (void)head;
         return true;
+    }
+
+    // References far outnumber blocks: the name as the file writes it is decoded and looked up once.
+    ObjectId FindBlock(std::string_view raw) {
+        if (raw.empty())
+            return kNullId;
+        auto found = m_blockByRawName.find(raw);
+        if (found != m_blockByRawName.end())
+            return found->second;
+        ObjectId id = m_database->FindRecord(m_database->BlockTableId(), Decode(raw));
+        // A miss is not kept: the block may still come.
+        if (id != kNullId)
+            m_blockByRawName.emplace(raw, id);
+        return id;
     }
 
     static std::string Lower(std::string_view name) {
@@ -664,9 +730,14 @@ private:
     const CodePage* m_fileCodePage = &CodePage::Default();
     std::unique_ptr<Database> m_database;
     std::size_t m_rawStart = 0;
+    EntityTags m_headTags; // of a table or a block
     EntityTags m_tags;
     EntityTags m_followerTags;
     std::vector<std::pair<ObjectId, std::string>> m_pendingReferences;
+    std::unordered_map<std::string_view, ObjectId> m_blockByRawName; // views into the file's bytes
+    std::unordered_map<std::string_view, ObjectId> m_styleByRawName; // read after the STYLE table
+    std::string_view m_lastLayerRaw;
+    std::string m_lastLayer;
     std::vector<std::string> m_warnings;
     std::set<std::string> m_undefined;
     bool m_lost = false;
@@ -681,38 +752,65 @@ private:
 
 } // namespace
 
-DxfResult ReadDxfText(std::string content, const CodePage& active, std::unique_ptr<Database>& out) {
-    DxfReader reader(std::move(content), active);
+DxfResult ReadDxfText(std::string_view content, const CodePage& active, std::unique_ptr<Database>& out) {
+    ByteBuffer buffer;
+    if (!buffer.Reserve(content.size() + 1)) {
+        DxfResult result;
+        result.status = DxfStatus::CannotOpen;
+        result.detail = "not enough memory for a drawing of " + std::to_string(content.size()) + " bytes";
+        return result;
+    }
+    if (!content.empty())
+        std::memcpy(buffer.Data(), content.data(), content.size());
+    buffer.SetSize(content.size());
+    DxfReader reader(std::move(buffer), active);
     return reader.Read(out);
 }
 
 DxfResult ReadDxfFile(const std::string& path, const CodePage& active, std::unique_ptr<Database>& out) {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
+    auto failure = [&path](const char* what, int error) {
         DxfResult result;
         result.status = DxfStatus::CannotOpen;
-        result.detail = "cannot open " + path + ": " + std::strerror(errno);
+        result.detail = std::string(what) + " " + path + ": " + std::strerror(error);
         return result;
+    };
+    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return failure("cannot open", errno);
+    struct stat info {};
+    std::size_t expected = fstat(descriptor, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    if (S_ISDIR(info.st_mode)) {
+        close(descriptor);
+        return failure("cannot open", EISDIR);
     }
-    std::string content;
-    // One read into a buffer of the file's size; the loop covers files that grow or lie about it.
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-        long size = std::ftell(file.get());
-        if (size > 0)
-            content.reserve(static_cast<std::size_t>(size) + 1);
-        std::rewind(file.get());
+    // Read straight into the buffer the drawing keeps; the loop covers files that grow or lie about their size.
+    ByteBuffer buffer;
+    std::size_t size = 0;
+    bool ok = buffer.Reserve(expected + 1);
+    while (ok) {
+        if (size == buffer.Capacity() && !buffer.Reserve(buffer.Capacity() * 2)) {
+            ok = false;
+            break;
+        }
+        ssize_t n = read(descriptor, buffer.Data() + size, buffer.Capacity() - size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            int error = errno;
+            close(descriptor);
+            return failure("cannot read", error);
+        }
+        if (n == 0)
+            break;
+        size += static_cast<std::size_t>(n);
+        buffer.SetSize(size);
     }
-    char buffer[1 << 16];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        content.append(buffer, n);
-    if (std::ferror(file.get())) {
-        DxfResult result;
-        result.status = DxfStatus::CannotOpen;
-        result.detail = "cannot read " + path + ": " + std::strerror(errno);
-        return result;
-    }
-    return ReadDxfText(std::move(content), active, out);
+    close(descriptor);
+    if (!ok)
+        return failure("not enough memory to read", ENOMEM);
+    buffer.SetSize(size);
+    DxfReader reader(std::move(buffer), active);
+    return reader.Read(out);
 }
 
 } // namespace cad

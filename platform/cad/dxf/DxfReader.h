@@ -10,7 +10,7 @@
 namespace cad {
 
 // Parses a drawing into a fresh database; `out` is set only on success. Text is converted to `active`.
-[[nodiscard]] DxfResult ReadDxfText(std::string content, const CodePage& active, std::unique_ptr<Database>& out);
+[[nodiscard]] DxfResult ReadDxfText(std::string_view content, const CodePage& active, std::unique_ptr<Database>& out);
 [[nodiscard]] DxfResult ReadDxfFile(const std::string& path, const CodePage& active, std::unique_ptr<Database>& out);
 
 } // namespace cad

@@ -6,7 +6,8 @@
 
 namespace cad {
 
-DxfValueKind ValueKindOf(int code) {
+namespace {
+constexpr DxfValueKind KindOfCode(int code) {
     if (code >= 10 && code <= 59)
         return DxfValueKind::Real;
     if ((code >= 60 && code <= 79) || (code >= 170 && code <= 179) || (code >= 270 && code <= 289) ||
@@ -25,6 +26,20 @@ DxfValueKind ValueKindOf(int code) {
         (code >= 480 && code <= 481) || code == 1005)
         return DxfValueKind::Handle;
     return DxfValueKind::Text;
+}
+
+struct KindTable {
+    DxfValueKind kinds[1072] = {};
+    constexpr KindTable() {
+        for (int code = 0; code < 1072; ++code)
+            kinds[code] = KindOfCode(code);
+    }
+};
+constexpr KindTable kKinds;
+} // namespace
+
+DxfValueKind ValueKindOf(int code) {
+    return code >= 0 && code < 1072 ? kKinds.kinds[code] : DxfValueKind::Text;
 }
 
 namespace {
@@ -49,19 +64,50 @@ const char* KindName(DxfValueKind kind) {
     return "a value";
 }
 
-bool IsHex(std::string_view text) {
-    for (char c : text) {
-        bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (!hex)
-            return false;
+} // namespace
+
+// Most reals in a drawing are short decimals ("12.5", "-0.25"). When the digits fit in 2^53 and the
+// fraction is no longer than 22 digits, one division by an exact power of ten rounds exactly as the full
+// parser would; anything else goes to it.
+static bool ParseShortDecimal(std::string_view text, double& out) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::size_t i = 0;
+    std::size_t n = text.size();
+    bool negative = false;
+    if (i < n && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
     }
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = 0;
+    bool point = false;
+    bool any = false;
+    for (; i < n; ++i) {
+        char c = text[i];
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15)
+                return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            fraction += point ? 1 : 0;
+            any = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (!any || fraction > 22)
+        return false;
+    double value = static_cast<double>(mantissa) / kPowers[fraction];
+    out = negative ? -value : value;
     return true;
 }
 
-} // namespace
-
-bool ParseReal(std::string_view text, double& out) {
-    text = Trim(text);
+static bool ParseRealTrimmed(std::string_view text, double& out) {
+    if (ParseShortDecimal(text, out))
+        return true;
     if (text.empty())
         return false;
     if (text.front() == '+')
@@ -70,8 +116,23 @@ bool ParseReal(std::string_view text, double& out) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
-bool ParseInt(std::string_view text, std::int64_t& out) {
-    text = Trim(text);
+bool ParseReal(std::string_view text, double& out) {
+    return ParseRealTrimmed(Trim(text), out);
+}
+
+static bool ParseIntTrimmed(std::string_view text, std::int64_t& out) {
+    // Plain digits, the usual case, need no general parser.
+    std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() > i && text.size() - i <= 18) {
+        std::int64_t value = 0;
+        std::size_t j = i;
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+            value = value * 10 + (text[j++] - '0');
+        if (j == text.size()) {
+            out = i ? -value : value;
+            return true;
+        }
+    }
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     if (text.empty())
@@ -81,18 +142,30 @@ bool ParseInt(std::string_view text, std::int64_t& out) {
         return true;
     // Some writers put integers as reals ("1.0"); accept whole numbers only.
     double real = 0.0;
-    if (!ParseReal(text, real) || real != static_cast<double>(static_cast<std::int64_t>(real)))
+    if (!ParseRealTrimmed(text, real) || real != static_cast<double>(static_cast<std::int64_t>(real)))
         return false;
     out = static_cast<std::int64_t>(real);
     return true;
 }
 
+bool ParseInt(std::string_view text, std::int64_t& out) {
+    return ParseIntTrimmed(Trim(text), out);
+}
+
 std::uint64_t ParseHandle(std::string_view text) {
     text = Trim(text);
-    std::uint64_t value = 0;
-    if (text.empty() || text.size() > 16 || !IsHex(text))
+    if (text.empty() || text.size() > 16)
         return 0;
-    std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    std::uint64_t value = 0;
+    for (char c : text) {
+        unsigned digit = c >= '0' && c <= '9'   ? static_cast<unsigned>(c - '0')
+                         : c >= 'a' && c <= 'f' ? static_cast<unsigned>(c - 'a' + 10)
+                         : c >= 'A' && c <= 'F' ? static_cast<unsigned>(c - 'A' + 10)
+                                                : 16u;
+        if (digit == 16u)
+            return 0;
+        value = value << 4 | digit;
+    }
     return value;
 }
 
@@ -128,14 +201,62 @@ void DxfTagStream::Fail(DxfStatus status, int line, std::string detail) {
 bool DxfTagStream::ReadLine(std::string_view& line) {
     if (m_position >= m_content.size())
         return false;
-    std::size_t end = m_content.find('\n', m_position);
-    std::size_t next = end == std::string_view::npos ? m_content.size() : end + 1;
-    if (end == std::string_view::npos)
-        end = m_content.size();
-    line = m_content.substr(m_position, end - m_position);
+    // Most lines of a drawing are a few bytes long: a plain loop finds their end sooner than memchr.
+    const char* data = m_content.data();
+    std::size_t size = m_content.size();
+    std::size_t end = m_position;
+    std::size_t shortEnd = size - m_position > 24 ? m_position + 24 : size;
+    while (end < shortEnd && data[end] != '\n')
+        ++end;
+    if (end == shortEnd && end < size) {
+        const void* found = std::memchr(data + end, '\n', size - end);
+        end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : size;
+    }
+    std::size_t next = end < size ? end + 1 : size;
+    line = std::string_view(data + m_position, end - m_position);
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     m_position = next;
+    ++m_line;
+    return true;
+}
+
+bool DxfTagStream::ReadPlainDecimal(DxfTag& tag) {
+    // The common real, "-12.5" and a line end, read in one pass over its bytes; anything else (blanks,
+    // exponents, long digit runs) is left for the general path, which reads the line again from its start.
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13,
+                                         1e14, 1e15};
+    const char* data = m_content.data();
+    std::size_t size = m_content.size();
+    std::size_t at = m_position;
+    bool negative = at < size && data[at] == '-';
+    at += negative ? 1 : 0;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = -1;
+    for (; at < size && digits <= 15; ++at) {
+        char c = data[at];
+        if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            ++digits;
+            fraction += fraction >= 0 ? 1 : 0;
+        } else if (c == '.' && fraction < 0) {
+            fraction = 0;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0 || digits > 15 || at >= size)
+        return false;
+    std::size_t valueEnd = at;
+    if (data[at] == '\r')
+        ++at;
+    if (at >= size || data[at] != '\n')
+        return false;
+    double value = static_cast<double>(mantissa) / kPowers[fraction < 0 ? 0 : fraction];
+    tag.number = negative ? -value : value;
+    tag.value = std::string_view(data + m_position, valueEnd - m_position);
+    m_position = at + 1;
     ++m_line;
     return true;
 }
@@ -189,29 +310,51 @@ bool DxfTagStream::Next(DxfTag& tag) {
 bool DxfTagStream::Read(DxfTag& tag) {
     if (Failed())
         return false;
-    std::string_view codeLine;
     std::size_t begin = m_position;
-    if (!ReadLine(codeLine))
-        return false;
-    int line = m_line;
-    // Group codes are short numbers, perhaps with blanks around: read them without the general parser.
-    std::size_t i = 0;
-    std::size_t n = codeLine.size();
-    while (i < n && (codeLine[i] == ' ' || codeLine[i] == '\t'))
-        ++i;
     int code = 0;
-    std::size_t digits = 0;
-    while (i < n && codeLine[i] >= '0' && codeLine[i] <= '9' && digits < 5) {
-        code = code * 10 + (codeLine[i] - '0');
-        ++i;
-        ++digits;
+    int line = m_line + 1;
+    // Nearly every group code line is digits and a line end: read those in place, the rest as a line.
+    const char* data = m_content.data();
+    std::size_t size = m_content.size();
+    std::size_t at = m_position;
+    while (at < size && at - m_position < 4 && data[at] >= '0' && data[at] <= '9')
+        code = code * 10 + (data[at++] - '0');
+    bool quick = at > m_position && at < size && (data[at] == '\n' || (data[at] == '\r' && at + 1 < size && data[at + 1] == '\n'));
+    std::string_view codeLine;
+    if (quick) {
+        codeLine = std::string_view(data + m_position, at - m_position);
+        m_position = at + (data[at] == '\r' ? 2 : 1);
+        m_line = line;
     }
-    while (i < n && (codeLine[i] == ' ' || codeLine[i] == '\t'))
-        ++i;
+    if (!quick && !ReadLine(codeLine))
+        return false;
+    std::size_t digits = quick ? 1 : 0;
+    std::size_t i = quick ? codeLine.size() : 0;
+    std::size_t n = codeLine.size();
+    if (!quick) {
+        // Group codes are short numbers, perhaps with blanks around.
+        code = 0;
+        while (i < n && (codeLine[i] == ' ' || codeLine[i] == '\t'))
+            ++i;
+        while (i < n && codeLine[i] >= '0' && codeLine[i] <= '9' && digits < 5) {
+            code = code * 10 + (codeLine[i] - '0');
+            ++i;
+            ++digits;
+        }
+        while (i < n && (codeLine[i] == ' ' || codeLine[i] == '\t'))
+            ++i;
+    }
     if (digits == 0 || i != n || code > 1071) {
         Fail(DxfStatus::BadGroupCode, line,
              "expected a group code, found \"" + std::string(Trim(codeLine).substr(0, 40)) + "\"");
         return false;
+    }
+    DxfValueKind kind = ValueKindOf(code);
+    if (kind == DxfValueKind::Real && ReadPlainDecimal(tag)) {
+        tag.code = code;
+        tag.line = line;
+        tag.begin = begin;
+        return true;
     }
     std::string_view valueLine;
     if (!ReadLine(valueLine)) {
@@ -219,12 +362,12 @@ bool DxfTagStream::Read(DxfTag& tag) {
              "the file ends after group code " + std::to_string(code) + " without its value");
         return false;
     }
-    DxfValueKind kind = ValueKindOf(code);
     tag.code = code;
     tag.line = line;
     tag.begin = begin;
     if (kind == DxfValueKind::Text) {
         tag.value = valueLine;
+        tag.number = 0.0;
         return true;
     }
     std::string_view trimmed = Trim(valueLine);
@@ -234,13 +377,13 @@ bool DxfTagStream::Read(DxfTag& tag) {
     bool valid = true;
     tag.number = 0.0;
     if (kind == DxfValueKind::Real) {
-        valid = ParseReal(trimmed, real);
+        valid = ParseRealTrimmed(trimmed, real);
         tag.number = real;
     }
     else if (kind == DxfValueKind::Handle)
         valid = true; // real writers put names where handles belong; such a value simply points nowhere
     else {
-        valid = ParseInt(trimmed, integer);
+        valid = ParseIntTrimmed(trimmed, integer);
         tag.number = static_cast<double>(integer);
     }
     if (!valid) {

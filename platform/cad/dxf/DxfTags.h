@@ -24,8 +24,8 @@ enum class DxfValueKind { Text, Real, Int16, Int32, Int64, Bool, Handle };
 
 struct DxfTag {
     int code = 0;
-    std::string_view value; // numbers without their surrounding blanks, text as written (line end removed)
     int line = 0;           // line of the group code
+    std::string_view value; // numbers without their surrounding blanks, text as written (line end removed)
     std::size_t begin = 0;  // byte offset of the group code line
     double number = 0.0;    // the value of a real or integer group, read once by the stream
 };
@@ -51,6 +51,7 @@ public:
 private:
     bool ReadLine(std::string_view& line);
     bool Read(DxfTag& tag);
+    bool ReadPlainDecimal(DxfTag& tag);
     std::string_view m_content;
     std::size_t m_position = 0;
     std::size_t m_offset = 0;

@@ -103,7 +103,7 @@ private:
     // Raw bytes, with $HANDSEED raised when it lies inside them.
 
     void WriteRaw(std::size_t begin, std::size_t end) {
-        const std::string& content = m_layout.content;
+        std::string_view content = m_layout.content;
         std::size_t seedBegin = m_layout.handseedBegin;
         std::size_t seedEnd = m_layout.handseedEnd;
         if (seedEnd > seedBegin && seedBegin >= begin && seedEnd <= end) {
