@@ -72,12 +72,13 @@ struct EntityTags {
         const DxfTag* tag = Find(code);
         return tag && ValueKindOf(code) == DxfValueKind::Real ? tag->number : fallback;
     }
-    std::int64_t Int(int code, std::int64_t fallback = 0) const {
+    // Integers the entity's own fields can hold; a group with a value beyond them reads as the fallback.
+    int Int(int code, int fallback = 0) const {
         const DxfTag* tag = Find(code);
-        return tag && ValueKindOf(code) != DxfValueKind::Real && ValueKindOf(code) != DxfValueKind::Text &&
-                       ValueKindOf(code) != DxfValueKind::Handle
-                   ? static_cast<std::int64_t>(tag->number)
-                   : fallback;
+        DxfValueKind kind = ValueKindOf(code);
+        if (!tag || kind == DxfValueKind::Real || kind == DxfValueKind::Text || kind == DxfValueKind::Handle)
+            return fallback;
+        return tag->number >= -2147483648.0 && tag->number <= 2147483647.0 ? static_cast<int>(tag->number) : fallback;
     }
     std::string_view Text(int code) const {
         const DxfTag* tag = Find(code);

@@ -1,6 +1,7 @@
 #include "platform/cad/dxf/DxfTags.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -142,7 +143,7 @@ static bool ParseIntTrimmed(std::string_view text, std::int64_t& out) {
         return true;
     // Some writers put integers as reals ("1.0"); accept whole numbers only.
     double real = 0.0;
-    if (!ParseRealTrimmed(text, real) || real != static_cast<double>(static_cast<std::int64_t>(real)))
+    if (!ParseRealTrimmed(text, real) || !(real >= -0x1p63 && real < 0x1p63) || real != std::trunc(real))
         return false;
     out = static_cast<std::int64_t>(real);
     return true;

@@ -90,6 +90,10 @@ TEST(DxfTagNumbers, IntegersTakeSignsZerosAndWholeReals) {
     EXPECT_FALSE(cad::ParseInt("-", value));
     EXPECT_FALSE(cad::ParseInt("1.5", value));
     EXPECT_FALSE(cad::ParseInt("12a", value));
+    EXPECT_FALSE(cad::ParseInt("1e20", value)); // a whole real, but no integer holds it
+    EXPECT_FALSE(cad::ParseInt("-9.3e18", value));
+    EXPECT_TRUE(cad::ParseInt("-4e3", value));
+    EXPECT_EQ(value, -4000);
 }
 
 TEST(DxfTagCodes, TheLongestCodeIsReadAndLongerOnesRefusedWithTheLine) {

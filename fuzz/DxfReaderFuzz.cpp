@@ -1,0 +1,38 @@
+// Any bytes at all go to the drawing reader. It must refuse or accept them without crashing, hanging or
+// reading outside them; what it accepts must write out and read back to as many objects.
+#include "platform/cad/dxf/DxfReader.h"
+#include "platform/cad/dxf/DxfWriter.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The reader is handed exactly these bytes, in a buffer of their size, so that a read past them is caught.
+    std::string_view content(reinterpret_cast<const char*>(data), size);
+    std::unique_ptr<cad::Database> database;
+    cad::DxfResult read = cad::ReadDxfText(content, cad::CodePage::Default(), database);
+    if (!read.Ok()) {
+        if (database || read.detail.empty())
+            std::abort(); // a refusal leaves no drawing and says why
+        return 0;
+    }
+    std::string written;
+    if (!cad::WriteDxfText(*database, cad::CodePage::Default(), written).Ok())
+        return 0;
+    std::unique_ptr<cad::Database> again;
+    cad::DxfResult reread = cad::ReadDxfText(written, cad::CodePage::Default(), again);
+    if (!reread.Ok()) {
+        std::fprintf(stderr, "our own output does not read back: line %d: %s\n", reread.line, reread.detail.c_str());
+        std::abort();
+    }
+    if (again->ObjectCount() != database->ObjectCount()) {
+        std::fprintf(stderr, "read %zu objects, then %zu from our own output\n", database->ObjectCount(),
+                     again->ObjectCount());
+        std::abort();
+    }
+    return 0;
+}
