@@ -5,6 +5,7 @@
 namespace cad {
 
 void Document::SetPath(const std::string& path) {
+    m_hasFile = true;
     auto slash = path.find_last_of("/\\");
     if (slash == std::string::npos) {
         m_folder.clear();

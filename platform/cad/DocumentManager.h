@@ -22,11 +22,14 @@ public:
     // The folder with its trailing separator, or empty.
     const std::string& Folder() const { return m_folder; }
     void SetPath(const std::string& path);
+    // Opened from a file or saved to one; an untitled drawing has only its name.
+    bool HasFile() const { return m_hasFile; }
 
 private:
     std::unique_ptr<Database> m_database;
     std::string m_fileName;
     std::string m_folder;
+    bool m_hasFile = false;
 };
 
 class DocumentReactor {

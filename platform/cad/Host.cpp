@@ -40,7 +40,13 @@ DxfResult Host::OpenDrawing(const std::string& path) {
 
 DxfResult Host::SaveDrawing(const std::string& path) {
     Document& document = m_documents.Current();
-    std::string target = path.empty() ? document.Path() : path;
+    std::string target = !path.empty() ? path : document.HasFile() ? document.Path() : std::string();
+    if (target.empty()) {
+        DxfResult unnamed;
+        unnamed.status = DxfStatus::CannotWrite;
+        unnamed.detail = "the drawing has no file yet; give the name to save it as";
+        return unnamed;
+    }
     DxfResult result = WriteDxfFile(document.GetDatabase(), *m_codePage, target);
     if (result.Ok())
         document.SetPath(target);

@@ -57,6 +57,26 @@ def make(folder):
     grid = doc.modelspace().add_blockref("SEAT", (0, 0))
     grid.grid(size=(3, 4), spacing=(1.0, 2.0))
     doc.saveas(f"{folder}/special.dxf")
+    # What a real drawing carries beyond the fields we model: extended data, true colours, linetypes,
+    # lineweights, a frozen layer.
+    for version in ["R2000", "R2018"]:
+        doc = ezdxf.new(version)
+        doc.appids.new("VANTOREL_TEST")
+        doc.linetypes.add("DASHED", pattern=[0.75, 0.5, -0.25], description="Dashed __ __")
+        doc.layers.add("Hidden", color=3, linetype="DASHED").freeze()
+        doc.layers.get("Hidden").set_xdata("VANTOREL_TEST", [(1000, "layer note")])
+        doc.styles.new("Notes", dxfattribs={"font": "isocp.shx"}).set_xdata("VANTOREL_TEST", [(1070, 7)])
+        part = doc.blocks.new("PART")
+        part.add_line((0, 0), (1, 0))
+        part.add_attdef("CODE", (0, 1), dxfattribs={"style": "Notes"}).dxf.text = "P-1"
+        ref = doc.modelspace().add_blockref("PART", (1, 1), dxfattribs={
+            "layer": "Hidden", "linetype": "DASHED", "lineweight": 35, "true_color": 0x123456})
+        ref.set_xdata("VANTOREL_TEST", [(1000, "reference note"), (1040, 2.5)])
+        attrib = ref.add_attrib("CODE", "P-1", (1, 2), dxfattribs={"style": "Notes", "true_color": 0x654321})
+        attrib.set_xdata("VANTOREL_TEST", [(1000, "attribute note")])
+        doc.modelspace().add_line((0, 0), (5, 5), dxfattribs={"linetype": "DASHED"}).set_xdata(
+            "VANTOREL_TEST", [(1000, "line note")])
+        doc.saveas(f"{folder}/extras{version}.dxf")
 
 
 def summary(path):
@@ -78,7 +98,34 @@ def summary(path):
     print("\n".join(lines))
 
 
+def extras(path):
+    """The extras drawing's facts beyond the modelled fields, as ezdxf reads them."""
+    doc = ezdxf.readfile(path)
+    lines = [f"errors {len(doc.audit().errors)}"]
+    def xdata(e):
+        return list(e.get_xdata("VANTOREL_TEST")) if e.has_xdata("VANTOREL_TEST") else []
+    for e in doc.modelspace():
+        line = f"{e.dxftype()} layer {e.dxf.layer} linetype {e.dxf.get('linetype')} xdata {xdata(e)}"
+        if e.dxftype() == "INSERT":
+            line += (f" at {e.dxf.insert.x:g},{e.dxf.insert.y:g} lineweight {e.dxf.get('lineweight')}"
+                     f" color {e.dxf.get('true_color')}")
+            for a in e.attribs:
+                line += f" | {a.dxf.tag}={a.dxf.text} style {a.dxf.style} color {a.dxf.get('true_color')} xdata {xdata(a)}"
+        if e.dxftype() == "LINE":
+            line += f" to {e.dxf.end.x:g},{e.dxf.end.y:g}"
+        lines.append(line)
+    hidden = doc.layers.get("Hidden")
+    lines.append(f"layer Hidden color {hidden.color} frozen {hidden.is_frozen()} linetype {hidden.dxf.linetype}"
+                 f" xdata {xdata(hidden)}")
+    notes = doc.styles.get("Notes")
+    lines.append(f"style Notes {notes.dxf.font} width {notes.dxf.width:g} xdata {xdata(notes)}")
+    print("\n".join(lines))
+
+
 if __name__ == "__main__":
+    if sys.argv[1] == "extras":
+        extras(sys.argv[2])
+        sys.exit(0)
     if sys.argv[1] == "summary":
         summary(sys.argv[2])
         sys.exit(0)

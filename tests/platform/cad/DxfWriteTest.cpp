@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -134,6 +136,108 @@ TEST_P(DxfWriteVersion, NewHandlesAreUniqueAndTheSeedIsRaised) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, DxfWriteVersion, ::testing::Values("R12", "R2000", "R2004", "R2010", "R2018"));
+
+std::string Replaced(std::string text, const std::vector<std::pair<std::string, std::string>>& changes) {
+    for (const auto& [from, to] : changes) {
+        std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from << " is not in\n" << text;
+        if (at != std::string::npos)
+            text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+class DxfPatchVersion : public ::testing::TestWithParam<const char*> {};
+
+// Changing a field must not cost the object what this editor does not model.
+TEST_P(DxfPatchVersion, ChangedObjectsKeepEverythingElseTheFileGaveThem) {
+    fs::path source = dxftest::Drawings() / (std::string("extras") + GetParam() + ".dxf");
+    fs::path target = dxftest::Drawings() / (std::string("extras") + GetParam() + "-changed.dxf");
+    std::string before = dxftest::RunPython("extras " + source.string());
+    ASSERT_NE(before.find("errors 0\n"), std::string::npos) << before;
+
+    std::unique_ptr<cad::Database> database;
+    ASSERT_TRUE(cad::ReadDxfFile(source.string(), cad::CodePage::Default(), database).Ok());
+    cad::BlockReference* reference = nullptr;
+    cad::Line* line = nullptr;
+    for (cad::ObjectId id : database->PeekAs<cad::BlockTableRecord>(database->ModelSpaceId())->entities) {
+        reference = reference ? reference : database->PeekAs<cad::BlockReference>(id);
+        line = line ? line : database->PeekAs<cad::Line>(id);
+    }
+    ASSERT_NE(reference, nullptr);
+    ASSERT_NE(line, nullptr);
+    reference->position = cad::Point3d{4.0, 4.0, 0.0};
+    reference->Touch();
+    auto* attribute = database->PeekAs<cad::Attribute>(reference->attributes.at(0));
+    attribute->text = "P-2";
+    attribute->Touch();
+    line->end = cad::Point3d{6.0, 6.0, 0.0};
+    line->Touch();
+    auto* layer = database->PeekAs<cad::LayerTableRecord>(database->FindRecord(database->LayerTableId(), "Hidden"));
+    layer->color = 5;
+    layer->Touch();
+    auto* style = database->PeekAs<cad::TextStyleTableRecord>(database->FindRecord(database->TextStyleTableId(), "Notes"));
+    style->widthFactor = 0.8;
+    style->Touch();
+    ASSERT_TRUE(cad::WriteDxfFile(*database, cad::CodePage::Default(), target.string()).Ok());
+
+    std::string after = dxftest::RunPython("extras " + target.string());
+    EXPECT_EQ(after, Replaced(before, {{"at 1,1", "at 4,4"}, {"CODE=P-1", "CODE=P-2"}, {"to 5,5", "to 6,6"},
+                                       {"color 3 frozen", "color 5 frozen"}, {"width 1 ", "width 0.8 "}}));
+
+    // Our reader sees the changes, and a second save of what it read changes nothing.
+    std::unique_ptr<cad::Database> again;
+    ASSERT_TRUE(cad::ReadDxfFile(target.string(), cad::CodePage::Default(), again).Ok());
+    const auto* hidden = again->PeekAs<cad::LayerTableRecord>(again->FindRecord(again->LayerTableId(), "Hidden"));
+    EXPECT_EQ(hidden->color, 5);
+    std::string text;
+    ASSERT_TRUE(cad::WriteDxfText(*again, cad::CodePage::Default(), text).Ok());
+    EXPECT_TRUE(text == dxftest::Slurp(target));
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, DxfPatchVersion, ::testing::Values("R2000", "R2018"));
+
+TEST(DxfSave, ADrawingMadeHereIsSavedAsR12ThatBothReadersTake) {
+    cad::Host& host = cad::Host::Instance();
+    cad::Document& document = host.Documents().NewDocument("");
+    host.Documents().MakeCurrent(&document);
+    cad::DxfResult unnamed = host.SaveDrawing("");
+    EXPECT_EQ(unnamed.status, cad::DxfStatus::CannotWrite);
+    EXPECT_EQ(unnamed.detail, "the drawing has no file yet; give the name to save it as");
+
+    AddTableBlock();
+    cad::Database& database = host.WorkingDatabase();
+    cad::ObjectId noteId = cad::kNullId;
+    ASSERT_EQ(database.AppendEntity(database.PaperSpaceId(), cad::ObjectPtr<cad::Entity>(new cad::Line()), &noteId),
+              cad::ErrorStatus::Ok);
+    fs::path target = dxftest::Drawings() / "made-here.dxf";
+    cad::DxfResult saved = host.SaveDrawing(target.string());
+    ASSERT_TRUE(saved.Ok()) << saved.detail;
+    EXPECT_EQ(document.Path(), target.string());
+    host.Documents().CloseDocument(&document);
+
+    std::string text = dxftest::Slurp(target);
+    EXPECT_EQ(text.rfind("  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  9\n$DWGCODEPAGE\n  3\nANSI_1252\n", 0), 0u);
+    EXPECT_TRUE(text.ends_with("  0\nENDSEC\n  0\nEOF\n"));
+    std::string summary = dxftest::EzdxfSummary(target);
+    EXPECT_NE(summary.find("errors 0\n"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("insert QVT0001 at 20,30 scale 2 [QVT_1_1=DOOR]\n"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("block QVT0001 LINE ATTDEF\n"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("attdef QVT0001 QVT_1_1=DOOR style QVTTABLE\n"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("style QVTTABLE simpheb.shx"), std::string::npos) << summary;
+
+    std::unique_ptr<cad::Database> again;
+    ASSERT_TRUE(cad::ReadDxfFile(target.string(), cad::CodePage::Default(), again).Ok());
+    const auto* model = again->PeekAs<cad::BlockTableRecord>(again->ModelSpaceId());
+    ASSERT_EQ(model->entities.size(), 1u);
+    const auto* reference = again->PeekAs<cad::BlockReference>(model->entities[0]);
+    ASSERT_NE(reference, nullptr);
+    EXPECT_EQ(again->PeekAs<cad::BlockTableRecord>(reference->blockId)->name, "QVT0001");
+    EXPECT_EQ(again->PeekAs<cad::BlockTableRecord>(again->PaperSpaceId())->entities.size(), 1u);
+    std::string twice;
+    ASSERT_TRUE(cad::WriteDxfText(*again, cad::CodePage::Default(), twice).Ok());
+    EXPECT_TRUE(twice == text) << "a second save differs";
+}
 
 TEST(DxfSave, AFailedSaveLeavesNothingBehind) {
     cad::Host& host = cad::Host::Instance();
