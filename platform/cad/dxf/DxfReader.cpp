@@ -40,8 +40,10 @@ double Radians(double degrees) {
 // The tags of one entity, read ahead so fields can be looked up by group code.
 struct EntityTags {
     static constexpr int kCodes = 1072; // the stream refuses higher group codes
-    std::vector<DxfTag> tags;
+    std::vector<DxfTag> tags; // the first `count` are this entity's
+    std::size_t count = 0;
     std::size_t modelled = 0; // tags after an embedded object (group 101) are not modelled
+    std::uint64_t handle = 0; // of the first group 5, read once
     // Where the first tag of each group code is, so that a field is found without a search; an entry holds
     // for the current entity only while its stamp equals `generation`.
     std::uint32_t generation = 0;
@@ -49,7 +51,7 @@ struct EntityTags {
     std::vector<std::uint32_t> firsts = std::vector<std::uint32_t>(kCodes, 0);
 
     void Clear() {
-        tags.clear();
+        count = 0;
         if (++generation == 0) {
             std::fill(stamps.begin(), stamps.end(), 0);
             generation = 1;
@@ -58,9 +60,15 @@ struct EntityTags {
     void AddModelled(const DxfTag& tag) {
         if (tag.code >= 0 && tag.code < kCodes && stamps[static_cast<std::size_t>(tag.code)] != generation) {
             stamps[static_cast<std::size_t>(tag.code)] = generation;
-            firsts[static_cast<std::size_t>(tag.code)] = static_cast<std::uint32_t>(tags.size());
+            firsts[static_cast<std::size_t>(tag.code)] = static_cast<std::uint32_t>(count);
         }
-        tags.push_back(tag);
+        Add(tag);
+    }
+    // The tags stay allocated from one entity to the next; only their count starts again.
+    void Add(const DxfTag& tag) {
+        if (count == tags.size())
+            tags.resize(tags.size() * 2 + 32);
+        tags[count++] = tag;
     }
     const DxfTag* Find(int code) const {
         if (code < 0 || code >= kCodes || stamps[static_cast<std::size_t>(code)] != generation)
@@ -142,13 +150,16 @@ private:
         CountHandle(tag);
         return true;
     }
-    void CountHandle(const DxfTag& tag) {
+    // The handle of a group 5 or 105, 0 for any other tag.
+    std::uint64_t CountHandle(const DxfTag& tag) {
         if ((tag.code == 5 || tag.code == 105) && !m_inHeader) {
             std::uint64_t handle = ParseHandle(tag.value);
             if (handle > m_layout->highestHandle)
                 m_layout->highestHandle = handle;
             m_sawHandles = true;
+            return handle;
         }
+        return 0;
     }
     bool PeekIsZero(std::string_view value) {
         DxfTag tag;
@@ -165,19 +176,23 @@ private:
     // Reads the tags up to the next group 0 into `into`.
     void ReadBody(EntityTags& into) {
         into.Clear();
+        into.handle = 0;
         into.modelled = std::string_view::npos;
         DxfTag tag;
         while (m_stream.NextInBody(tag)) {
-            CountHandle(tag);
+            std::uint64_t handle = CountHandle(tag);
             if (tag.code == 101 && into.modelled == std::string_view::npos)
-                into.modelled = into.tags.size();
-            if (into.modelled == std::string_view::npos)
+                into.modelled = into.count;
+            if (into.modelled == std::string_view::npos) {
+                if (tag.code == 5 && !into.Find(5))
+                    into.handle = handle;
                 into.AddModelled(tag);
+            }
             else
-                into.tags.push_back(tag);
+                into.Add(tag);
         }
         if (into.modelled == std::string_view::npos)
-            into.modelled = into.tags.size();
+            into.modelled = into.count;
     }
 
     // Sections
@@ -367,7 +382,7 @@ private:
                            : name == "BLOCK_RECORD" ? m_database->BlockTableId()
                                                     : kNullId;
         if (tableId != kNullId)
-            m_database->Peek(tableId)->SetHandle(ParseHandle(head.Text(5)));
+            m_database->Peek(tableId)->SetHandle(head.handle);
         DxfTag tag;
         while (m_stream.Peek(tag)) {
             if (tag.code != 0)
@@ -413,7 +428,7 @@ private:
                 return; // a nameless entry stays as the file has it
             record = m_database->PeekAs<SymbolTableRecord>(id);
         }
-        record->SetHandle(ParseHandle(entry.Text(5)));
+        record->SetHandle(entry.handle);
         record->SetFromFile(true);
         if (auto* style = dynamic_cast<TextStyleTableRecord*>(record)) {
             style->fileName = Decode(entry.Text(3));
@@ -473,7 +488,7 @@ private:
         block->origin = head.Point(10);
         block->flags = static_cast<int>(head.Int(70));
         block->externalPath = Decode(head.Text(1));
-        block->beginHandle = ParseHandle(head.Text(5));
+        block->beginHandle = head.handle;
         DxfTag tag;
         while (m_stream.Peek(tag)) {
             if (tag.code != 0)
@@ -485,7 +500,7 @@ private:
                 Next(tag);
                 EntityTags& end = m_followerTags;
                 ReadBody(end);
-                block->endHandle = ParseHandle(end.Text(5));
+                block->endHandle = end.handle;
                 return !m_stream.Failed();
             }
             if (Is(tag.value, "ENDSEC") || Is(tag.value, "BLOCK") || Is(tag.value, "EOF"))
@@ -529,7 +544,7 @@ private:
         }
         entity.layer = m_lastLayer;
         entity.color = static_cast<int>(tags.Int(62, 256));
-        entity.SetHandle(ParseHandle(tags.Text(5)));
+        entity.SetHandle(tags.handle);
         entity.SetFromFile(true);
     }
 
@@ -654,7 +669,7 @@ private:
                 Next(tag);
                 ReadBody(follower);
                 if (reference)
-                    reference->sequenceEndHandle = ParseHandle(follower.Text(5));
+                    reference->sequenceEndHandle = follower.handle;
                 return !m_stream.Failed();
             }
             if (!Is(tag.value, "ATTRIB") && !Is(tag.value, "VERTEX"))
@@ -670,7 +685,7 @@ private:
                 attribute->flags = static_cast<int>(follower.Int(70));
                 attribute->layer = Decode(follower.Text(8));
                 attribute->color = static_cast<int>(follower.Int(62, 256));
-                attribute->SetHandle(ParseHandle(follower.Text(5)));
+                attribute->SetHandle(follower.handle);
                 attribute->SetFromFile(true);
                 ObjectId attributeId = kNullId;
                 [[maybe_unused]] ErrorStatus status =
