@@ -7,6 +7,7 @@ model space by lower-cased name, and our dxf_load_bench doing the same five time
 load pays for memory the process has never touched, the later ones show the reader itself.
 """
 import collections
+import gc
 import os
 import re
 import resource
@@ -42,6 +43,10 @@ def main(build):
     peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024
     print(f"ezdxf: {sum(counts.values())} references of {len(counts)} blocks in {theirs:.3f} s, "
           f"{size / theirs:.1f} MB/s, peak memory {peak:.1f} MB (file {size:.1f} MB)")
+    # ezdxf's drawing is done with: give its memory back before our turn, so that our process does not run
+    # beside a third of a gigabyte that nobody uses any more.
+    del doc
+    gc.collect()
     runs = 5
     start = time.perf_counter()
     out = subprocess.run([os.path.join(build, "bin", "dxf_load_bench"), path, str(runs)], capture_output=True,
