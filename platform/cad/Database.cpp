@@ -2,6 +2,7 @@
 
 #include "platform/cad/Text.h"
 
+#include <cstdint>
 #include <utility>
 
 namespace cad {
@@ -82,51 +83,62 @@ ErrorStatus Database::Open(ObjectId id, OpenMode mode, Object** out, bool openEr
         return ErrorStatus::InvalidObjectId;
     if (object->IsErased() && !openErased)
         return ErrorStatus::WasErased;
-    OpenState& state = m_open[id];
-    if (state.writer)
+    if (object->m_writer)
         return ErrorStatus::WasOpenForWrite;
+    bool wasClosed = object->m_readers == 0;
     if (mode == OpenMode::Write) {
-        if (state.readers > 0)
+        if (!wasClosed)
             return ErrorStatus::WasOpenForRead;
-        state.writer = true;
+        object->m_writer = true;
     } else {
-        ++state.readers;
+        // So many readers at once is a leak in the caller, not a use: refuse rather than wrap around.
+        if (object->m_readers == UINT16_MAX)
+            return ErrorStatus::WasOpenForRead;
+        ++object->m_readers;
     }
+    if (wasClosed)
+        ++m_openCount;
     *out = object;
     return ErrorStatus::Ok;
 }
 
 ErrorStatus Database::Close(ObjectId id, OpenMode mode) {
-    auto it = m_open.find(id);
-    if (it == m_open.end())
+    Object* object = Peek(id);
+    if (!object)
         return ErrorStatus::InvalidOpenState;
-    OpenState& state = it->second;
     if (mode == OpenMode::Write) {
-        if (!state.writer)
+        if (!object->m_writer)
             return ErrorStatus::InvalidOpenState;
-        state.writer = false;
+        object->m_writer = false;
     } else {
-        if (state.readers == 0)
+        if (object->m_readers == 0)
             return ErrorStatus::InvalidOpenState;
-        --state.readers;
+        --object->m_readers;
     }
-    if (!state.writer && state.readers == 0)
-        m_open.erase(it);
+    if (!object->m_writer && object->m_readers == 0)
+        --m_openCount;
     return ErrorStatus::Ok;
 }
 
 void Database::MarkOpenForWrite(ObjectId id) {
-    m_open[id].writer = true;
+    Object* object = Peek(id);
+    if (!object || object->m_writer)
+        return;
+    if (object->m_readers == 0)
+        ++m_openCount;
+    object->m_writer = true;
 }
 
 std::size_t Database::OpenObjectCount() const {
-    return m_open.size();
+    return m_openCount;
 }
 
 std::vector<ObjectId> Database::OpenObjects() const {
     std::vector<ObjectId> ids;
-    for (const auto& [id, state] : m_open)
-        ids.push_back(id);
+    for (const auto& object : m_objects) {
+        if (object && (object->m_writer || object->m_readers > 0))
+            ids.push_back(object->Id());
+    }
     return ids;
 }
 

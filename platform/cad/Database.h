@@ -97,10 +97,6 @@ public:
     static Database* Owning(ObjectId id);
 
 private:
-    struct OpenState {
-        int readers = 0;
-        bool writer = false;
-    };
     ObjectId Adopt(ObjectPtr<Object> object, ObjectId owner);
     ObjectId AddTable(ObjectKind kind);
     ObjectId AddInitialRecord(ObjectId tableId, ObjectPtr<SymbolTableRecord> record);
@@ -109,7 +105,7 @@ private:
     std::shared_ptr<DxfLayout> m_layout;
     Arena m_arena; // before the objects, so that they go first
     std::vector<ObjectPtr<Object>, LargeAllocator<ObjectPtr<Object>>> m_objects; // by the local id, less one
-    std::unordered_map<ObjectId, OpenState> m_open;
+    std::size_t m_openCount = 0; // objects open for read or write
     ObjectId m_serial = 0;
     ObjectId m_nextLocal = 1;
     ObjectId m_blockTable = kNullId;

@@ -77,6 +77,9 @@ private:
     bool m_fromFile = false;
     bool m_modified = false;
     bool m_inArena = false;
+    // Who has it open, kept here so opening costs no lookup of its own.
+    bool m_writer = false;
+    std::uint16_t m_readers = 0;
 };
 
 // Deletes an object wherever it was made; a plain std::unique_ptr converts to one of these.

@@ -131,17 +131,32 @@ void AcDbAccess::BecomeResident(AcDbObject& object, cad::Database& database, cad
     object.m_mode = AcDb::kForWrite;
 }
 
+namespace {
+// Classes are registered once and live as long as the process: each is looked up by name once.
+AcRxClass* ClassOfKind(cad::ObjectKind kind) {
+    static AcRxClass* s_classes[256] = {};
+    AcRxClass*& slot = s_classes[static_cast<std::size_t>(kind)];
+    if (!slot)
+        slot = ArxClassNamed(cad::ClassNameOf(kind));
+    return slot;
+}
+} // namespace
+
 AcRxClass* AcDbObject::isA() const {
-    return ArxClassNamed(cad::ClassNameOf(m_object->Kind()));
+    return ClassOfKind(m_object->Kind());
 }
 
 AcRxClass* AcDbObject::desc() {
-    return ArxClassNamed("AcDbObject");
+    static AcRxClass* s_class = ArxClassNamed("AcDbObject");
+    return s_class;
 }
 
 // The checked downcasts every facade class offers.
 #define ARX_CLASS_BASICS(Name)                                                                                 \
-    AcRxClass* Name::desc() { return ArxClassNamed(#Name); }                                                   \
+    AcRxClass* Name::desc() {                                                                                  \
+        static AcRxClass* s_class = ArxClassNamed(#Name);                                                      \
+        return s_class;                                                                                        \
+    }                                                                                                          \
     Name* Name::cast(AcRxObject* object) {                                                                     \
         return object && object->isKindOf(desc()) ? static_cast<Name*>(object) : nullptr;                      \
     }
@@ -202,7 +217,7 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& object, AcDbObjectId id, AcRxC
     if (!database)
         return Acad::eInvalidObjectId;
     cad::Object* found = database->Peek(id.asOldId());
-    if (found && cls && !ArxClassNamed(cad::ClassNameOf(found->Kind()))->isDerivedFrom(cls))
+    if (found && cls && !ClassOfKind(found->Kind())->isDerivedFrom(cls))
         return Acad::eNotThatKindOfClass;
     cad::Object* opened = nullptr;
     cad::ErrorStatus status = database->Open(id.asOldId(), ToCadMode(mode), &opened, openErased);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "bom/BomReport.h"
+#include "host/HostServices.h"
+
+namespace vantorel {
+
+// Counts the block references the user selects into a report's rows: a catalogued block's row grows by
+// one and by its item price per reference, any other block gets an unpriced row of its own.
+class BlockCensus {
+public:
+    // Restricts the report to catalogued blocks: references of other blocks are not counted at all. Off
+    // unless a caller sets it.
+    bool cataloguedOnly = false;
+
+    // The host's object selection, keeping block references only; true only when the host answers RTNORM.
+    [[nodiscard]] bool SelectBlockReferences(ads_name selection);
+    // False when the selection was not made (nothing changes but the case of the row names) or an object
+    // cannot be opened (with an alert; what was counted stays counted).
+    [[nodiscard]] bool CountSelection(BomReport& report);
+};
+
+} // namespace vantorel

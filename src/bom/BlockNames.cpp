@@ -1,0 +1,26 @@
+#include "bom/BlockNames.h"
+
+namespace vantorel {
+
+namespace {
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+} // namespace
+
+void LowerBlockName(std::string& name) {
+    for (char& c : name)
+        c = Lower(c);
+}
+
+bool BlockNamesEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace vantorel

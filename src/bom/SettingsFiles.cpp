@@ -1,0 +1,137 @@
+#include "bom/SettingsFiles.h"
+
+#include "bom/ReplacingFile.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <memory>
+
+namespace vantorel {
+
+namespace {
+
+using FileCloser = int (*)(std::FILE*);
+
+int ColumnCount(SettingsSide side) {
+    return side == SettingsSide::Catalogue ? kCatalogueColumns : kReportColumns;
+}
+
+// One "%i " item: blanks, a sign, then a decimal, octal ("0...") or hexadecimal ("0x...") number, then
+// blanks. Only the number itself is checked here, so that no file content can overflow anything: a number
+// beyond an int's range is held at the range's end. False when no number begins here.
+bool ReadInteger(std::FILE* file, int& out) {
+    int c = std::getc(file);
+    while (c != EOF && std::isspace(c))
+        c = std::getc(file);
+    bool negative = false;
+    if (c == '+' || c == '-') {
+        negative = c == '-';
+        c = std::getc(file);
+    }
+    int base = 10;
+    bool digits = false;
+    if (c == '0') {
+        digits = true;
+        base = 8;
+        c = std::getc(file);
+        if (c == 'x' || c == 'X') {
+            base = 16;
+            digits = false;
+            c = std::getc(file);
+        }
+    }
+    long long value = 0;
+    for (;; c = std::getc(file)) {
+        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99;
+        if (digit >= base)
+            break;
+        digits = true;
+        if (value <= static_cast<long long>(INT_MAX) + 1)
+            value = value * base + digit;
+    }
+    while (c != EOF && std::isspace(c))
+        c = std::getc(file);
+    if (c != EOF)
+        std::ungetc(c, file);
+    if (!digits)
+        return false;
+    if (negative)
+        value = -value;
+    out = value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+    return true;
+}
+
+} // namespace
+
+SettingsPaths BuildSettingsPaths(SettingsSide side, const char* modulePath) {
+    const char* widthsName = side == SettingsSide::Catalogue ? "vantorel1.set" : "vantorel2.set";
+    std::string path = modulePath ? modulePath : "";
+    for (char& c : path)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::size_t separator = path.rfind('/');
+    if (separator == std::string::npos)
+        separator = path.rfind('\\');
+    if (separator == std::string::npos)
+        return SettingsPaths{widthsName, "filename.set"};
+    std::string folder = path.substr(0, separator + 1);
+    return SettingsPaths{folder + widthsName, folder + "filename.set"};
+}
+
+void LoadSettings(const SettingsPaths& paths, SettingsSide side, int* widths, std::string& catalogPath) {
+    if (std::unique_ptr<std::FILE, FileCloser> file{std::fopen(paths.widths.c_str(), "r"), &std::fclose}) {
+        for (int i = 0; i < ColumnCount(side); ++i) {
+            if (!ReadInteger(file.get(), widths[i]))
+                break;
+        }
+    }
+    if (std::unique_ptr<std::FILE, FileCloser> file{std::fopen(paths.fileName.c_str(), "r"), &std::fclose}) {
+        char word[kSettingsPathLength + 1] = {};
+        if (std::fscanf(file.get(), "%100s", word) == 1)
+            catalogPath = word;
+    }
+}
+
+void SaveSettings(const SettingsPaths& paths, SettingsSide side, const int* current, int* widths,
+                  const std::string& catalogPath) {
+    for (int i = 0; i < ColumnCount(side); ++i) {
+        if (side == SettingsSide::Catalogue || current[i] != 0)
+            widths[i] = current[i];
+    }
+    {
+        ReplacingFile file(paths.widths);
+        if (file.Stream()) {
+            for (int i = 0; i < ColumnCount(side); ++i)
+                std::fprintf(file.Stream(), "%i ", widths[i]);
+            [[maybe_unused]] bool written = file.Commit();
+        }
+    }
+    ReplacingFile file(paths.fileName);
+    if (file.Stream()) {
+        std::fputs(catalogPath.c_str(), file.Stream());
+        [[maybe_unused]] bool written = file.Commit();
+    }
+}
+
+void ApplyStoredWidths(SettingsSide side, int available, const int* stored, int* out) {
+    int count = ColumnCount(side);
+    int computed[kReportColumns] = {};
+    if (side == SettingsSide::Catalogue) {
+        int e = available / 8;
+        computed[0] = 3 * e;
+        computed[1] = e;
+        computed[2] = 4 * e;
+    } else {
+        int t = available / 20;
+        for (int i = 0; i < kReportColumns; ++i)
+            computed[i] = 4 * t;
+    }
+    // A width a file could not have come from this program (below zero, or wider than any screen) is
+    // taken as not known.
+    constexpr int kWidest = 100000;
+    bool fresh = stored[0] == kUnknownWidth;
+    for (int i = 0; i < count; ++i)
+        out[i] = fresh || stored[i] < 0 || stored[i] > kWidest ? computed[i] : stored[i];
+}
+
+} // namespace vantorel

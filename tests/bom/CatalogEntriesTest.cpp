@@ -1,0 +1,116 @@
+#include "BomTestSupport.h"
+#include "bom/PriceCatalog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using vantorel::CatalogEntry;
+using vantorel::IncompleteEntry;
+using vantorel::PriceCatalog;
+
+// A catalogue holding these entries, modified flag clear.
+void Fill(PriceCatalog& catalog, const std::vector<CatalogEntry>& entries) {
+    for (const CatalogEntry& entry : entries)
+        catalog.SetEntry(catalog.AppendEntry(), entry);
+}
+
+std::vector<std::string> Names(const PriceCatalog& catalog) {
+    std::vector<std::string> names;
+    for (long i = 0; i < catalog.EntryCount(); ++i)
+        names.push_back(catalog.Entry(i).blockName);
+    return names;
+}
+
+TEST(CatalogCompleteness, TheFirstEntryMissingANameOrAPriceIsNamedWithItsColumn) {
+    PriceCatalog catalog;
+    Fill(catalog, {{"Door", "1", ""}, {"", "", "only a note"}, {"Window", "", ""}, {"", "2", ""}});
+    IncompleteEntry failure;
+    EXPECT_FALSE(catalog.CheckEntriesComplete(&failure));
+    EXPECT_EQ(failure, (IncompleteEntry{2, 1, "Price is absent"}));
+
+    PriceCatalog nameless;
+    Fill(nameless, {{"", "2", "x"}});
+    EXPECT_FALSE(nameless.CheckEntriesComplete(&failure));
+    EXPECT_EQ(failure, (IncompleteEntry{0, 0, "Block name is absent"}));
+
+    PriceCatalog fine;
+    Fill(fine, {{"Door", "1", ""}, {"", "", "only a note"}, {"", "", ""}});
+    EXPECT_TRUE(fine.CheckEntriesComplete(&failure));
+    EXPECT_TRUE(PriceCatalog().CheckEntriesComplete(nullptr));
+}
+
+TEST(CatalogUniqueness, NamesDifferingOnlyInCaseClashButAnEntryNotWithItself) {
+    PriceCatalog catalog;
+    Fill(catalog, {{"Door", "1", ""}, {"Window", "2", ""}});
+    EXPECT_FALSE(catalog.IsBlockNameUnique("DOOR", 1));
+    EXPECT_TRUE(catalog.IsBlockNameUnique("DOOR", 0));
+    EXPECT_TRUE(catalog.IsBlockNameUnique("Doors", 1));
+    EXPECT_FALSE(catalog.IsBlockNameUnique("window", -1));
+    EXPECT_TRUE(PriceCatalog().IsBlockNameUnique("Door", -1));
+    // Only A to Z have a case here.
+    Fill(catalog, {{"\xC9tage", "1", ""}});
+    EXPECT_TRUE(catalog.IsBlockNameUnique("\xE9tage", -1));
+}
+
+TEST(CatalogEntryOperations, NewEntriesHaveAnEmptyNameAndThePriceZero) {
+    PriceCatalog catalog;
+    EXPECT_EQ(catalog.AppendEntry(), 0);
+    EXPECT_EQ(catalog.Entry(0), (CatalogEntry{"", "0", ""}));
+    EXPECT_FALSE(catalog.IsModified());
+}
+
+TEST(CatalogEntryOperations, InsertGoesAfterTheIndexUnlessItIsTheLastOrNone) {
+    PriceCatalog catalog;
+    Fill(catalog, {{"A", "1", ""}, {"B", "1", ""}, {"C", "1", ""}});
+    EXPECT_EQ(catalog.InsertEntryAfter(0), 1);
+    EXPECT_EQ(Names(catalog), (std::vector<std::string>{"A", "", "B", "C"}));
+    EXPECT_EQ(catalog.InsertEntryAfter(3), 4); // the last: appended
+    EXPECT_EQ(catalog.InsertEntryAfter(-1), 5);
+    EXPECT_EQ(catalog.Entry(5), (CatalogEntry{"", "0", ""}));
+    EXPECT_EQ(Names(catalog), (std::vector<std::string>{"A", "", "B", "C", "", ""}));
+}
+
+TEST(CatalogEntryOperations, DeleteAndSwapOutsideTheEntriesChangeNothing) {
+    PriceCatalog catalog;
+    Fill(catalog, {{"A", "1", "a"}, {"B", "2", "b"}, {"C", "3", "c"}});
+    catalog.DeleteEntry(3);
+    catalog.DeleteEntry(-1);
+    EXPECT_EQ(Names(catalog), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_FALSE(catalog.SwapEntries(0, -1)); // the first moved up
+    EXPECT_FALSE(catalog.SwapEntries(2, 3));  // the last moved down
+    EXPECT_EQ(Names(catalog), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_TRUE(catalog.SwapEntries(1, 2));
+    EXPECT_EQ(catalog.Entry(1), (CatalogEntry{"C", "3", "c"}));
+    EXPECT_EQ(catalog.Entry(2), (CatalogEntry{"B", "2", "b"}));
+    catalog.DeleteEntry(0);
+    EXPECT_EQ(Names(catalog), (std::vector<std::string>{"C", "B"}));
+    EXPECT_FALSE(catalog.IsModified());
+}
+
+TEST(CatalogEntryOperations, ClearingEmptiesAndClearsTheModifiedFlag) {
+    PriceCatalog catalog;
+    Fill(catalog, {{"A", "1", ""}, {"B", "1", ""}});
+    catalog.SetModified(true);
+    catalog.ClearEntries();
+    EXPECT_EQ(catalog.EntryCount(), 0);
+    EXPECT_FALSE(catalog.IsModified());
+}
+
+// In the dialog the entries are the grid's rows: the catalogue works on whatever holds them.
+TEST(CatalogEntryOperations, EntriesHeldElsewhereAreWorkedOnThereAndTheReaderTellsOfEachNewOne) {
+    struct RecordingStore : vantorel::CatalogEntryList {
+        std::vector<long> read;
+        void OnEntryRead(long index) override { read.push_back(index); }
+    } store;
+    PriceCatalog catalog(store);
+    catalog.AppendEntry();
+    EXPECT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.Get(0), (CatalogEntry{"", "0", ""}));
+    EXPECT_TRUE(store.read.empty());
+}
+
+} // namespace
