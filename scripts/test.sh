@@ -8,6 +8,6 @@ scripts/build.sh build
 ctest --test-dir build --output-on-failure -j"$(nproc)" -LE slow
 if [ "${1:-}" != "--plain" ]; then
     scripts/build.sh build-asan -DVANTOREL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
         ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -LE slow
 fi

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "platform/ui/Window.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+enum ControlStyle : unsigned {
+    ButtonDefault = 1u << 16, // the dialog's default push button: a heavier frame, pressed by Enter
+    TextAlignCenter = 1u << 17,
+    TextAlignRight = 1u << 18,
+};
+
+class StaticText : public Window {
+public:
+    // A colour of its own instead of the usual text colour; nullopt goes back to that.
+    void SetTextColor(std::optional<Color> color) { m_color = color; Invalidate(); }
+    std::optional<Color> TextColor() const { return m_color; }
+    void OnPaint(Canvas& canvas) override;
+    bool TakesFocus() const override { return false; }
+
+private:
+    std::optional<Color> m_color;
+};
+
+class PushButton : public Window {
+public:
+    void OnPaint(Canvas& canvas) override;
+    void OnMouseDown(const MouseEvent& event) override;
+    void OnMouseMove(const MouseEvent& event) override;
+    void OnMouseUp(const MouseEvent& event) override;
+    bool OnKeyDown(const KeyEvent& event) override;
+    void OnKeyUp(const KeyEvent& event) override;
+    void OnCaptureLost() override { m_pressed = false; m_tracking = false; Invalidate(); }
+    // As a click does: tells the parent.
+    void Click() { NotifyParent(NotifyClicked); }
+    bool IsPressed() const { return m_pressed; }
+
+protected:
+    bool m_pressed = false;
+    bool m_tracking = false;
+};
+
+class CheckBox : public PushButton {
+public:
+    bool IsChecked() const { return m_checked; }
+    void SetChecked(bool checked) { m_checked = checked; Invalidate(); }
+    void OnPaint(Canvas& canvas) override;
+    void OnMouseUp(const MouseEvent& event) override;
+    void OnKeyUp(const KeyEvent& event) override;
+
+private:
+    bool m_checked = false;
+};
+
+class GroupBox : public Window {
+public:
+    void OnPaint(Canvas& canvas) override;
+    bool TakesFocus() const override { return false; }
+};
+
+// A single line of text with a selection and a caret. Subclasses refuse characters in AcceptChar.
+class EditBox : public Window {
+public:
+    void SetText(const std::string& text) override;
+    // The selection from `start` to `end` (the caret), clamped to the text; -1 as end means the end.
+    void SetSelection(int start, int end);
+    int SelectionStart() const { return std::min(m_anchor, m_caret); }
+    int SelectionEnd() const { return std::max(m_anchor, m_caret); }
+    int Caret() const { return m_caret; }
+    // Replaces the selection, within the text limit.
+    void ReplaceSelection(const std::string& text);
+    // At most this many characters; 0 for no limit of its own.
+    void SetTextLimit(int limit) { m_limit = limit; }
+    int TextLimit() const { return m_limit; }
+
+    void OnPaint(Canvas& canvas) override;
+    void OnMouseDown(const MouseEvent& event) override;
+    void OnMouseMove(const MouseEvent& event) override;
+    void OnMouseUp(const MouseEvent& event) override;
+    bool OnKeyDown(const KeyEvent& event) override;
+    void OnChar(unsigned character, unsigned modifiers) override;
+    unsigned WantedKeys(const KeyEvent&) const override { return WantArrows | WantChars; }
+    void OnFocusGained(Window* previous) override;
+    void OnFocusLost(Window* next) override;
+    bool TakesFocus() const override { return true; }
+
+protected:
+    // Whether a typed character may go in at the caret; the text as it would become is given.
+    virtual bool AcceptChar(unsigned character, const std::string& wouldBe) { (void)character; (void)wouldBe; return true; }
+
+private:
+    int PositionAt(int x);
+    void Changed();
+    int m_anchor = 0;
+    int m_caret = 0;
+    int m_limit = 0;
+    int m_scroll = 0; // pixels of text hidden on the left
+    bool m_selecting = false;
+};
+
+class ListBox : public Window {
+public:
+    int AddItem(const std::string& text);
+    void ClearItems();
+    int ItemCount() const { return static_cast<int>(m_items.size()); }
+    const std::string& Item(int index) const { return m_items[static_cast<std::size_t>(index)]; }
+    int Selection() const { return m_selection; }
+    void SetSelection(int index);
+    int ItemHeight();
+
+    void OnPaint(Canvas& canvas) override;
+    void OnMouseDown(const MouseEvent& event) override;
+    void OnDoubleClick(const MouseEvent& event) override;
+    bool OnKeyDown(const KeyEvent& event) override;
+    void OnScroll(ScrollBar bar, ScrollCode code, int position) override;
+    void OnSize(Size size) override;
+    unsigned WantedKeys(const KeyEvent&) const override { return WantArrows; }
+    bool TakesFocus() const override { return true; }
+
+private:
+    void UpdateScrollBar();
+    void EnsureVisible(int index);
+    std::vector<std::string> m_items;
+    int m_selection = -1;
+    int m_top = 0;
+};
+
+} // namespace ui

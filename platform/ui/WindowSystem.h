@@ -1,0 +1,151 @@
+#pragma once
+
+#include "platform/ui/Canvas.h"
+#include "platform/ui/Keys.h"
+#include "platform/ui/Window.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class WindowSystem;
+
+// Where input comes from while a modal loop waits: a live window on screen, or a test.
+class Backend {
+public:
+    virtual ~Backend() = default;
+    // Called when nothing is queued. Queue more input (or end the loop) and return true; false means no
+    // input will ever come, and the loop ends with kNoInput rather than wait for ever.
+    virtual bool WaitForInput(WindowSystem& system) = 0;
+    // A top-level window has changed and may be shown again.
+    virtual void Present(Window& window) { (void)window; }
+};
+
+// The headless backend: input only from the test, time only when the test advances it.
+class HeadlessBackend : public Backend {
+public:
+    // Runs each time a modal loop has nothing to do; return false when the test has nothing more to give.
+    std::function<bool(WindowSystem&)> onIdle;
+    bool WaitForInput(WindowSystem& system) override { return onIdle ? onIdle(system) : false; }
+};
+
+enum MessageBoxType { MessageBoxOk = 0, MessageBoxYesNoCancel = 3, MessageBoxYesNo = 4 };
+enum MessageBoxResult { ResultOk = 1, ResultCancel = 2, ResultYes = 6, ResultNo = 7 };
+// What a modal loop ends with when the backend says no input will come.
+inline constexpr int kNoInput = -1;
+
+struct ShownMessageBox {
+    std::string text;
+    std::string caption;
+    int type = MessageBoxOk;
+    int answer = 0;
+};
+
+// The one window system of the process: the windows without parent, focus, capture, timers on its clock,
+// input, posted work and modal loops.
+class WindowSystem {
+public:
+    static WindowSystem& Instance();
+
+    void SetBackend(Backend* backend) { m_backend = backend ? backend : &m_headless; }
+    HeadlessBackend& Headless() { return m_headless; }
+
+    // Focus and capture
+    Window* Focus() const { return m_focus; }
+    void SetFocus(Window* window);
+    Window* Capture() const { return m_capture; }
+    void SetCapture(Window* window);
+    void ReleaseCapture();
+
+    // Input at screen positions, delivered at once to whoever should get it.
+    void MouseDown(Point screen, MouseButton button = MouseButton::Left, unsigned modifiers = ModNone);
+    void MouseUp(Point screen, MouseButton button = MouseButton::Left, unsigned modifiers = ModNone);
+    void MouseMove(Point screen, unsigned modifiers = ModNone);
+    void MouseWheel(Point screen, int delta, unsigned modifiers = ModNone);
+    // A press and release; twice within the double-click time makes a double click.
+    void Click(Point screen, MouseButton button = MouseButton::Left, unsigned modifiers = ModNone);
+    void KeyDown(int key, unsigned modifiers = ModNone);
+    void KeyUp(int key, unsigned modifiers = ModNone);
+    void Char(unsigned character, unsigned modifiers = ModNone);
+    // Key down, the character it types (for keys that type one) and key up.
+    void PressKey(int key, unsigned modifiers = ModNone);
+    void Type(const std::string& text);
+
+    // Work to do once the current message is handled; the modal loop runs it in order.
+    void Post(std::function<void()> work);
+    // Runs what is posted until nothing is; the number of items run.
+    int RunPending();
+
+    // Time
+    std::int64_t Now() const { return m_now; }
+    // Moves the clock on, firing every timer that falls due on the way, in time order.
+    void Advance(int milliseconds);
+    void StartTimer(Window* window, int id, int milliseconds);
+    void StopTimer(Window* window, int id);
+    bool HasTimer(const Window* window, int id) const;
+
+    // Runs messages until `ended` says so; false when the backend gave up first.
+    bool RunUntil(const std::function<bool()>& ended);
+
+    // A modal message box: in a test, the answer comes from those queued (the default button's when none
+    // is), and every box shown is kept.
+    int MessageBox(Window* owner, const std::string& text, const std::string& caption, int type);
+    void QueueMessageBoxAnswer(int answer) { m_messageBoxAnswers.push_back(answer); }
+    const std::vector<ShownMessageBox>& MessageBoxes() const { return m_messageBoxes; }
+    void Beep() { ++m_beeps; }
+    int Beeps() const { return m_beeps; }
+
+    // Windows without parent, the bottom first.
+    const std::vector<Window*>& TopLevels() const { return m_topLevels; }
+    // The shown window without parent at `screen`, from the top down; a modal one hides those below it.
+    Window* TopLevelAt(Point screen) const;
+    // An image of a window, its children and frame included.
+    [[nodiscard]] std::unique_ptr<Image> Render(Window& window);
+
+    // Forgets every kept record and queued answer: one test's leftovers do not reach the next.
+    void Reset();
+
+    // For Window: its coming and going.
+    void Register(Window* window);
+    void Unregister(Window* window);
+    void PushModal(Window* window) { m_modal.push_back(window); }
+    void PopModal() { if (!m_modal.empty()) m_modal.pop_back(); }
+    Window* Modal() const { return m_modal.empty() ? nullptr : m_modal.back(); }
+
+private:
+    WindowSystem() = default;
+    Window* MouseTarget(Point screen);
+    void DeliverKeyDown(const KeyEvent& event);
+
+    HeadlessBackend m_headless;
+    Backend* m_backend = &m_headless;
+    Window* m_focus = nullptr;
+    Window* m_capture = nullptr;
+    std::vector<Window*> m_topLevels;
+    std::vector<Window*> m_modal;
+    std::deque<std::function<void()>> m_posted;
+    struct Timer {
+        Window* window;
+        int id;
+        int interval;
+        std::int64_t due;
+    };
+    std::vector<Timer> m_timers;
+    std::int64_t m_now = 0;
+    // The last press, for double clicks.
+    Window* m_lastPressWindow = nullptr;
+    Point m_lastPressAt;
+    std::int64_t m_lastPressTime = -1000000;
+    MouseButton m_lastPressButton = MouseButton::Left;
+    Window* m_pressedNonClient = nullptr;
+    std::deque<int> m_messageBoxAnswers;
+    std::vector<ShownMessageBox> m_messageBoxes;
+    int m_beeps = 0;
+};
+
+} // namespace ui

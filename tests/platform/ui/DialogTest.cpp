@@ -1,0 +1,146 @@
+#include "platform/ui/Dialog.h"
+#include "platform/ui/WindowSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+using ui::ControlKind;
+using ui::ControlTemplate;
+using ui::Rect;
+using ui::WindowSystem;
+
+ui::DialogTemplate Sample() {
+    ui::DialogTemplate t;
+    t.id = 201;
+    t.title = "BOM Report";
+    t.units = Rect::FromSize(0, 0, 200, 100);
+    t.controls = {
+        ControlTemplate{ControlKind::Edit, 10, "", Rect::FromSize(7, 7, 50, 14), ui::StyleVisible | ui::StyleTabStop},
+        ControlTemplate{ControlKind::CheckBox, 11, "Show Price", Rect::FromSize(7, 30, 60, 10),
+                        ui::StyleVisible | ui::StyleTabStop},
+        ControlTemplate{ControlKind::Button, 1, "OK", Rect::FromSize(143, 7, 50, 14),
+                        ui::StyleVisible | ui::StyleTabStop | ui::ButtonDefault},
+        ControlTemplate{ControlKind::Button, 2, "Cancel", Rect::FromSize(143, 24, 50, 14), ui::StyleVisible | ui::StyleTabStop},
+        ControlTemplate{ControlKind::Static, 12, "label", Rect::FromSize(7, 50, 60, 8), ui::StyleVisible},
+    };
+    return t;
+}
+
+// Runs the dialog with these steps given one by one as the loop asks for input.
+int RunWith(ui::Dialog& dialog, std::vector<std::function<void(WindowSystem&)>> steps, ui::Window* owner = nullptr) {
+    WindowSystem& system = WindowSystem::Instance();
+    std::size_t next = 0;
+    system.Headless().onIdle = [&](WindowSystem& s) {
+        if (next >= steps.size())
+            return false;
+        steps[next++](s);
+        return true;
+    };
+    int result = dialog.DoModal(owner);
+    system.Headless().onIdle = nullptr;
+    return result;
+}
+
+TEST(DialogLayout, DialogUnitsFollowTheFontsAverageCharacter) {
+    EXPECT_EQ(ui::AverageCharSizeOf(ui::Font{"MS Sans Serif", 8, false}), (ui::Size{6, 13}));
+    // (7, 7) to (57, 21) in units: x * 6 / 4 and y * 13 / 8, rounded.
+    EXPECT_EQ(ui::DialogUnitsToPixels(ui::Font{}, Rect::FromSize(7, 7, 50, 14)), (Rect{11, 11, 86, 34}));
+    ui::Dialog dialog(Sample());
+    ASSERT_TRUE(dialog.CreateFromTemplate(nullptr, ui::Point{20, 30}));
+    EXPECT_EQ(dialog.Control(10)->WindowRect(), (Rect{11, 11, 86, 34}));
+    EXPECT_EQ(dialog.ClientRect(), (Rect{0, 0, 300, 163}));
+    EXPECT_EQ(dialog.WindowRect(), Rect::FromSize(20, 30, 302, 183));
+    EXPECT_TRUE(dialog.Control(10)->HasFocus()); // the first that takes it
+    dialog.Destroy();
+}
+
+TEST(DialogKeys, EnterPressesTheDefaultButtonEscapeCancelsTabMoves) {
+    WindowSystem::Instance().Reset();
+    ui::Dialog enter(Sample());
+    EXPECT_EQ(RunWith(enter, {[](WindowSystem& s) { s.Type("12"); }, [](WindowSystem& s) { s.PressKey(ui::KeyEnter); }}),
+              ui::kIdOk);
+    ui::Dialog escape(Sample());
+    EXPECT_EQ(RunWith(escape, {[](WindowSystem& s) { s.PressKey(ui::KeyEscape); }}), ui::kIdCancel);
+
+    ui::Dialog tab(Sample());
+    std::vector<int> focused;
+    auto note = [&](WindowSystem& s) { focused.push_back(s.Focus() ? s.Focus()->Id() : -1); };
+    int result = RunWith(tab, {note, [](WindowSystem& s) { s.PressKey(ui::KeyTab); }, note,
+                               [](WindowSystem& s) { s.PressKey(ui::KeyTab); }, note,
+                               [](WindowSystem& s) { s.PressKey(ui::KeyTab, ui::ModShift); }, note,
+                               [](WindowSystem& s) { s.PressKey(ui::KeyTab); }, [](WindowSystem& s) { s.PressKey(ui::KeySpace); }});
+    EXPECT_EQ(focused, (std::vector<int>{10, 11, 1, 11}));
+    EXPECT_EQ(result, ui::kIdOk); // Space on the focused OK button
+}
+
+TEST(DialogModal, ALoopWithoutInputEndsRatherThanWaits) {
+    WindowSystem::Instance().Reset();
+    ui::Window owner;
+    owner.Create(nullptr, Rect::FromSize(0, 0, 640, 480), 0, "", ui::StyleVisible);
+    ui::Dialog dialog(Sample());
+    bool ownerDisabled = false;
+    EXPECT_EQ(RunWith(dialog, {[&](WindowSystem&) { ownerDisabled = !owner.IsEnabled(); }}, &owner), ui::kNoInput);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(owner.IsEnabled());
+    EXPECT_FALSE(dialog.IsCreated());
+    owner.Destroy();
+}
+
+TEST(DialogModal, CheckBoxesExchangeTheirValueAndClicksReachTheButtons) {
+    WindowSystem::Instance().Reset();
+    struct Report : ui::Dialog {
+        using Dialog::Dialog;
+        int showPrice = 1;
+        bool OnInitDialog() override { ExchangeCheck(11, showPrice, true); return true; }
+        void OnOK() override { ExchangeCheck(11, showPrice, false); EndDialog(ui::kIdOk); }
+    } dialog(Sample());
+    auto centre = [&](int id) {
+        Rect r = dialog.Control(id)->ScreenRect();
+        return ui::Point{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    int result = RunWith(dialog, {[&](WindowSystem& s) { s.Click(ui::Point{dialog.Control(11)->ScreenRect().left + 5, centre(11).y}); },
+                                  [&](WindowSystem& s) { s.Click(centre(1)); }});
+    EXPECT_EQ(result, ui::kIdOk);
+    EXPECT_EQ(dialog.showPrice, 0);
+}
+
+TEST(DialogPainting, TheButtonsFrameIsWhereTheTemplatePutsIt) {
+    ui::Dialog dialog(Sample());
+    ASSERT_TRUE(dialog.CreateFromTemplate(nullptr));
+    auto image = WindowSystem::Instance().Render(dialog);
+    ASSERT_EQ(image->Width(), 302);
+    // The OK button: units (143, 7) to (193, 21) are pixels (215, 11) to (290, 34), inside a frame of one
+    // pixel and a title bar of 18. As the default button it has a black outer frame.
+    int left = 1 + 215;
+    int top = 1 + 18 + 11;
+    EXPECT_EQ(image->Pixel(left, top), (ui::Color{0, 0, 0}));
+    EXPECT_EQ(image->Pixel(left + 10, top), (ui::Color{0, 0, 0}));
+    EXPECT_EQ(image->Pixel(left - 1, top), ui::SystemColorOf(ui::SystemColor::ButtonFace));
+    EXPECT_EQ(image->Pixel(left + 1, top + 1), ui::SystemColorOf(ui::SystemColor::ButtonHighlight));
+    // The edit box is white inside its sunken edge.
+    EXPECT_EQ(image->Pixel(1 + 11 + 5, 19 + 11 + 5 + 3), ui::SystemColorOf(ui::SystemColor::Window));
+    EXPECT_EQ(image->Pixel(1 + 11, 19 + 11), ui::SystemColorOf(ui::SystemColor::ButtonShadow));
+    // The title bar.
+    EXPECT_EQ(image->Pixel(150, 2), ui::SystemColorOf(ui::SystemColor::Highlight));
+    std::string png = (std::filesystem::temp_directory_path() / ("vantorel-dialog-" + std::to_string(getpid()) + ".png")).string();
+    EXPECT_TRUE(image->SavePng(png));
+    EXPECT_GT(std::filesystem::file_size(png), 1000u);
+    std::filesystem::remove(png);
+    dialog.Destroy();
+}
+
+TEST(TextMeasurement, TheSameTextMeasuresTheSameEveryTime) {
+    ui::Font font{"MS Sans Serif", 8, false};
+    ui::Size first = ui::MeasureText(font, "Block name");
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(ui::MeasureText(font, "Block name"), first);
+    EXPECT_GT(first.width, 40);
+    EXPECT_EQ(first.height, 13);
+    EXPECT_GT(ui::MeasureText(ui::Font{"Courier", 8, false}, "WWW").width, ui::MeasureText(ui::Font{"Courier", 8, false}, "ii").width);
+}
+
+} // namespace
