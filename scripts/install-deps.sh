@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs; does nothing when they are all present.
+# Installs the Debian packages the build needs, and any named as arguments; does nothing when all are present.
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libcairo2-dev libpango1.0-dev
-          fonts-liberation)
+          fonts-liberation "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
