@@ -1,5 +1,7 @@
 #include "platform/ui/WindowSystem.h"
 
+#include "platform/ui/Dialog.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -273,12 +275,72 @@ bool WindowSystem::RunUntil(const std::function<bool()>& ended) {
     return true;
 }
 
+namespace {
+// The box itself, for a backend with a user in front of it: the text above a row of buttons, the first
+// of them the default, Escape the same as Cancel (or No, where there is no Cancel).
+class MessageBoxDialog : public Dialog {
+public:
+    MessageBoxDialog(DialogTemplate t, int escapeResult) : Dialog(std::move(t)), m_escape(escapeResult) {}
+    void OnCommand(int id, int code) override {
+        if (code == NotifyClicked)
+            EndDialog(id);
+    }
+    void OnCancel() override { EndDialog(m_escape); }
+    bool OnDialogKey(Window* focus, const KeyEvent& event) override {
+        if (event.key == KeyEscape) {
+            OnCancel();
+            return true;
+        }
+        return Dialog::OnDialogKey(focus, event);
+    }
+
+private:
+    int m_escape;
+};
+
+int RunMessageBox(Window* owner, const std::string& text, const std::string& caption, int type) {
+    std::vector<std::pair<int, const char*>> buttons;
+    if (type == MessageBoxYesNoCancel)
+        buttons = {{ResultYes, "&Yes"}, {ResultNo, "&No"}, {ResultCancel, "Cancel"}};
+    else if (type == MessageBoxYesNo)
+        buttons = {{ResultYes, "&Yes"}, {ResultNo, "&No"}};
+    else
+        buttons = {{ResultOk, "OK"}};
+    Font font;
+    Size base = AverageCharSizeOf(font);
+    Size extent = MeasureText(font, text);
+    int textWidth = (extent.width * 4 + base.width - 1) / std::max(base.width, 1) + 1;
+    int buttonsWidth = static_cast<int>(buttons.size()) * 54 - 4;
+    int width = std::max(textWidth, buttonsWidth) + 20;
+    int textHeight = (extent.height * 8 + base.height - 1) / std::max(base.height, 1);
+    DialogTemplate t;
+    t.title = caption;
+    t.units = Rect::FromSize(0, 0, width, textHeight + 40);
+    t.controls.push_back(ControlTemplate{ControlKind::Static, 0xFFFF, text, Rect::FromSize(10, 10, width - 20, textHeight),
+                                         StyleVisible});
+    int x = (width - buttonsWidth) / 2;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        unsigned style = StyleVisible | StyleTabStop | (i == 0 ? ButtonDefault : 0u);
+        t.controls.push_back(ControlTemplate{ControlKind::Button, buttons[i].first, buttons[i].second,
+                                             Rect::FromSize(x + static_cast<int>(i) * 54, textHeight + 20, 50, 14), style});
+    }
+    MessageBoxDialog box(std::move(t), type == MessageBoxOk ? ResultOk : type == MessageBoxYesNo ? ResultNo : ResultCancel);
+    int result = box.DoModal(owner);
+    return result == kNoInput ? (type == MessageBoxOk ? ResultOk : ResultCancel) : result;
+}
+} // namespace
+
 int WindowSystem::MessageBox(Window* owner, const std::string& text, const std::string& caption, int type) {
-    (void)owner;
-    int answer = type == MessageBoxOk ? ResultOk : ResultYes; // the first button, as Enter would press it
-    if (!m_messageBoxAnswers.empty()) {
-        answer = m_messageBoxAnswers.front();
-        m_messageBoxAnswers.pop_front();
+    int answer = 0;
+    if (m_backend == &m_headless) {
+        // Headless, the test answers; without an answer, the first button, as Enter would press it.
+        answer = type == MessageBoxOk ? ResultOk : ResultYes;
+        if (!m_messageBoxAnswers.empty()) {
+            answer = m_messageBoxAnswers.front();
+            m_messageBoxAnswers.pop_front();
+        }
+    } else {
+        answer = RunMessageBox(owner, text, caption, type);
     }
     m_messageBoxes.push_back(ShownMessageBox{text, caption, type, answer});
     return answer;

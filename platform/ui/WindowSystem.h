@@ -92,8 +92,8 @@ public:
     // Runs messages until `ended` says so; false when the backend gave up first.
     bool RunUntil(const std::function<bool()>& ended);
 
-    // A modal message box: in a test, the answer comes from those queued (the default button's when none
-    // is), and every box shown is kept.
+    // A modal message box. With the headless backend the answer comes from those queued (the first
+    // button's when none is); with any other the box is shown and runs modally. Every box is kept.
     int MessageBox(Window* owner, const std::string& text, const std::string& caption, int type);
     void QueueMessageBoxAnswer(int answer) { m_messageBoxAnswers.push_back(answer); }
     const std::vector<ShownMessageBox>& MessageBoxes() const { return m_messageBoxes; }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -141,6 +143,49 @@ TEST(TextMeasurement, TheSameTextMeasuresTheSameEveryTime) {
     EXPECT_GT(first.width, 40);
     EXPECT_EQ(first.height, 13);
     EXPECT_GT(ui::MeasureText(ui::Font{"Courier", 8, false}, "WWW").width, ui::MeasureText(ui::Font{"Courier", 8, false}, "ii").width);
+}
+
+} // namespace
+
+namespace {
+
+// A backend with a user: it sees the box and presses a key in it.
+class KeyPressingBackend : public ui::Backend {
+public:
+    std::vector<int> keys;
+    std::vector<std::string> seen;
+    bool WaitForInput(WindowSystem& system) override {
+        if (keys.empty())
+            return false;
+        if (ui::Window* modal = system.Modal()) {
+            std::string texts = modal->Text();
+            for (ui::Window* child : modal->Children())
+                texts += "|" + child->Text();
+            seen.push_back(texts);
+        }
+        int key = keys.front();
+        keys.erase(keys.begin());
+        system.PressKey(key);
+        return true;
+    }
+};
+
+TEST(MessageBoxWindows, WithAUserTheBoxIsShownAndItsButtonsAnswer) {
+    WindowSystem& system = WindowSystem::Instance();
+    system.Reset();
+    KeyPressingBackend user;
+    system.SetBackend(&user);
+    user.keys = {ui::KeyTab, ui::KeyEnter}; // from Yes to No, then press it
+    EXPECT_EQ(system.MessageBox(nullptr, "Save changes to a.prc", "BOM Template", ui::MessageBoxYesNoCancel), ui::ResultNo);
+    EXPECT_EQ(user.seen.front(), "BOM Template|Save changes to a.prc|&Yes|&No|Cancel");
+    user.keys = {ui::KeyEscape};
+    EXPECT_EQ(system.MessageBox(nullptr, "Save changes to a.prc", "BOM Template", ui::MessageBoxYesNoCancel),
+              ui::ResultCancel);
+    user.keys = {ui::KeyEnter};
+    EXPECT_EQ(system.MessageBox(nullptr, "File x could  not be opened", "BOM", ui::MessageBoxOk), ui::ResultOk);
+    system.SetBackend(nullptr);
+    EXPECT_EQ(system.MessageBoxes().size(), 3u);
+    EXPECT_EQ(system.TopLevels().size(), 0u); // every box is gone again
 }
 
 } // namespace
