@@ -3,11 +3,24 @@
 #include "grid/GridCell.h"
 
 #include <list>
+#include <vector>
 #include <optional>
 
 namespace vantorel {
 
 enum DataSourceResult : int { SourceFound = 0, SourceNothing = 1 };
+enum SortFlags : int { SortAscending = 1, SortDescending = 2 };
+
+// Decides the order of two rows' key cells; null for a cell not stored. Positive: `upper` goes below.
+class CellComparer {
+public:
+    virtual ~CellComparer() = default;
+    virtual int OnCompareCells(const GridCell* upper, const GridCell* lower, int flags) = 0;
+};
+
+// The comparison a grid makes unless it says otherwise: descending swaps the two; absent cells first, then
+// cells without text; numbers, booleans and kind 5 by their number, anything else by its text.
+[[nodiscard]] int DefaultCompareCells(const GridCell* a, const GridCell* b, int flags);
 
 // The store behind a grid: all cell data lives here, never in the window. Columns are the source column
 // indices of the grid's columns; negative rows and columns are header cells.
@@ -20,6 +33,8 @@ public:
     // Merges the stored cell into `cell`: SourceFound, or SourceNothing with `cell` untouched.
     virtual int ReadCell(int col, long row, GridCell* cell) = 0;
     virtual int WriteCell(int col, long row, const GridCell& cell) = 0;
+    // The data rows ordered by the key columns, as repeated passes of adjacent swaps would leave them.
+    virtual int Sort(const int* columns, int columnCount, int flags, CellComparer& comparer) = 0;
     virtual void OnActiveRowChange(long oldRow, long newRow) { (void)oldRow; (void)newRow; }
     virtual void OnActiveColumnChange(int oldCol, int newCol) { (void)oldCol; (void)newCol; }
     virtual void OnMovePastLastRow() {}
@@ -36,6 +51,9 @@ public:
     int RemoveRow(long row) override;
     int ReadCell(int col, long row, GridCell* cell) override;
     int WriteCell(int col, long row, const GridCell& cell) override;
+    // A stable merge of the row nodes from row 0 on: the very order the adjacent-swap passes give, each
+    // comparison asked with the row that came first as the upper one, in n log n comparisons.
+    int Sort(const int* columns, int columnCount, int flags, CellComparer& comparer) override;
 
     // Rows with a node, for tests and the sort.
     long FirstRow() const { return m_firstRow; }
