@@ -3,8 +3,6 @@
 #include "bom/BomMessages.h"
 #include "bom/CatalogLines.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
@@ -16,10 +14,6 @@ namespace vantorel {
 
 std::string g_catalogFile;
 int showPrice = 1;
-
-namespace {
-using FileCloser = int (*)(std::FILE*);
-} // namespace
 
 std::string FormatPrice(double value) {
     char buffer[64];
@@ -45,10 +39,7 @@ double ParsePrice(const char* text) {
 }
 
 bool BomReport::ReadCatalog(const std::string& path, const std::function<void()>& emptyGrid) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"), &std::fclose);
-    struct stat info {};
-    if (file && fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode))
-        file.reset();
+    CatalogFile file = OpenCatalogFile(path);
     if (!file) {
         AlertFileNotOpened(path.c_str());
         return false;

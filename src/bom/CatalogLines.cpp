@@ -1,8 +1,18 @@
 #include "bom/CatalogLines.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 namespace vantorel {
+
+CatalogFile OpenCatalogFile(const std::string& path) {
+    CatalogFile file(std::fopen(path.c_str(), "r"), &std::fclose);
+    struct stat info {};
+    if (file && fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode))
+        file.reset();
+    return file;
+}
 
 bool CatalogLineReader::ReadPiece() {
     std::memset(m_line, 0, sizeof m_line);

@@ -1,8 +1,15 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
+#include <string>
 
 namespace vantorel {
+
+using CatalogFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+// The catalogue opened for reading in text mode; null when it cannot be. A folder opens on this system but
+// holds no lines: to the user it is a file that cannot be opened.
+[[nodiscard]] CatalogFile OpenCatalogFile(const std::string& path);
 
 // The lines of a catalogue file as both of its readers have always taken them: pieces of at most 999
 // characters read as the C runtime's fgets reads them into 1000 bytes, the last character of each piece

@@ -5,30 +5,14 @@
 #include "bom/CatalogLines.h"
 #include "bom/ReplacingFile.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
-#include <memory>
 
 namespace vantorel {
 
 std::string g_templateFile;
 
-namespace {
-using FileCloser = int (*)(std::FILE*);
-
-// A folder opens for reading but holds no lines; to the user it is a file that cannot be opened.
-std::unique_ptr<std::FILE, FileCloser> OpenForReading(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"), &std::fclose);
-    struct stat info {};
-    if (file && fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode))
-        file.reset();
-    return file;
-}
-} // namespace
-
 bool PriceCatalog::ReadCatalogFile(const std::string& path) {
-    auto file = OpenForReading(path);
+    CatalogFile file = OpenCatalogFile(path);
     if (!file) {
         AlertFileNotOpened(path.c_str());
         return false;
