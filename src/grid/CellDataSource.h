@@ -6,6 +6,10 @@
 #include <vector>
 #include <optional>
 
+namespace ui {
+class Window;
+}
+
 namespace vantorel {
 
 enum DataSourceResult : int { SourceFound = 0, SourceNothing = 1 };
@@ -38,6 +42,13 @@ public:
     virtual void OnActiveRowChange(long oldRow, long newRow) { (void)oldRow; (void)newRow; }
     virtual void OnActiveColumnChange(int oldCol, int newCol) { (void)oldCol; (void)newCol; }
     virtual void OnMovePastLastRow() {}
+    // Whether editing a cell may start; a source may hand over an editor of its own.
+    virtual bool OnEditStart(int col, long row, ui::Window** editor) { (void)col; (void)row; (void)editor; return true; }
+    // Whether the edit may end with this text; false keeps the editor open.
+    virtual bool OnEditFinish(int col, long row, const char* text, bool cancelled) {
+        (void)col; (void)row; (void)text; (void)cancelled;
+        return true;
+    }
 };
 
 // Sparse: a run of row nodes, each a run of cell nodes holding a cell or nothing. The last row and cell
