@@ -24,6 +24,13 @@ public:
     std::vector<std::string> log;
     bool allowMove = true;
     bool acceptEdit = true;
+    bool longTips = false;
+    bool OnCellTip(int col, long row, int section, std::string* text) override {
+        if (!longTips)
+            return GridControl::OnCellTip(col, row, section, text);
+        *text = std::string(100, 'x');
+        return true;
+    }
     void OnActiveColumnChanged(int o, int n) override { log.push_back("col " + std::to_string(o) + ">" + std::to_string(n)); }
     void OnActiveRowChanged(long o, long n) override { log.push_back("row " + std::to_string(o) + ">" + std::to_string(n)); }
     void OnActiveCellChanged(int, int, long, long) override { log.push_back("cell"); }
@@ -444,13 +451,84 @@ TEST_F(GridTest, RenderedGridShowsLinesRaisedHeadersAndShortenedText) {
     EXPECT_EQ(at(header.left + 30, header.top), ui::SystemColorOf(ui::SystemColor::ButtonHighlight));
     EXPECT_EQ(at(header.left + 30, header.top + 19), ui::SystemColorOf(ui::SystemColor::ButtonShadow));
     EXPECT_EQ(at(header.left + 2, header.top + 3), ui::SystemColorOf(ui::SystemColor::ButtonFace));
-    std::filesystem::create_directories("test-output");
-    EXPECT_TRUE(image->SavePng("test-output/grid.png"));
+    EXPECT_TRUE(image->SavePng(::testing::TempDir() + "grid.png"));
     ui::Image scratch(10, 10);
     ui::Canvas canvas(scratch);
     std::string shown = vantorel::FitText(canvas, "a text far too long to fit in sixty pixels", 52);
     EXPECT_EQ(shown.substr(shown.size() - 3), "...");
     EXPECT_LE(canvas.TextExtent(shown).width, 52);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GridTest, APressOnTheButtonThatClosedTheListDoesNotReopenIt) {
+    Fill(3);
+    grid.SetCellTypeIndex(0, 0, 1);
+    grid.SetCellCaption(0, 0, "chair\ndesk\n");
+    auto& drop = static_cast<vantorel::DropListCellType&>(grid.TypeFor(1));
+    Rect cell;
+    ASSERT_TRUE(grid.CellRect(0, 0, &cell));
+    Point button = grid.CellArea().ClientToScreen(Point{cell.right - 3, cell.top + 5});
+    system.Click(button);
+    ASSERT_TRUE(drop.List().IsVisible());
+    system.Advance(1000); // no double click
+    system.Click(button); // closes it: the same press reaches the button but does not reopen
+    EXPECT_FALSE(drop.List().IsVisible());
+    EXPECT_EQ(drop.OpenColumn(), -1);
+    system.Advance(1000);
+    system.Click(button);
+    EXPECT_TRUE(drop.List().IsVisible());
+    system.PressKey(ui::KeyEscape);
+}
+
+TEST_F(GridTest, CellTipsAskTheCallbackAndKeepSeventyNineCharacters) {
+    Fill(3);
+    grid.Sheet().cellTips = true;
+    system.MouseMove(CellPoint(2, 1));
+    EXPECT_FALSE(grid.Tip().IsVisible());
+    system.Advance(600);
+    EXPECT_TRUE(grid.Tip().IsVisible());
+    EXPECT_EQ(grid.CellArea().TipText(), "Col:2 Row:1");
+    EXPECT_EQ(grid.Tip().Text(), "Col:2 Row:1");
+
+    grid.longTips = true;
+    system.MouseMove(CellPoint(0, 0));
+    system.Advance(600);
+    EXPECT_EQ(grid.CellArea().TipText(), std::string(79, 'x'));
+}
+
+TEST_F(GridTest, TheHeaderRowCanBeMadeTallerByItsLowerEdge) {
+    Fill(2);
+    Rect header = grid.ColumnHeader().ScreenRect();
+    Point edge{header.left + 30, header.top + 19};
+    system.MouseMove(edge);
+    EXPECT_EQ(grid.ColumnHeader().Cursor(), vantorel::GridCursor::SizeNorthSouth);
+    system.MouseDown(edge);
+    system.MouseMove(Point{edge.x, edge.y + 10});
+    system.MouseUp(Point{edge.x, edge.y + 10});
+    EXPECT_EQ(grid.GetColumnHeaderHeight(), 30);
+    EXPECT_EQ(grid.CellArea().WindowRect().top, 30);
+}
+
+TEST_F(GridTest, MovingPastTheLastRowIsReported) {
+    struct PastRows : RecordingGrid {
+        void OnPastLastRow(long count, long past, long found) override {
+            log.push_back("past " + std::to_string(count) + " " + std::to_string(past) + " " + std::to_string(found));
+        }
+    };
+    PastRows other;
+    ASSERT_TRUE(other.BindToDialogControl(dialog.get(), 1));
+    other.SetColumnCount(1, false);
+    other.SetRowCount(2, false);
+    other.GotoCell(0, 1);
+    other.log.clear();
+    other.CellArea().SetFocus();
+    system.PressKey(ui::KeyDown);
+    EXPECT_EQ(other.log, (std::vector<std::string>{"past 2 1 0"}));
+    EXPECT_EQ(other.GetActiveRow(), 1);
+    other.Destroy();
 }
 
 } // namespace
