@@ -473,6 +473,12 @@ CellType& GridControl::TypeFor(int index) const {
     return type ? *type : *m_types.front();
 }
 
+CellType& GridControl::TypeOfCell(int col, long row) {
+    GridCell cell;
+    ResolveCell(col, row, &cell);
+    return TypeFor(cell.GetCellType());
+}
+
 // ---- Moving the active cell ---------------------------------------------------------------------------
 
 int GridControl::GotoCell(int col, long row) {
@@ -1084,11 +1090,8 @@ void GridControl::KeyInCells(unsigned key, unsigned modifiers, int step) {
     s.moveReason = MoveByKey;
     s.moveKeyFlags = modifiers;
     bool processed = false;
-    if (s.activeColumn < s.columnCount && s.activeRow >= 0) {
-        GridCell cell;
-        ResolveCell(s.activeColumn, s.activeRow, &cell);
-        processed = TypeFor(cell.GetCellType()).OnKeyPress(s.activeColumn, s.activeRow, &key);
-    }
+    if (s.activeColumn < s.columnCount && s.activeRow >= 0)
+        processed = TypeOfCell(s.activeColumn, s.activeRow).OnKeyPress(s.activeColumn, s.activeRow, &key);
     OnGridKey(&key, processed);
     if (key == 0 || s.columnCount == 0 || s.rowCount == 0)
         return;
@@ -1142,11 +1145,8 @@ void GridControl::KeyInCells(unsigned key, unsigned modifiers, int step) {
 void GridControl::CharInCells(unsigned character) {
     GridSheet& s = *m_sheet;
     bool processed = false;
-    if (s.activeColumn < s.columnCount && s.activeRow >= 0) {
-        GridCell cell;
-        ResolveCell(s.activeColumn, s.activeRow, &cell);
-        processed = TypeFor(cell.GetCellType()).OnCharacter(s.activeColumn, s.activeRow, &character);
-    }
+    if (s.activeColumn < s.columnCount && s.activeRow >= 0)
+        processed = TypeOfCell(s.activeColumn, s.activeRow).OnCharacter(s.activeColumn, s.activeRow, &character);
     OnGridChar(&character, processed);
 }
 

@@ -87,6 +87,8 @@ public:
     CellType* CellTypeAt(int index) const;
     // The type that draws and handles a cell with this type index.
     CellType& TypeFor(int index) const;
+    // The type of the cell as it is shown.
+    CellType& TypeOfCell(int col, long row);
     int CellTypeCount() const { return static_cast<int>(m_types.size()); }
 
     // Active cell, selection, editing, sorting

@@ -50,9 +50,7 @@ void CellAreaWindow::OnMouseDown(const ui::MouseEvent& event) {
     bool processed = false;
     if (col >= 0 && row >= 0) {
         m_grid.MoveTo(col, row);
-        GridCell cell;
-        m_grid.ResolveCell(col, row, &cell);
-        CellType& type = m_grid.TypeFor(cell.GetCellType());
+        CellType& type = m_grid.TypeOfCell(col, row);
         processed = right ? type.OnRightClick(col, row, 1, &rect, &point) : type.OnLeftClick(col, row, 1, &rect, &point);
         if (processed && !right)
             m_typeHoldsMouse = true;
@@ -85,9 +83,7 @@ void CellAreaWindow::OnMouseUp(const ui::MouseEvent& event) {
     ui::Rect rect = RectOf(m_grid, col, row);
     bool processed = false;
     if (col >= 0 && row >= 0) {
-        GridCell cell;
-        m_grid.ResolveCell(col, row, &cell);
-        CellType& type = m_grid.TypeFor(cell.GetCellType());
+        CellType& type = m_grid.TypeOfCell(col, row);
         processed = right ? type.OnRightClick(col, row, 0, &rect, &point) : type.OnLeftClick(col, row, 0, &rect, &point);
     }
     if (right)
@@ -115,9 +111,7 @@ void CellAreaWindow::OnDoubleClick(const ui::MouseEvent& event) {
     ui::Rect rect = RectOf(m_grid, col, row);
     bool processed = false;
     if (col >= 0 && row >= 0) {
-        GridCell cell;
-        m_grid.ResolveCell(col, row, &cell);
-        processed = m_grid.TypeFor(cell.GetCellType()).OnDoubleClick(col, row, &rect, &point);
+        processed = m_grid.TypeOfCell(col, row).OnDoubleClick(col, row, &rect, &point);
     }
     m_grid.OnCellDoubleClick(col, row, &rect, &point, processed);
 }
@@ -138,18 +132,14 @@ void CellAreaWindow::OnMouseMove(const ui::MouseEvent& event) {
     if (m_typeHoldsMouse) {
         int activeCol = m_grid.GetActiveColumn();
         long activeRow = m_grid.GetActiveRow();
-        GridCell cell;
-        m_grid.ResolveCell(activeCol, activeRow, &cell);
-        bool processed = m_grid.TypeFor(cell.GetCellType()).OnPointerMove(activeCol, activeRow, &point, event.modifiers);
+        bool processed = m_grid.TypeOfCell(activeCol, activeRow).OnPointerMove(activeCol, activeRow, &point, event.modifiers);
         m_grid.OnCellMouseMove(col, row, &point, event.modifiers, processed);
         return;
     }
     m_sheet->moveReason = MoveByDrag;
     bool processed = false;
     if (col >= 0 && row >= 0) {
-        GridCell cell;
-        m_grid.ResolveCell(col, row, &cell);
-        processed = m_grid.TypeFor(cell.GetCellType()).OnPointerMove(col, row, &point, event.modifiers);
+        processed = m_grid.TypeOfCell(col, row).OnPointerMove(col, row, &point, event.modifiers);
     }
     m_grid.OnCellMouseMove(col, row, &point, event.modifiers, processed);
     if (m_leftDown && HasCapture())
@@ -395,9 +385,7 @@ void ColumnHeaderWindow::OnMouseDown(const ui::MouseEvent& event) {
     SetCapture();
     if (!right && m_grid.OnColumnDragStart(col))
         m_dragSource = col;
-    GridCell cell;
-    m_grid.ResolveCell(col, row, &cell);
-    CellType& type = m_grid.TypeFor(cell.GetCellType());
+    CellType& type = m_grid.TypeOfCell(col, row);
     if (right) {
         bool processed = type.OnRightClick(col, row, 1, &rect, &point);
         m_grid.OnColumnHeaderRightClick(col, row, 1, &rect, &point, processed);
@@ -439,9 +427,7 @@ void ColumnHeaderWindow::OnMouseUp(const ui::MouseEvent& event) {
     m_dragSource = -1;
     if (!hit)
         return;
-    GridCell cell;
-    m_grid.ResolveCell(col, row, &cell);
-    CellType& type = m_grid.TypeFor(cell.GetCellType());
+    CellType& type = m_grid.TypeOfCell(col, row);
     if (right) {
         bool processed = type.OnRightClick(col, row, 0, &rect, &point);
         m_grid.OnColumnHeaderRightClick(col, row, 0, &rect, &point, processed);
@@ -467,9 +453,7 @@ void ColumnHeaderWindow::OnDoubleClick(const ui::MouseEvent& event) {
     ui::Rect rect;
     if (!HitTest(point, &col, &row, &rect))
         return;
-    GridCell cell;
-    m_grid.ResolveCell(col, row, &cell);
-    bool processed = m_grid.TypeFor(cell.GetCellType()).OnDoubleClick(col, row, &rect, &point);
+    bool processed = m_grid.TypeOfCell(col, row).OnDoubleClick(col, row, &rect, &point);
     m_grid.OnColumnHeaderDoubleClick(col, row, &rect, &point, processed);
 }
 
@@ -567,9 +551,7 @@ void RowHeaderWindow::OnMouseDown(const ui::MouseEvent& event) {
     if (!HitTest(point, &col, &row, &rect))
         return;
     SetCapture();
-    GridCell cell;
-    m_grid.ResolveCell(col, row, &cell);
-    CellType& type = m_grid.TypeFor(cell.GetCellType());
+    CellType& type = m_grid.TypeOfCell(col, row);
     bool processed = right ? type.OnRightClick(col, row, 1, &rect, &point) : type.OnLeftClick(col, row, 1, &rect, &point);
     if (right)
         m_grid.OnRowHeaderRightClick(col, row, 1, &rect, &point, processed);
@@ -606,9 +588,7 @@ void RowHeaderWindow::OnMouseUp(const ui::MouseEvent& event) {
     ui::Rect rect;
     if (!HitTest(point, &col, &row, &rect))
         return;
-    GridCell cell;
-    m_grid.ResolveCell(col, row, &cell);
-    CellType& type = m_grid.TypeFor(cell.GetCellType());
+    CellType& type = m_grid.TypeOfCell(col, row);
     bool processed = right ? type.OnRightClick(col, row, 0, &rect, &point) : type.OnLeftClick(col, row, 0, &rect, &point);
     if (right)
         m_grid.OnRowHeaderRightClick(col, row, 0, &rect, &point, processed);
@@ -627,9 +607,7 @@ void RowHeaderWindow::OnDoubleClick(const ui::MouseEvent& event) {
     ui::Rect rect;
     if (!HitTest(point, &col, &row, &rect))
         return;
-    GridCell cell;
-    m_grid.ResolveCell(col, row, &cell);
-    bool processed = m_grid.TypeFor(cell.GetCellType()).OnDoubleClick(col, row, &rect, &point);
+    bool processed = m_grid.TypeOfCell(col, row).OnDoubleClick(col, row, &rect, &point);
     m_grid.OnRowHeaderDoubleClick(col, row, &rect, &point, processed);
 }
 
@@ -642,9 +620,7 @@ void CornerWindow::OnPaint(ui::Canvas& canvas) {
 void CornerWindow::OnMouseDown(const ui::MouseEvent& event) {
     ui::Rect rect = ClientRect();
     ui::Point point{event.x, event.y};
-    GridCell cell;
-    m_grid.ResolveCell(-1, -1, &cell);
-    CellType& type = m_grid.TypeFor(cell.GetCellType());
+    CellType& type = m_grid.TypeOfCell(-1, -1);
     SetCapture();
     if (event.button == ui::MouseButton::Right)
         m_grid.OnCornerRightClick(1, &rect, &point, type.OnRightClick(-1, -1, 1, &rect, &point));
@@ -657,9 +633,7 @@ void CornerWindow::OnMouseUp(const ui::MouseEvent& event) {
     ui::Point point{event.x, event.y};
     if (HasCapture())
         ReleaseCapture();
-    GridCell cell;
-    m_grid.ResolveCell(-1, -1, &cell);
-    CellType& type = m_grid.TypeFor(cell.GetCellType());
+    CellType& type = m_grid.TypeOfCell(-1, -1);
     if (event.button == ui::MouseButton::Right)
         m_grid.OnCornerRightClick(0, &rect, &point, type.OnRightClick(-1, -1, 0, &rect, &point));
     else
@@ -669,9 +643,7 @@ void CornerWindow::OnMouseUp(const ui::MouseEvent& event) {
 void CornerWindow::OnDoubleClick(const ui::MouseEvent& event) {
     ui::Rect rect = ClientRect();
     ui::Point point{event.x, event.y};
-    GridCell cell;
-    m_grid.ResolveCell(-1, -1, &cell);
-    m_grid.OnCornerDoubleClick(&rect, &point, m_grid.TypeFor(cell.GetCellType()).OnDoubleClick(-1, -1, &rect, &point));
+    m_grid.OnCornerDoubleClick(&rect, &point, m_grid.TypeOfCell(-1, -1).OnDoubleClick(-1, -1, &rect, &point));
 }
 
 void SheetTabWindow::OnPaint(ui::Canvas& canvas) {
