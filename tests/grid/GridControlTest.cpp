@@ -532,3 +532,34 @@ TEST_F(GridTest, MovingPastTheLastRowIsReported) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GridTest, ScrollTipsFollowTheThumbAndGoWithIt) {
+    Fill(100);
+    grid.VerticalBar().OnScroll(ui::ScrollBar::Vertical, ui::ScrollCode::ThumbTrack, 30);
+    EXPECT_FALSE(grid.Tip().IsVisible()); // off by default
+    grid.Sheet().rowScrollTips = true;
+    grid.VerticalBar().OnScroll(ui::ScrollBar::Vertical, ui::ScrollCode::ThumbTrack, 30);
+    EXPECT_TRUE(grid.Tip().IsVisible());
+    grid.VerticalBar().OnScroll(ui::ScrollBar::Vertical, ui::ScrollCode::ThumbPosition, 30);
+    EXPECT_FALSE(grid.Tip().IsVisible());
+    EXPECT_EQ(grid.GetFirstRow(), 30);
+}
+
+TEST_F(GridTest, RowsAreSizedByTheirLowerEdgeInTheRowHeader) {
+    Fill(3);
+    grid.SetRowHeaderWidth(30);
+    grid.RepaintAll();
+    Rect header = grid.RowHeader().ScreenRect();
+    Point edge{header.left + 10, header.top + 20};
+    system.MouseMove(edge);
+    EXPECT_EQ(grid.RowHeader().Cursor(), vantorel::GridCursor::SizeNorthSouth);
+    system.MouseDown(edge);
+    system.MouseMove(Point{edge.x, edge.y + 15});
+    system.MouseUp(Point{edge.x, edge.y + 15});
+    EXPECT_EQ(grid.GetRowHeight(0), 35);
+    EXPECT_EQ(grid.GetRowHeight(1), 20);
+}
+
+} // namespace
