@@ -323,11 +323,11 @@ void ColumnHeaderWindow::OnMouseMove(const ui::MouseEvent& event) {
     GridSheet& s = *m_sheet;
     if (m_capturing) {
         if (m_sizing == Sizing::Column) {
-            int width = std::max(m_startWidth + (event.x - m_startX), 0);
+            int width = std::max(m_startSize + (event.x - m_startX), 0);
             m_grid.OnColumnResizing(m_column, &width);
             m_grid.SetColumnWidth(m_column, width);
         } else if (m_sizing == Sizing::Height) {
-            int height = std::max(m_startWidth + (event.y - m_startY), 0);
+            int height = std::max(m_startSize + (event.y - m_startY), 0);
             if (m_grid.OnHeaderHeightResizing(&height))
                 m_grid.SetColumnHeaderHeight(height);
         }
@@ -351,7 +351,7 @@ void ColumnHeaderWindow::OnMouseMove(const ui::MouseEvent& event) {
             if (m_grid.OnAllowColumnResize(col)) {
                 m_sizing = Sizing::Column;
                 m_column = col;
-                m_startWidth = s.columns[static_cast<std::size_t>(col)].width;
+                m_startSize = s.columns[static_cast<std::size_t>(col)].width;
                 m_startX = event.x;
                 m_cursor = GridCursor::SizeWestEast;
             }
@@ -363,7 +363,7 @@ void ColumnHeaderWindow::OnMouseMove(const ui::MouseEvent& event) {
         bottom += s.headerRowHeights[static_cast<std::size_t>(k - 1)];
     if (bottom - kSizingSlack < event.y && event.y < bottom + kSizingSlack && m_grid.OnAllowHeaderHeightResize()) {
         m_sizing = Sizing::Height;
-        m_startWidth = s.columnHeaderHeight;
+        m_startSize = s.columnHeaderHeight;
         m_startY = event.y;
         m_cursor = GridCursor::SizeNorthSouth;
     }
@@ -499,11 +499,11 @@ void RowHeaderWindow::OnMouseMove(const ui::MouseEvent& event) {
     GridSheet& s = *m_sheet;
     if (m_capturing) {
         if (m_sizing == Sizing::Row) {
-            int height = std::max(m_startHeight + (event.y - m_startY), 0);
+            int height = std::max(m_startSize + (event.y - m_startY), 0);
             m_grid.OnRowResizing(m_row, &height);
             m_grid.SetRowHeight(m_row, height);
         } else if (m_sizing == Sizing::Width) {
-            int width = std::max(m_startHeight + (event.x - m_startX), 0);
+            int width = std::max(m_startSize + (event.x - m_startX), 0);
             if (m_grid.OnHeaderWidthResizing(&width))
                 m_grid.SetRowHeaderWidth(width);
         }
@@ -520,7 +520,7 @@ void RowHeaderWindow::OnMouseMove(const ui::MouseEvent& event) {
                 if (m_grid.OnAllowRowResize(r)) {
                     m_sizing = Sizing::Row;
                     m_row = r;
-                    m_startHeight = s.RowHeight(r);
+                    m_startSize = s.RowHeight(r);
                     m_startY = event.y;
                     m_cursor = GridCursor::SizeNorthSouth;
                 }
@@ -531,7 +531,7 @@ void RowHeaderWindow::OnMouseMove(const ui::MouseEvent& event) {
     int right = s.rowHeaderWidth;
     if (right - kSizingSlack < event.x && event.x < right + kSizingSlack && m_grid.OnAllowHeaderWidthResize()) {
         m_sizing = Sizing::Width;
-        m_startHeight = s.rowHeaderWidth;
+        m_startSize = s.rowHeaderWidth;
         m_startX = event.x;
         m_cursor = GridCursor::SizeWestEast;
     }

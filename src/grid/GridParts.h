@@ -89,7 +89,7 @@ private:
     Sizing m_sizing = Sizing::None;
     bool m_capturing = false;
     int m_column = -1;
-    int m_startWidth = 0;
+    int m_startSize = 0;
     int m_startX = 0;
     int m_startY = 0;
     int m_dragSource = -1;
@@ -112,7 +112,7 @@ private:
     Sizing m_sizing = Sizing::None;
     bool m_capturing = false;
     long m_row = -1;
-    int m_startHeight = 0;
+    int m_startSize = 0;
     int m_startX = 0;
     int m_startY = 0;
 };
