@@ -1,13 +1,20 @@
 // The host executable: loads the module into an embedded drawing editor and runs its commands.
 #include "BlockCounts.h"
 #include "HostSession.h"
+#include "Session.h"
 
 #include "platform/cad/Host.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 enum ExitCode : int {
@@ -32,6 +39,116 @@ bool OpenDrawing(const std::string& path) {
         std::fprintf(stderr, "vantorel: %s: %s\n", path.c_str(), warning.c_str());
     return true;
 }
+
+// "X,Y" or "X1,Y1,X2,Y2" as numbers; false when the text is not that many numbers.
+bool ParseNumbers(const std::string& text, std::size_t count, std::vector<double>& numbers) {
+    numbers.clear();
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        char* end = nullptr;
+        double value = std::strtod(item.c_str(), &end);
+        if (item.empty() || !end || *end != '\0')
+            return false;
+        numbers.push_back(value);
+    }
+    return numbers.size() == count;
+}
+
+struct ReportOptions {
+    std::string drawing;
+    std::string catalog;
+    std::string select = "all";
+    std::string sort;
+    bool hidePrices = false;
+    std::string text;
+    std::string table;
+    double scale = 0.0;
+    std::string output;
+    std::string snapshot;
+};
+
+hostapp::Step MakeStep(hostapp::Step::Kind kind, std::string text = {}, double number = 0.0) {
+    hostapp::Step step;
+    step.kind = kind;
+    step.text = std::move(text);
+    step.number = number;
+    return step;
+}
+
+// The user's side of one report, from the options: false after printing why they make no session.
+bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hostapp::Session& session) {
+    using hostapp::Step;
+    session.Add(o.catalog.empty() ? MakeStep(Step::Cancel) : MakeStep(Step::File, o.catalog));
+    std::vector<double> n;
+    if (o.select == "all") {
+        session.Add(MakeStep(Step::SelectAll));
+    } else if (o.select.rfind("layer:", 0) == 0) {
+        session.Add(MakeStep(Step::SelectLayer, o.select.substr(6)));
+    } else if (o.select.rfind("window:", 0) == 0 && ParseNumbers(o.select.substr(7), 4, n)) {
+        Step step = MakeStep(Step::SelectWindow);
+        step.a = cad::Point3d{n[0], n[1], 0.0};
+        step.b = cad::Point3d{n[2], n[3], 0.0};
+        session.Add(step);
+    } else {
+        std::fprintf(stderr, "vantorel: --select takes all, layer:NAME or window:X1,Y1,X2,Y2, not %s\n", o.select.c_str());
+        return false;
+    }
+    if (!o.sort.empty()) {
+        std::string column = o.sort;
+        bool descending = false;
+        if (auto colon = column.rfind(':'); colon != std::string::npos) {
+            std::string direction = column.substr(colon + 1);
+            if (direction != "desc" && direction != "asc") {
+                std::fprintf(stderr, "vantorel: --sort takes COLUMN, COLUMN:asc or COLUMN:desc\n");
+                return false;
+            }
+            descending = direction == "desc";
+            column = column.substr(0, colon);
+        }
+        // The grid starts marked as sorted by block name, ascending: the first click on that heading turns
+        // it round, the first click on any other sorts it ascending.
+        int clicks = column == "Block name" ? (descending ? 1 : 2) : (descending ? 2 : 1);
+        for (int i = 0; i < clicks; ++i)
+            session.Add(MakeStep(Step::ClickHeader, column));
+    }
+    if (o.hidePrices)
+        session.Add(MakeStep(Step::ClickControl, "Show Price"));
+    if (!o.snapshot.empty())
+        session.Add(MakeStep(Step::Snapshot, o.snapshot));
+    session.Add(MakeStep(Step::ClickControl, "Save to file"));
+    session.Add(MakeStep(Step::File, textPath));
+    if (o.table.empty()) {
+        session.Add(MakeStep(Step::ClickControl, "Close"));
+        return true;
+    }
+    if (!ParseNumbers(o.table, 2, n)) {
+        std::fprintf(stderr, "vantorel: --table takes X,Y\n");
+        return false;
+    }
+    session.Add(MakeStep(Step::ClickControl, "Insert"));
+    Step corner = MakeStep(Step::Point);
+    corner.a = cad::Point3d{n[0], n[1], 0.0};
+    session.Add(corner);
+    session.Add(o.scale > 0.0 ? MakeStep(Step::Scale, {}, o.scale) : MakeStep(Step::Return));
+    return true;
+}
+
+// Objects a command left open are a fault of the module; the user is told, the drawing is still saved.
+void ReportOpenObjects() {
+    std::size_t open = cad::Host::Instance().WorkingDatabase().OpenObjectCount();
+    if (open > 0)
+        std::fprintf(stderr, "vantorel: %zu object(s) of the drawing were left open\n", open);
+}
+
+bool SaveDrawingTo(const std::string& path) {
+    cad::DxfResult saved = cad::Host::Instance().SaveDrawing(path);
+    if (!saved.Ok()) {
+        std::fprintf(stderr, "vantorel: %s: %s\n", path.c_str(), saved.detail.c_str());
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -52,6 +169,19 @@ int main(int argc, char** argv) {
     std::string blocksDrawing;
     blocks->add_option("drawing", blocksDrawing, "The drawing (DXF)")->required();
 
+    CLI::App* report = app.add_subcommand("report", "Count a drawing's block references and show the priced report");
+    ReportOptions ro;
+    report->add_option("drawing", ro.drawing, "The drawing (DXF)")->required();
+    report->add_option("--catalog", ro.catalog, "The price catalogue (.prc); none: the file prompt is closed");
+    report->add_option("--select", ro.select, "all, layer:NAME or window:X1,Y1,X2,Y2 (default all)");
+    report->add_option("--sort", ro.sort, "Sort by a column heading, COLUMN or COLUMN:desc");
+    report->add_flag("--hide-prices", ro.hidePrices, "Uncheck Show Price");
+    report->add_option("--text", ro.text, "Save the report as this text file");
+    report->add_option("--table", ro.table, "Insert the report as a table with its upper left corner at X,Y");
+    report->add_option("--scale", ro.scale, "Drag the table to this scale (default: RETURN, scale 1)");
+    report->add_option("-o,--output", ro.output, "Save the drawing here");
+    report->add_option("--snapshot", ro.snapshot, "Write a PNG of the BOM Report dialog");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -71,6 +201,51 @@ int main(int argc, char** argv) {
             return kExitDrawingRefused;
         hostapp::PrintBlockCounts(hostapp::CountBlocks(host.WorkingDatabase()));
         return kExitOk;
+    }
+
+    if (report->parsed()) {
+        if (!OpenDrawing(ro.drawing))
+            return kExitDrawingRefused;
+        std::string error;
+        if (!host.Modules().Load(modulePath, error)) {
+            std::fprintf(stderr, "vantorel: %s\n", error.c_str());
+            return kExitModuleRefused;
+        }
+        std::string textPath = ro.text;
+        if (textPath.empty()) {
+            char name[] = "/tmp/vantorel-report-XXXXXX";
+            int fd = mkstemp(name);
+            if (fd >= 0)
+                close(fd);
+            textPath = name;
+        }
+        hostapp::Session session;
+        int exitCode = kExitOk;
+        if (!BuildReportSession(ro, textPath, session)) {
+            exitCode = kExitUsage;
+        } else {
+            session.Attach();
+            int status = host.RunCommand("KXBOMC");
+            session.Detach();
+            for (const std::string& alert : host.GetEditor().Alerts())
+                std::fprintf(stderr, "vantorel: alert: %s\n", alert.c_str());
+            ReportOpenObjects();
+            if (status != cad::RtNorm || !session.Error().empty()) {
+                std::fprintf(stderr, "vantorel: the report did not run through: %s\n",
+                             session.Error().empty() ? "the command failed" : session.Error().c_str());
+                exitCode = kExitCommandFailed;
+            } else {
+                std::ifstream text(textPath);
+                std::cout << text.rdbuf();
+                std::cout.flush();
+                if (!ro.output.empty() && !SaveDrawingTo(ro.output))
+                    exitCode = kExitCommandFailed;
+            }
+        }
+        if (ro.text.empty())
+            std::remove(textPath.c_str());
+        host.Modules().UnloadAll();
+        return exitCode;
     }
 
     host.GetEditor().SetTerminalEcho(run->parsed());

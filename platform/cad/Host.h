@@ -28,6 +28,10 @@ public:
     ModuleLoader& Modules() { return m_modules; }
     Editor& GetEditor() { return m_editor; }
 
+    // The host's main window as the window framework knows it; null while the host shows none.
+    void* MainWindow() const { return m_mainWindow; }
+    void SetMainWindow(void* window) { m_mainWindow = window; }
+
     // The code page of the module's text; drawings are converted to it when read.
     const CodePage& ActiveCodePage() const { return *m_codePage; }
     void SetActiveCodePage(const CodePage& codePage) { m_codePage = &codePage; }
@@ -52,6 +56,7 @@ private:
     ModuleLoader m_modules;
     Editor m_editor;
     const CodePage* m_codePage = &CodePage::Default();
+    void* m_mainWindow = nullptr;
 };
 
 // The block named `blockName` as a new reference in model space of `database`. With `promptAttributes`

@@ -33,7 +33,9 @@ bool Dialog::CreateFromTemplate(Window* owner, Point screen) {
     Rect rect = Rect::FromSize(screen.x, screen.y, client.Width() + 2, client.Height() + 2 + 18);
     if (!Create(nullptr, rect, m_template.id, m_template.title, StylePopup | StyleBorder | StyleCaption | StyleVisible))
         return false;
-    SetFont(m_template.font);
+    Font font = m_template.font;
+    OnSetFont(font);
+    SetFont(font);
     m_ended = false;
     for (const ControlTemplate& control : m_template.controls) {
         std::unique_ptr<Window> window = MakeControl(control.kind);

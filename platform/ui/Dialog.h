@@ -60,6 +60,8 @@ public:
     const DialogTemplate& Template() const { return m_template; }
 
     // Handlers
+    // The template's font as the framework hands it to the dialog; the dialog may change it first.
+    virtual void OnSetFont(Font& font) { (void)font; }
     // True: the focus goes to the first control that takes it.
     virtual bool OnInitDialog() { return true; }
     virtual void OnOK() { EndDialog(kIdOk); }

@@ -156,6 +156,10 @@ public:
     // Whether a click may give it the focus, or Tab may stop at it.
     virtual bool TakesFocus() const { return HasStyle(StyleTabStop); }
 
+    // A part of the window a user can point at by what it shows (a heading, say), for scripted sessions and
+    // tests that click it: its rectangle in client coordinates. False when the window has no such part.
+    virtual bool FindItem(const std::string& name, Rect& rect) const { (void)name; (void)rect; return false; }
+
     // Tells the parent, as a control does.
     void NotifyParent(int code);
 

@@ -338,12 +338,24 @@ int WindowSystem::MessageBox(Window* owner, const std::string& text, const std::
         if (!m_messageBoxAnswers.empty()) {
             answer = m_messageBoxAnswers.front();
             m_messageBoxAnswers.pop_front();
+        } else if (m_headless.onMessageBox) {
+            int given = answer;
+            if (m_headless.onMessageBox(text, type, given))
+                answer = given;
         }
     } else {
         answer = RunMessageBox(owner, text, caption, type);
     }
     m_messageBoxes.push_back(ShownMessageBox{text, caption, type, answer});
     return answer;
+}
+
+Window* WindowSystem::FromHandle(const void* handle) const {
+    for (Window* window : m_topLevels) {
+        if (window == handle)
+            return window;
+    }
+    return nullptr;
 }
 
 std::unique_ptr<Image> WindowSystem::Render(Window& window) {
@@ -361,6 +373,7 @@ void WindowSystem::Reset() {
     m_lastPressWindow = nullptr;
     m_lastPressTime = -1000000;
     m_headless.onIdle = nullptr;
+    m_headless.onMessageBox = nullptr;
 }
 
 } // namespace ui

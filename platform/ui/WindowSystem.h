@@ -31,6 +31,8 @@ class HeadlessBackend : public Backend {
 public:
     // Runs each time a modal loop has nothing to do; return false when the test has nothing more to give.
     std::function<bool(WindowSystem&)> onIdle;
+    // Asked for the answer of a message box when none is queued; false leaves the first button's answer.
+    std::function<bool(const std::string& text, int type, int& answer)> onMessageBox;
     bool WaitForInput(WindowSystem& system) override { return onIdle ? onIdle(system) : false; }
 };
 
@@ -100,6 +102,8 @@ public:
     void Beep() { ++m_beeps; }
     int Beeps() const { return m_beeps; }
 
+    // The window a handle stands for (a window's own address), or null when no such window is open.
+    Window* FromHandle(const void* handle) const;
     // Windows without parent, the bottom first.
     const std::vector<Window*>& TopLevels() const { return m_topLevels; }
     // The shown window without parent at `screen`, from the top down; a modal one hides those below it.

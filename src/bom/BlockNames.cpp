@@ -23,4 +23,15 @@ bool BlockNamesEqual(std::string_view a, std::string_view b) {
     return true;
 }
 
+int CompareNoCase(const char* a, const char* b) {
+    const auto* x = reinterpret_cast<const unsigned char*>(a ? a : "");
+    const auto* y = reinterpret_cast<const unsigned char*>(b ? b : "");
+    for (;; ++x, ++y) {
+        int l = static_cast<unsigned char>(Lower(static_cast<char>(*x)));
+        int r = static_cast<unsigned char>(Lower(static_cast<char>(*y)));
+        if (l != r || l == 0)
+            return l - r;
+    }
+}
+
 } // namespace vantorel

@@ -9,5 +9,7 @@ namespace vantorel {
 // match a to z, every other byte matches only itself.
 void LowerBlockName(std::string& name);
 [[nodiscard]] bool BlockNamesEqual(std::string_view a, std::string_view b);
+// Negative, 0 or positive as `a` sorts before, with or after `b` under the same rule, byte by byte.
+[[nodiscard]] int CompareNoCase(const char* a, const char* b);
 
 } // namespace vantorel

@@ -294,6 +294,28 @@ void ColumnHeaderWindow::OnPaint(ui::Canvas& canvas) {
     m_grid.PaintColumnHeader(canvas, ClientRect());
 }
 
+bool ColumnHeaderWindow::FindItem(const std::string& name, ui::Rect& rect) const {
+    const GridSheet& s = *m_sheet;
+    std::vector<int> columns;
+    std::vector<int> lefts;
+    m_grid.ColumnEdges(&columns, &lefts);
+    int top = 0;
+    for (int k = s.columnHeaderRows; k > 1; --k)
+        top += s.headerRowHeights[static_cast<std::size_t>(k - 1)];
+    int height = s.columnHeaderRows > 0 ? s.headerRowHeights[0] : 0;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        int width = s.columns[static_cast<std::size_t>(columns[i])].width;
+        if (width <= 0)
+            continue;
+        const char* text = m_grid.GetCellText(columns[i], -1);
+        if (name == "#" + std::to_string(columns[i]) || (text && name == text)) {
+            rect = ui::Rect::FromSize(lefts[i], top, width, height);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ColumnHeaderWindow::HitTest(ui::Point point, int* col, long* row, ui::Rect* rect) const {
     const GridSheet& s = *m_sheet;
     std::vector<int> columns;

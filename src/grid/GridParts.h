@@ -77,6 +77,8 @@ public:
     void OnMouseMove(const ui::MouseEvent& event) override;
     void OnCaptureLost() override { m_sizing = Sizing::None; }
     bool TakesFocus() const override { return false; }
+    // A heading by its text in the header row next to the cells, or "#N" for column N, while it is in view.
+    bool FindItem(const std::string& name, ui::Rect& rect) const override;
 
     // The column armed or being sized; -1 when none.
     int SizingColumn() const { return m_sizing == Sizing::None ? -1 : m_column; }

@@ -3,6 +3,14 @@
 #include "host/HostServices.h"
 #include "host/ResourceScope.h"
 
+#include "bom/BlockCensus.h"
+#include "bom/BomReport.h"
+#include "dialogs/BomReportDialog.h"
+#include "platform/ui/WindowSystem.h"
+#include "table/TablePlacement.h"
+
+#include <memory>
+
 namespace vantorel {
 
 void RegisterCommands() {
@@ -26,9 +34,42 @@ void RunCatalogCommand() {
     ResourceScope scope;
 }
 
-// FIXME: the report flow runs here once the census, the report dialog and the table exist.
+namespace {
+// The host's main window as the framework knows it; null when the host shows none.
+ui::Window* HostMainWindow() {
+    return ui::WindowSystem::Instance().FromHandle(adsw_acadMainWnd());
+}
+
+void ReportFlow() {
+    auto dialog = std::make_unique<BomReportDialog>(HostMainWindow());
+    if (!dialog->HasTemplate()) {
+        acedAlert("Cannot find the dialog \"BOM Report\"");
+        return;
+    }
+    dialog->LoadSettings();
+    resbuf chosen{};
+    if (acedGetFileD("Open", g_catalogFile.c_str(), "prc", 2, &chosen) == RTNORM && chosen.restype == RTSTR) {
+        HostString name(chosen.resval.rstring);
+        std::string path = name.Get();
+        if (!dialog->report.ReadCatalog(path))
+            return;
+        g_catalogFile = path;
+    } else {
+        g_catalogFile.clear();
+    }
+    BlockCensus census;
+    census.cataloguedOnly = dialog->grid.cataloguedOnly;
+    if (!census.CountSelection(dialog->report))
+        return;
+    if (dialog->Run() != ui::kIdOk)
+        return;
+    placeTable(dialog->tableBlockName, dialog->grid.tableWidth, dialog->grid.tableHeight);
+}
+} // namespace
+
 void RunReportCommand() {
     ResourceScope scope;
+    ReportFlow();
 }
 
 } // namespace vantorel

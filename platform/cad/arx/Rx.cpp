@@ -173,6 +173,8 @@ AcRxClass* AcEdCommandStack::isA() const {
 }
 
 HWND adsw_acadMainWnd() {
+    if (void* window = cad::Host::Instance().MainWindow())
+        return window;
     return &s_mainWindow;
 }
 
@@ -272,6 +274,10 @@ Acad::ErrorStatus AcApDocManager::pushResourceHandle(HINSTANCE handle) {
 
 Acad::ErrorStatus AcApDocManager::popResourceHandle() {
     return CadDocuments().PopResourceHandle() ? Acad::eOk : Acad::eInvalidInput;
+}
+
+HINSTANCE AcApDocManager::curResourceHandle() const {
+    return CadDocuments().CurrentResourceHandle();
 }
 
 AcApDocument* AcApDocManager::curDocument() const {

@@ -27,6 +27,8 @@ public:
     void removeReactor(AcApDocManagerReactor* reactor);
     Acad::ErrorStatus pushResourceHandle(HINSTANCE handle);
     Acad::ErrorStatus popResourceHandle();
+    // The handle on top of the resource stack, where the framework looks for templates; null when empty.
+    HINSTANCE curResourceHandle() const;
     AcApDocument* curDocument() const;
     int documentCount() const;
     AcRxClass* isA() const override;

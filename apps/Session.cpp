@@ -1,0 +1,366 @@
+#include "Session.h"
+
+#include "platform/cad/Host.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/WindowSystem.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <utility>
+#include <limits>
+#include <sstream>
+
+namespace hostapp {
+
+namespace {
+struct Box {
+    double minX = std::numeric_limits<double>::infinity();
+    double minY = std::numeric_limits<double>::infinity();
+    double maxX = -std::numeric_limits<double>::infinity();
+    double maxY = -std::numeric_limits<double>::infinity();
+    bool Empty() const { return minX > maxX; }
+    void Add(double x, double y) {
+        minX = std::min(minX, x);
+        minY = std::min(minY, y);
+        maxX = std::max(maxX, x);
+        maxY = std::max(maxY, y);
+    }
+};
+
+// Points of an entity's outline in its block's coordinates, mapped by `map` into the caller's.
+using PointMap = std::function<std::pair<double, double>(double, double)>;
+
+void AddOutline(const cad::Database& db, cad::ObjectId id, Box& box, const PointMap& map, int depth) {
+    const cad::Object* object = db.Peek(id);
+    if (!object || object->IsErased() || depth > 16)
+        return;
+    auto add = [&](double x, double y) {
+        auto [mx, my] = map(x, y);
+        box.Add(mx, my);
+    };
+    switch (object->Kind()) {
+    case cad::ObjectKind::Line: {
+        const auto* line = static_cast<const cad::Line*>(object);
+        add(line->start.x, line->start.y);
+        add(line->end.x, line->end.y);
+        break;
+    }
+    case cad::ObjectKind::Circle:
+    case cad::ObjectKind::Arc: {
+        // The whole circle: an arc is taken at its circle's size, which only ever selects less.
+        const cad::Point3d c = object->Kind() == cad::ObjectKind::Circle ? static_cast<const cad::Circle*>(object)->center
+                                                                          : static_cast<const cad::Arc*>(object)->center;
+        double r = object->Kind() == cad::ObjectKind::Circle ? static_cast<const cad::Circle*>(object)->radius
+                                                             : static_cast<const cad::Arc*>(object)->radius;
+        add(c.x - r, c.y - r);
+        add(c.x + r, c.y + r);
+        break;
+    }
+    case cad::ObjectKind::Text:
+    case cad::ObjectKind::AttributeDefinition:
+    case cad::ObjectKind::Attribute: {
+        const auto* text = static_cast<const cad::TextEntity*>(object);
+        add(text->position.x, text->position.y);
+        add(text->position.x + 0.9 * text->height * static_cast<double>(text->text.size()) * text->widthFactor,
+            text->position.y + text->height);
+        break;
+    }
+    case cad::ObjectKind::Polyline:
+        for (const cad::Point3d& p : static_cast<const cad::Polyline*>(object)->vertices)
+            add(p.x, p.y);
+        break;
+    case cad::ObjectKind::BlockReference: {
+        const auto* reference = static_cast<const cad::BlockReference*>(object);
+        const auto* block = db.PeekAs<cad::BlockTableRecord>(reference->blockId);
+        if (!block)
+            break;
+        double cs = std::cos(reference->rotation);
+        double sn = std::sin(reference->rotation);
+        PointMap inner = [&](double x, double y) {
+            double lx = (x - block->origin.x) * reference->scale.x;
+            double ly = (y - block->origin.y) * reference->scale.y;
+            return map(reference->position.x + lx * cs - ly * sn, reference->position.y + lx * sn + ly * cs);
+        };
+        for (cad::ObjectId inside : block->entities)
+            AddOutline(db, inside, box, inner, depth + 1);
+        if (block->entities.empty())
+            add(reference->position.x, reference->position.y);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+Box OutlineOf(const cad::Database& db, cad::ObjectId id) {
+    Box box;
+    AddOutline(db, id, box, [](double x, double y) { return std::pair<double, double>{x, y}; }, 0);
+    return box;
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// The table block with the highest number: the one the report's Insert has just built.
+const cad::BlockTableRecord* NewestTable(const cad::Database& db) {
+    const auto* table = db.PeekAs<cad::SymbolTable>(db.BlockTableId());
+    const cad::BlockTableRecord* newest = nullptr;
+    int highest = 0;
+    for (cad::ObjectId id : table ? table->records : std::vector<cad::ObjectId>{}) {
+        const auto* block = db.PeekAs<cad::BlockTableRecord>(id);
+        if (!block || block->IsErased())
+            continue;
+        std::string name = Upper(block->name);
+        if (name.size() == 7 && name.compare(0, 3, "QVT") == 0 && std::atoi(name.c_str() + 3) > highest) {
+            highest = std::atoi(name.c_str() + 3);
+            newest = block;
+        }
+    }
+    return newest;
+}
+
+const char* KindName(Step::Kind kind) {
+    switch (kind) {
+    case Step::File: return "file";
+    case Step::Cancel: return "cancel";
+    case Step::SelectAll:
+    case Step::SelectLayer:
+    case Step::SelectWindow: return "select";
+    case Step::Point: return "pick";
+    case Step::Motion: return "move";
+    case Step::Return: return "enter";
+    case Step::Scale: return "scale";
+    case Step::ClickControl: return "click";
+    case Step::ClickHeader: return "header";
+    case Step::Key: return "key";
+    case Step::TypeText: return "type";
+    case Step::Answer: return "answer";
+    case Step::Snapshot: return "snapshot";
+    }
+    return "?";
+}
+
+ui::Point Centre(const ui::Window& window, const ui::Rect& client) {
+    return window.ClientToScreen(ui::Point{(client.left + client.right) / 2, (client.top + client.bottom) / 2});
+}
+
+// The control of a dialog by its id or by its text, the mnemonic's '&' not counted.
+ui::Window* FindControl(ui::Dialog& dialog, const std::string& name) {
+    char* end = nullptr;
+    long id = std::strtol(name.c_str(), &end, 10);
+    if (!name.empty() && end && *end == '\0')
+        return dialog.Control(static_cast<int>(id));
+    for (ui::Window* child : dialog.Children()) {
+        std::string text = child->Text();
+        text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+        if (text == name && child->IsVisible())
+            return child;
+    }
+    return nullptr;
+}
+
+// A column heading of any grid of the dialog, searched through its windows.
+bool FindHeader(ui::Window& window, const std::string& name, ui::Point& screen) {
+    ui::Rect rect;
+    if (window.IsShown() && window.FindItem(name, rect)) {
+        screen = Centre(window, rect);
+        return true;
+    }
+    for (ui::Window* child : window.Children())
+        if (FindHeader(*child, name, screen))
+            return true;
+    return false;
+}
+} // namespace
+
+void Session::Attach() {
+    cad::Host::Instance().GetEditor().SetInput(this);
+    ui::WindowSystem& system = ui::WindowSystem::Instance();
+    system.Headless().onIdle = [this](ui::WindowSystem& s) { return Idle(s); };
+    system.Headless().onMessageBox = [this](const std::string& text, int type, int& answer) {
+        return MessageBoxAnswer(text, type, answer);
+    };
+}
+
+void Session::Detach() {
+    cad::Host::Instance().GetEditor().SetInput(nullptr);
+    ui::WindowSystem& system = ui::WindowSystem::Instance();
+    system.Headless().onIdle = nullptr;
+    system.Headless().onMessageBox = nullptr;
+}
+
+bool Session::Fail(const Step& step, const std::string& why) {
+    if (m_error.empty()) {
+        std::ostringstream text;
+        if (step.line > 0)
+            text << "line " << step.line << ": ";
+        text << why;
+        m_error = text.str();
+    }
+    return false;
+}
+
+bool Session::Select(const Step& step, cad::Answer& answer) {
+    cad::SelectionAnswer selection;
+    if (step.kind == Step::SelectAll) {
+        selection.everything = true;
+    } else {
+        const cad::Database& db = cad::Host::Instance().WorkingDatabase();
+        const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
+        double x1 = std::min(step.a.x, step.b.x), x2 = std::max(step.a.x, step.b.x);
+        double y1 = std::min(step.a.y, step.b.y), y2 = std::max(step.a.y, step.b.y);
+        for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
+            const auto* entity = db.PeekAs<cad::Entity>(id);
+            if (!entity || entity->IsErased())
+                continue;
+            if (step.kind == Step::SelectLayer) {
+                if (Upper(entity->layer) == Upper(step.text))
+                    selection.ids.push_back(id);
+                continue;
+            }
+            Box box = OutlineOf(db, id);
+            if (!box.Empty() && box.minX >= x1 && box.maxX <= x2 && box.minY >= y1 && box.maxY <= y2)
+                selection.ids.push_back(id);
+        }
+    }
+    answer = selection;
+    return true;
+}
+
+bool Session::ScaleEvents(const Step& step, cad::Answer& answer) {
+    const cad::BlockTableRecord* table = NewestTable(cad::Host::Instance().WorkingDatabase());
+    if (!table)
+        return Fail(step, "there is no table block to drag");
+    Box box;
+    for (cad::ObjectId id : table->entities) {
+        const auto* line = cad::Host::Instance().WorkingDatabase().PeekAs<cad::Line>(id);
+        if (line) {
+            box.Add(line->start.x, line->start.y);
+            box.Add(line->end.x, line->end.y);
+        }
+    }
+    if (box.Empty())
+        return Fail(step, "the table block has no rules");
+    cad::Point3d corner{m_lastPoint.x + step.number * (box.maxX - box.minX),
+                        m_lastPoint.y - step.number * (box.maxY - box.minY), 0.0};
+    m_pendingEvents.push_back(cad::InputEvent{cad::EventType::Pick, corner, 0});
+    answer = cad::InputEvent{cad::EventType::Motion, corner, 0};
+    return true;
+}
+
+bool Session::Next(cad::Request request, const std::string& prompt, cad::Answer& answer, std::string& error) {
+    if (request == cad::Request::Event && !m_pendingEvents.empty()) {
+        answer = m_pendingEvents.front();
+        m_pendingEvents.pop_front();
+        return true;
+    }
+    if (m_steps.empty()) {
+        error = std::string("the session has no answer for the ") + cad::RequestName(request) + " request" +
+                (prompt.empty() ? "" : " \"" + prompt + "\"");
+        Fail(Step{}, error);
+        return false;
+    }
+    Step step = m_steps.front();
+    bool ok = false;
+    switch (step.kind) {
+    case Step::Cancel:
+        answer = cad::CancelAnswer{};
+        ok = true;
+        break;
+    case Step::File:
+        ok = request == cad::Request::File;
+        answer = cad::FileAnswer{step.text};
+        break;
+    case Step::SelectAll:
+    case Step::SelectLayer:
+    case Step::SelectWindow: ok = request == cad::Request::Selection && Select(step, answer); break;
+    case Step::Point:
+        if (request == cad::Request::Point) {
+            answer = cad::PointAnswer{step.a};
+            m_lastPoint = step.a;
+            ok = true;
+        } else if (request == cad::Request::Event) {
+            answer = cad::InputEvent{cad::EventType::Pick, step.a, 0};
+            ok = true;
+        }
+        break;
+    case Step::Motion:
+        ok = request == cad::Request::Event;
+        answer = cad::InputEvent{cad::EventType::Motion, step.a, 0};
+        break;
+    case Step::Return:
+        if (request == cad::Request::Event) {
+            answer = cad::InputEvent{cad::EventType::Key, {}, 13};
+            ok = true;
+        } else if (request == cad::Request::Point || request == cad::Request::Text) {
+            answer = cad::EmptyAnswer{};
+            ok = true;
+        }
+        break;
+    case Step::Scale: ok = request == cad::Request::Event && ScaleEvents(step, answer); break;
+    default: break;
+    }
+    if (!ok) {
+        error = std::string("the ") + cad::RequestName(request) + " request" +
+                (prompt.empty() ? "" : " \"" + prompt + "\"") + " cannot take the step \"" + KindName(step.kind) + "\"";
+        Fail(step, error);
+        return false;
+    }
+    m_steps.pop_front();
+    return true;
+}
+
+bool Session::MessageBoxAnswer(const std::string& text, int, int& answer) {
+    if (m_steps.empty() || m_steps.front().kind != Step::Answer)
+        return Fail(m_steps.empty() ? Step{} : m_steps.front(), "a message box \"" + text + "\" wants an answer");
+    answer = static_cast<int>(m_steps.front().number);
+    m_steps.pop_front();
+    return true;
+}
+
+bool Session::Idle(ui::WindowSystem& system) {
+    if (!m_error.empty() || m_steps.empty())
+        return false;
+    auto* dialog = dynamic_cast<ui::Dialog*>(system.Modal());
+    Step step = m_steps.front();
+    if (!dialog)
+        return Fail(step, "no dialog is open");
+    m_steps.pop_front();
+    switch (step.kind) {
+    case Step::ClickControl: {
+        ui::Window* control = FindControl(*dialog, step.text);
+        if (!control || !control->IsShown())
+            return Fail(step, "the dialog has no control \"" + step.text + "\"");
+        system.Click(Centre(*control, control->ClientRect()));
+        system.Advance(600); // so that the next click is no double click
+        return true;
+    }
+    case Step::ClickHeader: {
+        ui::Point at;
+        if (!FindHeader(*dialog, step.text, at))
+            return Fail(step, "the dialog shows no heading \"" + step.text + "\"");
+        system.Click(at);
+        system.Advance(600);
+        return true;
+    }
+    case Step::Key: system.PressKey(static_cast<int>(step.number)); return true;
+    case Step::TypeText: system.Type(step.text); return true;
+    case Step::Snapshot: {
+        std::unique_ptr<ui::Image> image = system.Render(*dialog);
+        if (!image || !image->SavePng(step.text))
+            return Fail(step, "cannot write the snapshot " + step.text);
+        return true;
+    }
+    default:
+        return Fail(step, std::string("the dialog \"") + dialog->Text() + "\" cannot take the step \"" +
+                              KindName(step.kind) + "\"");
+    }
+}
+
+} // namespace hostapp

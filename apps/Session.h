@@ -1,0 +1,73 @@
+#pragma once
+
+#include "platform/cad/Input.h"
+#include "platform/ui/Geometry.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace ui {
+class WindowSystem;
+}
+
+// A user's session as a list of steps: the answers the editor's requests get (files, selections, points,
+// drag events) and what the user does in a dialog (clicks, keys, snapshots), taken in order by whoever asks.
+namespace hostapp {
+
+struct Step {
+    enum Kind {
+        File,          // text: a path
+        Cancel,        // ESC at any prompt, or a file dialog closed
+        SelectAll,
+        SelectLayer,   // text: the layer
+        SelectWindow,  // a, b: the corners; what lies wholly inside
+        Point,         // a: a picked point
+        Motion,        // a: the cursor
+        Return,        // RETURN at a prompt or during a drag
+        Scale,         // number: drag the table just built to this scale, then pick
+        ClickControl,  // text: the control's id or its text
+        ClickHeader,   // text: a column heading of the dialog's grid
+        Key,           // number: a key pressed in the dialog
+        TypeText,      // text: characters typed in the dialog
+        Answer,        // number: the answer of the next message box
+        Snapshot,      // text: a PNG of the dialog
+    };
+    Kind kind = Cancel;
+    std::string text;
+    double number = 0.0;
+    cad::Point3d a;
+    cad::Point3d b;
+    int line = 0; // in the script it came from
+};
+
+class Session : public cad::InputSource {
+public:
+    void Add(Step step) { m_steps.push_back(std::move(step)); }
+    bool Empty() const { return m_steps.empty(); }
+    // The first thing that went wrong, with the step it happened at; empty while all is well.
+    const std::string& Error() const { return m_error; }
+
+    // Connects the session to the editor and the window system, and back off when it ends.
+    void Attach();
+    void Detach();
+
+    bool Next(cad::Request request, const std::string& prompt, cad::Answer& answer, std::string& error) override;
+    // A dialog waits for the user: the next step is done in it. False when there is no step for it.
+    bool Idle(ui::WindowSystem& system);
+    bool MessageBoxAnswer(const std::string& text, int type, int& answer);
+
+private:
+    bool Fail(const Step& step, const std::string& why);
+    bool Select(const Step& step, cad::Answer& answer);
+    bool ScaleEvents(const Step& step, cad::Answer& answer);
+    std::deque<Step> m_steps;
+    std::deque<cad::InputEvent> m_pendingEvents;
+    cad::Point3d m_lastPoint;
+    std::string m_error;
+};
+
+// A step from one line of a session script; false with `error` for a line that is not a step.
+[[nodiscard]] bool ParseStep(const std::string& line, Step& step, std::string& error);
+
+} // namespace hostapp

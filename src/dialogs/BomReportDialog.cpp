@@ -1,0 +1,134 @@
+#include "dialogs/BomReportDialog.h"
+
+#include "bom/BlockCensus.h"
+#include "bom/SettingsFiles.h"
+#include "dialogs/DialogResources.h"
+#include "host/HostServices.h"
+#include "host/ModuleState.h"
+
+#include <cstdio>
+
+namespace vantorel {
+
+BomReportDialog* g_lastReportDialog = nullptr;
+
+namespace {
+SettingsPaths ReportSettingsPaths() {
+    return BuildSettingsPaths(SettingsSide::Report, modulePath);
+}
+} // namespace
+
+BomReportDialog::BomReportDialog(ui::Window* parent)
+    : ui::Dialog(LoadDialogTemplate(kReportDialogId)), m_parent(parent) {
+    g_lastReportDialog = this;
+}
+
+BomReportDialog::~BomReportDialog() {
+    if (grid.IsCreated())
+        grid.Destroy();
+}
+
+void BomReportDialog::LoadSettings() {
+    vantorel::LoadSettings(ReportSettingsPaths(), SettingsSide::Report, grid.columnWidths, g_catalogFile);
+}
+
+bool BomReportDialog::OnInitDialog() {
+    ExchangeCheck(IdShowPrice, showPriceValue, true);
+    if (!grid.BindToDialogControl(this, IdGrid))
+        return true;
+    grid.ShowReport(report);
+    catalogPathLabel = Control(IdCatalogPath);
+    if (catalogPathLabel)
+        catalogPathLabel->SetText(g_catalogFile);
+    showPriceValue = showPrice;
+    ExchangeCheck(IdShowPrice, showPriceValue, true);
+    return true;
+}
+
+void BomReportDialog::OnCommand(int id, int code) {
+    if (code != ui::NotifyClicked) {
+        ui::Dialog::OnCommand(id, code);
+        return;
+    }
+    switch (id) {
+    case IdClose: CloseReport(); break;
+    case IdSaveToFile: SaveReportToFile(); break;
+    case IdInsert: onInsertTable(); break;
+    case IdShowPrice: ToggleShowPrice(); break;
+    case IdAttachNew: AttachNewCatalog(); break;
+    default: ui::Dialog::OnCommand(id, code); break;
+    }
+}
+
+void BomReportDialog::OnMouseDown(const ui::MouseEvent& event) {
+    SetFocus();
+    ui::Dialog::OnMouseDown(event);
+}
+
+void BomReportDialog::CloseReport() {
+    grid.SaveColumnWidths();
+    int current[kReportColumns];
+    for (int c = 0; c < kReportColumns; ++c)
+        current[c] = grid.GetColumnWidth(c);
+    SaveSettings(ReportSettingsPaths(), SettingsSide::Report, current, grid.columnWidths, g_catalogFile);
+    EndDialog(ui::kIdCancel);
+}
+
+void BomReportDialog::SaveReportToFile() {
+    resbuf drawing{};
+    std::string drawingName;
+    if (acedGetVar("DWGNAME", &drawing) == RTNORM && drawing.restype == RTSTR) {
+        drawingName = drawing.resval.rstring ? drawing.resval.rstring : "";
+        acad_free(drawing.resval.rstring);
+    }
+    std::string proposal = ProposeReportFileName(g_catalogFile, drawingName);
+    resbuf chosen{};
+    if (acedGetFileD("Save as", proposal.c_str(), "txt", 1, &chosen) != RTNORM)
+        return;
+    HostString name(chosen.restype == RTSTR ? chosen.resval.rstring : nullptr);
+    if (chosen.restype != RTSTR)
+        return;
+    [[maybe_unused]] bool written = grid.WriteTextFile(name.Get(), "w");
+}
+
+void BomReportDialog::onInsertTable() {
+    CloseReport();
+    [[maybe_unused]] int existed = ensureTableTextStyle();
+    int number = nextTableNumber() + 1;
+    if (number > kLastTableNumber) {
+        acedAlert(kTooLargeTableNumber);
+        EndDialog(ui::kIdCancel);
+        return;
+    }
+    // The number is at most four digits here, so the name always fits its eight bytes.
+    char name[16];
+    std::snprintf(name, sizeof name, "QVT%04i", number);
+    std::snprintf(tableBlockName, sizeof tableBlockName, "%.7s", name);
+    EndDialog(grid.buildTableBlock(tableBlockName, kTableStyleName, 1.0) == 1 ? ui::kIdOk : ui::kIdCancel);
+}
+
+void BomReportDialog::ToggleShowPrice() {
+    ExchangeCheck(IdShowPrice, showPriceValue, false);
+    showPrice = showPriceValue;
+    grid.ApplyShowPrice();
+}
+
+void BomReportDialog::AttachNewCatalog() {
+    resbuf chosen{};
+    if (acedGetFileD("Open", g_catalogFile.c_str(), "prc", 2, &chosen) != RTNORM || chosen.restype != RTSTR)
+        return;
+    HostString name(chosen.resval.rstring);
+    std::string path = name.Get();
+    if (!report.ReadCatalog(path, [this] { grid.SetRowCount(0, false); }))
+        return;
+    g_catalogFile = path;
+    BlockCensus census;
+    census.cataloguedOnly = grid.cataloguedOnly;
+    if (!census.CountSelection(report))
+        return;
+    grid.ShowReport(report);
+    if (catalogPathLabel)
+        catalogPathLabel->SetText(g_catalogFile);
+}
+
+} // namespace vantorel

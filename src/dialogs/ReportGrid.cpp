@@ -1,0 +1,178 @@
+#include "dialogs/ReportGrid.h"
+
+#include "bom/BlockNames.h"
+#include "bom/BomMessages.h"
+#include "dialogs/BomReportDialog.h"
+#include "platform/ui/Canvas.h"
+#include "table/PriceTableBuilder.h"
+
+#include <cstring>
+
+namespace vantorel {
+
+namespace {
+constexpr int kAscendingArrow = 0x20;
+constexpr int kDescendingArrow = 0x10;
+constexpr unsigned kEscapeKey = 27;
+
+bool IsNumberColumn(int col) {
+    return col == 1 || col == 2 || col == 4;
+}
+
+int CompareNumbers(double a, double b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+} // namespace
+
+std::string ReportGrid::ShownText(int col, long row) const {
+    std::string text;
+    [[maybe_unused]] int found = const_cast<ReportGrid*>(this)->GetCellText(col, row, &text);
+    return text;
+}
+
+void ReportGrid::AppendReportRow(const ReportRow& row, bool summaryForm) {
+    if (AddRow() != GridOk)
+        return;
+    long r = GetRowCount() - 1;
+    SetCellText(0, r, row.blockName);
+    if (!summaryForm) {
+        SetCellText(1, r, FormatPrice(row.itemPrice));
+        SetCellText(2, r, FormatQuantity(row.quantity));
+    }
+    SetCellText(3, r, row.description);
+    SetCellText(4, r, FormatPrice(row.total));
+}
+
+void ReportGrid::ShowReport(const BomReport& report) {
+    SetRowCount(0, false);
+    double sum = 0.0;
+    for (const ReportRow& row : report.Rows()) {
+        if (cataloguedOnly && row.quantity == 0)
+            continue;
+        AppendReportRow(row, false);
+        sum += row.total;
+    }
+    summaryRow = ReportRow{kSummaryLabel, 0.0, 0, "", sum};
+    if (GetRowCount() > 0)
+        AppendReportRow(summaryRow, true);
+    RepaintAll();
+}
+
+void ReportGrid::SaveColumnWidths() {
+    for (int c = 0; c < kColumns; ++c) {
+        int width = GetColumnWidth(c);
+        if ((c == 1 || c == 4) && width == 0)
+            continue;
+        columnWidths[c] = width;
+    }
+}
+
+void ReportGrid::ApplyShowPrice() {
+    if (!showPrice) {
+        SaveColumnWidths();
+        SetColumnWidth(1, 0);
+        SetColumnWidth(4, 0);
+    } else {
+        SetColumnWidth(1, columnWidths[1]);
+        SetColumnWidth(4, columnWidths[4]);
+    }
+    RepaintAll();
+}
+
+bool ReportGrid::WriteTextFile(const std::string& path, const char* mode) {
+    return WriteReportTextFile(path, mode, *this, showPrice);
+}
+
+int ReportGrid::buildTableBlock(const char* blockName, const char* styleName, double H) {
+    return vantorel::buildTableBlock(*this, blockName, styleName, H, &tableWidth, &tableHeight);
+}
+
+void ReportGrid::measureColumns(std::int32_t* widths, int count) {
+    vantorel::measureColumns(*this, widths, count);
+}
+
+void ReportGrid::OnInitialize() {
+    SetBaseRowHeight(ui::AverageCharSizeOf(GetFont()).height + 3);
+    SetRowHeaderWidth(0);
+    if (columnWidths[0] == -1) {
+        int t = (ClientRect().Width() - GetRowHeaderWidth()) / 20;
+        for (int& width : columnWidths)
+            width = 4 * t;
+    }
+    SetColumnCount(kColumns, false);
+    for (int c = 0; c < kColumns; ++c)
+        SetColumnWidth(c, columnWidths[c]);
+    for (int c = 0; c < kColumns; ++c)
+        SetCellText(c, -1, reportColumnTitles[c]);
+    sortArrowIndex = RegisterCellType(&sortArrow);
+    SetCellTypeIndex(0, -1, sortArrowIndex);
+    SetCellTypeStyle(0, -1, kAscendingArrow);
+    if (!showPrice) {
+        SaveColumnWidths();
+        SetColumnWidth(1, 0);
+        SetColumnWidth(4, 0);
+    } else {
+        SetColumnWidth(1, columnWidths[1]);
+        SetColumnWidth(4, columnWidths[4]);
+    }
+    RepaintAll();
+}
+
+void ReportGrid::OnColumnResizing(int col, int* width) {
+    if (showPrice || !width)
+        return;
+    *width = (col == 1 || col == 4) ? 0 : columnWidths[col];
+}
+
+void ReportGrid::OnColumnHeaderLeftClick(int col, long, int down, ui::Rect*, ui::Point*, bool) {
+    if (down != 1 || col < 0 || col >= kColumns)
+        return;
+    if (GetRowCount() > 1)
+        RemoveRow(GetRowCount() - 1);
+    SetCellTypeIndex(sortColumn, -1, 0);
+    if (col == sortColumn) {
+        ascending = !ascending;
+    } else {
+        sortColumn = col;
+        ascending = true;
+    }
+    SortRows(col, ascending ? 1 : 2);
+    SetCellTypeIndex(col, -1, sortArrowIndex);
+    SetCellTypeStyle(col, -1, ascending ? kAscendingArrow : kDescendingArrow);
+    AppendReportRow(summaryRow, true);
+    RepaintAll();
+}
+
+void ReportGrid::OnGridKey(unsigned* key, bool) {
+    if (key && *key == kEscapeKey && g_lastReportDialog)
+        g_lastReportDialog->CloseReport();
+}
+
+int ReportGrid::OnCompareCells(const GridCell* first, const GridCell* second, int flags) {
+    const bool up = (flags & 2) == 0;
+    const GridCell* a = up ? first : second;
+    const GridCell* b = up ? second : first;
+    if (!a)
+        return b ? -1 : 0;
+    if (!b)
+        return 1;
+    if (!a->HasProperty(CellText))
+        return b->HasProperty(CellText) ? -1 : 0;
+    const char* aText = a->GetText();
+    const char* bText = b->GetText() ? b->GetText() : "";
+    if (CompareNoCase(aText, bText) == 0)
+        return 0;
+    // Empty texts go last whichever way the column is sorted.
+    if (*aText == '\0')
+        return up ? 1 : -1;
+    if (*bText == '\0')
+        return up ? -1 : 1;
+    if (IsNumberColumn(sortColumn))
+        return CompareNumbers(ParsePrice(aText), ParsePrice(bText));
+    int kind = a->GetValueKind();
+    if (kind == 2 || kind == 3 || kind == 5)
+        return CompareNumbers(a->GetNumber(), b->GetNumber());
+    return CompareNoCase(aText, bText);
+}
+
+} // namespace vantorel

@@ -1,0 +1,306 @@
+#include "table/PriceTableBuilder.h"
+
+#include "bom/BomMessages.h"
+#include "bom/BomReport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace vantorel {
+
+const char* const reportColumnTitles[kTableColumns] = {"Block name", "Item Price", "Quantity", "Description",
+                                                       "Total"};
+
+namespace {
+constexpr int kStatusOk = 0;
+constexpr int kStatusKeyNotFound = 22;
+constexpr const char* kHeadingTags[kTableColumns] = {"BLOCKNAME", "PRICE", "QUANTITY", "DESCRIPTION", "TOTAL"};
+// Room for the longest row tag with any 32-bit row number.
+constexpr std::size_t kTagSize = 32;
+
+bool ColumnShown(int column) {
+    return showPrice || (column != 1 && column != 4);
+}
+
+void UpperAscii(std::string& text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+void CloseObject(AcDbObject* object) {
+    if (object)
+        [[maybe_unused]] Acad::ErrorStatus status = object->close();
+}
+
+// Looks a text style up for reading and takes its id; the status of the lookup.
+int FindTextStyle(AcDbTextStyleTable* table, const char* name, AcDbObjectId& id) {
+    AcDbTextStyleTableRecord* record = nullptr;
+    int status = table->getAt(name, record, AcDb::kForRead);
+    if (status == kStatusOk) {
+        id = record->objectId();
+        CloseObject(record);
+    }
+    return status;
+}
+} // namespace
+
+TableLayout::TableLayout(double height, const std::int32_t* widths, std::int32_t count)
+    : columnCount(count), totalWidth(0.0), textHeight(height), characterUnit(1.2 * height), columnWidths(widths) {
+    totalWidth = columnLeft(count);
+}
+
+double TableLayout::columnLeft(int c) const {
+    double characters = 0.0;
+    for (int i = 0; i < c && i < columnCount; ++i)
+        characters += columnWidths[i];
+    return characters * characterUnit;
+}
+
+double TableLayout::centredTextX(unsigned n, int c) const {
+    return columnLeft(c) + (columnWidths[c] - 0.9 * n) * characterUnit * 0.5;
+}
+
+int ensureTableTextStyle() {
+    AcDbTextStyleTable* table = nullptr;
+    [[maybe_unused]] Acad::ErrorStatus opened =
+        acdbHostApplicationServices()->workingDatabase()->getSymbolTable(table, AcDb::kForWrite);
+    if (!table)
+        return 0;
+    if (table->has(kTableStyleName)) {
+        CloseObject(table);
+        return 1;
+    }
+    auto* record = new AcDbTextStyleTableRecord();
+    [[maybe_unused]] Acad::ErrorStatus status = record->setName(kTableStyleName);
+    status = record->setFileName(kTableFontFile);
+    if (table->add(record) == Acad::eOk)
+        CloseObject(record);
+    else
+        delete record;
+    CloseObject(table);
+    return 0;
+}
+
+int nextTableNumber() {
+    AcDbBlockTable* table = nullptr;
+    [[maybe_unused]] Acad::ErrorStatus opened =
+        acdbHostApplicationServices()->workingDatabase()->getSymbolTable(table, AcDb::kForRead);
+    if (!table)
+        return 0;
+    AcDbBlockTableIterator* iterator = nullptr;
+    int highest = 0;
+    if (table->newIterator(iterator, true, true) == Acad::eOk && iterator) {
+        for (iterator->start(); !iterator->done(); iterator->step()) {
+            AcDbBlockTableRecord* record = nullptr;
+            if (iterator->getRecord(record, AcDb::kForRead) != Acad::eOk)
+                continue;
+            HostString name;
+            [[maybe_unused]] Acad::ErrorStatus named = record->getName(name.Out());
+            CloseObject(record);
+            std::string upper = name.Get();
+            UpperAscii(upper);
+            if (upper.size() == 7 && upper.compare(0, 3, "QVT") == 0) {
+                int number = std::atoi(upper.c_str() + 3);
+                if (number > highest)
+                    highest = number;
+            }
+        }
+    }
+    delete iterator;
+    CloseObject(table);
+    return highest;
+}
+
+void measureColumns(const ShownReportView& view, std::int32_t* widths, int count) {
+    for (int c = 0; c < count; ++c)
+        widths[c] = 0;
+    long rows = view.ShownRowCount();
+    for (long row = -1; row < rows; ++row) {
+        for (int c = 0; c < count && c < kTableColumns; ++c) {
+            auto length = static_cast<std::int32_t>(view.ShownText(c, row).size()) + 1;
+            if (length > widths[c])
+                widths[c] = length;
+        }
+    }
+    if (!showPrice) {
+        if (count > 1)
+            widths[1] = 0;
+        if (count > 4)
+            widths[4] = 0;
+    }
+}
+
+int addAttributeDefinition(AcDbAttributeDefinition*& out, const AcGePoint3d& position, double height,
+                           double widthFactor, const char* text, const char* tag, AcDbObjectId styleId,
+                           TableLayout layout, int column, int mode) {
+    out = new AcDbAttributeDefinition(position, text, tag, tag, styleId);
+    [[maybe_unused]] Acad::ErrorStatus status = out->setHeight(height);
+    status = out->setWidthFactor(widthFactor);
+    status = out->setInvisible(false);
+    status = out->setVerifiable(false);
+    status = out->setPreset(false);
+    // The inset is a fixed length of the drawing, whatever the text height.
+    double left = layout.columnLeft(column) + 1.0;
+    double right = layout.columnLeft(column + 1) - 1.0;
+    double middle = (left + right) * 0.5;
+    switch (mode) {
+    case 0:
+        status = out->setHorizontalMode(AcDb::kTextLeft);
+        status = out->setPosition(AcGePoint3d(left, position.y, 0.0));
+        break;
+    case 1:
+        status = out->setHorizontalMode(AcDb::kTextCenter);
+        status = out->setPosition(AcGePoint3d(left, position.y, 0.0));
+        status = out->setAlignmentPoint(AcGePoint3d(middle, position.y, 0.0));
+        break;
+    case 2:
+        status = out->setHorizontalMode(AcDb::kTextRight);
+        status = out->setAlignmentPoint(AcGePoint3d(right, position.y, 0.0));
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+int addTableLine(AcDbBlockTableRecord* record, const AcGePoint3d& start, const AcGePoint3d& end) {
+    auto* line = new AcDbLine(start, end);
+    if (record->appendAcDbEntity(line) == Acad::eOk)
+        CloseObject(line);
+    else
+        delete line;
+    return 1;
+}
+
+bool containsHebrewLetter(const char* text) {
+    for (const char* p = text ? text : ""; *p; ++p) {
+        auto byte = static_cast<unsigned char>(*p);
+        if (byte >= 0xE0 && byte <= 0xFA)
+            return true;
+    }
+    return false;
+}
+
+namespace {
+// Appends a made attribute definition to the block and lets it go.
+void AppendCell(AcDbBlockTableRecord* block, AcDbAttributeDefinition* cell) {
+    if (block->appendAcDbEntity(cell) == Acad::eOk)
+        CloseObject(cell);
+    else
+        delete cell;
+}
+} // namespace
+
+int buildTableBlock(const ShownReportView& view, const char* blockName, const char* styleName, double H,
+                    double* tableWidth, double* tableHeight) {
+    AcDbDatabase* database = acdbHostApplicationServices()->workingDatabase();
+    AcDbBlockTable* blocks = nullptr;
+    [[maybe_unused]] Acad::ErrorStatus opened = database->getSymbolTable(blocks, AcDb::kForWrite);
+    if (!blocks) {
+        acedAlert(kNoBlockRecordForTable);
+        return 0;
+    }
+    AcDbBlockTableRecord* block = nullptr;
+    int found = blocks->getAt(blockName, block, AcDb::kForWrite);
+    if (found == kStatusKeyNotFound) {
+        block = new AcDbBlockTableRecord();
+        [[maybe_unused]] Acad::ErrorStatus named = block->setName(blockName);
+        if (blocks->add(block) != Acad::eOk) {
+            delete block;
+            block = nullptr;
+        }
+    } else if (found != kStatusOk) {
+        block = nullptr;
+    }
+    if (!block) {
+        CloseObject(blocks);
+        acedAlert(kNoBlockRecordForTable);
+        return 0;
+    }
+    CloseObject(blocks);
+
+    AcDbTextStyleTable* styles = nullptr;
+    opened = database->getSymbolTable(styles, AcDb::kForRead);
+    AcDbObjectId styleId;
+    int styleStatus = styles ? FindTextStyle(styles, styleName, styleId) : -1;
+    if (styleStatus == kStatusKeyNotFound)
+        styleStatus = FindTextStyle(styles, "Standard", styleId);
+    if (styleStatus != kStatusOk) {
+        CloseObject(styles);
+        acedAlert(kNoTextStyleForTable);
+        CloseObject(block);
+        return 0;
+    }
+    std::vector<std::int32_t> widths(kTableColumns);
+    measureColumns(view, widths.data(), kTableColumns);
+    const AcGePoint3d origin(0.0, 2.0 * H, 0.0);
+    AcGePoint3d text(0.0, 0.0, 0.0);
+    CloseObject(styles);
+
+    TableLayout layout(H, widths.data(), kTableColumns);
+    const double W = layout.totalWidth;
+    addTableLine(block, AcGePoint3d(0.0, 2.0 * H, 0.0), AcGePoint3d(W, 2.0 * H, 0.0));
+    for (int c = 0; c < kTableColumns; ++c) {
+        if (!ColumnShown(c))
+            continue;
+        text.x = layout.centredTextX(static_cast<unsigned>(std::strlen(reportColumnTitles[c])), c);
+        AcDbAttributeDefinition* cell = nullptr;
+        addAttributeDefinition(cell, text, H, 1.0, reportColumnTitles[c], kHeadingTags[c], styleId, layout, c, 1);
+        AppendCell(block, cell);
+    }
+    double y = -H;
+    addTableLine(block, AcGePoint3d(0.0, y, 0.0), AcGePoint3d(W, y, 0.0));
+    y -= 2.0 * H;
+
+    char tags[kTableColumns][kTagSize];
+    for (long row = 0; row < view.ShownRowCount(); ++row) {
+        const int n = static_cast<int>(row + 1);
+        std::snprintf(tags[0], kTagSize, "BLOCKNAME%i", n);
+        std::snprintf(tags[1], kTagSize, "PRICE%i", n);
+        std::snprintf(tags[2], kTagSize, "QUANTITY%i", n);
+        std::snprintf(tags[3], kTagSize, "DESCRIPTION%i", n);
+        std::snprintf(tags[4], kTagSize, "TOTAL%i", n);
+        std::string texts[kTableColumns];
+        texts[0] = view.ShownText(0, row);
+        if (texts[0] == kSummaryLabel && !showPrice)
+            continue;
+        for (int c = 1; c < kTableColumns; ++c)
+            texts[c] = view.ShownText(c, row);
+        text.y = y;
+        for (int c = 0; c < kTableColumns; ++c) {
+            if (!ColumnShown(c))
+                continue;
+            int mode = 2;
+            if (c == 0)
+                mode = 0;
+            else if (c == 3)
+                mode = containsHebrewLetter(texts[c].c_str()) ? 2 : 0;
+            text.x = layout.centredTextX(static_cast<unsigned>(texts[c].size()), c);
+            AcDbAttributeDefinition* cell = nullptr;
+            addAttributeDefinition(cell, text, H, 1.0, texts[c].c_str(), tags[c], styleId, layout, c, mode);
+            AppendCell(block, cell);
+        }
+        y -= H;
+        addTableLine(block, AcGePoint3d(0.0, y, 0.0), AcGePoint3d(W, y, 0.0));
+        y -= 2.0 * H;
+    }
+    const double bottom = y + 2.0 * H;
+    for (int c = 0; c <= kTableColumns; ++c) {
+        double x = layout.columnLeft(c);
+        addTableLine(block, AcGePoint3d(x, 2.0 * H, 0.0), AcGePoint3d(x, bottom, 0.0));
+    }
+    [[maybe_unused]] Acad::ErrorStatus placed = block->setOrigin(origin);
+    if (tableWidth)
+        *tableWidth = layout.columnLeft(kTableColumns) - 0.0;
+    if (tableHeight)
+        *tableHeight = 2.0 * H - bottom;
+    CloseObject(block);
+    return 1;
+}
+
+} // namespace vantorel
