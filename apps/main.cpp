@@ -230,7 +230,12 @@ int main(int argc, char** argv) {
             for (const std::string& alert : host.GetEditor().Alerts())
                 std::fprintf(stderr, "vantorel: alert: %s\n", alert.c_str());
             ReportOpenObjects();
-            if (status != cad::RtNorm || !session.Error().empty()) {
+            if (status == cad::RtNorm && session.Error().empty() && !session.Empty()) {
+                // The command ended before the user's side was done: a selection without block references,
+                // a catalogue that could not be read, or a dialog that closed early.
+                std::fprintf(stderr, "vantorel: the report ended before all of its steps were taken\n");
+                exitCode = kExitCommandFailed;
+            } else if (status != cad::RtNorm || !session.Error().empty()) {
                 std::fprintf(stderr, "vantorel: the report did not run through: %s\n",
                              session.Error().empty() ? "the command failed" : session.Error().c_str());
                 exitCode = kExitCommandFailed;

@@ -1,0 +1,186 @@
+// The report command as a user runs it: `vantorel report` drives the real BOM Report dialog with clicks on its
+// controls and headings, and ezdxf reads the drawings it writes.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct ShellRun {
+    int exitCode = -1;
+    std::string out;
+};
+
+ShellRun Shell(const std::string& command) {
+    ShellRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ReportCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::path(::testing::TempDir()) /
+              ("report-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        chairs = (dir / "chairs.dxf").string();
+        ASSERT_EQ(Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " chairs " + chairs).exitCode, 0);
+        catalog = (dir / "chairs.prc").string();
+        std::ofstream(catalog) << "chair|12.50|Oak\n";
+    }
+    ShellRun Report(const std::string& arguments) { return Shell(std::string(VANTOREL_EXE) + " report " + arguments); }
+    std::string Audit(const std::string& drawing, const std::string& block) {
+        return Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " table " + drawing + " " + block).out;
+    }
+    std::filesystem::path dir;
+    std::string chairs;
+    std::string catalog;
+};
+
+const char* const kChairsReport = "Block name Item Price   Quantity          Description      Total\n"
+                                  "     chair      12.50          4                  Oak      50.00\n"
+                                  "  Summary:                                                 50.00\n";
+
+TEST_F(ReportCommand, TheWorkedExampleTableAsEzdxfReadsIt) {
+    std::string out = (dir / "out.dxf").string();
+    ShellRun run = Report(chairs + " --catalog " + catalog + " --table 10,20 -o " + out);
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, kChairsReport);
+    EXPECT_EQ(Audit(out, "QVT0001"),
+              "audit errors 0\n"
+              "base 0,2\n"
+              "LINE 0,2 58.8,2\n"
+              "ATTDEF BLOCKNAME 'Block name' at 1,0 h 1 halign 1 align 6.6,0 style QVTTABLE\n"
+              "ATTDEF PRICE 'Item Price' at 14.2,0 h 1 halign 1 align 19.8,0 style QVTTABLE\n"
+              "ATTDEF QUANTITY 'Quantity' at 27.4,0 h 1 halign 1 align 31.8,0 style QVTTABLE\n"
+              "ATTDEF DESCRIPTION 'Description' at 38.2,0 h 1 halign 1 align 44.4,0 style QVTTABLE\n"
+              "ATTDEF TOTAL 'Total' at 52.6,0 h 1 halign 1 align 55.2,0 style QVTTABLE\n"
+              "LINE 0,-1 58.8,-1\n"
+              "ATTDEF BLOCKNAME1 'chair' at 1,-3 h 1 halign 0 style QVTTABLE\n"
+              "ATTDEF PRICE1 '12.50' at 17.1,-3 h 1 halign 2 align 25.4,-3 style QVTTABLE\n"
+              "ATTDEF QUANTITY1 '4' at 31.26,-3 h 1 halign 2 align 36.2,-3 style QVTTABLE\n"
+              "ATTDEF DESCRIPTION1 'Oak' at 38.2,-3 h 1 halign 0 style QVTTABLE\n"
+              "ATTDEF TOTAL1 '50.00' at 52.5,-3 h 1 halign 2 align 57.8,-3 style QVTTABLE\n"
+              "LINE 0,-4 58.8,-4\n"
+              "ATTDEF BLOCKNAME2 'Summary:' at 1,-6 h 1 halign 0 style QVTTABLE\n"
+              "ATTDEF PRICE2 '' at 19.8,-6 h 1 halign 2 align 25.4,-6 style QVTTABLE\n"
+              "ATTDEF QUANTITY2 '' at 31.8,-6 h 1 halign 2 align 36.2,-6 style QVTTABLE\n"
+              "ATTDEF DESCRIPTION2 '' at 38.2,-6 h 1 halign 0 style QVTTABLE\n"
+              "ATTDEF TOTAL2 '50.00' at 52.5,-6 h 1 halign 2 align 57.8,-6 style QVTTABLE\n"
+              "LINE 0,-7 58.8,-7\n"
+              "LINE 0,2 0,-7\n"
+              "LINE 13.2,2 13.2,-7\n"
+              "LINE 26.4,2 26.4,-7\n"
+              "LINE 37.2,2 37.2,-7\n"
+              "LINE 51.6,2 51.6,-7\n"
+              "LINE 58.8,2 58.8,-7\n"
+              "INSERT 10,20 scale 1,1\n"
+              "ATTRIB BLOCKNAME 'Block name'\n"
+              "ATTRIB PRICE 'Item Price'\n"
+              "ATTRIB QUANTITY 'Quantity'\n"
+              "ATTRIB DESCRIPTION 'Description'\n"
+              "ATTRIB TOTAL 'Total'\n"
+              "ATTRIB BLOCKNAME1 'chair'\n"
+              "ATTRIB PRICE1 '12.50'\n"
+              "ATTRIB QUANTITY1 '4'\n"
+              "ATTRIB DESCRIPTION1 'Oak'\n"
+              "ATTRIB TOTAL1 '50.00'\n"
+              "ATTRIB BLOCKNAME2 'Summary:'\n"
+              "ATTRIB PRICE2 ''\n"
+              "ATTRIB QUANTITY2 ''\n"
+              "ATTRIB DESCRIPTION2 ''\n"
+              "ATTRIB TOTAL2 '50.00'\n"
+              "modelspace 6\n"
+              "style simpheb.shx\n");
+}
+
+TEST_F(ReportCommand, HiddenPricesLeaveOutThePriceColumnsAndTheSummary) {
+    std::string text = (dir / "report.txt").string();
+    std::string out = (dir / "out.dxf").string();
+    ShellRun run = Report(chairs + " --catalog " + catalog + " --hide-prices --text " + text + " --table 0,0 -o " + out);
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    const char* expected = "Block name   Quantity          Description\n"
+                           "     chair          4                  Oak\n";
+    EXPECT_EQ(ReadFile(text), expected);
+    EXPECT_EQ(run.out, expected);
+    std::string audit = Audit(out, "QVT0001");
+    EXPECT_EQ(audit.find("PRICE"), std::string::npos) << audit;
+    EXPECT_EQ(audit.find("Summary:"), std::string::npos) << audit;
+    // Both price columns are 0 wide: their rules lie on their neighbours'.
+    EXPECT_NE(audit.find("LINE 0,2 38.4,2\n"), std::string::npos) << audit;
+    EXPECT_NE(audit.find("LINE 0,2 0,-4\nLINE 13.2,2 13.2,-4\nLINE 13.2,2 13.2,-4\nLINE 24,2 24,-4\n"
+                         "LINE 38.4,2 38.4,-4\nLINE 38.4,2 38.4,-4\n"),
+              std::string::npos)
+        << audit;
+}
+
+TEST_F(ReportCommand, DraggingToHalfTheSizeAndANumberAfterTheHighestTable) {
+    std::string first = (dir / "first.dxf").string();
+    std::string second = (dir / "second.dxf").string();
+    ASSERT_EQ(Report(chairs + " --catalog " + catalog + " --table 0,0 --scale 0.5 -o " + first).exitCode, 0);
+    ShellRun run = Report(first + " --catalog " + catalog + " --select window:-1,-1,3,1 --table 100,0 --scale 2 -o " + second);
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    // The window holds the chairs at x 0 and 2 wholly, and neither the others nor the first table.
+    EXPECT_EQ(run.out, "Block name Item Price   Quantity          Description      Total\n"
+                       "     chair      12.50          2                  Oak      25.00\n"
+                       "  Summary:                                                 25.00\n");
+    EXPECT_NE(Audit(second, "QVT0001").find("INSERT 0,0 scale 0.5,0.5\n"), std::string::npos);
+    std::string audit = Audit(second, "QVT0002");
+    EXPECT_NE(audit.find("INSERT 100,0 scale 2,2\n"), std::string::npos) << audit;
+    EXPECT_NE(audit.find("modelspace 7\n"), std::string::npos) << audit;
+}
+
+TEST_F(ReportCommand, SortingTheExampleByTotalKeepsTheSummaryLast) {
+    ShellRun run = Report(std::string(EXAMPLES_DIR) + "/office.dxf --catalog " + EXAMPLES_DIR + "/office.prc --sort Total:desc");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "Block name Item Price   Quantity          Description      Total\n"
+                       "      desk     245.00         12 Office desk oak 160x80    2940.00\n"
+                       "     chair      89.50         24         Swivel chair    2148.00\n"
+                       "   cabinet     120.00          0       Filing cabinet       0.00\n"
+                       "      door     310.00          0           Door 90 cm       0.00\n"
+                       "      room       0.00         12                            0.00\n"
+                       "  Summary:                                               5088.00\n");
+    run = Report(std::string(EXAMPLES_DIR) + "/office.dxf --sort \"Block name\"");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    // Without a catalogue the rows come from the census; two clicks on the heading sort ascending again.
+    EXPECT_EQ(run.out, "Block name Item Price   Quantity          Description      Total\n"
+                       "     chair       0.00         24                            0.00\n"
+                       "      desk       0.00         12                            0.00\n"
+                       "      room       0.00         12                            0.00\n"
+                       "  Summary:                                                  0.00\n");
+}
+
+TEST_F(ReportCommand, ASelectionWithoutBlockReferencesShowsNoReport) {
+    ShellRun run = Report(chairs + " --catalog " + catalog + " --select layer:WALLS 2>&1");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "vantorel: the report ended before all of its steps were taken\n");
+    run = Report(chairs + " --catalog " + (dir / "missing.prc").string() + " 2>&1");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("vantorel: alert: File " + (dir / "missing.prc").string() + " could  not be opened\n"),
+              std::string::npos)
+        << run.out;
+}
+
+} // namespace

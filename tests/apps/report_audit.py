@@ -1,0 +1,53 @@
+"""ezdxf's independent view of the report command's drawings.
+
+    report_audit.py chairs OUT.dxf       a drawing of four chair references and a line on layer WALLS
+    report_audit.py table FILE NAME      audit result, the table block's entities and its reference, a fact per line
+"""
+import sys
+
+import ezdxf
+
+
+def chairs(path):
+    doc = ezdxf.new("R2000")
+    chair = doc.blocks.new("chair")
+    chair.add_line((0, 0), (1, 0))
+    msp = doc.modelspace()
+    for i in range(4):
+        msp.add_blockref("chair", (i * 2, 0))
+    msp.add_line((0, 5), (10, 5), dxfattribs={"layer": "WALLS"})
+    doc.saveas(path)
+
+
+def r(value):
+    return f"{value:.4f}".rstrip("0").rstrip(".")
+
+
+def table(path, name):
+    doc = ezdxf.readfile(path)
+    auditor = doc.audit()
+    print(f"audit errors {len(auditor.errors)}")
+    block = doc.blocks.get(name)
+    print(f"base {r(block.block.dxf.base_point.x)},{r(block.block.dxf.base_point.y)}")
+    for e in block:
+        if e.dxftype() == "LINE":
+            print(f"LINE {r(e.dxf.start.x)},{r(e.dxf.start.y)} {r(e.dxf.end.x)},{r(e.dxf.end.y)}")
+        else:
+            align = e.dxf.get("align_point")
+            at = f" align {r(align.x)},{r(align.y)}" if align is not None and e.dxf.get("halign", 0) else ""
+            print(f"ATTDEF {e.dxf.tag} '{e.dxf.text}' at {r(e.dxf.insert.x)},{r(e.dxf.insert.y)}"
+                  f" h {r(e.dxf.height)} halign {e.dxf.get('halign', 0)}{at} style {e.dxf.style}")
+    for ref in doc.modelspace().query("INSERT"):
+        if ref.dxf.name == name:
+            print(f"INSERT {r(ref.dxf.insert.x)},{r(ref.dxf.insert.y)} scale {r(ref.dxf.xscale)},{r(ref.dxf.yscale)}")
+            for a in ref.attribs:
+                print(f"ATTRIB {a.dxf.tag} '{a.dxf.text}'")
+    print(f"modelspace {len(doc.modelspace())}")
+    print(f"style {doc.styles.get('QVTTABLE').dxf.font}")
+
+
+if __name__ == "__main__":
+    if sys.argv[1] == "chairs":
+        chairs(sys.argv[2])
+    else:
+        table(sys.argv[2], sys.argv[3])
