@@ -107,15 +107,7 @@ void ReportGrid::OnInitialize() {
     sortArrowIndex = RegisterCellType(&sortArrow);
     SetCellTypeIndex(0, -1, sortArrowIndex);
     SetCellTypeStyle(0, -1, kAscendingArrow);
-    if (!showPrice) {
-        SaveColumnWidths();
-        SetColumnWidth(1, 0);
-        SetColumnWidth(4, 0);
-    } else {
-        SetColumnWidth(1, columnWidths[1]);
-        SetColumnWidth(4, columnWidths[4]);
-    }
-    RepaintAll();
+    ApplyShowPrice();
 }
 
 void ReportGrid::OnColumnResizing(int col, int* width) {
