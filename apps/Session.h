@@ -67,7 +67,4 @@ private:
     std::string m_error;
 };
 
-// A step from one line of a session script; false with `error` for a line that is not a step.
-[[nodiscard]] bool ParseStep(const std::string& line, Step& step, std::string& error);
-
 } // namespace hostapp
