@@ -142,6 +142,10 @@ const char* KindName(Step::Kind kind) {
     case Step::TypeText: return "type";
     case Step::Answer: return "answer";
     case Step::Snapshot: return "snapshot";
+    case Step::ClickCell: return "cell";
+    case Step::Choose: return "choose";
+    case Step::Wait: return "wait";
+    case Step::Dump: return "dump";
     }
     return "?";
 }
@@ -165,17 +169,62 @@ ui::Window* FindControl(ui::Dialog& dialog, const std::string& name) {
     return nullptr;
 }
 
-// A column heading of any grid of the dialog, searched through its windows.
+// A part that some window of the tree shows (a heading, a cell, a list item): the window and the part's
+// rectangle in its client coordinates.
+ui::Window* FindShownItem(ui::Window& window, const std::string& name, ui::Rect& rect) {
+    if (window.IsShown() && window.FindItem(name, rect))
+        return &window;
+    for (ui::Window* child : window.Children())
+        if (ui::Window* found = FindShownItem(*child, name, rect))
+            return found;
+    return nullptr;
+}
+
 bool FindHeader(ui::Window& window, const std::string& name, ui::Point& screen) {
     ui::Rect rect;
-    if (window.IsShown() && window.FindItem(name, rect)) {
-        screen = Centre(window, rect);
-        return true;
+    ui::Window* found = FindShownItem(window, name, rect);
+    if (found)
+        screen = Centre(*found, rect);
+    return found != nullptr;
+}
+
+void DumpWindow(std::ostream& out, const ui::Window& window) {
+    for (const ui::Window* child : window.Children()) {
+        out << "  " << child->Id() << " \"" << child->Text() << "\"";
+        if (!child->IsEnabled())
+            out << " disabled";
+        if (!child->IsShown())
+            out << " hidden";
+        out << "\n";
+        std::istringstream lines(child->Describe());
+        for (std::string line; std::getline(lines, line);)
+            out << "    " << line << "\n";
     }
-    for (ui::Window* child : window.Children())
-        if (FindHeader(*child, name, screen))
-            return true;
-    return false;
+}
+
+const std::pair<const char*, int> kKeyNames[] = {
+    {"escape", ui::KeyEscape}, {"enter", ui::KeyEnter}, {"tab", ui::KeyTab},   {"back", ui::KeyBack},
+    {"delete", ui::KeyDelete}, {"up", ui::KeyUp},       {"down", ui::KeyDown}, {"left", ui::KeyLeft},
+    {"right", ui::KeyRight},   {"home", ui::KeyHome},   {"end", ui::KeyEnd},   {"pageup", ui::KeyPageUp},
+    {"pagedown", ui::KeyPageDown}, {"f2", ui::KeyF2},   {"space", ui::KeySpace}, {"insert", ui::KeyInsert},
+};
+
+bool ParseNumber(const std::string& text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && end && *end == '\0';
+}
+
+bool ParsePoint(const std::string& text, cad::Point3d& point) {
+    auto comma = text.find(',');
+    if (comma == std::string::npos)
+        return false;
+    double x = 0.0;
+    double y = 0.0;
+    if (!ParseNumber(text.substr(0, comma), x) || !ParseNumber(text.substr(comma + 1), y))
+        return false;
+    point = cad::Point3d{x, y, 0.0};
+    return true;
 }
 } // namespace
 
@@ -267,6 +316,8 @@ bool Session::Next(cad::Request request, const std::string& prompt, cad::Answer&
         return false;
     }
     Step step = m_steps.front();
+    if (m_log && request == cad::Request::File)
+        *m_log << "file dialog \"" << prompt << "\"\n";
     bool ok = false;
     switch (step.kind) {
     case Step::Cancel:
@@ -321,6 +372,8 @@ bool Session::MessageBoxAnswer(const std::string& text, int, int& answer) {
         return Fail(m_steps.empty() ? Step{} : m_steps.front(), "a message box \"" + text + "\" wants an answer");
     answer = static_cast<int>(m_steps.front().number);
     m_steps.pop_front();
+    if (m_log)
+        *m_log << "message box \"" << text << "\": " << answer << "\n";
     return true;
 }
 
@@ -349,6 +402,36 @@ bool Session::Idle(ui::WindowSystem& system) {
         system.Advance(600);
         return true;
     }
+    case Step::ClickCell: {
+        ui::Rect rect;
+        ui::Window* area = FindShownItem(*dialog, "cell:" + step.text + ":" + std::to_string(static_cast<long>(step.number)), rect);
+        if (!area)
+            return Fail(step, "the dialog shows no cell " + step.text + " " + std::to_string(static_cast<long>(step.number)));
+        ui::Point at = step.button ? area->ClientToScreen(ui::Point{rect.right - 6, (rect.top + rect.bottom) / 2})
+                                   : area->ClientToScreen(ui::Point{rect.left + 4, (rect.top + rect.bottom) / 2});
+        system.Click(at);
+        system.Advance(600);
+        return true;
+    }
+    case Step::Choose: {
+        ui::Rect rect;
+        for (ui::Window* top : system.TopLevels()) {
+            if (ui::Window* list = FindShownItem(*top, step.text, rect)) {
+                system.Click(Centre(*list, rect));
+                system.Advance(600);
+                return true;
+            }
+        }
+        return Fail(step, "no open list offers \"" + step.text + "\"");
+    }
+    case Step::Wait: system.Advance(static_cast<int>(step.number)); return true;
+    case Step::Dump:
+        if (m_log) {
+            *m_log << "dialog \"" << dialog->Text() << "\"\n";
+            DumpWindow(*m_log, *dialog);
+            m_log->flush();
+        }
+        return true;
     case Step::Key: system.PressKey(static_cast<int>(step.number)); return true;
     case Step::TypeText: system.Type(step.text); return true;
     case Step::Snapshot: {
@@ -361,6 +444,94 @@ bool Session::Idle(ui::WindowSystem& system) {
         return Fail(step, std::string("the dialog \"") + dialog->Text() + "\" cannot take the step \"" +
                               KindName(step.kind) + "\"");
     }
+}
+
+} // namespace hostapp
+
+namespace hostapp {
+
+bool ParseStep(const std::string& line, Step& step, std::string& error) {
+    std::string word = line.substr(0, line.find(' '));
+    std::string rest = word.size() < line.size() ? line.substr(word.size() + 1) : std::string();
+    step = Step{};
+    auto need = [&](bool ok, const char* form) {
+        if (!ok)
+            error = std::string("\"") + word + "\" takes " + form;
+        return ok;
+    };
+    if (word == "file") {
+        step.kind = Step::File;
+        step.text = rest;
+        return need(!rest.empty(), "a path");
+    }
+    if (word == "cancel" || word == "enter" || word == "dump") {
+        step.kind = word == "cancel" ? Step::Cancel : word == "enter" ? Step::Return : Step::Dump;
+        return need(rest.empty(), "nothing more");
+    }
+    if (word == "select") {
+        if (rest == "all") {
+            step.kind = Step::SelectAll;
+            return true;
+        }
+        if (rest.rfind("layer ", 0) == 0 && rest.size() > 6) {
+            step.kind = Step::SelectLayer;
+            step.text = rest.substr(6);
+            return true;
+        }
+        step.kind = Step::SelectWindow;
+        auto space = rest.find(' ');
+        bool ok = rest.rfind("window ", 0) == 0 && space != std::string::npos;
+        if (ok) {
+            std::string corners = rest.substr(7);
+            auto comma = corners.find(',', corners.find(',') + 1);
+            ok = comma != std::string::npos && ParsePoint(corners.substr(0, comma), step.a) &&
+                 ParsePoint(corners.substr(comma + 1), step.b);
+        }
+        return need(ok, "all, layer NAME or window X1,Y1,X2,Y2");
+    }
+    if (word == "pick" || word == "move") {
+        step.kind = word == "pick" ? Step::Point : Step::Motion;
+        return need(ParsePoint(rest, step.a), "X,Y");
+    }
+    if (word == "scale" || word == "wait") {
+        step.kind = word == "scale" ? Step::Scale : Step::Wait;
+        return need(ParseNumber(rest, step.number) && step.number >= 0.0, "a number");
+    }
+    if (word == "click" || word == "header" || word == "choose" || word == "snapshot" || word == "type") {
+        step.kind = word == "click" ? Step::ClickControl : word == "header" ? Step::ClickHeader
+                  : word == "choose" ? Step::Choose : word == "snapshot" ? Step::Snapshot : Step::TypeText;
+        step.text = rest;
+        return need(!rest.empty(), "a text");
+    }
+    if (word == "cell" || word == "drop") {
+        step.kind = Step::ClickCell;
+        step.button = word == "drop";
+        auto space = rest.rfind(' ');
+        bool ok = space != std::string::npos && space > 0 && ParseNumber(rest.substr(space + 1), step.number);
+        if (ok)
+            step.text = rest.substr(0, space);
+        return need(ok, "a column (its number or heading) and a row");
+    }
+    if (word == "key") {
+        step.kind = Step::Key;
+        for (const auto& [name, key] : kKeyNames)
+            if (rest == name)
+                step.number = key;
+        if (step.number == 0.0 && !ParseNumber(rest, step.number))
+            return need(false, "a key name (escape, enter, tab, back, delete, up, down, ...) or a key code");
+        return true;
+    }
+    if (word == "answer") {
+        step.kind = Step::Answer;
+        const std::pair<const char*, int> answers[] = {{"ok", ui::ResultOk}, {"cancel", ui::ResultCancel},
+                                                        {"yes", ui::ResultYes}, {"no", ui::ResultNo}};
+        for (const auto& [name, value] : answers)
+            if (rest == name)
+                step.number = value;
+        return need(step.number != 0.0, "yes, no, cancel or ok");
+    }
+    error = "\"" + word + "\" is no step of a script";
+    return false;
 }
 
 } // namespace hostapp

@@ -4,6 +4,7 @@
 #include "platform/ui/Geometry.h"
 
 #include <deque>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -32,19 +33,30 @@ struct Step {
         TypeText,      // text: characters typed in the dialog
         Answer,        // number: the answer of the next message box
         Snapshot,      // text: a PNG of the dialog
+        ClickCell,     // text: a grid column (number or heading), number: the row; button: its drop-list button
+        Choose,        // text: an item of an open list
+        Wait,          // number: milliseconds that pass
+        Dump,          // the dialog's controls and grids, written to the session's log
     };
     Kind kind = Cancel;
     std::string text;
     double number = 0.0;
     cad::Point3d a;
     cad::Point3d b;
+    bool button = false;
     int line = 0; // in the script it came from
 };
+
+// One line of a script as a session step: false, with why, when it is none. Lines that drive the host
+// itself (open, command, save) are not steps and are refused here; the script runner takes them.
+bool ParseStep(const std::string& line, Step& step, std::string& error);
 
 class Session : public cad::InputSource {
 public:
     void Add(Step step) { m_steps.push_back(std::move(step)); }
     bool Empty() const { return m_steps.empty(); }
+    // Where dumps and the message boxes met are written; nowhere when null.
+    void SetLog(std::ostream* log) { m_log = log; }
     // The first thing that went wrong, with the step it happened at; empty while all is well.
     const std::string& Error() const { return m_error; }
 
@@ -65,6 +77,7 @@ private:
     std::deque<cad::InputEvent> m_pendingEvents;
     cad::Point3d m_lastPoint;
     std::string m_error;
+    std::ostream* m_log = nullptr;
 };
 
 } // namespace hostapp

@@ -149,6 +149,107 @@ bool SaveDrawingTo(const std::string& path) {
     }
     return true;
 }
+// One line of a script: the host's own doings, or a step of the user's side of the command before it.
+struct ScriptLine {
+    enum Kind { Open, Command, Save, UserStep };
+    Kind kind = UserStep;
+    std::string text;
+    hostapp::Step step;
+    int line = 0;
+};
+
+// False after printing where the script is wrong; nothing has been run then.
+bool ReadScript(const std::string& path, std::vector<ScriptLine>& script) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "vantorel: cannot read the script %s\n", path.c_str());
+        return false;
+    }
+    bool inCommand = false;
+    int number = 0;
+    for (std::string text; std::getline(in, text);) {
+        ++number;
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
+        std::size_t first = text.find_first_not_of(" \t");
+        if (first == std::string::npos || text[first] == '#')
+            continue;
+        text = text.substr(first);
+        std::string word = text.substr(0, text.find(' '));
+        std::string rest = word.size() < text.size() ? text.substr(word.size() + 1) : std::string();
+        ScriptLine line;
+        line.line = number;
+        line.text = rest;
+        if (word == "open" || word == "command" || word == "save") {
+            line.kind = word == "open" ? ScriptLine::Open : word == "command" ? ScriptLine::Command : ScriptLine::Save;
+            if (rest.empty()) {
+                std::fprintf(stderr, "vantorel: %s, line %d: \"%s\" takes %s\n", path.c_str(), number, word.c_str(),
+                             word == "command" ? "a command name" : "a path");
+                return false;
+            }
+            inCommand = line.kind == ScriptLine::Command;
+            script.push_back(line);
+            continue;
+        }
+        std::string error;
+        if (!hostapp::ParseStep(text, line.step, error)) {
+            std::fprintf(stderr, "vantorel: %s, line %d: %s\n", path.c_str(), number, error.c_str());
+            return false;
+        }
+        if (!inCommand) {
+            std::fprintf(stderr, "vantorel: %s, line %d: \"%s\" comes before any command\n", path.c_str(), number,
+                         word.c_str());
+            return false;
+        }
+        line.step.line = number;
+        script.push_back(line);
+    }
+    return true;
+}
+
+// Runs the script's lines in order; the exit code of the first that fails, after saying why.
+int RunScript(const std::vector<ScriptLine>& script) {
+    cad::Host& host = cad::Host::Instance();
+    std::size_t alertsShown = 0;
+    for (std::size_t i = 0; i < script.size(); ++i) {
+        const ScriptLine& line = script[i];
+        if (line.kind == ScriptLine::Open) {
+            if (!OpenDrawing(line.text))
+                return kExitDrawingRefused;
+            continue;
+        }
+        if (line.kind == ScriptLine::Save) {
+            if (!SaveDrawingTo(line.text))
+                return kExitCommandFailed;
+            continue;
+        }
+        hostapp::Session session;
+        session.SetLog(&std::cout);
+        std::size_t next = i + 1;
+        for (; next < script.size() && script[next].kind == ScriptLine::UserStep; ++next)
+            session.Add(script[next].step);
+        session.Attach();
+        int status = host.RunCommand(line.text);
+        session.Detach();
+        std::cout.flush();
+        const std::vector<std::string>& alerts = host.GetEditor().Alerts();
+        for (; alertsShown < alerts.size(); ++alertsShown)
+            std::fprintf(stderr, "vantorel: alert: %s\n", alerts[alertsShown].c_str());
+        ReportOpenObjects();
+        if (!session.Error().empty() || status != cad::RtNorm) {
+            std::fprintf(stderr, "vantorel: line %d: %s did not run through: %s\n", line.line, line.text.c_str(),
+                         session.Error().empty() ? "the command failed" : session.Error().c_str());
+            return kExitCommandFailed;
+        }
+        if (!session.Empty()) {
+            std::fprintf(stderr, "vantorel: line %d: %s ended before all of its steps were taken\n", line.line,
+                         line.text.c_str());
+            return kExitCommandFailed;
+        }
+        i = next - 1;
+    }
+    return kExitOk;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -181,6 +282,10 @@ int main(int argc, char** argv) {
     report->add_option("--scale", ro.scale, "Drag the table to this scale (default: RETURN, scale 1)");
     report->add_option("-o,--output", ro.output, "Save the drawing here");
     report->add_option("--snapshot", ro.snapshot, "Write a PNG of the BOM Report dialog");
+
+    CLI::App* scriptCommand = app.add_subcommand("script", "Replay a user's session written as a script");
+    std::string scriptPath;
+    scriptCommand->add_option("file", scriptPath, "The script: one step a line (see the README)")->required();
 
     try {
         app.parse(argc, argv);
@@ -249,6 +354,22 @@ int main(int argc, char** argv) {
         }
         if (ro.text.empty())
             std::remove(textPath.c_str());
+        host.Modules().UnloadAll();
+        return exitCode;
+    }
+
+    if (scriptCommand->parsed()) {
+        std::vector<ScriptLine> script;
+        if (!ReadScript(scriptPath, script))
+            return kExitUsage;
+        std::string error;
+        if (!host.Modules().Load(modulePath, error)) {
+            std::fprintf(stderr, "vantorel: %s\n", error.c_str());
+            return kExitModuleRefused;
+        }
+        host.GetEditor().SetTerminalEcho(true);
+        int exitCode = RunScript(script);
+        std::fflush(stdout);
         host.Modules().UnloadAll();
         return exitCode;
     }

@@ -326,6 +326,21 @@ int ListBox::ItemHeight() {
     return MeasureText(GetFont(), "Ay").height;
 }
 
+bool ListBox::FindItem(const std::string& name, Rect& rect) const {
+    int height = MeasureText(GetFont(), "Ay").height;
+    Rect client = ClientRect();
+    for (int i = m_top; i < ItemCount(); ++i) {
+        int top = (i - m_top) * height;
+        if (top >= client.bottom)
+            break;
+        if (m_items[static_cast<std::size_t>(i)] == name) {
+            rect = Rect::FromSize(0, top, client.Width(), height);
+            return true;
+        }
+    }
+    return false;
+}
+
 int ListBox::AddItem(const std::string& text) {
     m_items.push_back(text);
     UpdateScrollBar();

@@ -120,6 +120,8 @@ public:
     void OnSize(Size size) override;
     unsigned WantedKeys(const KeyEvent&) const override { return WantArrows; }
     bool TakesFocus() const override { return true; }
+    // An item by its text, while it is scrolled into view.
+    bool FindItem(const std::string& name, Rect& rect) const override;
 
 private:
     void UpdateScrollBar();

@@ -159,6 +159,9 @@ public:
     // A part of the window a user can point at by what it shows (a heading, say), for scripted sessions and
     // tests that click it: its rectangle in client coordinates. False when the window has no such part.
     virtual bool FindItem(const std::string& name, Rect& rect) const { (void)name; (void)rect; return false; }
+    // What the window holds beyond its text (a grid's rows, say), in lines, for the records of scripted
+    // sessions; empty when its text says it all.
+    virtual std::string Describe() const { return {}; }
 
     // Tells the parent, as a control does.
     void NotifyParent(int code);

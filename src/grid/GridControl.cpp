@@ -999,6 +999,28 @@ void GridControl::ColumnEdges(std::vector<int>* columns, std::vector<int>* lefts
             break;
 }
 
+std::string GridControl::Describe() const {
+    auto* self = const_cast<GridControl*>(this);
+    const GridSheet& s = *m_sheet;
+    std::string text = "rows " + std::to_string(s.rowCount) + ", active " + std::to_string(s.activeColumn) + "," +
+                       std::to_string(s.activeRow);
+    if (m_editing)
+        text += ", editing " + std::to_string(m_editColumn) + "," + std::to_string(m_editRow) + " \"" +
+                m_editor->Text() + "\"";
+    text += "\n";
+    std::string cell;
+    for (long row = -1; row < s.rowCount; ++row) {
+        text += row < 0 ? std::string("head") : std::to_string(row);
+        for (int col = 0; col < s.columnCount; ++col) {
+            cell.clear();
+            [[maybe_unused]] int found = self->GetCellText(col, row, &cell);
+            text += (col == 0 ? ": " : "|") + cell;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
 bool GridControl::CellRect(int col, long row, ui::Rect* rect) const {
     const GridSheet& s = *m_sheet;
     std::vector<int> columns;

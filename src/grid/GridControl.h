@@ -213,6 +213,8 @@ public:
 
     // Window
     void OnFocusGained(ui::Window* previous) override;
+    // The rows as "|"-separated texts under a line of the row count, the active cell and any open edit.
+    std::string Describe() const override;
     void OnSize(ui::Size size) override;
     void OnPaint(ui::Canvas& canvas) override;
 

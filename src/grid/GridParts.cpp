@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <thread>
 
 namespace vantorel {
@@ -292,6 +293,26 @@ void CellAreaWindow::OnCaptureLost() {
 
 void ColumnHeaderWindow::OnPaint(ui::Canvas& canvas) {
     m_grid.PaintColumnHeader(canvas, ClientRect());
+}
+
+bool CellAreaWindow::FindItem(const std::string& name, ui::Rect& rect) const {
+    if (name.rfind("cell:", 0) != 0)
+        return false;
+    std::size_t colon = name.rfind(':');
+    if (colon <= 4)
+        return false;
+    std::string column = name.substr(5, colon - 5);
+    char* end = nullptr;
+    long row = std::strtol(name.c_str() + colon + 1, &end, 10);
+    if (colon + 1 == name.size() || !end || *end != '\0')
+        return false;
+    int col = -1;
+    for (int c = 0; c < m_sheet->columnCount && col < 0; ++c) {
+        const char* heading = m_grid.GetCellText(c, -1);
+        if (column == std::to_string(c) || (heading && column == heading))
+            col = c;
+    }
+    return col >= 0 && m_grid.CellRect(col, row, &rect);
 }
 
 bool ColumnHeaderWindow::FindItem(const std::string& name, ui::Rect& rect) const {

@@ -52,6 +52,8 @@ public:
     // Enter, Esc and the arrows belong to the grid; Tab still leaves it for the next control.
     unsigned WantedKeys(const ui::KeyEvent&) const override { return ui::WantAllKeys & ~static_cast<unsigned>(ui::WantTab); }
     bool TakesFocus() const override { return true; }
+    // "cell:COLUMN:ROW", the column by its number or its heading, while the cell is in view.
+    bool FindItem(const std::string& name, ui::Rect& rect) const override;
 
     int KeyPressCount() const { return m_keyPresses; }
     bool TypeHoldsMouse() const { return m_typeHoldsMouse; }

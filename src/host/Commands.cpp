@@ -6,6 +6,7 @@
 #include "bom/BlockCensus.h"
 #include "bom/BomReport.h"
 #include "dialogs/BomReportDialog.h"
+#include "dialogs/BomTemplateDialog.h"
 #include "platform/ui/WindowSystem.h"
 #include "table/TablePlacement.h"
 
@@ -27,11 +28,6 @@ void RegisterCommands() {
 void RemoveCommands() {
     if (AcEdCommandStack* stack = FindCommandStack())
         [[maybe_unused]] Acad::ErrorStatus status = stack->removeGroup(kCommandGroup);
-}
-
-// FIXME: the BOM Template dialog runs here once the window framework exists.
-void RunCatalogCommand() {
-    ResourceScope scope;
 }
 
 namespace {
@@ -66,6 +62,16 @@ void ReportFlow() {
     placeTable(dialog->tableBlockName, dialog->grid.tableWidth, dialog->grid.tableHeight);
 }
 } // namespace
+
+void RunCatalogCommand() {
+    ResourceScope scope;
+    auto dialog = std::make_unique<BomTemplateDialog>(HostMainWindow());
+    if (!dialog->HasTemplate()) {
+        acedAlert("Cannot find the dialog \"BOM Template\"");
+        return;
+    }
+    [[maybe_unused]] int result = dialog->Run();
+}
 
 void RunReportCommand() {
     ResourceScope scope;

@@ -18,6 +18,13 @@ namespace vantorel {
 // The dynamic linker registered as "DynamicLinker".
 [[nodiscard]] AcRxDynamicLinker* FindDynamicLinker();
 
+// Closes an object opened from the database; nothing for null. The status is not wanted: the object was
+// open, so it closes.
+inline void CloseObject(AcDbObject* object) {
+    if (object)
+        [[maybe_unused]] Acad::ErrorStatus status = object->close();
+}
+
 // A string the host handed out, released with acad_free when the guard ends.
 class HostString {
 public:

@@ -32,11 +32,6 @@ void UpperAscii(std::string& text) {
     }
 }
 
-void CloseObject(AcDbObject* object) {
-    if (object)
-        [[maybe_unused]] Acad::ErrorStatus status = object->close();
-}
-
 // Looks a text style up for reading and takes its id; the status of the lookup.
 int FindTextStyle(AcDbTextStyleTable* table, const char* name, AcDbObjectId& id) {
     AcDbTextStyleTableRecord* record = nullptr;
