@@ -188,17 +188,38 @@ bool FindHeader(ui::Window& window, const std::string& name, ui::Point& screen) 
     return found != nullptr;
 }
 
-void DumpWindow(std::ostream& out, const ui::Window& window) {
+void DescribeTo(std::ostream& out, const ui::Window& window, const std::string& indent) {
+    std::istringstream lines(window.Describe());
+    for (std::string line; std::getline(lines, line);)
+        out << indent << line << "\n";
+}
+
+// Windows inside a control that show something of their own, such as a grid's open drop list.
+void DumpShownParts(std::ostream& out, const ui::Window& window) {
+    for (const ui::Window* part : window.Children()) {
+        if (!part->IsShown())
+            continue;
+        if (!part->Describe().empty()) {
+            out << "    part " << part->Id() << "\n";
+            DescribeTo(out, *part, "      ");
+        }
+        DumpShownParts(out, *part);
+    }
+}
+
+// The dialog's controls with an id (labels and frames without one never change), or only control `only`.
+void DumpWindow(std::ostream& out, const ui::Window& window, int only) {
     for (const ui::Window* child : window.Children()) {
+        if (child->Id() == -1 || (only != -1 && child->Id() != only))
+            continue;
         out << "  " << child->Id() << " \"" << child->Text() << "\"";
         if (!child->IsEnabled())
             out << " disabled";
         if (!child->IsShown())
             out << " hidden";
         out << "\n";
-        std::istringstream lines(child->Describe());
-        for (std::string line; std::getline(lines, line);)
-            out << "    " << line << "\n";
+        DescribeTo(out, *child, "    ");
+        DumpShownParts(out, *child);
     }
 }
 
@@ -427,8 +448,8 @@ bool Session::Idle(ui::WindowSystem& system) {
     case Step::Wait: system.Advance(static_cast<int>(step.number)); return true;
     case Step::Dump:
         if (m_log) {
-            *m_log << "dialog \"" << dialog->Text() << "\"\n";
-            DumpWindow(*m_log, *dialog);
+            *m_log << "dialog \"" << dialog->Text() << "\", beeps " << system.Beeps() << "\n";
+            DumpWindow(*m_log, *dialog, step.text.empty() ? -1 : std::atoi(step.text.c_str()));
             m_log->flush();
         }
         return true;
@@ -464,9 +485,16 @@ bool ParseStep(const std::string& line, Step& step, std::string& error) {
         step.text = rest;
         return need(!rest.empty(), "a path");
     }
-    if (word == "cancel" || word == "enter" || word == "dump") {
-        step.kind = word == "cancel" ? Step::Cancel : word == "enter" ? Step::Return : Step::Dump;
+    if (word == "cancel" || word == "enter") {
+        step.kind = word == "cancel" ? Step::Cancel : Step::Return;
         return need(rest.empty(), "nothing more");
+    }
+    if (word == "dump") {
+        step.kind = Step::Dump;
+        step.text = rest;
+        char* end = nullptr;
+        [[maybe_unused]] long id = std::strtol(rest.c_str(), &end, 10);
+        return need(rest.empty() || (end && *end == '\0'), "nothing, or the id of one control");
     }
     if (word == "select") {
         if (rest == "all") {

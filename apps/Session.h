@@ -36,7 +36,7 @@ struct Step {
         ClickCell,     // text: a grid column (number or heading), number: the row; button: its drop-list button
         Choose,        // text: an item of an open list
         Wait,          // number: milliseconds that pass
-        Dump,          // the dialog's controls and grids, written to the session's log
+        Dump,          // text: a control id or nothing; the dialog's controls and grids, written to the log
     };
     Kind kind = Cancel;
     std::string text;

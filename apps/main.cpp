@@ -210,7 +210,6 @@ bool ReadScript(const std::string& path, std::vector<ScriptLine>& script) {
 // Runs the script's lines in order; the exit code of the first that fails, after saying why.
 int RunScript(const std::vector<ScriptLine>& script) {
     cad::Host& host = cad::Host::Instance();
-    std::size_t alertsShown = 0;
     for (std::size_t i = 0; i < script.size(); ++i) {
         const ScriptLine& line = script[i];
         if (line.kind == ScriptLine::Open) {
@@ -232,9 +231,6 @@ int RunScript(const std::vector<ScriptLine>& script) {
         int status = host.RunCommand(line.text);
         session.Detach();
         std::cout.flush();
-        const std::vector<std::string>& alerts = host.GetEditor().Alerts();
-        for (; alertsShown < alerts.size(); ++alertsShown)
-            std::fprintf(stderr, "vantorel: alert: %s\n", alerts[alertsShown].c_str());
         ReportOpenObjects();
         if (!session.Error().empty() || status != cad::RtNorm) {
             std::fprintf(stderr, "vantorel: line %d: %s did not run through: %s\n", line.line, line.text.c_str(),

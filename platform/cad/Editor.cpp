@@ -48,16 +48,20 @@ Editor::Editor() {
 
 void Editor::Print(std::string_view text) {
     m_commandLine.append(text);
-    if (m_terminalEcho) {
+    if (m_terminalEcho && !text.empty()) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
+        m_echoLineOpen = text.back() != '\n';
     }
 }
 
 void Editor::Alert(std::string_view message) {
     m_alerts.emplace_back(message);
     if (m_terminalEcho) {
-        std::fprintf(stdout, "\n[alert] %.*s\n", static_cast<int>(message.size()), message.data());
+        // The alert box as a line of its own, even after a prompt that waits on the same line.
+        std::fprintf(stdout, "%svantorel: alert: %.*s\n", m_echoLineOpen ? "\n" : "", static_cast<int>(message.size()),
+                     message.data());
+        m_echoLineOpen = false;
         std::fflush(stdout);
     }
 }

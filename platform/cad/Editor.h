@@ -77,6 +77,7 @@ private:
     std::string m_commandLine;
     std::vector<std::string> m_alerts;
     std::vector<std::string> m_inputErrors;
+    bool m_echoLineOpen = false;
     bool m_terminalEcho = false;
     ScriptedInput m_script;
     InputSource* m_input = &m_script;

@@ -341,6 +341,13 @@ bool ListBox::FindItem(const std::string& name, Rect& rect) const {
     return false;
 }
 
+std::string ListBox::Describe() const {
+    std::string text = "items " + std::to_string(m_items.size()) + "\n";
+    for (const std::string& item : m_items)
+        text += item + "\n";
+    return text;
+}
+
 int ListBox::AddItem(const std::string& text) {
     m_items.push_back(text);
     UpdateScrollBar();

@@ -122,6 +122,8 @@ public:
     bool TakesFocus() const override { return true; }
     // An item by its text, while it is scrolled into view.
     bool FindItem(const std::string& name, Rect& rect) const override;
+    // "items N" and the items, a line each.
+    std::string Describe() const override;
 
 private:
     void UpdateScrollBar();

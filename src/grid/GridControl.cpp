@@ -1004,6 +1004,9 @@ std::string GridControl::Describe() const {
     const GridSheet& s = *m_sheet;
     std::string text = "rows " + std::to_string(s.rowCount) + ", active " + std::to_string(s.activeColumn) + "," +
                        std::to_string(s.activeRow);
+    for (const SelectionBlock& block : s.selection)
+        text += ", selected " + std::to_string(block.startColumn) + "," + std::to_string(block.startRow) + ".." +
+                std::to_string(block.endColumn) + "," + std::to_string(block.endRow);
     if (m_editing)
         text += ", editing " + std::to_string(m_editColumn) + "," + std::to_string(m_editRow) + " \"" +
                 m_editor->Text() + "\"";

@@ -1,10 +1,9 @@
 // The report command as a user runs it: `vantorel report` drives the real BOM Report dialog with clicks on its
 // controls and headings, and ezdxf reads the drawings it writes.
+#include "AppTestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,31 +11,9 @@
 
 namespace {
 
-struct ShellRun {
-    int exitCode = -1;
-    std::string out;
-};
-
-ShellRun Shell(const std::string& command) {
-    ShellRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using apptest::ReadFile;
+using apptest::Shell;
+using apptest::ShellRun;
 
 class ReportCommand : public ::testing::Test {
 protected:

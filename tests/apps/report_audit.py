@@ -2,6 +2,8 @@
 
     report_audit.py chairs OUT.dxf       a drawing of four chair references and a line on layer WALLS
     report_audit.py table FILE NAME      audit result, the table block's entities and its reference, a fact per line
+    report_audit.py names OUT.dxf        block definitions named in mixed case, one anonymous, one reference each
+    report_audit.py last OUT.dxf         the chairs drawing with a block QVT9999 already there
 """
 import sys
 
@@ -16,6 +18,25 @@ def chairs(path):
     for i in range(4):
         msp.add_blockref("chair", (i * 2, 0))
     msp.add_line((0, 5), (10, 5), dxfattribs={"layer": "WALLS"})
+    doc.saveas(path)
+
+
+def names(path):
+    doc = ezdxf.new("R2010")
+    msp = doc.modelspace()
+    for name in ["beta", "GAMMA", "Alpha", "delta"]:
+        doc.blocks.new(name).add_line((0, 0), (1, 0))
+        msp.add_blockref(name, (0, 0))
+    anonymous = doc.blocks.new_anonymous_block()
+    anonymous.add_line((0, 0), (2, 2))
+    msp.add_blockref(anonymous.name, (0, 0))
+    doc.saveas(path)
+
+
+def last(path):
+    chairs(path)
+    doc = ezdxf.readfile(path)
+    doc.blocks.new("QVT9999").add_line((0, 0), (1, 0))
     doc.saveas(path)
 
 
@@ -49,5 +70,9 @@ def table(path, name):
 if __name__ == "__main__":
     if sys.argv[1] == "chairs":
         chairs(sys.argv[2])
+    elif sys.argv[1] == "names":
+        names(sys.argv[2])
+    elif sys.argv[1] == "last":
+        last(sys.argv[2])
     else:
         table(sys.argv[2], sys.argv[3])

@@ -1,0 +1,514 @@
+// The catalogue command as a user works it: `vantorel script` replays sessions of clicks and keys in the real
+// BOM Template dialog, and the catalogue and settings files it leaves are read back byte for byte.
+#include "AppTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using apptest::ReadFile;
+using apptest::Shell;
+using apptest::ShellRun;
+using apptest::WriteFile;
+
+const char* const kOffice = "DESK|245.00|Desk\nCHAIR|89.50|Chair\nCABINET|120|Cabinet\n";
+
+// Every test has its own copy of the module, so the settings files it writes beside it are its own. Their
+// paths are made lower case from the module's, so the folder is lower case too.
+class TemplateCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        dir = std::filesystem::temp_directory_path() / ("vantorel-kxbomt-" + name);
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        std::filesystem::copy_file(VANTOREL_MODULE, dir / "libvantorel.so");
+        catalog = Path("office.prc");
+        WriteFile(catalog, kOffice);
+    }
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+    // The script after an opening of the example drawing; stdout and stderr together.
+    ShellRun Session(const std::string& script) {
+        WriteFile(Path("session.txt"), "open " EXAMPLES_DIR "/office.dxf\n" + script);
+        return Shell(std::string(VANTOREL_EXE) + " --module " + Path("libvantorel.so") + " script " +
+                     Path("session.txt") + " 2>&1");
+    }
+    std::string Widths() const { return ReadFile(Path("vantorel1.set")); }
+    std::string FileName() const { return ReadFile(Path("filename.set")); }
+    bool HasSettings() const { return std::filesystem::exists(dir / "vantorel1.set"); }
+    std::filesystem::path dir;
+    std::string catalog;
+};
+
+TEST_F(TemplateCommand, OpeningAndClosingAtOnceWritesNothingAndKeepsTheRememberedFile) {
+    WriteFile(Path("vantorel1.set"), "100 50 200 ");
+    WriteFile(Path("filename.set"), "/old/catalogue.prc");
+    ShellRun run = Session("command KXBOMT\n"
+                           "dump\n"
+                           "click Open\n"
+                           "cancel\n"
+                           "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "  210 \"\"\n"
+                       "  1001 \"\"\n"
+                       "  207 \"&Insert Row\" disabled\n"
+                       "  208 \"&Delete Row\" disabled\n"
+                       "  217 \"&Move Up\" disabled\n"
+                       "  218 \"&Move Down\" disabled\n"
+                       "  202 \"&New\"\n"
+                       "  203 \"&Open\"\n"
+                       "  200 \"&Save\" disabled\n"
+                       "  204 \"&Save As\" disabled\n"
+                       "  205 \"&Close\"\n"
+                       "file dialog \"Open [/old/catalogue.prc] *.prc flags 2\"\n");
+    EXPECT_EQ(Widths(), "100 50 200 ");
+    EXPECT_EQ(FileName(), "/old/catalogue.prc");
+}
+
+TEST_F(TemplateCommand, OpenShowsTheEntriesAndCloseRemembersWidthsAndFile) {
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "dump\n"
+                           "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 3, active 0,0\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: DESK|245.00|Desk\n"
+                       "    1: CHAIR|89.50|Chair\n"
+                       "    2: CABINET|120|Cabinet\n"
+                       "  210 \"" + catalog + "\"\n"
+                       "  1001 \"\"\n"
+                       "  207 \"&Insert Row\"\n"
+                       "  208 \"&Delete Row\"\n"
+                       "  217 \"&Move Up\" disabled\n"
+                       "  218 \"&Move Down\"\n"
+                       "  202 \"&New\"\n"
+                       "  203 \"&Open\"\n"
+                       "  200 \"&Save\" disabled\n"
+                       "  204 \"&Save As\"\n"
+                       "  205 \"&Close\"\n");
+    // The grid's client width less no side heading, in eighths: 3, 1 and 4 of them.
+    EXPECT_EQ(Widths(), "174 58 232 ");
+    EXPECT_EQ(FileName(), catalog);
+    EXPECT_EQ(ReadFile(catalog), kOffice);
+}
+
+TEST_F(TemplateCommand, NewAnsweredNoWritesTheUnsavedEntriesIntoTheNewFile) {
+    std::string fresh = Path("new.prc");
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "cell Price 0\n"
+                           "type 7\n"
+                           "key enter\n"
+                           "click New\n"
+                           "answer no\n"
+                           "file " + fresh + "\n"
+                           "dump 201\n"
+                           "dump 200\n"
+                           "click Close\n"
+                           "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "message box \"Save changes to " + catalog + "\": 7\n"
+                       "file dialog \"New [] *.prc flags 1\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 1, active 0,0, editing 0,0 \"\"\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: |0|\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  200 \"&Save\" disabled\n"
+                       // Close ends the edit on the new row first, which counts as a change.
+                       "message box \"Save changes to " + fresh + "\": 7\n");
+    EXPECT_EQ(ReadFile(fresh), "DESK|7|Desk\nCHAIR|89.50|Chair\nCABINET|120|Cabinet\n");
+    EXPECT_EQ(ReadFile(catalog), kOffice);
+    EXPECT_EQ(FileName(), fresh);
+}
+
+TEST_F(TemplateCommand, AMissingPriceBlinksInTheMessageLabelUntilACellIsClicked) {
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "click Insert Row\n"
+                           "type ROOM\n"
+                           "cell Price 1\n"
+                           "cell Price 1\n"
+                           "key back\n"
+                           "key enter\n"
+                           "click Save\n"
+                           "dump 1001\n"
+                           "dump 201\n"
+                           "wait 250\n"
+                           "dump 1001\n"
+                           "wait 200\n"
+                           "dump 1001\n"
+                           "cell Description 0\n"
+                           "dump 1001\n"
+                           "dump 201\n"
+                           "key escape\n"
+                           "key escape\n"
+                           "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    // One beep of the dialog's own, and one each time the label shows again. A click lets 600 ms pass, so
+    // that the next one is no double click: by the first look the label has been shown twice.
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "dialog \"BOM Template\", beeps 3\n"
+                       "  1001 \"Price is absent\"\n"
+                       "dialog \"BOM Template\", beeps 3\n"
+                       "  201 \"\"\n"
+                       // The editor had moved on to the next row; the failing cell is selected.
+                       "    rows 4, active 1,2, selected 1,1..1,1\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: DESK|245.00|Desk\n"
+                       "    1: ROOM||\n"
+                       "    2: CHAIR|89.50|Chair\n"
+                       "    3: CABINET|120|Cabinet\n"
+                       "dialog \"BOM Template\", beeps 3\n"
+                       "  1001 \"Price is absent\" hidden\n"
+                       "dialog \"BOM Template\", beeps 4\n"
+                       "  1001 \"Price is absent\"\n"
+                       "dialog \"BOM Template\", beeps 4\n"
+                       "  1001 \"\"\n"
+                       "dialog \"BOM Template\", beeps 4\n"
+                       "  201 \"\"\n"
+                       "    rows 4, active 2,0, selected 1,1..1,1, editing 2,0 \"Desk\"\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: DESK|245.00|Desk\n"
+                       "    1: ROOM||\n"
+                       "    2: CHAIR|89.50|Chair\n"
+                       "    3: CABINET|120|Cabinet\n"
+                       "message box \"Save changes to " + catalog + "\": 7\n");
+    EXPECT_EQ(ReadFile(catalog), kOffice);
+}
+
+TEST_F(TemplateCommand, ARepeatedBlockNameIsRefusedAndStopsSortingUntilANameIsAccepted) {
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "cell Block name 1\n"
+                           "type desk\n"
+                           "key enter\n"
+                           "answer ok\n"
+                           "header Price\n"
+                           "dump 201\n"
+                           "type ROOM\n"
+                           "key enter\n"
+                           "header Block name\n"
+                           "dump 201\n"
+                           "click Close\n"
+                           "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "message box \"Block name desk is not unique\": 1\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 3, active 0,1, editing 0,1 \"desk\"\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: DESK|245.00|Desk\n"
+                       "    1: CHAIR|89.50|Chair\n"
+                       "    2: CABINET|120|Cabinet\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       // The grid starts marked as sorted up by block name: the first click turns it down.
+                       "    rows 3, active 0,2\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: ROOM|89.50|Chair\n"
+                       "    1: DESK|245.00|Desk\n"
+                       "    2: CABINET|120|Cabinet\n"
+                       "message box \"Save changes to " + catalog + "\": 7\n");
+    EXPECT_EQ(ReadFile(catalog), kOffice);
+}
+
+TEST_F(TemplateCommand, PricesSortAsNumbersWithEmptyPricesLastBothWays) {
+    WriteFile(catalog, "b|10|ten\nA|9|nine\nc|100|hundred\n");
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "cell Price 2\n"
+                           "key back\n"
+                           "key back\n"
+                           "key back\n"
+                           "key enter\n"
+                           "header Price\n"
+                           "dump 201\n"
+                           "header Price\n"
+                           "dump 201\n"
+                           "header Block name\n"
+                           "dump 201\n"
+                           "key escape\n"
+                           "answer yes\n"
+                           "wait 100\n"
+                           "dump 1001\n"
+                           "click Close\n"
+                           "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 3, active 1,2\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: A|9|nine\n"
+                       "    1: b|10|ten\n"
+                       "    2: c||hundred\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 3, active 1,2\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: b|10|ten\n"
+                       "    1: A|9|nine\n"
+                       "    2: c||hundred\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 3, active 1,2\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: A|9|nine\n"
+                       "    1: b|10|ten\n"
+                       "    2: c||hundred\n"
+                       // Escape in the grid is Close: Yes finds the price missing, and the dialog stays.
+                       "message box \"Save changes to " + catalog + "\": 6\n"
+                       "dialog \"BOM Template\", beeps 1\n"
+                       "  1001 \"Price is absent\"\n"
+                       "message box \"Save changes to " + catalog + "\": 7\n");
+    EXPECT_EQ(ReadFile(catalog), "b|10|ten\nA|9|nine\nc|100|hundred\n");
+    EXPECT_EQ(FileName(), catalog);
+}
+
+TEST_F(TemplateCommand, EscapeOnAButtonEndsTheDialogWithoutAQuestionOrSettings) {
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "cell Price 0\n"
+                           "type 1\n"
+                           "key enter\n"
+                           "key tab\n"
+                           "key escape\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n");
+    EXPECT_FALSE(HasSettings());
+    EXPECT_EQ(ReadFile(catalog), kOffice);
+}
+
+TEST_F(TemplateCommand, EscapeInTheGridAsksAndYesSavesTheEntries) {
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "cell Price 1\n"
+                           "type 90\n"
+                           "key enter\n"
+                           "key escape\n"
+                           "key escape\n"
+                           "answer cancel\n"
+                           "dump 205\n"
+                           "key escape\n"
+                           "answer yes\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "message box \"Save changes to " + catalog + "\": 2\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  205 \"&Close\"\n"
+                       "message box \"Save changes to " + catalog + "\": 6\n");
+    EXPECT_EQ(ReadFile(catalog), "DESK|245.00|Desk\nCHAIR|90|Chair\nCABINET|120|Cabinet\n");
+    EXPECT_EQ(Widths(), "174 58 232 ");
+    EXPECT_EQ(FileName(), catalog);
+}
+
+TEST_F(TemplateCommand, AfterDeletingEveryRowSaveDoesNothingAndCloseAsksNothing) {
+    WriteFile(catalog, "DESK|245.00|Desk\nCHAIR|89.50|Chair\n");
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "click Delete Row\n"
+                           "click Delete Row\n"
+                           "dump\n"
+                           "click Save\n"
+                           "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 0, active 0,-1\n"
+                       "    head: Block name|Price|Description\n"
+                       "  210 \"" + catalog + "\"\n"
+                       "  1001 \"\"\n"
+                       "  207 \"&Insert Row\"\n"
+                       "  208 \"&Delete Row\"\n"
+                       "  217 \"&Move Up\" disabled\n"
+                       "  218 \"&Move Down\" disabled\n"
+                       "  202 \"&New\"\n"
+                       "  203 \"&Open\"\n"
+                       "  200 \"&Save\"\n"
+                       "  204 \"&Save As\"\n"
+                       "  205 \"&Close\"\n");
+    EXPECT_EQ(ReadFile(catalog), "DESK|245.00|Desk\nCHAIR|89.50|Chair\n");
+    EXPECT_EQ(FileName(), catalog);
+}
+
+TEST_F(TemplateCommand, MoveButtonsFollowTheActiveRowAndSwapEntries) {
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "cell Description 2\n"
+                           "dump 217\n"
+                           "dump 218\n"
+                           "click Move Up\n"
+                           "dump 201\n"
+                           "click Move Up\n"
+                           "dump 217\n"
+                           "dump 218\n"
+                           "click Save\n"
+                           "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  217 \"&Move Up\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  218 \"&Move Down\" disabled\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 3, active 2,1, editing 2,1 \"Cabinet\"\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: DESK|245.00|Desk\n"
+                       "    1: CABINET|120|Cabinet\n"
+                       "    2: CHAIR|89.50|Chair\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  217 \"&Move Up\" disabled\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  218 \"&Move Down\"\n");
+    EXPECT_EQ(ReadFile(catalog), "CABINET|120|Cabinet\nDESK|245.00|Desk\nCHAIR|89.50|Chair\n");
+}
+
+TEST_F(TemplateCommand, ASingleRowMadeActiveEnablesMoveDownWhichChangesNothing) {
+    WriteFile(catalog, "DESK|245.00|Desk\n");
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "click Delete Row\n"
+                           "click Insert Row\n"
+                           "dump 217\n"
+                           "dump 218\n"
+                           "click Move Down\n"
+                           "dump 201\n"
+                           // The button has the focus now, and Escape there would end the dialog at once.
+                           "cell Price 0\n"
+                           "key escape\n"
+                           "key escape\n"
+                           "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  217 \"&Move Up\" disabled\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  218 \"&Move Down\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 1, active 0,0\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: |0|\n"
+                       "message box \"Save changes to " + catalog + "\": 7\n");
+}
+
+TEST_F(TemplateCommand, ANewRowOffersTheDrawingsUnusedBlockNamesARowReadFromAFileNone) {
+    std::string drawing = Path("names.dxf");
+    ASSERT_EQ(Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " names " + drawing).exitCode, 0);
+    WriteFile(catalog, "BETA|1|\n");
+    ShellRun run = Session("open " + drawing + "\n"
+                           "command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "drop Block name 0\n"
+                           "dump 201\n"
+                           "key escape\n"
+                           "click Insert Row\n"
+                           "key escape\n"
+                           "drop Block name 1\n"
+                           "dump 201\n"
+                           "choose delta\n"
+                           "dump\n"
+                           "click Close\n"
+                           "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 1, active 0,0\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: BETA|1|\n"
+                       "    part 123\n"
+                       "      items 0\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 2, active 0,1\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: BETA|1|\n"
+                       "    1: |0|\n"
+                       "    part 123\n"
+                       "      items 3\n"
+                       "      Alpha\n"
+                       "      delta\n"
+                       "      GAMMA\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  201 \"\"\n"
+                       "    rows 2, active 0,1\n"
+                       "    head: Block name|Price|Description\n"
+                       "    0: BETA|1|\n"
+                       "    1: delta|0|\n"
+                       "  210 \"" + catalog + "\"\n"
+                       "  1001 \"\"\n"
+                       "  207 \"&Insert Row\"\n"
+                       "  208 \"&Delete Row\"\n"
+                       "  217 \"&Move Up\"\n"
+                       "  218 \"&Move Down\" disabled\n"
+                       "  202 \"&New\"\n"
+                       "  203 \"&Open\"\n"
+                       // The Escape that closed the editor of the new row counts as an edit; the choice does not.
+                       "  200 \"&Save\"\n"
+                       "  204 \"&Save As\"\n"
+                       "  205 \"&Close\"\n"
+                       "message box \"Save changes to " + catalog + "\": 7\n");
+}
+
+TEST_F(TemplateCommand, FilesThatCannotBeReadOrWrittenAreSaidAndLoseNothing) {
+    std::string missing = Path("missing.prc");
+    std::string unwritable = Path("no-such-folder/copy.prc");
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + missing + "\n"
+                           "dump 210\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "click Save As\n"
+                           "file " + unwritable + "\n"
+                           "dump 210\n"
+                           "click Save As\n"
+                           "cancel\n"
+                           "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "vantorel: alert: File " + missing + " could  not be opened\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  210 \"\"\n"
+                       "file dialog \"Open [] *.prc flags 2\"\n"
+                       "file dialog \"Save as [" + catalog + "] *.prc flags 1\"\n"
+                       "vantorel: alert: File " + unwritable + " could  not be opened\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  210 \"" + catalog + "\"\n"
+                       // The name the failed write was given is the one proposed next.
+                       "file dialog \"Save as [" + unwritable + "] *.prc flags 1\"\n");
+    EXPECT_EQ(ReadFile(catalog), kOffice);
+    EXPECT_EQ(FileName(), unwritable);
+}
+
+} // namespace
