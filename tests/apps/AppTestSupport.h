@@ -3,7 +3,12 @@
 // Running the host executable and the ezdxf helper as a user's shell would, and reading what they wrote.
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -39,5 +44,34 @@ inline std::string ReadFile(const std::string& path) {
 inline void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
+
+// ezdxf's reading of a table block and its reference in a drawing we wrote.
+inline std::string AuditTable(const std::string& drawing, const std::string& block) {
+    return Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " table " + drawing + " " + block).out;
+}
+
+// A folder of the test's own with its own copy of the module, so that the settings files written beside the
+// module are the test's own. Their paths are made lower case from the module's, so the folder is too.
+class ScriptedSession : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        dir = std::filesystem::temp_directory_path() / ("vantorel-script-" + name);
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        std::filesystem::copy_file(VANTOREL_MODULE, dir / "libvantorel.so");
+    }
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+    // `vantorel script` on these lines; stdout and stderr together.
+    ShellRun Session(const std::string& script) const {
+        WriteFile(Path("session.txt"), script);
+        return Shell(std::string(VANTOREL_EXE) + " --module " + Path("libvantorel.so") + " script " +
+                     Path("session.txt") + " 2>&1");
+    }
+    std::string Settings(const std::string& name) const { return ReadFile(Path(name)); }
+    bool HasFile(const std::string& name) const { return std::filesystem::exists(dir / name); }
+    std::filesystem::path dir;
+};
 
 } // namespace apptest

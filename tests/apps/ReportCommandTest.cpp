@@ -28,9 +28,7 @@ protected:
         std::ofstream(catalog) << "chair|12.50|Oak\n";
     }
     ShellRun Report(const std::string& arguments) { return Shell(std::string(VANTOREL_EXE) + " report " + arguments); }
-    std::string Audit(const std::string& drawing, const std::string& block) {
-        return Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " table " + drawing + " " + block).out;
-    }
+    std::string Audit(const std::string& drawing, const std::string& block) { return apptest::AuditTable(drawing, block); }
     std::filesystem::path dir;
     std::string chairs;
     std::string catalog;
@@ -158,6 +156,90 @@ TEST_F(ReportCommand, ASelectionWithoutBlockReferencesShowsNoReport) {
     EXPECT_NE(run.out.find("vantorel: alert: File " + (dir / "missing.prc").string() + " could  not be opened\n"),
               std::string::npos)
         << run.out;
+}
+
+// The BOM Report dialog driven line by line, the settings files beside the test's own module.
+class ReportSession : public apptest::ScriptedSession {
+protected:
+    void SetUp() override {
+        ScriptedSession::SetUp();
+        catalog = Path("chairs.prc");
+        apptest::WriteFile(catalog, "chair|12.50|Oak\n");
+        MakeDrawing("chairs");
+    }
+    void MakeDrawing(const std::string& arguments) {
+        drawing = Path("drawing.dxf");
+        std::string kind = arguments.substr(0, arguments.find(' '));
+        std::string rest = kind.size() < arguments.size() ? arguments.substr(kind.size()) : "";
+        ASSERT_EQ(Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " " + kind + " " + drawing + rest).exitCode, 0);
+    }
+    // The report up to its dialog: the catalogue and every reference.
+    std::string Opening() const { return "open " + drawing + "\ncommand KXBOMC\nfile " + catalog + "\nselect all\n"; }
+    std::string catalog;
+    std::string drawing;
+};
+
+TEST_F(ReportSession, CloseRemembersTheWidthsOfHiddenPricesFromBeforeTheyWereHidden) {
+    ShellRun run = Session(Opening() + "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    // A first run: five equal columns of four twentieths of the grid's width each.
+    EXPECT_EQ(Settings("vantorel2.set"), "112 112 112 112 112 ");
+    EXPECT_EQ(Settings("filename.set"), catalog);
+    apptest::WriteFile(Path("vantorel2.set"), "100 90 80 70 60 ");
+    run = Session(Opening() + "click Show Price\nclick Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(Settings("vantorel2.set"), "100 90 80 70 60 ");
+}
+
+TEST_F(ReportSession, EscapeInTheGridClosesAndRemembersEscapeOnAButtonForgets) {
+    ShellRun run = Session(Opening() + "key escape\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_FALSE(HasFile("vantorel2.set"));
+    EXPECT_FALSE(HasFile("filename.set"));
+    run = Session(Opening() + "cell Block name 0\nkey escape\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(Settings("vantorel2.set"), "112 112 112 112 112 ");
+    EXPECT_EQ(Settings("filename.set"), catalog);
+}
+
+TEST_F(ReportSession, SaveToFileProposesTheCatalogueAndDrawingNames) {
+    std::string text = Path("report.txt");
+    ShellRun run = Session(Opening() + "click Save to file\nfile " + text + "\nclick Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "5 found\n" // four chairs and a wall line
+                       "file dialog \"Save as [" + Path("chairs-drawing.txt") + "] *.txt flags 1\"\n");
+    EXPECT_EQ(apptest::ReadFile(text), kChairsReport);
+    // Without a catalogue the proposal is the drawing's name; the one remembered is offered to open.
+    run = Session("open " + drawing + "\ncommand KXBOMC\ncancel\nselect all\nclick Save to file\ncancel\nclick Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [" + catalog + "] *.prc flags 2\"\n"
+                       "5 found\n" // four chairs and a wall line
+                       "file dialog \"Save as [drawing.txt] *.txt flags 1\"\n");
+    EXPECT_EQ(Settings("filename.set"), "");
+}
+
+TEST_F(ReportSession, InsertNumbersTheTableAfterTheHighestAndRemembersTheSettings) {
+    MakeDrawing("named qvt0005");
+    std::string out = Path("out.dxf");
+    ShellRun run = Session(Opening() + "click Insert\npick 10,20\nenter\nsave " + out + "\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(Settings("vantorel2.set"), "112 112 112 112 112 ");
+    EXPECT_EQ(Settings("filename.set"), catalog);
+    std::string audit = apptest::AuditTable(out, "QVT0006");
+    EXPECT_NE(audit.find("audit errors 0\n"), std::string::npos) << audit;
+    EXPECT_NE(audit.find("INSERT 10,20 scale 1,1\n"), std::string::npos) << audit;
+}
+
+TEST_F(ReportSession, ATableNumberPast9999IsRefusedAndNothingIsAdded) {
+    MakeDrawing("named QVT9999");
+    std::string out = Path("out.dxf");
+    ShellRun run = Session(Opening() + "click Insert\nsave " + out + "\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("vantorel: alert: Too large number for name of table price\n"), std::string::npos) << run.out;
+    std::string blocks = Shell(std::string(VANTOREL_EXE) + " blocks " + out).out;
+    EXPECT_EQ(blocks.find("QVT0"), std::string::npos) << blocks;
+    EXPECT_NE(blocks.find("QVT9999"), std::string::npos) << blocks;
 }
 
 } // namespace

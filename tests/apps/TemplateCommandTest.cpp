@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -18,31 +15,20 @@ using apptest::WriteFile;
 
 const char* const kOffice = "DESK|245.00|Desk\nCHAIR|89.50|Chair\nCABINET|120|Cabinet\n";
 
-// Every test has its own copy of the module, so the settings files it writes beside it are its own. Their
-// paths are made lower case from the module's, so the folder is lower case too.
-class TemplateCommand : public ::testing::Test {
+class TemplateCommand : public apptest::ScriptedSession {
 protected:
     void SetUp() override {
-        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-        dir = std::filesystem::temp_directory_path() / ("vantorel-kxbomt-" + name);
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::filesystem::copy_file(VANTOREL_MODULE, dir / "libvantorel.so");
+        ScriptedSession::SetUp();
         catalog = Path("office.prc");
         WriteFile(catalog, kOffice);
     }
-    std::string Path(const std::string& name) const { return (dir / name).string(); }
-    // The script after an opening of the example drawing; stdout and stderr together.
-    ShellRun Session(const std::string& script) {
-        WriteFile(Path("session.txt"), "open " EXAMPLES_DIR "/office.dxf\n" + script);
-        return Shell(std::string(VANTOREL_EXE) + " --module " + Path("libvantorel.so") + " script " +
-                     Path("session.txt") + " 2>&1");
+    // The script after an opening of the example drawing.
+    ShellRun Session(const std::string& script) const {
+        return ScriptedSession::Session("open " EXAMPLES_DIR "/office.dxf\n" + script);
     }
-    std::string Widths() const { return ReadFile(Path("vantorel1.set")); }
-    std::string FileName() const { return ReadFile(Path("filename.set")); }
-    bool HasSettings() const { return std::filesystem::exists(dir / "vantorel1.set"); }
-    std::filesystem::path dir;
+    std::string Widths() const { return Settings("vantorel1.set"); }
+    std::string FileName() const { return Settings("filename.set"); }
+    bool HasSettings() const { return HasFile("vantorel1.set"); }
     std::string catalog;
 };
 

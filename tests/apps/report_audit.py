@@ -3,7 +3,7 @@
     report_audit.py chairs OUT.dxf       a drawing of four chair references and a line on layer WALLS
     report_audit.py table FILE NAME      audit result, the table block's entities and its reference, a fact per line
     report_audit.py names OUT.dxf        block definitions named in mixed case, one anonymous, one reference each
-    report_audit.py last OUT.dxf         the chairs drawing with a block QVT9999 already there
+    report_audit.py named OUT.dxf NAME   the chairs drawing with a block NAME already there
 """
 import sys
 
@@ -33,10 +33,10 @@ def names(path):
     doc.saveas(path)
 
 
-def last(path):
+def named(path, name):
     chairs(path)
     doc = ezdxf.readfile(path)
-    doc.blocks.new("QVT9999").add_line((0, 0), (1, 0))
+    doc.blocks.new(name).add_line((0, 0), (1, 0))
     doc.saveas(path)
 
 
@@ -72,7 +72,7 @@ if __name__ == "__main__":
         chairs(sys.argv[2])
     elif sys.argv[1] == "names":
         names(sys.argv[2])
-    elif sys.argv[1] == "last":
-        last(sys.argv[2])
+    elif sys.argv[1] == "named":
+        named(sys.argv[2], sys.argv[3])
     else:
         table(sys.argv[2], sys.argv[3])
