@@ -3,6 +3,7 @@
 #include "platform/ui/WindowSystem.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace ui {
 
@@ -23,10 +24,50 @@ std::string LabelOf(const std::string& text) {
 }
 } // namespace
 
+namespace {
+// A label's text broken into lines at blanks, as static controls break it: a word that does not fit after
+// the words before it starts the next line; a word longer than the whole width stays on its own line.
+std::vector<std::string> WrapWords(const Font& font, const std::string& text, int width) {
+    std::vector<std::string> lines;
+    std::string line;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        std::size_t blank = text.find(' ', at);
+        std::string word = text.substr(at, blank == std::string::npos ? std::string::npos : blank - at);
+        std::string longer = line.empty() ? word : line + " " + word;
+        if (!line.empty() && MeasureText(font, longer).width > width) {
+            lines.push_back(line);
+            line = word;
+        } else {
+            line = longer;
+        }
+        if (blank == std::string::npos)
+            break;
+        at = blank + 1;
+    }
+    lines.push_back(line);
+    return lines;
+}
+} // namespace
+
 void StaticText::OnPaint(Canvas& canvas) {
-    canvas.FillRect(ClientRect(), SystemColorOf(SystemColor::ButtonFace));
+    Rect client = ClientRect();
+    canvas.FillRect(client, SystemColorOf(SystemColor::ButtonFace));
     canvas.SetTextColor(m_color ? *m_color : SystemColorOf(IsEnabledInTree() ? SystemColor::ButtonText : SystemColor::GrayText));
-    canvas.DrawText(ClientRect(), Text(), AlignmentOf(*this));
+    Font font = GetFont();
+    if (MeasureText(font, Text()).width <= client.Width()) {
+        canvas.DrawText(client, Text(), AlignmentOf(*this));
+        return;
+    }
+    int height = MeasureText(font, "Ay").height;
+    Rect line = client;
+    for (const std::string& text : WrapWords(font, Text(), client.Width())) {
+        if (line.top >= client.bottom)
+            break;
+        line.bottom = line.top + height;
+        canvas.DrawText(line, text, AlignmentOf(*this));
+        line.top += height;
+    }
 }
 
 // Push buttons

@@ -497,4 +497,33 @@ TEST_F(TemplateCommand, FilesThatCannotBeReadOrWrittenAreSaidAndLoseNothing) {
     EXPECT_EQ(FileName(), unwritable);
 }
 
+TEST_F(TemplateCommand, PricesTakeDigitsAndOnePointDescriptionsNoBarAndSaveAsWritesTheCopy) {
+    std::string copy = Path("copy.prc");
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "cell Price 0\n"
+                           "type 9.5.x1\n"
+                           "key enter\n"
+                           "cell Description 1\n"
+                           "cell Description 1\n"
+                           "type a|b\n"
+                           "key enter\n"
+                           "click Save As\n"
+                           "file " + copy + "\n"
+                           "dump 210\n"
+                           "dump 200\n"
+                           "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "file dialog \"Save as [" + catalog + "] *.prc flags 1\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  210 \"" + copy + "\"\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  200 \"&Save\" disabled\n");
+    EXPECT_EQ(ReadFile(copy), "DESK|9.51|Desk\nCHAIR|89.50|ab\nCABINET|120|Cabinet\n");
+    EXPECT_EQ(ReadFile(catalog), kOffice);
+    EXPECT_EQ(FileName(), copy);
+}
+
 } // namespace
