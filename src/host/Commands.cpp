@@ -38,10 +38,9 @@ ui::Window* HostMainWindow() {
 
 void ReportFlow() {
     auto dialog = std::make_unique<BomReportDialog>(HostMainWindow());
-    if (!dialog->HasTemplate()) {
-        acedAlert("Cannot find the dialog \"BOM Report\"");
+    // As with the catalogue command: no dialog, no command, and nothing said.
+    if (!dialog->HasTemplate())
         return;
-    }
     dialog->LoadSettings();
     resbuf chosen{};
     if (acedGetFileD("Open", g_catalogFile.c_str(), "prc", 2, &chosen) == RTNORM && chosen.restype == RTSTR) {
@@ -66,11 +65,9 @@ void ReportFlow() {
 void RunCatalogCommand() {
     ResourceScope scope;
     auto dialog = std::make_unique<BomTemplateDialog>(HostMainWindow());
-    if (!dialog->HasTemplate()) {
-        acedAlert("Cannot find the dialog \"BOM Template\"");
-        return;
-    }
-    [[maybe_unused]] int result = dialog->Run();
+    // A dialog that cannot be made ends the command without a word; there is nothing to lose yet.
+    if (dialog->HasTemplate())
+        [[maybe_unused]] int result = dialog->Run();
 }
 
 void RunReportCommand() {
