@@ -2,6 +2,7 @@
 #include "BlockCounts.h"
 #include "HostSession.h"
 #include "Session.h"
+#include "gui/GuiApp.h"
 
 #include "platform/cad/Host.h"
 
@@ -283,6 +284,16 @@ int main(int argc, char** argv) {
     std::string scriptPath;
     scriptCommand->add_option("file", scriptPath, "The script: one step a line (see the README)")->required();
 
+    CLI::App* gui = app.add_subcommand("gui", "Open the live editor: a drawing view and a command line");
+    std::string guiDrawing;
+    bool guiTrace = false;
+    int guiWidth = 1280;
+    int guiHeight = 800;
+    gui->add_option("drawing", guiDrawing, "The drawing (DXF) to open");
+    gui->add_flag("--trace", guiTrace, "Print what is asked and where each dialog lies, for tests that drive the window");
+    gui->add_option("--width", guiWidth, "Width of the window in pixels (default 1280)");
+    gui->add_option("--height", guiHeight, "Height of the window in pixels (default 800)");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -350,6 +361,22 @@ int main(int argc, char** argv) {
         }
         if (ro.text.empty())
             std::remove(textPath.c_str());
+        host.Modules().UnloadAll();
+        return exitCode;
+    }
+
+    if (gui->parsed()) {
+        std::string error;
+        if (!host.Modules().Load(modulePath, error)) {
+            std::fprintf(stderr, "vantorel: %s\n", error.c_str());
+            return kExitModuleRefused;
+        }
+        int exitCode = kExitOk;
+        {
+            gui::GuiApp window;
+            if (window.Run(guiDrawing, guiTrace, guiWidth, guiHeight) != 0)
+                exitCode = kExitCommandFailed;
+        }
         host.Modules().UnloadAll();
         return exitCode;
     }

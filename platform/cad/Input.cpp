@@ -1,5 +1,7 @@
 #include "platform/cad/Input.h"
 
+#include <cstdlib>
+
 namespace cad {
 
 namespace {
@@ -26,6 +28,24 @@ bool Fits(Request request, const Answer& answer) {
     return false;
 }
 } // namespace
+
+std::string FormatFilePrompt(const FilePrompt& prompt) {
+    return prompt.title + " [" + prompt.defaultName + "] *." + prompt.extension + " flags " + std::to_string(prompt.flags);
+}
+
+bool ParseFilePrompt(const std::string& text, FilePrompt& prompt) {
+    std::size_t open = text.find(" [");
+    std::size_t close = text.rfind("] *.");
+    std::size_t flags = text.rfind(" flags ");
+    if (open == std::string::npos || close == std::string::npos || flags == std::string::npos || close < open ||
+        flags < close)
+        return false;
+    prompt.title = text.substr(0, open);
+    prompt.defaultName = text.substr(open + 2, close - open - 2);
+    prompt.extension = text.substr(close + 4, flags - close - 4);
+    prompt.flags = std::atoi(text.c_str() + flags + 7);
+    return true;
+}
 
 const char* RequestName(Request request) {
     switch (request) {

@@ -39,6 +39,18 @@ using Answer = std::variant<FileAnswer, PointAnswer, SelectionAnswer, TextAnswer
                             InputEvent>;
 
 enum class Request { File, Point, Selection, Text, Event };
+
+// What a file request asks, carried in its prompt as "TITLE [DEFAULT] *.EXTENSION flags N", so that a
+// scripted answer can be checked against it and a live file chooser can be set up from it.
+struct FilePrompt {
+    std::string title;
+    std::string defaultName;
+    std::string extension;
+    int flags = 0; // 1: a file to create, 2: an existing file
+};
+[[nodiscard]] std::string FormatFilePrompt(const FilePrompt& prompt);
+// False when the text is not such a prompt.
+[[nodiscard]] bool ParseFilePrompt(const std::string& text, FilePrompt& prompt);
 [[nodiscard]] const char* RequestName(Request request);
 [[nodiscard]] const char* AnswerName(const Answer& answer);
 

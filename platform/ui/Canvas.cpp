@@ -303,6 +303,13 @@ void Canvas::DrawText(const Rect& rect, const std::string& text, unsigned flags)
     cairo_restore(m_cairo);
 }
 
+void Canvas::DrawImage(const Image& image, int x, int y) {
+    cairo_save(m_cairo);
+    cairo_set_source_surface(m_cairo, image.Surface(), x, y);
+    cairo_paint(m_cairo);
+    cairo_restore(m_cairo);
+}
+
 void Canvas::TextOut(int x, int y, const std::string& text) {
     Size extent = TextExtent(text);
     DrawText(Rect{x, y, x + extent.width, y + extent.height}, text, TextLeft | TextNoClip);

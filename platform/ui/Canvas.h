@@ -114,6 +114,8 @@ public:
     void Draw3dRect(const Rect& rect, Color topLeft, Color bottomRight);
     void DrawFocusRect(const Rect& rect);
     void DrawText(const Rect& rect, const std::string& text, unsigned flags);
+    // Another image with its top left corner at (x, y).
+    void DrawImage(const Image& image, int x, int y);
     void TextOut(int x, int y, const std::string& text);
     [[nodiscard]] Size TextExtent(const std::string& text);
     // The font's average character width and height, as dialog units are measured.

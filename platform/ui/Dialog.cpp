@@ -2,6 +2,8 @@
 
 #include "platform/ui/WindowSystem.h"
 
+#include <algorithm>
+
 namespace ui {
 
 Rect DialogUnitsToPixels(const Font& font, const Rect& units) {
@@ -54,8 +56,18 @@ bool Dialog::CreateFromTemplate(Window* owner, Point screen) {
 
 int Dialog::DoModal(Window* owner) {
     WindowSystem& system = WindowSystem::Instance();
-    if (!IsCreated() && !CreateFromTemplate(owner))
-        return kNoInput;
+    if (!IsCreated()) {
+        // Over the middle of its owner, as a user expects a dialog to come up.
+        Point at{0, 0};
+        if (owner) {
+            Rect client = DialogUnitsToPixels(m_template.font, Rect{0, 0, m_template.units.Width(), m_template.units.Height()});
+            Rect over = owner->ScreenRect();
+            at = Point{std::max(0, over.left + (over.Width() - client.Width() - 2) / 2),
+                       std::max(0, over.top + (over.Height() - client.Height() - 20) / 2)};
+        }
+        if (!CreateFromTemplate(owner, at))
+            return kNoInput;
+    }
     bool ownerWasEnabled = owner && owner->IsEnabled();
     if (owner)
         owner->Enable(false);

@@ -176,8 +176,8 @@ int acedAlert(const ACHAR* message) {
 }
 
 int acedGetFileD(const ACHAR* title, const ACHAR* defaultName, const ACHAR* extension, int flags, resbuf* result) {
-    std::string prompt = std::string(title ? title : "") + " [" + (defaultName ? defaultName : "") + "] *." +
-                         (extension ? extension : "") + " flags " + std::to_string(flags);
+    std::string prompt = cad::FormatFilePrompt(
+        cad::FilePrompt{title ? title : "", defaultName ? defaultName : "", extension ? extension : "", flags});
     cad::Answer answer;
     if (TheEditor().Ask(cad::Request::File, prompt, answer) != RTNORM)
         return RTERROR;

@@ -1,0 +1,169 @@
+#pragma once
+
+#include "Scene.h"
+
+#include "platform/cad/Input.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/SdlBackend.h"
+#include "platform/ui/Window.h"
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The live editor: a desktop window with a view of model space and a command line, in which the user runs
+// the module's commands with the real mouse and keyboard.
+namespace gui {
+
+class GuiApp;
+
+// Model space in view: zoom with the wheel, pan with the middle or right button held; picks, selection
+// rectangles and the module's temporary vectors drawn over it.
+class DrawingView : public ui::Window {
+public:
+    explicit DrawingView(GuiApp& app) : m_app(app) {}
+    void SceneChanged() { m_sceneDirty = true; Invalidate(); }
+    void FitAll();
+    const ViewTransform& View() const { return m_view; }
+
+    void OnPaint(ui::Canvas& canvas) override;
+    void OnSize(ui::Size size) override;
+    void OnMouseDown(const ui::MouseEvent& event) override;
+    void OnMouseUp(const ui::MouseEvent& event) override;
+    void OnMouseMove(const ui::MouseEvent& event) override;
+    void OnMouseWheel(const ui::MouseEvent& event) override;
+    void OnDoubleClick(const ui::MouseEvent& event) override { OnMouseDown(event); }
+    bool TakesFocus() const override { return false; }
+
+private:
+    GuiApp& m_app;
+    ViewTransform m_view;
+    bool m_fitted = false;
+    bool m_sceneDirty = true;
+    std::unique_ptr<ui::Image> m_scene;
+    // A press of the left button, until it is let go: a pick, or the first corner of a rectangle.
+    bool m_pressed = false;
+    ui::Point m_pressAt;
+    ui::Point m_cursor;
+    bool m_panning = false;
+    ui::Point m_panFrom;
+};
+
+// The history of the command line above the line being typed, with the prompt of whatever is asked.
+class CommandLine : public ui::Window {
+public:
+    static constexpr int kLines = 6;
+    explicit CommandLine(GuiApp& app) : m_app(app) {}
+    const std::string& Typed() const { return m_typed; }
+    void ClearTyped() { m_typed.clear(); Invalidate(); }
+
+    void OnPaint(ui::Canvas& canvas) override;
+    bool OnKeyDown(const ui::KeyEvent& event) override;
+    void OnChar(unsigned character, unsigned modifiers) override;
+    void OnMouseDown(const ui::MouseEvent&) override { SetFocus(); }
+    unsigned WantedKeys(const ui::KeyEvent&) const override { return ui::WantAllKeys; }
+    bool TakesFocus() const override { return true; }
+
+private:
+    GuiApp& m_app;
+    std::string m_typed;
+};
+
+// The desktop window's whole area: the view above the command line.
+class MainWindow : public ui::Window {
+public:
+    explicit MainWindow(GuiApp& app) : view(app), commandLine(app) {}
+    void OnSize(ui::Size size) override;
+    void OnPaint(ui::Canvas& canvas) override;
+    // Whatever gives the window the focus (a dialog closing, say), typing goes to the command line.
+    void OnFocusGained(ui::Window*) override { commandLine.SetFocus(); }
+    DrawingView view;
+    CommandLine commandLine;
+};
+
+// A file chosen in a folder listing: folders to go into, the files of one extension, a name to type.
+class FileChooser : public ui::Dialog {
+public:
+    enum ControlId : int { IdFolder = 10, IdList = 11, IdName = 12, IdFilter = 13 };
+    FileChooser(const cad::FilePrompt& prompt, const std::string& folder);
+    const std::string& Chosen() const { return m_chosen; }
+
+    bool OnInitDialog() override;
+    void OnCommand(int id, int code) override;
+    void OnOK() override { Accept(); }
+
+private:
+    void Fill();
+    void Enter(const std::string& folder);
+    void Accept();
+    cad::FilePrompt m_prompt;
+    std::string m_folder;
+    std::vector<std::string> m_entries; // what the list shows: folders end with "/"
+    std::string m_chosen;
+};
+
+// The user's answers to the editor's requests, given through the live window.
+class LiveInput : public cad::InputSource {
+public:
+    explicit LiveInput(GuiApp& app) : m_app(app) {}
+    bool Next(cad::Request request, const std::string& prompt, cad::Answer& answer, std::string& error) override;
+
+    bool Asking() const { return m_asking; }
+    cad::Request Request() const { return m_request; }
+    const std::string& Prompt() const { return m_prompt; }
+    const std::vector<cad::ObjectId>& Selected() const { return m_selected; }
+    // What the user does meanwhile.
+    void Pick(double x, double y, double tolerance, bool remove);
+    void Rectangle(const Box& box, bool crossing);
+    void Motion(double x, double y);
+    void Typed(const std::string& text);
+    void Key(int key);
+    void Escape();
+    void Answer(cad::Answer answer);
+
+private:
+    GuiApp& m_app;
+    bool m_asking = false;
+    bool m_answered = false;
+    cad::Request m_request = cad::Request::Text;
+    std::string m_prompt;
+    cad::Answer m_answer;
+    std::deque<cad::Answer> m_pending;
+    std::vector<cad::ObjectId> m_selected;
+};
+
+class GuiApp {
+public:
+    GuiApp();
+    ~GuiApp();
+    // Opens the window (and the drawing, when given) and runs until the user quits; the exit code.
+    int Run(const std::string& drawing, bool trace, int width, int height);
+
+    // The command line's Enter with what was typed, and its Escape.
+    void Submit(const std::string& typed);
+    void Escape();
+    void Trace(const std::string& line);
+    // A file through the chooser; false when the user cancelled.
+    bool ChooseFile(const cad::FilePrompt& prompt, std::string& path);
+    void PrintLine(const std::string& text);
+
+    Scene scene;
+    MainWindow main;
+    LiveInput input;
+    ui::SdlBackend backend;
+    bool quitting = false;
+    bool busy = false;
+
+private:
+    void RunTyped(const std::string& command);
+    void OpenDrawing();
+    void SaveDrawing(bool askName);
+    void Reload();
+    void TraceModal();
+    void TraceHeadings(const ui::Window& window);
+    bool m_trace = false;
+    ui::Window* m_tracedModal = nullptr;
+};
+
+} // namespace gui

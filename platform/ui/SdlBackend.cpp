@@ -1,0 +1,277 @@
+#include "platform/ui/SdlBackend.h"
+
+#include <SDL.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace ui {
+
+namespace {
+// Virtual-key codes of the keys that dialogs and grids know by code.
+int KeyCodeOf(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_BACKSPACE: return KeyBack;
+    case SDLK_TAB: return KeyTab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return KeyEnter;
+    case SDLK_ESCAPE: return KeyEscape;
+    case SDLK_SPACE: return KeySpace;
+    case SDLK_PAGEUP: return KeyPageUp;
+    case SDLK_PAGEDOWN: return KeyPageDown;
+    case SDLK_END: return KeyEnd;
+    case SDLK_HOME: return KeyHome;
+    case SDLK_LEFT: return KeyLeft;
+    case SDLK_UP: return KeyUp;
+    case SDLK_RIGHT: return KeyRight;
+    case SDLK_DOWN: return KeyDown;
+    case SDLK_INSERT: return KeyInsert;
+    case SDLK_DELETE: return KeyDelete;
+    case SDLK_F2: return KeyF2;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return KeyShift;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return KeyControl;
+    default: break;
+    }
+    if (key >= SDLK_a && key <= SDLK_z)
+        return 'A' + static_cast<int>(key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return '0' + static_cast<int>(key - SDLK_0);
+    return 0;
+}
+
+unsigned ModifiersOf(Uint16 mod) {
+    unsigned modifiers = ModNone;
+    if (mod & KMOD_SHIFT)
+        modifiers |= ModShift;
+    if (mod & KMOD_CTRL)
+        modifiers |= ModControl;
+    if (mod & KMOD_ALT)
+        modifiers |= ModAlt;
+    return modifiers;
+}
+
+MouseButton ButtonOf(Uint8 button) {
+    return button == SDL_BUTTON_RIGHT ? MouseButton::Right
+         : button == SDL_BUTTON_MIDDLE ? MouseButton::Middle : MouseButton::Left;
+}
+
+// Text typed as UTF-8, as the single bytes of Latin-1 that the controls take; other characters are dropped.
+std::vector<unsigned> Latin1Of(const char* text) {
+    std::vector<unsigned> characters;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p) {
+        unsigned c = *p;
+        if (c < 0x80) {
+            characters.push_back(c);
+            ++p;
+        } else if ((c & 0xE0) == 0xC0 && p[1]) {
+            unsigned code = ((c & 0x1F) << 6) | (p[1] & 0x3F);
+            if (code < 0x100)
+                characters.push_back(code);
+            p += 2;
+        } else {
+            ++p;
+            while ((*p & 0xC0) == 0x80)
+                ++p;
+        }
+    }
+    return characters;
+}
+
+// Whether any shown window of the tree waits to be painted; hidden ones are never painted, so never count.
+bool TreeNeedsPaint(const Window& window) {
+    if (!window.IsVisible())
+        return false;
+    if (window.NeedsPaint())
+        return true;
+    for (const Window* child : window.Children())
+        if (TreeNeedsPaint(*child))
+            return true;
+    return false;
+}
+} // namespace
+
+SdlBackend::~SdlBackend() {
+    m_screen.reset();
+    m_painted.clear();
+    if (m_texture)
+        SDL_DestroyTexture(m_texture);
+    if (m_renderer)
+        SDL_DestroyRenderer(m_renderer);
+    if (m_window) {
+        SDL_DestroyWindow(m_window);
+        SDL_Quit();
+    }
+}
+
+bool SdlBackend::Open(const std::string& title, int width, int height, std::string& error) {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+        error = std::string("no display: ") + SDL_GetError();
+        return false;
+    }
+    m_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+    if (!m_window) {
+        error = std::string("cannot open a window: ") + SDL_GetError();
+        SDL_Quit();
+        return false;
+    }
+    // Software rendering: the picture is made by Cairo anyway, and it works on any display, Xvfb included.
+    m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_SOFTWARE);
+    if (!m_renderer) {
+        error = std::string("cannot draw in the window: ") + SDL_GetError();
+        return false;
+    }
+    m_width = width;
+    m_height = height;
+    m_lastTick = NowMs();
+    SDL_StartTextInput();
+    return true;
+}
+
+std::int64_t SdlBackend::NowMs() const {
+    return static_cast<std::int64_t>(SDL_GetTicks64());
+}
+
+void SdlBackend::Present(Window&) {
+    m_dirty = true;
+}
+
+void SdlBackend::Deliver(WindowSystem& system, const void* raw) {
+    const SDL_Event& event = *static_cast<const SDL_Event*>(raw);
+    switch (event.type) {
+    case SDL_QUIT:
+        m_quit = true;
+        if (onQuit)
+            onQuit();
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            m_width = event.window.data1;
+            m_height = event.window.data2;
+            if (m_texture) {
+                SDL_DestroyTexture(m_texture);
+                m_texture = nullptr;
+            }
+            m_screen.reset();
+            if (onResize)
+                onResize(m_width, m_height);
+        }
+        m_dirty = true;
+        break;
+    case SDL_MOUSEMOTION:
+        system.MouseMove(Point{event.motion.x, event.motion.y}, ModifiersOf(SDL_GetModState()));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        system.MouseDown(Point{event.button.x, event.button.y}, ButtonOf(event.button.button),
+                         ModifiersOf(SDL_GetModState()));
+        break;
+    case SDL_MOUSEBUTTONUP:
+        system.MouseUp(Point{event.button.x, event.button.y}, ButtonOf(event.button.button),
+                       ModifiersOf(SDL_GetModState()));
+        break;
+    case SDL_MOUSEWHEEL: {
+        int x = 0;
+        int y = 0;
+        SDL_GetMouseState(&x, &y);
+        system.MouseWheel(Point{x, y}, event.wheel.y * 120, ModifiersOf(SDL_GetModState()));
+        break;
+    }
+    case SDL_KEYDOWN:
+        if (int key = KeyCodeOf(event.key.keysym.sym))
+            system.KeyDown(key, ModifiersOf(event.key.keysym.mod));
+        break;
+    case SDL_KEYUP:
+        if (int key = KeyCodeOf(event.key.keysym.sym))
+            system.KeyUp(key, ModifiersOf(event.key.keysym.mod));
+        break;
+    case SDL_TEXTINPUT:
+        for (unsigned c : Latin1Of(event.text.text))
+            system.Char(c);
+        break;
+    default: break;
+    }
+}
+
+bool SdlBackend::WaitForInput(WindowSystem& system) {
+    if (m_quit || !m_window)
+        return false;
+    if (onFrame)
+        onFrame();
+    Refresh(system);
+    SDL_Event event;
+    // A frame's time at most, so that timers and the clock keep up while nothing happens.
+    bool got = SDL_WaitEventTimeout(&event, 16) == 1;
+    std::int64_t now = NowMs();
+    if (now > m_lastTick) {
+        system.Advance(static_cast<int>(now - m_lastTick));
+        m_lastTick = now;
+    }
+    while (got) {
+        Deliver(system, &event);
+        got = SDL_PollEvent(&event) == 1;
+    }
+    return !m_quit;
+}
+
+void SdlBackend::Refresh(WindowSystem& system) {
+    if (!m_window)
+        return;
+    const std::vector<Window*>& tops = system.TopLevels();
+    bool changed = m_dirty || !m_screen;
+    // Windows gone since the last picture, or moved: the screen must be put together again.
+    for (auto it = m_painted.begin(); it != m_painted.end();) {
+        if (std::find(tops.begin(), tops.end(), it->first) == tops.end()) {
+            it = m_painted.erase(it);
+            changed = true;
+        } else {
+            ++it;
+        }
+    }
+    for (Window* top : tops) {
+        auto found = m_painted.find(top);
+        bool shown = top->IsVisible();
+        if (!shown)
+            continue;
+        if (found == m_painted.end() || found->second.rect != top->ScreenRect() || TreeNeedsPaint(*top)) {
+            Painted& painted = m_painted[top];
+            painted.rect = top->ScreenRect();
+            painted.image = system.Render(*top);
+            changed = true;
+        }
+    }
+    if (!changed)
+        return;
+    m_dirty = false;
+    if (!m_screen || m_screen->Width() != m_width || m_screen->Height() != m_height)
+        m_screen = std::make_unique<Image>(m_width, m_height);
+    cairo_t* cr = cairo_create(m_screen->Surface());
+    cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
+    cairo_paint(cr);
+    for (Window* top : tops) {
+        auto found = m_painted.find(top);
+        if (!top->IsVisible() || found == m_painted.end() || !found->second.image)
+            continue;
+        cairo_set_source_surface(cr, found->second.image->Surface(), found->second.rect.left, found->second.rect.top);
+        cairo_paint(cr);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(m_screen->Surface());
+    if (!m_texture) {
+        m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, m_width,
+                                      m_height);
+        if (!m_texture)
+            return;
+    }
+    SDL_UpdateTexture(m_texture, nullptr, cairo_image_surface_get_data(m_screen->Surface()),
+                      cairo_image_surface_get_stride(m_screen->Surface()));
+    SDL_RenderClear(m_renderer);
+    SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
+    SDL_RenderPresent(m_renderer);
+}
+
+} // namespace ui

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/ui/WindowSystem.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+
+namespace ui {
+
+// A live screen: one desktop window of the operating system in which every window without parent is shown
+// at its screen position, the bottom one first, each painted exactly as the headless backend would paint
+// it. The mouse and keyboard of that window are the window system's input, and its clock runs in real time.
+class SdlBackend : public Backend {
+public:
+    SdlBackend() = default;
+    ~SdlBackend() override;
+    SdlBackend(const SdlBackend&) = delete;
+    SdlBackend& operator=(const SdlBackend&) = delete;
+
+    // Opens the desktop window; false, with the reason in `error`, when no display can be had.
+    [[nodiscard]] bool Open(const std::string& title, int width, int height, std::string& error);
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    // The desktop window was resized: the size the window at the bottom should take.
+    std::function<void(int width, int height)> onResize;
+    // The user closed the desktop window.
+    std::function<void()> onQuit;
+    // Each time a loop waits, before the picture is brought up to date: a chance to look at what changed.
+    std::function<void()> onFrame;
+    bool QuitRequested() const { return m_quit; }
+
+    bool WaitForInput(WindowSystem& system) override;
+    void Present(Window& window) override;
+    // Paints what has changed and shows it.
+    void Refresh(WindowSystem& system);
+    // The last image shown, for a test to look at.
+    const Image* Screen() const { return m_screen.get(); }
+
+private:
+    void Deliver(WindowSystem& system, const void* event);
+    std::int64_t NowMs() const;
+
+    SDL_Window* m_window = nullptr;
+    SDL_Renderer* m_renderer = nullptr;
+    SDL_Texture* m_texture = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+    bool m_quit = false;
+    bool m_dirty = true;
+    std::int64_t m_lastTick = 0;
+    std::unique_ptr<Image> m_screen;
+    // Each window without parent as last painted, so that one that has not changed is not painted again.
+    struct Painted {
+        std::unique_ptr<Image> image;
+        Rect rect;
+    };
+    std::map<const Window*, Painted> m_painted;
+};
+
+} // namespace ui
