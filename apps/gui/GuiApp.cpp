@@ -437,7 +437,11 @@ bool LiveInput::Next(cad::Request request, const std::string& prompt, cad::Answe
     // The drag loop of a table asks for one event after another; one line says it began.
     if (!again || request != cad::Request::Event)
         m_app.Trace(std::string("request ") + RequestWord(request) + " \"" + m_prompt + "\"");
-    m_app.main.view.SceneChanged();
+    // A selection starts with nothing highlighted; anything else only needs the cursor and vectors again.
+    if (request == cad::Request::Selection)
+        m_app.main.view.SceneChanged();
+    else
+        m_app.main.view.Invalidate();
     m_app.main.commandLine.Invalidate();
     ui::WindowSystem& system = ui::WindowSystem::Instance();
     bool ran = system.RunUntil([this] { return m_answered || m_app.quitting; });
@@ -545,6 +549,7 @@ GuiApp::GuiApp() : main(*this), input(*this) {}
 GuiApp::~GuiApp() {
     cad::Host& host = cad::Host::Instance();
     host.GetEditor().SetInput(nullptr);
+    host.GetEditor().SetAlertShower(nullptr);
     host.SetMainWindow(nullptr);
     ui::WindowSystem::Instance().SetBackend(nullptr);
 }
@@ -711,6 +716,12 @@ int GuiApp::Run(const std::string& drawing, bool trace, int width, int height) {
     main.OnSize(ui::Size{width, height});
     host.SetMainWindow(&main);
     host.GetEditor().SetInput(&input);
+    host.GetEditor().SetAlertShower([this](const std::string& message) {
+        Trace("alert \"" + message + "\"");
+        ui::WindowSystem& windows = ui::WindowSystem::Instance();
+        ui::Window* owner = windows.Modal() ? windows.Modal() : &main;
+        [[maybe_unused]] int closed = windows.MessageBox(owner, message, "Vantorel", ui::MessageBoxOk);
+    });
     if (!drawing.empty()) {
         cad::DxfResult result = host.OpenDrawing(drawing);
         if (!result.Ok())

@@ -57,6 +57,8 @@ void Editor::Print(std::string_view text) {
 
 void Editor::Alert(std::string_view message) {
     m_alerts.emplace_back(message);
+    if (m_alertShower)
+        m_alertShower(m_alerts.back());
     if (m_terminalEcho) {
         // The alert box as a line of its own, even after a prompt that waits on the same line.
         std::fprintf(stdout, "%svantorel: alert: %.*s\n", m_echoLineOpen ? "\n" : "", static_cast<int>(message.size()),

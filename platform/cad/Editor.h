@@ -6,6 +6,7 @@
 #include "platform/cad/Status.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -38,6 +39,8 @@ public:
 
     void Alert(std::string_view message);
     const std::vector<std::string>& Alerts() const { return m_alerts; }
+    // A live editor shows each alert as a box the user must close; the alert is kept all the same.
+    void SetAlertShower(std::function<void(const std::string&)> shower) { m_alertShower = std::move(shower); }
     void ClearAlerts() { m_alerts.clear(); }
 
     // Names without regard to case. Unknown names give null.
@@ -76,6 +79,7 @@ private:
     std::map<std::string, Variable> m_variables; // keys in upper case
     std::string m_commandLine;
     std::vector<std::string> m_alerts;
+    std::function<void(const std::string&)> m_alertShower;
     std::vector<std::string> m_inputErrors;
     bool m_echoLineOpen = false;
     bool m_terminalEcho = false;

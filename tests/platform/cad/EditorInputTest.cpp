@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -127,6 +128,35 @@ TEST_F(EditorInput, PrintfAndAlertAreRecorded) {
     EXPECT_EQ(Editor().CommandLine(), "Total 12.50|");
     ASSERT_EQ(Editor().Alerts().size(), 1u);
     EXPECT_EQ(Editor().Alerts()[0], "\nCannot open the object INSERT");
+}
+
+TEST_F(EditorInput, ALiveEditorIsShownEachAlertAsItComes) {
+    std::vector<std::string> shown;
+    Editor().SetAlertShower([&](const std::string& message) {
+        shown.push_back(message);
+        EXPECT_EQ(Editor().Alerts().size(), shown.size()); // kept before it is shown
+    });
+    acedAlert("File x could  not be opened");
+    acedAlert("Too large number for name of table price");
+    Editor().SetAlertShower(nullptr);
+    acedAlert("not shown");
+    EXPECT_EQ(shown, (std::vector<std::string>{"File x could  not be opened", "Too large number for name of table price"}));
+    EXPECT_EQ(Editor().Alerts().size(), 3u);
+}
+
+TEST(FilePrompts, CarryTitleDefaultExtensionAndFlagsBothWays) {
+    cad::FilePrompt prompt{"Save as", "/work/a [1]/doors-Plan1.txt", "txt", 1};
+    std::string text = cad::FormatFilePrompt(prompt);
+    EXPECT_EQ(text, "Save as [/work/a [1]/doors-Plan1.txt] *.txt flags 1");
+    cad::FilePrompt back;
+    ASSERT_TRUE(cad::ParseFilePrompt(text, back));
+    EXPECT_EQ(back.title, "Save as");
+    EXPECT_EQ(back.defaultName, "/work/a [1]/doors-Plan1.txt");
+    EXPECT_EQ(back.extension, "txt");
+    EXPECT_EQ(back.flags, 1);
+    ASSERT_TRUE(cad::ParseFilePrompt("New [] *.prc flags 1", back));
+    EXPECT_EQ(back.defaultName, "");
+    EXPECT_FALSE(cad::ParseFilePrompt("Select objects: ", back));
 }
 
 TEST(CommandStackLookup, FindsLocalAndGlobalNamesWithoutCaseAndNewestFirst) {

@@ -119,4 +119,42 @@ TEST(StaticTexts, AColourOfTheirOwnIsDrawn) {
     top.Destroy();
 }
 
+TEST(StaticTexts, ATextTooWideBreaksAtABlankAsALabelDoes) {
+    // Two words that do not fit side by side: the second goes to a line below, which a one-line label does not
+    // show, so nothing is drawn where it would have stood beside the first.
+    ui::Window top;
+    top.Create(nullptr, Rect::FromSize(0, 0, 200, 40), 0, "", ui::StyleVisible);
+    ui::StaticText label;
+    int word = ui::MeasureText(top.GetFont(), "WWWW").width;
+    int line = ui::MeasureText(top.GetFont(), "Ay").height;
+    label.Create(&top, Rect::FromSize(0, 0, word + word / 2, line), 9, "WWWW WWWW", ui::StyleVisible);
+    auto image = WindowSystem::Instance().Render(top);
+    auto inked = [&](int x0, int x1) {
+        for (int x = x0; x < x1; ++x)
+            for (int y = 0; y < line; ++y)
+                if (image->Pixel(x, y).r < 100)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(inked(0, word));
+    EXPECT_FALSE(inked(word + 2, word + word / 2));
+    top.Destroy();
+}
+
+TEST(ListBoxes, FindAnItemByItsTextAndDescribeTheirItems) {
+    ui::Window top;
+    top.Create(nullptr, Rect::FromSize(0, 0, 200, 100), 0, "", ui::StyleVisible);
+    ui::ListBox list;
+    list.Create(&top, Rect::FromSize(0, 0, 200, 100), 5, "", ui::StyleVisible);
+    list.AddItem("Alpha");
+    list.AddItem("beta");
+    Rect rect;
+    ASSERT_TRUE(list.FindItem("beta", rect));
+    EXPECT_EQ(rect.top, list.ItemHeight());
+    EXPECT_EQ(rect.Height(), list.ItemHeight());
+    EXPECT_FALSE(list.FindItem("gamma", rect));
+    EXPECT_EQ(list.Describe(), "items 2\nAlpha\nbeta\n");
+    top.Destroy();
+}
+
 } // namespace

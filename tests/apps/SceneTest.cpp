@@ -1,0 +1,152 @@
+// The live editor's picture of model space: what the view draws, picks and selects, from real objects.
+#include "gui/Scene.h"
+
+#include "platform/cad/Database.h"
+#include "platform/ui/Canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using cad::Point3d;
+
+class SceneOf : public ::testing::Test {
+protected:
+    // A block "BOX" of a unit square with its base point at (1, 1) and a circle of radius 0.25 in the middle.
+    void SetUp() override {
+        auto record = db.Make<cad::BlockTableRecord>();
+        record->name = "BOX";
+        record->origin = Point3d{1, 1, 0};
+        ASSERT_EQ(db.AddRecord(db.BlockTableId(), std::move(record), &box), cad::ErrorStatus::Ok);
+        const double corners[5][2] = {{1, 1}, {2, 1}, {2, 2}, {1, 2}, {1, 1}};
+        for (int i = 0; i < 4; ++i)
+            Line(box, corners[i][0], corners[i][1], corners[i + 1][0], corners[i + 1][1]);
+        auto circle = db.Make<cad::Circle>();
+        circle->center = Point3d{1.5, 1.5, 0};
+        circle->radius = 0.25;
+        cad::ObjectId id;
+        ASSERT_EQ(db.AppendEntity(box, std::move(circle), &id), cad::ErrorStatus::Ok);
+    }
+    cad::ObjectId Line(cad::ObjectId block, double x1, double y1, double x2, double y2) {
+        auto line = db.Make<cad::Line>();
+        line->start = Point3d{x1, y1, 0};
+        line->end = Point3d{x2, y2, 0};
+        cad::ObjectId id = cad::kNullId;
+        EXPECT_EQ(db.AppendEntity(block, std::move(line), &id), cad::ErrorStatus::Ok);
+        return id;
+    }
+    cad::ObjectId Reference(cad::ObjectId block, Point3d at, double rotation = 0.0, Point3d scale = {1, 1, 1}) {
+        auto reference = db.Make<cad::BlockReference>();
+        reference->blockId = block;
+        reference->position = at;
+        reference->rotation = rotation;
+        reference->scale = scale;
+        cad::ObjectId id = cad::kNullId;
+        EXPECT_EQ(db.AppendEntity(db.ModelSpaceId(), std::move(reference), &id), cad::ErrorStatus::Ok);
+        return id;
+    }
+    gui::Box BoxOf(double x1, double y1, double x2, double y2) {
+        gui::Box b;
+        b.Add(x1, y1);
+        b.Add(x2, y2);
+        return b;
+    }
+    cad::Database db;
+    cad::ObjectId box = cad::kNullId;
+    gui::Scene scene;
+};
+
+TEST_F(SceneOf, ReferencesArePlacedRotatedAndScaledAboutTheBlocksBasePoint) {
+    // Quarter turn and twice the size at (10, 0): the square spans x 8..10 and y 0..2.
+    cad::ObjectId turned = Reference(box, Point3d{10, 0, 0}, std::acos(-1.0) / 2, Point3d{2, 2, 1});
+    scene.Build(db);
+    ASSERT_EQ(scene.GroupCount(), 1u);
+    const gui::Box& e = scene.Extents();
+    EXPECT_NEAR(e.minX, 8.0, 1e-9);
+    EXPECT_NEAR(e.maxX, 10.0, 1e-9);
+    EXPECT_NEAR(e.minY, 0.0, 1e-9);
+    EXPECT_NEAR(e.maxY, 2.0, 1e-9);
+    // The circle, now of radius 0.5 about (9, 1), is where a pick finds the reference.
+    EXPECT_EQ(scene.Pick(9.5, 1.0, 0.05), turned);
+    EXPECT_EQ(scene.Pick(9.2, 1.0, 0.05), cad::kNullId);
+    EXPECT_EQ(scene.Pick(8.0, 1.5, 0.05), turned); // on the square's side
+}
+
+TEST_F(SceneOf, AMirroredReferenceDrawsItsCircleAsLinesInTheRightPlace) {
+    cad::ObjectId mirrored = Reference(box, Point3d{0, 0, 0}, 0.0, Point3d{-1, 1, 1});
+    scene.Build(db);
+    // Four sides and the circle in short chords, all within x -1..0.
+    EXPECT_GT(scene.SegmentCount(), 4u + 8u);
+    EXPECT_NEAR(scene.Extents().minX, -1.0, 1e-9);
+    EXPECT_NEAR(scene.Extents().maxX, 0.0, 1e-9);
+    EXPECT_EQ(scene.Pick(-0.25, 0.5, 0.02), mirrored);
+}
+
+TEST_F(SceneOf, WindowsTakeWhatLiesWhollyInsideCrossingsWhatTheyTouch) {
+    cad::ObjectId inside = Line(db.ModelSpaceId(), 1, 1, 2, 2);
+    cad::ObjectId half = Line(db.ModelSpaceId(), 3, 1, 6, 1);
+    cad::ObjectId through = Line(db.ModelSpaceId(), 4, -5, 4, 5); // both ends outside, passing through
+    cad::ObjectId beside = Line(db.ModelSpaceId(), 10, 10, 11, 11);
+    cad::ObjectId reference = Reference(box, Point3d{0, 3, 0}); // spans 0..1 by 3..4
+    scene.Build(db);
+    gui::Box window = BoxOf(0, 0, 5, 5);
+    EXPECT_EQ(scene.InBox(window, false), (std::vector<cad::ObjectId>{inside, reference}));
+    EXPECT_EQ(scene.InBox(window, true), (std::vector<cad::ObjectId>{inside, half, through, reference}));
+    EXPECT_EQ(scene.InBox(BoxOf(7, 7, 9, 9), true), std::vector<cad::ObjectId>{});
+    (void)beside;
+}
+
+TEST_F(SceneOf, AMinsertRepeatsTheBlockAndAttributesShowAsTheirTexts) {
+    auto reference = db.Make<cad::BlockReference>();
+    reference->blockId = box;
+    reference->columnCount = 3;
+    reference->rowCount = 2;
+    reference->columnSpacing = 5;
+    reference->rowSpacing = 4;
+    cad::ObjectId grid;
+    ASSERT_EQ(db.AppendEntity(db.ModelSpaceId(), std::move(reference), &grid), cad::ErrorStatus::Ok);
+    auto attribute = db.Make<cad::Attribute>();
+    attribute->text = "12.50";
+    attribute->position = Point3d{20, 20, 0};
+    attribute->height = 1;
+    cad::ObjectId added;
+    ASSERT_EQ(db.AppendAttribute(grid, std::move(attribute), &added), cad::ErrorStatus::Ok);
+    scene.Build(db);
+    ASSERT_EQ(scene.GroupCount(), 1u);
+    EXPECT_EQ(scene.SegmentCount(), 6u * 4u);
+    EXPECT_NEAR(scene.Extents().maxX, 20 + 0.6 * 5, 1e-9); // the attribute's text reaches furthest
+    EXPECT_NEAR(scene.Extents().maxY, 21, 1e-9);
+    EXPECT_EQ(scene.Pick(11.0, 4.5, 0.01), grid); // the last copy's left side
+}
+
+TEST_F(SceneOf, APaintedFrameShowsLinesInInkAndSelectedOnesInTheHighlight) {
+    cad::ObjectId plain = Line(db.ModelSpaceId(), 0, 0, 10, 0);
+    cad::ObjectId chosen = Line(db.ModelSpaceId(), 0, 10, 10, 10);
+    scene.Build(db);
+    gui::ViewTransform view;
+    view.width = 200;
+    view.height = 200;
+    view.Fit(scene.Extents());
+    // The world's x 5 maps to the middle; y 0 lies below y 10, as on paper.
+    EXPECT_NEAR(view.ScreenX(5), 100, 1e-9);
+    EXPECT_GT(view.ScreenY(0), view.ScreenY(10));
+    EXPECT_NEAR(view.WorldX(view.ScreenX(3.25)), 3.25, 1e-9);
+    ui::Image image(view.width, view.height);
+    scene.Render(image, view, {chosen});
+    int x = static_cast<int>(view.ScreenX(1));
+    EXPECT_EQ(image.Pixel(x, static_cast<int>(view.ScreenY(0))), (ui::Color{234, 234, 234}));
+    ui::Color background = image.Pixel(x, 5);
+    EXPECT_EQ(background, (ui::Color{33, 40, 48}));
+    // The highlight is dashed: some pixels along the line are lit, some are not.
+    int lit = 0;
+    int y = static_cast<int>(view.ScreenY(10));
+    for (int px = static_cast<int>(view.ScreenX(0)); px < static_cast<int>(view.ScreenX(10)); ++px)
+        lit += image.Pixel(px, y) == ui::Color{255, 216, 51} ? 1 : 0;
+    EXPECT_GT(lit, 40);
+    EXPECT_LT(lit, 120);
+    (void)plain;
+}
+
+} // namespace
