@@ -570,37 +570,49 @@ void GuiApp::PrintLine(const std::string& text) {
 }
 
 void GuiApp::TraceModal() {
+    if (!m_trace)
+        return;
     ui::Window* modal = ui::WindowSystem::Instance().Modal();
-    if (modal == m_tracedModal)
-        return;
-    m_tracedModal = modal;
+    std::vector<std::string> lines;
     if (!modal) {
-        Trace("modal none");
+        lines.push_back("modal none");
+    } else {
+        ui::Rect r = modal->ScreenRect();
+        lines.push_back("modal \"" + modal->Text() + "\" at " + std::to_string(r.left) + "," + std::to_string(r.top) +
+                        " size " + std::to_string(r.Width()) + "," + std::to_string(r.Height()));
+        for (const ui::Window* child : modal->Children()) {
+            ui::Rect c = child->ScreenRect();
+            lines.push_back("  control " + std::to_string(child->Id()) + " \"" + child->Text() + "\" at " +
+                            std::to_string(c.left) + "," + std::to_string(c.top) + " size " + std::to_string(c.Width()) +
+                            "," + std::to_string(c.Height()));
+            TraceParts(*child, lines);
+        }
+    }
+    // Told again whenever it changes: a grid that appears, a label that shows another file.
+    if (lines == m_tracedModal)
         return;
-    }
-    ui::Rect r = modal->ScreenRect();
-    Trace("modal \"" + modal->Text() + "\" at " + std::to_string(r.left) + "," + std::to_string(r.top) + " size " +
-          std::to_string(r.Width()) + "," + std::to_string(r.Height()));
-    for (const ui::Window* child : modal->Children()) {
-        ui::Rect c = child->ScreenRect();
-        Trace("  control " + std::to_string(child->Id()) + " \"" + child->Text() + "\" at " + std::to_string(c.left) +
-              "," + std::to_string(c.top) + " size " + std::to_string(c.Width()) + "," + std::to_string(c.Height()));
-        TraceHeadings(*child);
-    }
+    m_tracedModal = lines;
+    for (const std::string& line : lines)
+        Trace(line);
 }
 
-// Column headings of a grid, found the way a scripted click finds them.
-void GuiApp::TraceHeadings(const ui::Window& window) {
-    for (int col = 0; col < 16; ++col) {
-        ui::Rect rect;
-        if (!window.FindItem("#" + std::to_string(col), rect))
-            continue;
+// A grid's column headings and its first cells, found the way a scripted click finds them.
+void GuiApp::TraceParts(const ui::Window& window, std::vector<std::string>& lines) {
+    auto place = [&](const ui::Rect& rect) {
         ui::Point at = window.ClientToScreen(ui::Point{rect.left, rect.top});
-        Trace("  heading " + std::to_string(col) + " at " + std::to_string(at.x) + "," + std::to_string(at.y) +
-              " size " + std::to_string(rect.Width()) + "," + std::to_string(rect.Height()));
-    }
+        return std::to_string(at.x) + "," + std::to_string(at.y) + " size " + std::to_string(rect.Width()) + "," +
+               std::to_string(rect.Height());
+    };
+    ui::Rect rect;
+    for (int col = 0; col < 16; ++col)
+        if (window.FindItem("#" + std::to_string(col), rect))
+            lines.push_back("  heading " + std::to_string(col) + " at " + place(rect));
+    for (int row = 0; row < 8; ++row)
+        for (int col = 0; col < 8; ++col)
+            if (window.FindItem("cell:" + std::to_string(col) + ":" + std::to_string(row), rect))
+                lines.push_back("  cell " + std::to_string(col) + " " + std::to_string(row) + " at " + place(rect));
     for (const ui::Window* child : window.Children())
-        TraceHeadings(*child);
+        TraceParts(*child, lines);
 }
 
 bool GuiApp::ChooseFile(const cad::FilePrompt& prompt, std::string& path) {

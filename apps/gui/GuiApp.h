@@ -161,9 +161,9 @@ private:
     void SaveDrawing(bool askName);
     void Reload();
     void TraceModal();
-    void TraceHeadings(const ui::Window& window);
+    void TraceParts(const ui::Window& window, std::vector<std::string>& lines);
     bool m_trace = false;
-    ui::Window* m_tracedModal = nullptr;
+    std::vector<std::string> m_tracedModal;
 };
 
 } // namespace gui

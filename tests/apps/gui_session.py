@@ -1,7 +1,11 @@
-"""A user's session in the live editor on a virtual display: KXBOMC with a catalogue, a sort by a heading, the
-report saved as text, a table inserted by a pick and a drag, the drawing saved; ezdxf reads what was saved.
+"""Users' sessions in the live editor on a virtual display, checked by what they leave behind.
 
-    gui_session.py VANTOREL MODULE EXAMPLES WORKDIR
+    gui_session.py report VANTOREL MODULE EXAMPLES WORKDIR
+        KXBOMC with a catalogue, a sort by a heading, the report saved as text, a table inserted by a pick and a
+        drag, the drawing saved; ezdxf reads what was saved, and the dialog on screen is the headless one
+    gui_session.py template VANTOREL MODULE EXAMPLES WORKDIR
+        KXBOMT: a catalogue opened, a row added with a name from the drop list and a typed price, a column
+        widened, the rows sorted by price, an incomplete row refused in blinking red, the changes saved on Close
 
 The editor runs under Xvfb and is driven by xdotool, as a user's mouse and keys would drive it; with --trace it
 says what it asks and where each dialog's controls lie, which is where the clicks go.
@@ -20,7 +24,10 @@ import ezdxf
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import screen_image  # noqa: E402
 
-vantorel, module_source, examples, work = sys.argv[1:5]
+scenario, vantorel, module_source, examples, work = sys.argv[1:6]
+# The module finds its settings files through its own path made lower case: the folder must be lower case too.
+if work != work.lower():
+    work = f"/tmp/vantorel-gui-{scenario}-{os.getpid()}"
 failures = []
 
 
@@ -75,6 +82,19 @@ class Editor:
                 return block
         raise SystemExit(f"timed out waiting for {pattern!r}; the editor said:\n" + "\n".join(self.seen[-30:]))
 
+    def layout(self, title):
+        """The controls, headings and cells of the dialog as last told, after what is on its way has come."""
+        time.sleep(0.3)
+        while not self.lines.empty():
+            self.seen.append(self.lines.get())
+        start = max(i for i, line in enumerate(self.seen) if line.startswith(f'modal "{title}"'))
+        block = [self.seen[start]]
+        for line in self.seen[start + 1:]:
+            if not line.startswith("  "):
+                break
+            block.append(line)
+        return controls(block)
+
     def xdo(self, *args):
         subprocess.run(["xdotool", *args], env=self.env, check=True, capture_output=True, text=True)
 
@@ -105,12 +125,15 @@ class Editor:
 
 
 def controls(block):
-    """Control id -> (x, y, width, height) and heading number -> the same, from a traced dialog."""
+    """("control", id), ("heading", column) and ("cell", column, row) -> (x, y, width, height), from a traced dialog."""
     found = {}
     for line in block:
         m = re.match(r'\s+(control|heading) (-?\d+)(?: ".*")? at (\d+),(\d+) size (\d+),(\d+)', line)
         if m:
             found[(m.group(1), int(m.group(2)))] = tuple(map(int, m.groups()[2:]))
+        m = re.match(r'\s+cell (\d+) (\d+) at (\d+),(\d+) size (\d+),(\d+)', line)
+        if m:
+            found[("cell", int(m.group(1)), int(m.group(2)))] = tuple(map(int, m.groups()[2:]))
     return found
 
 
@@ -118,94 +141,65 @@ def centre(rect):
     return rect[0] + rect[2] // 2, rect[1] + rect[3] // 2
 
 
-def main():
-    os.makedirs(work, exist_ok=True)
-    shutil.copy(module_source, os.path.join(work, "libvantorel.so"))
-    shutil.copy(os.path.join(examples, "office.prc"), os.path.join(work, "office.prc"))
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1400x900x24", "-nolisten", "tcp"],
-                            pass_fds=[write], stderr=subprocess.DEVNULL)
-    os.close(write)
-    display = ":" + os.read(read, 16).decode().strip()
-    os.close(read)
-    editor = None
-    try:
-        editor = Editor(display)
-        view = editor.wait(r"^view at")[0]
-        width, height = map(int, re.search(r"size (\d+),(\d+)", view).groups())
-        editor.wait(r"^ready$")
-        editor.find_window()
+def report_session(editor, width, height):
+    editor.type("KXBOMC")
+    editor.key("Return")
+    chooser = controls(editor.wait(r'^modal "Open"'))
+    editor.type("office.prc")
+    editor.click(*centre(chooser[("control", 1)]))
+    editor.wait(r'^file ".*/office.prc"$')
+    editor.wait(r'^request selection')
+    # A window over the whole view, left to right: everything wholly inside it.
+    editor.drag(3, 3, width - 3, height - 3)
+    selected = editor.wait(r"^selected \d+")[0]
+    check(selected == "selected 49", f"the window selects every entity: {selected}")
+    editor.key("Return")
+    report = controls(editor.wait(r'^modal "BOM Report"'))
+    # Total is heading 4: two clicks sort it down.
+    editor.click(*centre(report[("heading", 4)]))
+    time.sleep(0.7)
+    editor.click(*centre(report[("heading", 4)]))
+    time.sleep(0.7)
+    dialog = re.search(r"at (\d+),(\d+) size (\d+),(\d+)", editor.seen[[i for i, l in enumerate(editor.seen)
+                                                                        if l.startswith('modal "BOM Report"')][-1]])
+    left, top, w, h = map(int, dialog.groups())
+    shot = editor.screenshot(os.path.join(work, "report")).crop(left, top, w, h)
+    screen_image.write_png(shot, os.path.join(work, "report-live.png"))
+    # The same dialog in the same state, painted without a display: the screen shows it pixel for pixel.
+    headless = os.path.join(work, "report-headless.png")
+    subprocess.run([vantorel, "--module", os.path.join(work, "libvantorel.so"), "report",
+                    os.path.join(examples, "office.dxf"), "--catalog", os.path.join(work, "office.prc"),
+                    "--sort", "Total:desc", "--snapshot", headless], check=True, capture_output=True, cwd=work)
+    painted = screen_image.read_png(headless)
+    differing = sum(1 for y in range(h) for x in range(w) if shot.at(x, y) != painted.at(x, y))
+    check((painted.width, painted.height) == (w, h) and differing == 0,
+          f"the live dialog is the headless one: {differing} pixels differ (see {work}/report-live.png)")
 
-        editor.type("KXBOMC")
-        editor.key("Return")
-        chooser = controls(editor.wait(r'^modal "Open"'))
-        editor.type("office.prc")
-        editor.click(*centre(chooser[("control", 1)]))
-        editor.wait(r'^file ".*/office.prc"$')
-        editor.wait(r'^request selection')
-        # A window over the whole view, left to right: everything wholly inside it.
-        editor.drag(3, 3, width - 3, height - 3)
-        selected = editor.wait(r"^selected \d+")[0]
-        check(selected == "selected 49", f"the window selects every entity: {selected}")
-        editor.key("Return")
-        report = controls(editor.wait(r'^modal "BOM Report"'))
-        # Total is heading 4: two clicks sort it down.
-        editor.click(*centre(report[("heading", 4)]))
-        time.sleep(0.7)
-        editor.click(*centre(report[("heading", 4)]))
-        time.sleep(0.7)
-        dialog = re.search(r"at (\d+),(\d+) size (\d+),(\d+)", editor.seen[[i for i, l in enumerate(editor.seen)
-                                                                            if l.startswith('modal "BOM Report"')][-1]])
-        left, top, w, h = map(int, dialog.groups())
-        shot = editor.screenshot(os.path.join(work, "report")).crop(left, top, w, h)
-        screen_image.write_png(shot, os.path.join(work, "report-live.png"))
-        # The same dialog in the same state, painted without a display: the screen shows it pixel for pixel.
-        headless = os.path.join(work, "report-headless.png")
-        subprocess.run([vantorel, "--module", os.path.join(work, "libvantorel.so"), "report",
-                        os.path.join(examples, "office.dxf"), "--catalog", os.path.join(work, "office.prc"),
-                        "--sort", "Total:desc", "--snapshot", headless], check=True, capture_output=True, cwd=work)
-        painted = screen_image.read_png(headless)
-        differing = sum(1 for y in range(h) for x in range(w) if shot.at(x, y) != painted.at(x, y))
-        check((painted.width, painted.height) == (w, h) and differing == 0,
-              f"the live dialog is the headless one: {differing} pixels differ (see {work}/report-live.png)")
+    editor.click(*centre(report[("control", 200)]))
+    saver = controls(editor.wait(r'^modal "Save as"'))
+    editor.key("ctrl+a")
+    editor.type("report.txt")
+    editor.click(*centre(saver[("control", 1)]))
+    editor.wait(r'^file ".*/report.txt"$')
+    time.sleep(0.3)
+    editor.click(*centre(report[("control", 207)]))
+    editor.wait(r'^request point "Upper left corner of table: "')
+    editor.click(width // 2, height // 4)
+    editor.wait(r'^request event')
+    editor.xdo("mousemove", "--window", editor.window, str(width // 2 + 200), str(height // 4 + 120))
+    time.sleep(0.3)
+    editor.click(width // 2 + 300, height // 4 + 200)
+    editor.wait(r"^ready$")
+    editor.type("SAVEAS")
+    editor.key("Return")
+    saver = controls(editor.wait(r'^modal "Save drawing as"'))
+    editor.key("ctrl+a")
+    editor.type(os.path.join(work, "placed.dxf"))
+    editor.click(*centre(saver[("control", 1)]))
+    editor.wait(r'^saved ".*placed.dxf"$')
+    editor.wait(r"^ready$")
 
-        editor.click(*centre(report[("control", 200)]))
-        saver = controls(editor.wait(r'^modal "Save as"'))
-        editor.key("ctrl+a")
-        editor.type("report.txt")
-        editor.click(*centre(saver[("control", 1)]))
-        editor.wait(r'^file ".*/report.txt"$')
-        time.sleep(0.3)
-        editor.click(*centre(report[("control", 207)]))
-        editor.wait(r'^request point "Upper left corner of table: "')
-        editor.click(width // 2, height // 4)
-        editor.wait(r'^request event')
-        editor.xdo("mousemove", "--window", editor.window, str(width // 2 + 200), str(height // 4 + 120))
-        time.sleep(0.3)
-        editor.click(width // 2 + 300, height // 4 + 200)
-        editor.wait(r"^ready$")
-        editor.type("SAVEAS")
-        editor.key("Return")
-        saver = controls(editor.wait(r'^modal "Save drawing as"'))
-        editor.key("ctrl+a")
-        editor.type(os.path.join(work, "placed.dxf"))
-        editor.click(*centre(saver[("control", 1)]))
-        editor.wait(r'^saved ".*placed.dxf"$')
-        editor.wait(r"^ready$")
-        editor.type("QUIT")
-        editor.key("Return")
-        code = editor.process.wait(timeout=20)
-        time.sleep(0.2)
-        rest = []
-        while not editor.lines.empty():
-            rest.append(editor.lines.get())
-        check(code == 0, f"the editor ends cleanly on QUIT, not with {code}:\n" + "\n".join(rest[-40:]))
-    finally:
-        if editor and editor.process.poll() is None:
-            editor.process.kill()
-        xvfb.terminate()
-        xvfb.wait()
-
+def check_report():
     text = open(os.path.join(work, "report.txt")).read()
     expected = ("Block name Item Price   Quantity          Description      Total\n"
                 "      desk     245.00         12 Office desk oak 160x80    2940.00\n"
@@ -228,6 +222,116 @@ def main():
         check(values[-1] == "5088.00", f"the grand total closes the table: {values[-1]}")
         check(tables[0].dxf.xscale > 0 and abs(tables[0].dxf.xscale - tables[0].dxf.yscale) < 1e-9,
               "the drag scales the table alike both ways")
+
+
+def template_session(editor, width, height):
+    editor.type("KXBOMT")
+    editor.key("Return")
+    dialog = editor.layout("BOM Template")
+    editor.click(*centre(dialog[("control", 203)]))
+    chooser = controls(editor.wait(r'^modal "Open"'))
+    editor.type("office.prc")
+    editor.click(*centre(chooser[("control", 1)]))
+    editor.wait(r'^file ".*/office.prc"$')
+    grid = editor.layout("BOM Template")
+    check(("cell", 2, 3) in grid and ("heading", 1) in grid, "the grid shows the four entries under three headings")
+    # A new row after the first, its name from the drop list: the drawing's one block no row names yet.
+    editor.click(*centre(grid[("control", 207)]))
+    time.sleep(0.3)
+    editor.key("Escape")
+    grid = editor.layout("BOM Template")
+    x, y, w, h = grid[("cell", 0, 1)]
+    editor.click(x + w - 6, y + h // 2)
+    time.sleep(0.3)
+    editor.key("Down")
+    editor.key("Return")
+    time.sleep(0.3)
+    x, y, w, h = grid[("cell", 1, 1)]
+    editor.click(x + 4, y + h // 2)
+    time.sleep(0.3)
+    editor.type("15.5x")  # the letter is refused
+    editor.key("Return")
+    time.sleep(0.3)
+    editor.key("Escape")
+    # The block name column 40 pixels wider, by its heading's right edge; then sorted by price.
+    x, y, w, h = grid[("heading", 0)]
+    editor.xdo("mousemove", "--window", editor.window, str(x + w - 1), str(y + h // 2), "mousedown", "1",
+               "mousemove", "--window", editor.window, str(x + w + 19), str(y + h // 2),
+               "mousemove", "--window", editor.window, str(x + w + 39), str(y + h // 2), "mouseup", "1")
+    time.sleep(0.7)
+    grid = editor.layout("BOM Template")
+    check(grid[("heading", 0)][2] == w + 40, f"the heading is 40 pixels wider: {grid[('heading', 0)]}")
+    editor.click(*centre(grid[("heading", 1)]))
+    time.sleep(0.7)
+    # A row without a name cannot be saved: the message blinks in red above the grid.
+    editor.click(*centre(grid[("control", 207)]))
+    time.sleep(0.3)
+    editor.key("Escape")
+    editor.click(*centre(grid[("control", 200)]))
+    time.sleep(0.1)
+    label = grid[("control", 1001)]
+    shot = editor.screenshot(os.path.join(work, "absent"))
+    red = sum(1 for yy in range(label[1], label[1] + label[3]) for xx in range(label[0], label[0] + label[2])
+              if shot.at(xx, yy)[0] > 200 and shot.at(xx, yy)[1] < 80 and shot.at(xx, yy)[2] < 80)
+    check(red > 20, f"the message label shows red text: {red} red pixels")
+    check(not os.path.exists(os.path.join(work, "vantorel1.set")), "nothing is written yet")
+    # The incomplete row is the active one: a click in it stops the blinking, Delete Row takes it away.
+    grid = editor.layout("BOM Template")
+    x, y, w, h = grid[("cell", 2, 3)]
+    editor.click(x + 10, y + h // 2)
+    time.sleep(0.3)
+    editor.click(*centre(grid[("control", 208)]))
+    time.sleep(0.3)
+    editor.click(*centre(grid[("control", 205)]))
+    question = controls(editor.wait(r'^modal "BOM Template" at \d+,\d+ size 2'))
+    editor.click(*centre(question[("control", 6)]))
+    editor.wait(r"^ready$")
+
+
+def check_template():
+    text = open(os.path.join(work, "office.prc")).read()
+    check(text == "ROOM|15.5|\nCHAIR|89.50|Swivel chair\nCABINET|120|Filing cabinet\n"
+                  "DESK|245.00|Office desk oak 160x80\nDOOR|310.00|Door 90 cm\n",
+          "the catalogue holds the new row and the price order:\n" + text)
+    check(open(os.path.join(work, "vantorel1.set")).read() == "214 58 232 ", "the widened column is remembered")
+    check(open(os.path.join(work, "filename.set")).read() == os.path.join(work, "office.prc"), "and the catalogue")
+
+
+def main():
+    os.makedirs(work, exist_ok=True)
+    for name in ("vantorel1.set", "vantorel2.set", "filename.set"):
+        if os.path.exists(os.path.join(work, name)):
+            os.remove(os.path.join(work, name))
+    shutil.copy(module_source, os.path.join(work, "libvantorel.so"))
+    shutil.copy(os.path.join(examples, "office.prc"), os.path.join(work, "office.prc"))
+    read, write = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1400x900x24", "-nolisten", "tcp"],
+                            pass_fds=[write], stderr=subprocess.DEVNULL)
+    os.close(write)
+    display = ":" + os.read(read, 16).decode().strip()
+    os.close(read)
+    editor = None
+    try:
+        editor = Editor(display)
+        view = editor.wait(r"^view at")[0]
+        width, height = map(int, re.search(r"size (\d+),(\d+)", view).groups())
+        editor.wait(r"^ready$")
+        editor.find_window()
+        (report_session if scenario == "report" else template_session)(editor, width, height)
+        editor.type("QUIT")
+        editor.key("Return")
+        code = editor.process.wait(timeout=20)
+        time.sleep(0.2)
+        rest = []
+        while not editor.lines.empty():
+            rest.append(editor.lines.get())
+        check(code == 0, f"the editor ends cleanly on QUIT, not with {code}:\n" + "\n".join(rest[-40:]))
+    finally:
+        if editor and editor.process.poll() is None:
+            editor.process.kill()
+        xvfb.terminate()
+        xvfb.wait()
+    (check_report if scenario == "report" else check_template)()
     print(f"{1 if not failures else 0} passed, {1 if failures else 0} failed")
     return 1 if failures else 0
 
