@@ -283,7 +283,7 @@ def template_session(editor, width, height):
     editor.click(*centre(grid[("control", 208)]))
     time.sleep(0.3)
     editor.click(*centre(grid[("control", 205)]))
-    question = controls(editor.wait(r'^modal "BOM Template" at \d+,\d+ size 2'))
+    question = controls(editor.wait(r'^  control -?\d+ "Save changes to '))
     editor.click(*centre(question[("control", 6)]))
     editor.wait(r"^ready$")
 
