@@ -631,7 +631,26 @@ void GuiApp::Reload() {
     main.view.SceneChanged();
 }
 
+void GuiApp::RememberSaved() {
+    m_savedObjects = cad::Host::Instance().WorkingDatabase().ObjectCount();
+}
+
+bool GuiApp::AskToSaveDrawing() {
+    cad::Host& host = cad::Host::Instance();
+    if (host.WorkingDatabase().ObjectCount() == m_savedObjects)
+        return true;
+    const cad::Document& document = host.Documents().Current();
+    std::string name = document.HasFile() ? document.Path() : std::string("the new drawing");
+    int answer = ui::WindowSystem::Instance().MessageBox(&main, "Save changes to " + name + "?", "Vantorel",
+                                                         ui::MessageBoxYesNoCancel);
+    if (answer == ui::ResultYes)
+        return SaveDrawing(false);
+    return answer == ui::ResultNo;
+}
+
 void GuiApp::OpenDrawing() {
+    if (!AskToSaveDrawing())
+        return;
     std::string path;
     if (!ChooseFile(cad::FilePrompt{"Open drawing", "", "dxf", 2}, path))
         return;
@@ -643,23 +662,26 @@ void GuiApp::OpenDrawing() {
     for (const std::string& warning : result.warnings)
         PrintLine(path + ": " + warning);
     Reload();
+    RememberSaved();
     main.view.FitAll();
 }
 
-void GuiApp::SaveDrawing(bool askName) {
+bool GuiApp::SaveDrawing(bool askName) {
     cad::Host& host = cad::Host::Instance();
     std::string path;
     if (askName || !host.Documents().Current().HasFile()) {
         if (!ChooseFile(cad::FilePrompt{"Save drawing as", host.Documents().Current().Path(), "dxf", 1}, path))
-            return;
+            return false;
     }
     cad::DxfResult saved = host.SaveDrawing(path);
     if (!saved.Ok()) {
         PrintLine("Cannot save the drawing: " + saved.detail);
-        return;
+        return false;
     }
+    RememberSaved();
     PrintLine("Saved " + host.Documents().Current().Path());
     Trace("saved \"" + host.Documents().Current().Path() + "\"");
+    return true;
 }
 
 void GuiApp::RunTyped(const std::string& command) {
@@ -667,7 +689,7 @@ void GuiApp::RunTyped(const std::string& command) {
     main.commandLine.Invalidate();
     cad::Host& host = cad::Host::Instance();
     if (command == "QUIT" || command == "EXIT") {
-        quitting = true;
+        quitting = AskToSaveDrawing();
     } else if (command == "OPEN") {
         OpenDrawing();
     } else if (command == "SAVE" || command == "QSAVE") {
@@ -740,13 +762,21 @@ int GuiApp::Run(const std::string& drawing, bool trace, int width, int height) {
             PrintLine("Cannot open " + drawing + ": " + result.detail);
     }
     Reload();
+    RememberSaved();
     main.view.FitAll();
     main.commandLine.SetFocus();
     backend.onResize = [this](int w, int h) {
         main.Move(ui::Rect{0, 0, w, h});
         main.OnSize(ui::Size{w, h});
     };
-    backend.onQuit = [this] { quitting = true; };
+    // Closing the window is QUIT, asked between commands so that nothing of the drawing is lost unasked.
+    backend.onQuit = [this] {
+        if (busy) {
+            PrintLine("Finish or cancel the command first.");
+            return;
+        }
+        ui::WindowSystem::Instance().Post([this] { RunTyped("QUIT"); });
+    };
     std::size_t printed = host.GetEditor().CommandLine().size();
     std::size_t vectors = 0;
     backend.onFrame = [this, &host, &printed, &vectors] {

@@ -158,12 +158,17 @@ public:
 private:
     void RunTyped(const std::string& command);
     void OpenDrawing();
-    void SaveDrawing(bool askName);
+    bool SaveDrawing(bool askName);
+    // False when the user would rather go on with the drawing as it is than lose its changes.
+    bool AskToSaveDrawing();
+    void RememberSaved();
     void Reload();
     void TraceModal();
     void TraceParts(const ui::Window& window, std::vector<std::string>& lines);
     bool m_trace = false;
     std::vector<std::string> m_tracedModal;
+    // The drawing's object count when it was opened or saved: a command that added objects changed it.
+    std::size_t m_savedObjects = 0;
 };
 
 } // namespace gui

@@ -145,9 +145,11 @@ void SdlBackend::Deliver(WindowSystem& system, const void* raw) {
     const SDL_Event& event = *static_cast<const SDL_Event*>(raw);
     switch (event.type) {
     case SDL_QUIT:
-        m_quit = true;
+        // Whoever listens decides, and may first ask about unsaved work; with no one to ask the loops end.
         if (onQuit)
             onQuit();
+        else
+            m_quit = true;
         break;
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {

@@ -30,7 +30,7 @@ public:
     int Height() const { return m_height; }
     // The desktop window was resized: the size the window at the bottom should take.
     std::function<void(int width, int height)> onResize;
-    // The user closed the desktop window.
+    // The user closed the desktop window; without this every loop ends at once.
     std::function<void()> onQuit;
     // Each time a loop waits, before the picture is brought up to date: a chance to look at what changed.
     std::function<void()> onFrame;

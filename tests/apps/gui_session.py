@@ -190,6 +190,12 @@ def report_session(editor, width, height):
     time.sleep(0.3)
     editor.click(width // 2 + 300, height // 4 + 200)
     editor.wait(r"^ready$")
+    # Leaving with the new table unsaved is asked about; Cancel stays.
+    editor.type("QUIT")
+    editor.key("Return")
+    question = controls(editor.wait(r'^  control -?\d+ "Save changes to .*office.dxf\?"'))
+    editor.click(*centre(question[("control", 2)]))
+    editor.wait(r"^ready$")
     editor.type("SAVEAS")
     editor.key("Return")
     saver = controls(editor.wait(r'^modal "Save drawing as"'))
@@ -297,6 +303,31 @@ def check_template():
     check(open(os.path.join(work, "filename.set")).read() == os.path.join(work, "office.prc"), "and the catalogue")
 
 
+def start_display():
+    """A virtual display of our own. Two servers that start at once can both try the first free number and one
+    gives up; it is started again then."""
+    for attempt in range(10):
+        read, write = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1400x900x24", "-nolisten", "tcp"],
+                                pass_fds=[write], stderr=subprocess.DEVNULL)
+        os.close(write)
+        number = os.read(read, 16).decode().strip()
+        os.close(read)
+        if number:
+            display = ":" + number
+            # It says its number once it listens; wait until a client is served all the same.
+            for _ in range(100):
+                probe = subprocess.run(["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=display),
+                                       capture_output=True)
+                if probe.returncode == 0:
+                    return xvfb, display
+                time.sleep(0.05)
+        xvfb.kill()
+        xvfb.wait()
+        time.sleep(0.2 + 0.3 * attempt)
+    raise SystemExit("no virtual display could be started")
+
+
 def main():
     os.makedirs(work, exist_ok=True)
     for name in ("vantorel1.set", "vantorel2.set", "filename.set"):
@@ -304,12 +335,7 @@ def main():
             os.remove(os.path.join(work, name))
     shutil.copy(module_source, os.path.join(work, "libvantorel.so"))
     shutil.copy(os.path.join(examples, "office.prc"), os.path.join(work, "office.prc"))
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1400x900x24", "-nolisten", "tcp"],
-                            pass_fds=[write], stderr=subprocess.DEVNULL)
-    os.close(write)
-    display = ":" + os.read(read, 16).decode().strip()
-    os.close(read)
+    xvfb, display = start_display()
     editor = None
     try:
         editor = Editor(display)
