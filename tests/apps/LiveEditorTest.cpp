@@ -188,3 +188,82 @@ TEST_F(Chooser, ANewFileGetsTheExtensionAndTheProposalSetsFolderAndName) {
 }
 
 } // namespace
+
+namespace {
+
+// The view itself on the headless screen: the editor's main window made as Run makes it, without a display.
+class LiveView : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WindowSystem::Instance().Reset();
+        cad::Database& db = cad::Host::Instance().WorkingDatabase();
+        for (double x : {0.0, 10.0, 20.0}) {
+            auto line = db.Make<cad::Line>();
+            line->start = cad::Point3d{x, 0, 0};
+            line->end = cad::Point3d{x + 2, 2, 0};
+            cad::ObjectId id;
+            ASSERT_EQ(db.AppendEntity(db.ModelSpaceId(), std::move(line), &id), cad::ErrorStatus::Ok);
+            ids.push_back(id);
+        }
+        app.scene.Build(db);
+        app.main.Create(nullptr, ui::Rect{0, 0, 400, 300}, 0, "Vantorel", ui::StyleVisible);
+        app.main.view.Create(&app.main, ui::Rect{}, 1, "", ui::StyleVisible);
+        app.main.commandLine.Create(&app.main, ui::Rect{}, 2, "", ui::StyleVisible | ui::StyleTabStop);
+        app.main.OnSize(ui::Size{400, 300});
+        app.main.view.FitAll();
+    }
+    void TearDown() override {
+        app.main.Destroy();
+        cad::Database& db = cad::Host::Instance().WorkingDatabase();
+        // Gone again for the next test, which shares the editor's drawing.
+        for (cad::ObjectId id : ids)
+            if (cad::Object* object = db.Peek(id))
+                object->SetErased(true);
+    }
+    ui::Point Screen(double x, double y) {
+        const gui::ViewTransform& v = app.main.view.View();
+        return app.main.view.ClientToScreen(ui::Point{static_cast<int>(v.ScreenX(x)), static_cast<int>(v.ScreenY(y))});
+    }
+    gui::GuiApp app;
+    std::vector<cad::ObjectId> ids;
+};
+
+TEST_F(LiveView, TheWheelZoomsAboutTheCursorAndAHeldRightButtonPans) {
+    const gui::ViewTransform& v = app.main.view.View();
+    double scale = v.scale;
+    ui::Point at = Screen(10, 1);
+    WindowSystem::Instance().MouseWheel(at, 120);
+    EXPECT_NEAR(v.scale, scale * 1.25, 1e-9);
+    ui::Point client = app.main.view.ScreenToClient(at);
+    EXPECT_NEAR(v.WorldX(client.x), 10.0, 1.0 / v.scale);
+    double centre = v.centreX;
+    WindowSystem::Instance().MouseDown(ui::Point{200, 100}, ui::MouseButton::Right);
+    WindowSystem::Instance().MouseMove(ui::Point{150, 100});
+    WindowSystem::Instance().MouseUp(ui::Point{150, 100}, ui::MouseButton::Right);
+    EXPECT_NEAR(v.centreX, centre + 50 / v.scale, 1e-9); // the drawing follows the hand to the left
+}
+
+TEST_F(LiveView, ARectangleDraggedRightToLeftCrossesLeftToRightEncloses) {
+    WindowSystem& system = WindowSystem::Instance();
+    auto drag = [&](ui::Point from, ui::Point to) {
+        system.MouseDown(from);
+        system.MouseMove(to);
+        system.MouseUp(to);
+        system.Advance(600);
+    };
+    // Left to right around the first line only; right to left over the corner of the second.
+    Turns turns({[&] { drag(Screen(-1, -1), Screen(3, 3)); },
+                 [&] { drag(Screen(11.5, 3), Screen(11, -1)); },
+                 [&] { app.input.Typed(""); }});
+    auto selection = std::get<cad::SelectionAnswer>(Ask(app, cad::Request::Selection, "Select objects: "));
+    EXPECT_EQ(selection.ids, (std::vector<cad::ObjectId>{ids[0], ids[1]}));
+}
+
+TEST_F(LiveView, AClickPicksAPointInDrawingUnits) {
+    Turns turns({[&] { WindowSystem::Instance().Click(Screen(7, 5)); }});
+    auto point = std::get<cad::PointAnswer>(Ask(app, cad::Request::Point, "Point: "));
+    EXPECT_NEAR(point.point.x, 7.0, 1.0 / app.main.view.View().scale);
+    EXPECT_NEAR(point.point.y, 5.0, 1.0 / app.main.view.View().scale);
+}
+
+} // namespace
