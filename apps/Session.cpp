@@ -1,105 +1,19 @@
 #include "Session.h"
 
+#include "gui/Scene.h"
+
 #include "platform/cad/Host.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/WindowSystem.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <utility>
-#include <limits>
 #include <sstream>
 
 namespace hostapp {
 
 namespace {
-struct Box {
-    double minX = std::numeric_limits<double>::infinity();
-    double minY = std::numeric_limits<double>::infinity();
-    double maxX = -std::numeric_limits<double>::infinity();
-    double maxY = -std::numeric_limits<double>::infinity();
-    bool Empty() const { return minX > maxX; }
-    void Add(double x, double y) {
-        minX = std::min(minX, x);
-        minY = std::min(minY, y);
-        maxX = std::max(maxX, x);
-        maxY = std::max(maxY, y);
-    }
-};
-
-// Points of an entity's outline in its block's coordinates, mapped by `map` into the caller's.
-using PointMap = std::function<std::pair<double, double>(double, double)>;
-
-void AddOutline(const cad::Database& db, cad::ObjectId id, Box& box, const PointMap& map, int depth) {
-    const cad::Object* object = db.Peek(id);
-    if (!object || object->IsErased() || depth > 16)
-        return;
-    auto add = [&](double x, double y) {
-        auto [mx, my] = map(x, y);
-        box.Add(mx, my);
-    };
-    switch (object->Kind()) {
-    case cad::ObjectKind::Line: {
-        const auto* line = static_cast<const cad::Line*>(object);
-        add(line->start.x, line->start.y);
-        add(line->end.x, line->end.y);
-        break;
-    }
-    case cad::ObjectKind::Circle:
-    case cad::ObjectKind::Arc: {
-        // The whole circle: an arc is taken at its circle's size, which only ever selects less.
-        const cad::Point3d c = object->Kind() == cad::ObjectKind::Circle ? static_cast<const cad::Circle*>(object)->center
-                                                                          : static_cast<const cad::Arc*>(object)->center;
-        double r = object->Kind() == cad::ObjectKind::Circle ? static_cast<const cad::Circle*>(object)->radius
-                                                             : static_cast<const cad::Arc*>(object)->radius;
-        add(c.x - r, c.y - r);
-        add(c.x + r, c.y + r);
-        break;
-    }
-    case cad::ObjectKind::Text:
-    case cad::ObjectKind::AttributeDefinition:
-    case cad::ObjectKind::Attribute: {
-        const auto* text = static_cast<const cad::TextEntity*>(object);
-        add(text->position.x, text->position.y);
-        add(text->position.x + 0.9 * text->height * static_cast<double>(text->text.size()) * text->widthFactor,
-            text->position.y + text->height);
-        break;
-    }
-    case cad::ObjectKind::Polyline:
-        for (const cad::Point3d& p : static_cast<const cad::Polyline*>(object)->vertices)
-            add(p.x, p.y);
-        break;
-    case cad::ObjectKind::BlockReference: {
-        const auto* reference = static_cast<const cad::BlockReference*>(object);
-        const auto* block = db.PeekAs<cad::BlockTableRecord>(reference->blockId);
-        if (!block)
-            break;
-        double cs = std::cos(reference->rotation);
-        double sn = std::sin(reference->rotation);
-        PointMap inner = [&](double x, double y) {
-            double lx = (x - block->origin.x) * reference->scale.x;
-            double ly = (y - block->origin.y) * reference->scale.y;
-            return map(reference->position.x + lx * cs - ly * sn, reference->position.y + lx * sn + ly * cs);
-        };
-        for (cad::ObjectId inside : block->entities)
-            AddOutline(db, inside, box, inner, depth + 1);
-        if (block->entities.empty())
-            add(reference->position.x, reference->position.y);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-Box OutlineOf(const cad::Database& db, cad::ObjectId id) {
-    Box box;
-    AddOutline(db, id, box, [](double x, double y) { return std::pair<double, double>{x, y}; }, 0);
-    return box;
-}
-
 std::string Upper(std::string text) {
     for (char& c : text)
         if (c >= 'a' && c <= 'z')
@@ -278,26 +192,24 @@ bool Session::Fail(const Step& step, const std::string& why) {
 
 bool Session::Select(const Step& step, cad::Answer& answer) {
     cad::SelectionAnswer selection;
+    const cad::Database& db = cad::Host::Instance().WorkingDatabase();
     if (step.kind == Step::SelectAll) {
         selection.everything = true;
-    } else {
-        const cad::Database& db = cad::Host::Instance().WorkingDatabase();
+    } else if (step.kind == Step::SelectLayer) {
         const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
-        double x1 = std::min(step.a.x, step.b.x), x2 = std::max(step.a.x, step.b.x);
-        double y1 = std::min(step.a.y, step.b.y), y2 = std::max(step.a.y, step.b.y);
         for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
             const auto* entity = db.PeekAs<cad::Entity>(id);
-            if (!entity || entity->IsErased())
-                continue;
-            if (step.kind == Step::SelectLayer) {
-                if (Upper(entity->layer) == Upper(step.text))
-                    selection.ids.push_back(id);
-                continue;
-            }
-            Box box = OutlineOf(db, id);
-            if (!box.Empty() && box.minX >= x1 && box.maxX <= x2 && box.minY >= y1 && box.maxY <= y2)
+            if (entity && !entity->IsErased() && Upper(entity->layer) == Upper(step.text))
                 selection.ids.push_back(id);
         }
+    } else {
+        // What the live view would take in a window dragged between the two corners.
+        gui::Scene scene;
+        scene.Build(db);
+        gui::Box window;
+        window.Add(step.a.x, step.a.y);
+        window.Add(step.b.x, step.b.y);
+        selection.ids = scene.InBox(window, false);
     }
     answer = selection;
     return true;
@@ -307,7 +219,7 @@ bool Session::ScaleEvents(const Step& step, cad::Answer& answer) {
     const cad::BlockTableRecord* table = NewestTable(cad::Host::Instance().WorkingDatabase());
     if (!table)
         return Fail(step, "there is no table block to drag");
-    Box box;
+    gui::Box box;
     for (cad::ObjectId id : table->entities) {
         const auto* line = cad::Host::Instance().WorkingDatabase().PeekAs<cad::Line>(id);
         if (line) {
