@@ -723,6 +723,7 @@ void GuiApp::Submit(const std::string& typed) {
     if (command.empty())
         return;
     PrintLine("Command: " + command);
+    Trace("command " + command);
     ui::WindowSystem::Instance().Post([this, command] { RunTyped(command); });
 }
 

@@ -102,7 +102,22 @@ class Editor:
         out = subprocess.run(["xdotool", "search", "--sync", "--name", "^Vantorel$"], env=self.env, check=True,
                              capture_output=True, text=True, timeout=20).stdout.split()
         self.window = out[0]
-        subprocess.run(["xdotool", "windowfocus", self.window], env=self.env, capture_output=True)
+        # Without a window manager the keys go where the pointer is: into the window with it, and the focus too.
+        subprocess.run(["xdotool", "mousemove", "--window", self.window, "20", "20"], env=self.env, capture_output=True)
+        subprocess.run(["xdotool", "windowfocus", "--sync", self.window], env=self.env, capture_output=True,
+                       timeout=10)
+
+    def command(self, name):
+        """Types a command at the command line, again if the keys did not arrive (a busy machine, a slow map)."""
+        for _ in range(5):
+            self.type(name)
+            self.key("Return")
+            try:
+                return self.wait(f"^command {name}$", timeout=3.0)
+            except SystemExit:
+                self.find_window()
+                self.key("Escape")
+        raise SystemExit(f"the command {name} was never taken; the editor said:\n" + "\n".join(self.seen[-30:]))
 
     def click(self, x, y):
         self.xdo("mousemove", "--window", self.window, str(x), str(y), "click", "1")
@@ -142,8 +157,7 @@ def centre(rect):
 
 
 def report_session(editor, width, height):
-    editor.type("KXBOMC")
-    editor.key("Return")
+    editor.command("KXBOMC")
     chooser = controls(editor.wait(r'^modal "Open"'))
     editor.type("office.prc")
     editor.click(*centre(chooser[("control", 1)]))
@@ -191,13 +205,11 @@ def report_session(editor, width, height):
     editor.click(width // 2 + 300, height // 4 + 200)
     editor.wait(r"^ready$")
     # Leaving with the new table unsaved is asked about; Cancel stays.
-    editor.type("QUIT")
-    editor.key("Return")
+    editor.command("QUIT")
     question = controls(editor.wait(r'^  control -?\d+ "Save changes to .*office.dxf\?"'))
     editor.click(*centre(question[("control", 2)]))
     editor.wait(r"^ready$")
-    editor.type("SAVEAS")
-    editor.key("Return")
+    editor.command("SAVEAS")
     saver = controls(editor.wait(r'^modal "Save drawing as"'))
     editor.key("ctrl+a")
     editor.type(os.path.join(work, "placed.dxf"))
@@ -231,8 +243,7 @@ def check_report():
 
 
 def template_session(editor, width, height):
-    editor.type("KXBOMT")
-    editor.key("Return")
+    editor.command("KXBOMT")
     dialog = editor.layout("BOM Template")
     editor.click(*centre(dialog[("control", 203)]))
     chooser = controls(editor.wait(r'^modal "Open"'))
@@ -344,8 +355,7 @@ def main():
         editor.wait(r"^ready$")
         editor.find_window()
         (report_session if scenario == "report" else template_session)(editor, width, height)
-        editor.type("QUIT")
-        editor.key("Return")
+        editor.command("QUIT")
         code = editor.process.wait(timeout=20)
         time.sleep(0.2)
         rest = []
