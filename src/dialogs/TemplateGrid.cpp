@@ -48,28 +48,12 @@ void TemplateGrid::Insert(long index, const CatalogEntry& entry) {
 
 void TemplateGrid::FillBlockNameList() {
     blockNameList.clear();
-    AcDbBlockTable* table = nullptr;
-    [[maybe_unused]] Acad::ErrorStatus opened =
-        acdbHostApplicationServices()->workingDatabase()->getSymbolTable(table, AcDb::kForRead);
-    if (table) {
-        AcDbBlockTableIterator* iterator = nullptr;
-        if (table->newIterator(iterator, true, true) == Acad::eOk && iterator) {
-            for (iterator->start(); !iterator->done(); iterator->step()) {
-                AcDbBlockTableRecord* record = nullptr;
-                if (iterator->getRecord(record, AcDb::kForRead) != Acad::eOk)
-                    continue;
-                HostString name;
-                [[maybe_unused]] Acad::ErrorStatus named = record->getName(name.Out());
-                CloseObject(record);
-                if (*name.Get() == '*')
-                    continue;
-                if (blockNameList.size() == blockNameList.capacity())
-                    blockNameList.reserve(blockNameList.size() + kNameListStep);
-                blockNameList.push_back(BlockName{name.Get(), false});
-            }
-        }
-        delete iterator;
-        CloseObject(table);
+    for (const std::string& name : DrawingBlockNames()) {
+        if (name.empty() || name[0] == '*')
+            continue;
+        if (blockNameList.size() == blockNameList.capacity())
+            blockNameList.reserve(blockNameList.size() + kNameListStep);
+        blockNameList.push_back(BlockName{name, false});
     }
     // Each position against every later one, as the list has always been ordered; drawings hold few
     // enough block definitions for that.

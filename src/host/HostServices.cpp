@@ -21,4 +21,28 @@ AcRxDynamicLinker* FindDynamicLinker() {
                                                                            : nullptr;
 }
 
+std::vector<std::string> DrawingBlockNames() {
+    std::vector<std::string> names;
+    AcDbBlockTable* table = nullptr;
+    [[maybe_unused]] Acad::ErrorStatus opened =
+        acdbHostApplicationServices()->workingDatabase()->getSymbolTable(table, AcDb::kForRead);
+    if (!table)
+        return names;
+    AcDbBlockTableIterator* iterator = nullptr;
+    if (table->newIterator(iterator, true, true) == Acad::eOk && iterator) {
+        for (iterator->start(); !iterator->done(); iterator->step()) {
+            AcDbBlockTableRecord* record = nullptr;
+            if (iterator->getRecord(record, AcDb::kForRead) != Acad::eOk)
+                continue;
+            HostString name;
+            [[maybe_unused]] Acad::ErrorStatus named = record->getName(name.Out());
+            CloseObject(record);
+            names.emplace_back(name.Get());
+        }
+    }
+    delete iterator;
+    CloseObject(table);
+    return names;
+}
+
 } // namespace vantorel

@@ -9,6 +9,9 @@
 #include "platform/cad/arx/dbsymtb.h"
 #include "platform/cad/arx/rxobject.h"
 
+#include <string>
+#include <vector>
+
 namespace vantorel {
 
 // A class of the host's class dictionary ("ClassDictionary"); null when the host has none of that name.
@@ -24,6 +27,10 @@ inline void CloseObject(AcDbObject* object) {
     if (object)
         [[maybe_unused]] Acad::ErrorStatus status = object->close();
 }
+
+// The names of the working drawing's block definitions, deleted ones left out, in the table's order; each
+// record is opened for reading and closed again.
+[[nodiscard]] std::vector<std::string> DrawingBlockNames();
 
 // A string the host handed out, released with acad_free when the guard ends.
 class HostString {

@@ -3,6 +3,7 @@
 #include "bom/BomMessages.h"
 #include "bom/BomReport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -82,32 +83,12 @@ int ensureTableTextStyle() {
 }
 
 int nextTableNumber() {
-    AcDbBlockTable* table = nullptr;
-    [[maybe_unused]] Acad::ErrorStatus opened =
-        acdbHostApplicationServices()->workingDatabase()->getSymbolTable(table, AcDb::kForRead);
-    if (!table)
-        return 0;
-    AcDbBlockTableIterator* iterator = nullptr;
     int highest = 0;
-    if (table->newIterator(iterator, true, true) == Acad::eOk && iterator) {
-        for (iterator->start(); !iterator->done(); iterator->step()) {
-            AcDbBlockTableRecord* record = nullptr;
-            if (iterator->getRecord(record, AcDb::kForRead) != Acad::eOk)
-                continue;
-            HostString name;
-            [[maybe_unused]] Acad::ErrorStatus named = record->getName(name.Out());
-            CloseObject(record);
-            std::string upper = name.Get();
-            UpperAscii(upper);
-            if (upper.size() == 7 && upper.compare(0, 3, "QVT") == 0) {
-                int number = std::atoi(upper.c_str() + 3);
-                if (number > highest)
-                    highest = number;
-            }
-        }
+    for (std::string name : DrawingBlockNames()) {
+        UpperAscii(name);
+        if (name.size() == 7 && name.compare(0, 3, "QVT") == 0)
+            highest = std::max(highest, std::atoi(name.c_str() + 3));
     }
-    delete iterator;
-    CloseObject(table);
     return highest;
 }
 
