@@ -3,6 +3,7 @@
 #include "bom/BlockNames.h"
 #include "bom/BomMessages.h"
 #include "dialogs/BomReportDialog.h"
+#include "dialogs/SortOrder.h"
 #include "platform/ui/Canvas.h"
 #include "table/PriceTableBuilder.h"
 
@@ -19,9 +20,6 @@ bool IsNumberColumn(int col) {
     return col == 1 || col == 2 || col == 4;
 }
 
-int CompareNumbers(double a, double b) {
-    return a < b ? -1 : (a > b ? 1 : 0);
-}
 } // namespace
 
 std::string ReportGrid::ShownText(int col, long row) const {
@@ -141,30 +139,7 @@ void ReportGrid::OnGridKey(unsigned* key, bool) {
 }
 
 int ReportGrid::OnCompareCells(const GridCell* first, const GridCell* second, int flags) {
-    const bool up = (flags & 2) == 0;
-    const GridCell* a = up ? first : second;
-    const GridCell* b = up ? second : first;
-    if (!a)
-        return b ? -1 : 0;
-    if (!b)
-        return 1;
-    if (!a->HasProperty(CellText))
-        return b->HasProperty(CellText) ? -1 : 0;
-    const char* aText = a->GetText();
-    const char* bText = b->GetText() ? b->GetText() : "";
-    if (CompareNoCase(aText, bText) == 0)
-        return 0;
-    // Empty texts go last whichever way the column is sorted.
-    if (*aText == '\0')
-        return up ? 1 : -1;
-    if (*bText == '\0')
-        return up ? -1 : 1;
-    if (IsNumberColumn(sortColumn))
-        return CompareNumbers(ParsePrice(aText), ParsePrice(bText));
-    int kind = a->GetValueKind();
-    if (kind == 2 || kind == 3 || kind == 5)
-        return CompareNumbers(a->GetNumber(), b->GetNumber());
-    return CompareNoCase(aText, bText);
+    return CompareForSort(first, second, flags, IsNumberColumn(sortColumn) ? &ParsePrice : nullptr);
 }
 
 } // namespace vantorel

@@ -2,6 +2,7 @@
 
 #include "bom/BlockNames.h"
 #include "dialogs/BomTemplateDialog.h"
+#include "dialogs/SortOrder.h"
 #include "host/HostServices.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/WindowSystem.h"
@@ -19,8 +20,9 @@ constexpr unsigned kEscapeKey = 27;
 constexpr int kButtonMargin = 20;
 const char* const kColumnTitles[TemplateGrid::kColumns] = {"Block name", "Price", "Description"};
 
-int CompareNumbers(double a, double b) {
-    return a < b ? -1 : (a > b ? 1 : 0);
+// A typed price by the C library's reading, as the catalogue's prices have always been compared.
+double PriceValue(const char* text) {
+    return std::atof(text);
 }
 } // namespace
 
@@ -225,31 +227,7 @@ bool TemplateGrid::OnEditEnd(int col, long row, ui::Window*, const char* text, b
 }
 
 int TemplateGrid::OnCompareCells(const GridCell* first, const GridCell* second, int flags) {
-    const bool up = (flags & 2) == 0;
-    const GridCell* x = up ? first : second;
-    const GridCell* y = up ? second : first;
-    const int s = up ? -1 : 1;
-    if (!x)
-        return y ? -1 : 0;
-    if (!y)
-        return 1;
-    if (!x->HasProperty(CellText))
-        return y->HasProperty(CellText) ? -1 : 0;
-    const char* xText = x->GetText() ? x->GetText() : "";
-    const char* yText = y->GetText() ? y->GetText() : "";
-    if (CompareNoCase(xText, yText) == 0)
-        return 0;
-    // Empty texts go last whichever way the column is sorted.
-    if (*xText == '\0')
-        return -s;
-    if (*yText == '\0')
-        return s;
-    if (sortColumn == 1)
-        return CompareNumbers(std::atof(xText), std::atof(yText));
-    int kind = x->GetValueKind();
-    if (kind == 2 || kind == 3 || kind == 5)
-        return CompareNumbers(x->GetNumber(), y->GetNumber());
-    return CompareNoCase(xText, yText);
+    return CompareForSort(first, second, flags, sortColumn == 1 ? &PriceValue : nullptr);
 }
 
 } // namespace vantorel

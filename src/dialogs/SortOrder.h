@@ -1,0 +1,14 @@
+#pragma once
+
+#include "grid/GridCell.h"
+
+namespace vantorel {
+
+// How the dialogs' grids order two cells of the column being sorted, the result as the grid's comparison
+// wants it (negative: `first` before `second`). Flag 2 sorts down. Missing cells and cells without text come
+// first, empty texts last whichever way, equal texts (without regard to case) are equal; then `number`, when
+// the column holds numbers, compares the texts' values; otherwise numeric cells by value, the rest as text.
+[[nodiscard]] int CompareForSort(const GridCell* first, const GridCell* second, int flags,
+                                 double (*number)(const char* text));
+
+} // namespace vantorel
