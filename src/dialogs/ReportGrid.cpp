@@ -12,8 +12,6 @@
 namespace vantorel {
 
 namespace {
-constexpr int kAscendingArrow = 0x20;
-constexpr int kDescendingArrow = 0x10;
 constexpr unsigned kEscapeKey = 27;
 
 bool IsNumberColumn(int col) {
@@ -119,16 +117,7 @@ void ReportGrid::OnColumnHeaderLeftClick(int col, long, int down, ui::Rect*, ui:
         return;
     if (GetRowCount() > 1)
         RemoveRow(GetRowCount() - 1);
-    SetCellTypeIndex(sortColumn, -1, 0);
-    if (col == sortColumn) {
-        ascending = !ascending;
-    } else {
-        sortColumn = col;
-        ascending = true;
-    }
-    SortRows(col, ascending ? 1 : 2);
-    SetCellTypeIndex(col, -1, sortArrowIndex);
-    SetCellTypeStyle(col, -1, ascending ? kAscendingArrow : kDescendingArrow);
+    SortByHeading(*this, col, sortArrowIndex, sortColumn, ascending);
     AppendReportRow(summaryRow, true);
     RepaintAll();
 }

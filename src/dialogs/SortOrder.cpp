@@ -37,4 +37,17 @@ int CompareForSort(const GridCell* first, const GridCell* second, int flags, dou
     return CompareNoCase(xText, yText);
 }
 
+void SortByHeading(GridControl& grid, int col, int arrowIndex, int& sortColumn, bool& ascending) {
+    grid.SetCellTypeIndex(sortColumn, -1, 0);
+    if (col == sortColumn) {
+        ascending = !ascending;
+    } else {
+        sortColumn = col;
+        ascending = true;
+    }
+    grid.SortRows(col, ascending ? 1 : 2);
+    grid.SetCellTypeIndex(col, -1, arrowIndex);
+    grid.SetCellTypeStyle(col, -1, ascending ? kAscendingArrow : kDescendingArrow);
+}
+
 } // namespace vantorel

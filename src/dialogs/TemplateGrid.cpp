@@ -13,8 +13,6 @@
 namespace vantorel {
 
 namespace {
-constexpr int kAscendingArrow = 0x20;
-constexpr int kDescendingArrow = 0x10;
 constexpr unsigned kEscapeKey = 27;
 // The rightmost pixels of a cell belong to its drop-list button.
 constexpr int kButtonMargin = 20;
@@ -181,16 +179,7 @@ void TemplateGrid::OnColumnHeaderLeftClick(int col, long, int down, ui::Rect*, u
     // Rows must not move under an open editor: the edit ends first, and a refused one stops the sort.
     if (IsEditing() && (!EndEdit(false) || !lastEditAccepted))
         return;
-    SetCellTypeIndex(sortColumn, -1, 0);
-    if (col == sortColumn) {
-        ascending = !ascending;
-    } else {
-        sortColumn = col;
-        ascending = true;
-    }
-    SortRows(col, ascending ? 1 : 2);
-    SetCellTypeIndex(col, -1, sortArrowIndex);
-    SetCellTypeStyle(col, -1, ascending ? kAscendingArrow : kDescendingArrow);
+    SortByHeading(*this, col, sortArrowIndex, sortColumn, ascending);
     RepaintAll();
 }
 
