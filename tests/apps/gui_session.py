@@ -315,27 +315,28 @@ def check_template():
 
 
 def start_display():
-    """A virtual display of our own. Two servers that start at once can both try the first free number and one
-    gives up; it is started again then."""
-    for attempt in range(10):
-        read, write = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1400x900x24", "-nolisten", "tcp"],
-                                pass_fds=[write], stderr=subprocess.DEVNULL)
-        os.close(write)
-        number = os.read(read, 16).decode().strip()
-        os.close(read)
-        if number:
-            display = ":" + number
-            # It says its number once it listens; wait until a client is served all the same.
-            for _ in range(100):
-                probe = subprocess.run(["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=display),
-                                       capture_output=True)
-                if probe.returncode == 0:
-                    return xvfb, display
-                time.sleep(0.05)
-        xvfb.kill()
+    """A virtual display of our own, on a number no other server holds: sessions run side by side, and two
+    servers on one display would mix their users' keys."""
+    for attempt in range(40):
+        number = 100 + (os.getpid() * 7 + attempt * 131) % 800
+        if os.path.exists(f"/tmp/.X{number}-lock"):
+            continue
+        display = f":{number}"
+        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1400x900x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(200):
+            if xvfb.poll() is not None:
+                break
+            probe = subprocess.run(["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=display),
+                                   capture_output=True)
+            if probe.returncode == 0:
+                break
+            time.sleep(0.05)
+        # Served, and by our server: one that lost the race for the number has ended by now.
+        time.sleep(0.3)
+        if xvfb.poll() is None:
+            return xvfb, display
         xvfb.wait()
-        time.sleep(0.2 + 0.3 * attempt)
     raise SystemExit("no virtual display could be started")
 
 
