@@ -132,6 +132,20 @@ void BomTemplateDialog::ShowIncomplete(const IncompleteEntry& failure) {
     [[maybe_unused]] int selected = grid.BeginSelectionAt(failure.column, failure.index);
 }
 
+bool BomTemplateDialog::EntriesComplete() {
+    IncompleteEntry failure;
+    if (grid.catalog.CheckEntriesComplete(&failure))
+        return true;
+    ShowIncomplete(failure);
+    return false;
+}
+
+void BomTemplateDialog::MarkSaved() {
+    ShowCurrentFile();
+    grid.catalog.SetModified(false);
+    EnableSave(false);
+}
+
 void BomTemplateDialog::InsertRow() {
     if (!catalogInUse)
         return;
@@ -234,26 +248,18 @@ void BomTemplateDialog::OpenCatalog() {
 void BomTemplateDialog::SaveCatalog() {
     if (!grid.catalog.IsModified() || g_templateFile.empty() || grid.GetRowCount() < 1)
         return;
-    IncompleteEntry failure;
-    if (!grid.catalog.CheckEntriesComplete(&failure)) {
-        ShowIncomplete(failure);
+    if (!EntriesComplete())
         return;
-    }
     if (!grid.catalog.WriteCatalogFile(g_templateFile))
         return;
-    ShowCurrentFile();
-    grid.catalog.SetModified(false);
-    EnableSave(false);
+    MarkSaved();
 }
 
 void BomTemplateDialog::SaveCatalogAs() {
     if (!catalogInUse)
         return;
-    IncompleteEntry failure;
-    if (!grid.catalog.CheckEntriesComplete(&failure)) {
-        ShowIncomplete(failure);
+    if (!EntriesComplete())
         return;
-    }
     std::string path;
     if (!ChooseCatalogFile("Save as", g_templateFile.c_str(), kFileToCreate, path))
         return;
@@ -262,9 +268,7 @@ void BomTemplateDialog::SaveCatalogAs() {
     g_templateFile = path;
     if (!grid.catalog.WriteCatalogFile(g_templateFile))
         return;
-    ShowCurrentFile();
-    grid.catalog.SetModified(false);
-    EnableSave(false);
+    MarkSaved();
 }
 
 void BomTemplateDialog::CloseTemplate() {
@@ -276,18 +280,12 @@ void BomTemplateDialog::CloseTemplate() {
     if (answer == SaveAnswer::Cancel)
         return;
     if (answer == SaveAnswer::Yes) {
-        IncompleteEntry failure;
-        if (!grid.catalog.CheckEntriesComplete(&failure)) {
-            ShowIncomplete(failure);
-            return;
-        }
-        if (!grid.catalog.WriteCatalogFile(g_templateFile))
+        if (!EntriesComplete() || !grid.catalog.WriteCatalogFile(g_templateFile))
             return;
     }
-    grid.TakeColumnWidths();
     int current[kCatalogueColumns];
     for (int c = 0; c < kCatalogueColumns; ++c)
-        current[c] = grid.columnWidths[c];
+        current[c] = grid.GetColumnWidth(c);
     SaveSettings(CatalogueSettingsPaths(), SettingsSide::Catalogue, current, grid.columnWidths, g_templateFile);
     EndDialog(ui::kIdCancel);
 }

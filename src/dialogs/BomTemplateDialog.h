@@ -61,6 +61,10 @@ private:
     SaveAnswer AskToSave();
     void BindGrid();
     void ShowCurrentFile();
+    // False, with the message shown, when an entry lacks its block name or its price.
+    bool EntriesComplete();
+    // The file now holds what the grid shows.
+    void MarkSaved();
     ui::Window* m_parent;
 };
 

@@ -111,11 +111,6 @@ void TemplateGrid::MakeNewEntry(long row) {
     SetPaintEnabled(true);
 }
 
-void TemplateGrid::TakeColumnWidths() {
-    for (int c = 0; c < kColumns; ++c)
-        columnWidths[c] = GetColumnWidth(c);
-}
-
 void TemplateGrid::OnInitialize() {
     lastEditAccepted = true;
     catalog.SetModified(false);

@@ -33,8 +33,6 @@ public:
     void MarkUsedNames();
     // An empty entry ("", "0", "") whose block-name cell offers the names no row uses yet.
     void MakeNewEntry(long row);
-    // The grid's current widths into the width array, for the settings.
-    void TakeColumnWidths();
 
     // The catalogue's entries are the rows.
     long Count() const override { return GetRowCount(); }
