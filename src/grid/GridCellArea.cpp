@@ -1,0 +1,289 @@
+#include "grid/GridParts.h"
+
+#include "grid/GridControl.h"
+#include "platform/ui/WindowSystem.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+namespace vantorel {
+
+namespace {
+
+constexpr std::size_t kTipLimit = 79; // what the tool tip's fixed buffer holds
+
+ui::Rect RectOf(GridControl& grid, int col, long row) {
+    ui::Rect rect;
+    if (col < 0 && row < 0)
+        return rect;
+    grid.CellRect(col, row, &rect);
+    return rect;
+}
+
+} // namespace
+
+void CellAreaWindow::OnPaint(ui::Canvas& canvas) {
+    m_grid.PaintCells(canvas, ClientRect());
+}
+
+void CellAreaWindow::OnMouseDown(const ui::MouseEvent& event) {
+    if (m_grid.IsEditing()) {
+        // A click beside the editor ends the edit, keeping what was typed; it does nothing else.
+        SetFocus();
+        return;
+    }
+    m_grid.Tip().Hide();
+    bool right = event.button == ui::MouseButton::Right;
+    SetCapture();
+    SetFocus();
+    m_sheet->moveReason = right ? MoveByRightClick : MoveByLeftClick;
+    m_sheet->moveKeyFlags = event.modifiers;
+    ui::Point point{event.x, event.y};
+    int col = -1;
+    long row = -1;
+    m_grid.CellAt(point, &col, &row);
+    ui::Rect rect = RectOf(m_grid, col, row);
+    bool processed = false;
+    if (col >= 0 && row >= 0) {
+        m_grid.MoveTo(col, row);
+        CellType& type = m_grid.TypeOfCell(col, row);
+        processed = right ? type.OnRightClick(col, row, 1, &rect, &point) : type.OnLeftClick(col, row, 1, &rect, &point);
+        if (processed && !right)
+            m_typeHoldsMouse = true;
+    }
+    if (right) {
+        m_grid.OnCellRightClick(col, row, 1, &rect, &point, processed);
+        if (m_sheet->popupMenu && col >= 0)
+            m_grid.OnPopupOpen(col, row, SectionCells);
+    } else {
+        m_grid.OnCellLeftClick(col, row, 1, &rect, &point, processed);
+        m_leftDown = true;
+        m_lastMouse = point;
+    }
+    m_sheet->moveReason = MoveByKey;
+}
+
+void CellAreaWindow::OnMouseUp(const ui::MouseEvent& event) {
+    bool right = event.button == ui::MouseButton::Right;
+    KillTimer(kDragTimer);
+    if (m_grid.IsEditing()) {
+        if (HasCapture())
+            ReleaseCapture();
+        m_leftDown = false;
+        return;
+    }
+    ui::Point point{event.x, event.y};
+    int col = -1;
+    long row = -1;
+    m_grid.CellAt(point, &col, &row);
+    ui::Rect rect = RectOf(m_grid, col, row);
+    bool processed = false;
+    if (col >= 0 && row >= 0) {
+        CellType& type = m_grid.TypeOfCell(col, row);
+        processed = right ? type.OnRightClick(col, row, 0, &rect, &point) : type.OnLeftClick(col, row, 0, &rect, &point);
+    }
+    if (right)
+        m_grid.OnCellRightClick(col, row, 0, &rect, &point, processed);
+    else
+        m_grid.OnCellLeftClick(col, row, 0, &rect, &point, processed);
+    if (HasCapture())
+        ReleaseCapture();
+    m_typeHoldsMouse = false;
+    if (!right)
+        m_leftDown = false;
+}
+
+void CellAreaWindow::OnDoubleClick(const ui::MouseEvent& event) {
+    if (event.button != ui::MouseButton::Left) {
+        OnMouseDown(event);
+        return;
+    }
+    if (m_grid.IsEditing())
+        return;
+    ui::Point point{event.x, event.y};
+    int col = -1;
+    long row = -1;
+    m_grid.CellAt(point, &col, &row);
+    ui::Rect rect = RectOf(m_grid, col, row);
+    bool processed = false;
+    if (col >= 0 && row >= 0) {
+        processed = m_grid.TypeOfCell(col, row).OnDoubleClick(col, row, &rect, &point);
+    }
+    m_grid.OnCellDoubleClick(col, row, &rect, &point, processed);
+}
+
+void CellAreaWindow::OnMouseMove(const ui::MouseEvent& event) {
+    if (m_grid.IsEditing())
+        return;
+    ui::Point point{event.x, event.y};
+    m_lastFlags = event.modifiers;
+    if (m_sheet->cellTips) {
+        m_grid.Tip().Hide();
+        SetTimer(kTipTimer, kTipDelayMs);
+    }
+    m_lastMouse = point;
+    int col = -1;
+    long row = -1;
+    m_grid.CellAt(point, &col, &row);
+    if (m_typeHoldsMouse) {
+        int activeCol = m_grid.GetActiveColumn();
+        long activeRow = m_grid.GetActiveRow();
+        bool processed = m_grid.TypeOfCell(activeCol, activeRow).OnPointerMove(activeCol, activeRow, &point, event.modifiers);
+        m_grid.OnCellMouseMove(col, row, &point, event.modifiers, processed);
+        return;
+    }
+    m_sheet->moveReason = MoveByDrag;
+    bool processed = false;
+    if (col >= 0 && row >= 0) {
+        processed = m_grid.TypeOfCell(col, row).OnPointerMove(col, row, &point, event.modifiers);
+    }
+    m_grid.OnCellMouseMove(col, row, &point, event.modifiers, processed);
+    if (m_leftDown && HasCapture())
+        DragStep();
+    m_sheet->moveReason = MoveByKey;
+}
+
+// One pass of the drag: the active cell follows the pointer, and beyond the area the view steps towards it
+// until the pointer moves again or the button comes up.
+void CellAreaWindow::DragStep() {
+    ui::Rect area = ClientRect();
+    ui::Point p = m_lastMouse;
+    std::vector<long> rows = m_grid.VisibleRows(false);
+    std::vector<int> columns = m_grid.VisibleColumns(false);
+    int col = -1;
+    long row = -1;
+    m_grid.CellAt(p, &col, &row);
+    bool wholeRow = row >= 0 && std::find(rows.begin(), rows.end(), row) != rows.end();
+    bool wholeCol = col >= 0 && std::find(columns.begin(), columns.end(), col) != columns.end();
+    int dx = 0;
+    int dy = 0;
+    int distanceX = 0;
+    int distanceY = 0;
+    if (p.x < 0) {
+        dx = -1;
+        distanceX = -p.x;
+    } else if (p.x >= area.right || (col >= 0 && !wholeCol)) {
+        dx = 1;
+        distanceX = std::max(p.x - area.right, 0);
+    }
+    if (p.y < 0) {
+        dy = -1;
+        distanceY = -p.y;
+    } else if (p.y >= area.bottom || (row >= 0 && !wholeRow)) {
+        dy = 1;
+        distanceY = std::max(p.y - area.bottom, 0);
+    }
+    if (dx == 0 && dy == 0) {
+        KillTimer(kDragTimer);
+        if (col >= 0 && row >= 0 && (col != m_grid.GetActiveColumn() || row != m_grid.GetActiveRow()))
+            m_grid.MoveTo(col, row);
+        return;
+    }
+    int acceleration = m_sheet->dragScrollAcceleration;
+    auto stepOf = [&](int distance, int unit) {
+        if (acceleration <= 0)
+            return 1;
+        return static_cast<int>(std::pow(static_cast<double>(distance) / std::max(unit, 1) + 1.0, acceleration));
+    };
+    int stepX = stepOf(distanceX, m_sheet->defaultColumnWidth);
+    int stepY = stepOf(distanceY, m_sheet->defaultRowHeight);
+    int targetCol = m_grid.GetActiveColumn();
+    long targetRow = m_grid.GetActiveRow();
+    if (dx != 0)
+        targetCol = std::clamp(targetCol + dx * stepX, 0, std::max(m_grid.GetColumnCount() - 1, 0));
+    else if (col >= 0)
+        targetCol = col;
+    if (dy != 0)
+        targetRow = std::clamp(targetRow + dy * stepY, 0L, std::max(m_grid.GetRowCount() - 1, 0L));
+    else if (row >= 0)
+        targetRow = row;
+    m_sheet->moveReason = MoveByDrag;
+    if (targetCol != m_grid.GetActiveColumn() || targetRow != m_grid.GetActiveRow())
+        m_grid.MoveTo(targetCol, targetRow);
+    bool single = (dy != 0 ? stepY : stepX) == 1;
+    SetTimer(kDragTimer, acceleration > 0 && single ? m_sheet->dragScrollDelay : kDragStepMs);
+}
+
+void CellAreaWindow::OnTimer(int id) {
+    if (id == kDragTimer) {
+        if (!m_leftDown || !HasCapture()) {
+            KillTimer(kDragTimer);
+            return;
+        }
+        DragStep();
+        m_sheet->moveReason = MoveByKey;
+        return;
+    }
+    if (id == kTipTimer) {
+        KillTimer(kTipTimer);
+        int col = -1;
+        long row = -1;
+        m_grid.CellAt(m_lastMouse, &col, &row);
+        if (col < 0 || !m_sheet->cellTips)
+            return;
+        std::string text;
+        if (!m_grid.OnCellTip(col, row, SectionCells, &text))
+            return;
+        if (text.size() > kTipLimit)
+            text.resize(kTipLimit);
+        m_tipText = text;
+        ui::Point screen = ClientToScreen(m_lastMouse);
+        m_grid.Tip().ShowAt(ui::Point{screen.x, screen.y + 20}, text);
+    }
+}
+
+void CellAreaWindow::OnMouseWheel(const ui::MouseEvent& event) {
+    if (m_grid.IsEditing())
+        return;
+    long rows = static_cast<long>(event.wheelDelta / 120) * 3;
+    m_grid.SetFirstRow(m_grid.GetFirstRow() - rows);
+}
+
+bool CellAreaWindow::OnKeyDown(const ui::KeyEvent& event) {
+    int step = 1;
+    int acceleration = m_sheet->keyAcceleration;
+    if (acceleration > 0) {
+        int q = m_keyPresses / acceleration;
+        step = q * q * q + 1;
+        if (q == 0 && m_keyPresses > 1 && m_sheet->keyAccelerationDelay > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_sheet->keyAccelerationDelay));
+    }
+    ++m_keyPresses;
+    m_grid.KeyInCells(static_cast<unsigned>(event.key), event.modifiers, step);
+    return true;
+}
+
+void CellAreaWindow::OnKeyUp(const ui::KeyEvent& event) {
+    (void)event;
+    m_keyPresses = 0;
+}
+
+void CellAreaWindow::OnChar(unsigned character, unsigned modifiers) {
+    (void)modifiers;
+    if (!m_grid.IsEditing())
+        m_grid.CharInCells(character);
+}
+
+void CellAreaWindow::OnFocusGained(ui::Window* previous) {
+    (void)previous;
+    m_typeHoldsMouse = false;
+    m_keyPresses = 0;
+    m_grid.OnFocusGained(static_cast<int>(SectionCells));
+    Invalidate();
+}
+
+void CellAreaWindow::OnFocusLost(ui::Window* next) {
+    (void)next;
+    Invalidate();
+    m_grid.OnFocusLost(static_cast<int>(SectionCells));
+}
+
+void CellAreaWindow::OnCaptureLost() {
+    m_typeHoldsMouse = false;
+    m_leftDown = false;
+    KillTimer(kDragTimer);
+}
+
+} // namespace vantorel
