@@ -78,7 +78,7 @@ bool BlockCensus::CountSelection(BomReport& report) {
         if (found != index.end()) {
             ReportRow& row = rows[found->second];
             row.quantity += 1;
-            row.total = row.itemPrice + row.total;
+            row.total = AddPrices(row.itemPrice, row.total);
         } else if (!cataloguedOnly) {
             report.AppendRow(ReportRow{name, 0.0, 1, "", 0.0});
             index.emplace(name, rows.size() - 1);

@@ -4,6 +4,8 @@
 #include "bom/CatalogLines.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -33,9 +35,52 @@ std::string FormatQuantity(std::int32_t value) {
 }
 
 double ParsePrice(const char* text) {
-    // The point is the decimal separator whatever locale the process runs in.
+    // Only a decimal number counts: the C library's reading would also take "nan", "inf" and hexadecimal
+    // ("0x10" is 16 to it), none of which is a price. What a number is made of is picked out here, and only
+    // that is converted, with the point as the decimal separator whatever locale the process runs in.
+    if (!text)
+        return 0.0;
+    const char* p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    const char* start = p;
+    if (*p == '+' || *p == '-')
+        ++p;
+    const char* digits = p;
+    while (*p >= '0' && *p <= '9')
+        ++p;
+    bool whole = p != digits;
+    bool fraction = false;
+    if (*p == '.') {
+        const char* after = ++p;
+        while (*p >= '0' && *p <= '9')
+            ++p;
+        fraction = p != after;
+    }
+    if (!whole && !fraction)
+        return 0.0;
+    if (*p == 'e' || *p == 'E') {
+        const char* exponent = p + 1;
+        if (*exponent == '+' || *exponent == '-')
+            ++exponent;
+        if (*exponent >= '0' && *exponent <= '9') {
+            p = exponent;
+            while (*p >= '0' && *p <= '9')
+                ++p;
+        }
+    }
+    std::string number(start, p);
     static locale_t s_c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return s_c ? strtod_l(text, nullptr, s_c) : std::strtod(text, nullptr);
+    double value = s_c ? strtod_l(number.c_str(), nullptr, s_c) : std::strtod(number.c_str(), nullptr);
+    // A number too large for a double is no price either; an infinite price would make every sum meaningless.
+    return std::isfinite(value) ? value : 0.0;
+}
+
+double AddPrices(double a, double b) {
+    double sum = a + b;
+    if (std::isfinite(sum))
+        return sum;
+    return sum > 0.0 ? DBL_MAX : sum < 0.0 ? -DBL_MAX : 0.0;
 }
 
 bool BomReport::ReadCatalog(const std::string& path, const std::function<void()>& emptyGrid) {
@@ -66,23 +111,6 @@ void BomReport::AppendRow(ReportRow row) {
         m_rows.reserve((wanted + kGrowthStep - 1) / kGrowthStep * kGrowthStep);
     }
     m_rows.push_back(std::move(row));
-}
-
-std::vector<ShownRow> BomReport::ShowReport(bool cataloguedOnly) const {
-    std::vector<ShownRow> shown;
-    shown.reserve(m_rows.size() + 1);
-    double sum = 0.0;
-    for (const ReportRow& row : m_rows) {
-        if (cataloguedOnly && row.quantity == 0)
-            continue;
-        shown.push_back(ShownRow{{row.blockName, FormatPrice(row.itemPrice), FormatQuantity(row.quantity),
-                                  row.description, FormatPrice(row.total)},
-                                 false});
-        sum += row.total;
-    }
-    if (!shown.empty())
-        shown.push_back(ShownRow{{kSummaryLabel, "", "", "", FormatPrice(sum)}, true});
-    return shown;
 }
 
 } // namespace vantorel

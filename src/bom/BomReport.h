@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -23,14 +22,6 @@ struct ReportRow {
     friend bool operator==(const ReportRow&, const ReportRow&) = default;
 };
 
-// A row as the grid, the text file and the table show it: block name, item price, quantity, description,
-// total. The summary row leaves the item price and quantity without text.
-struct ShownRow {
-    std::array<std::string, 5> texts;
-    bool summary = false;
-    friend bool operator==(const ShownRow&, const ShownRow&) = default;
-};
-
 // The priced bill of materials: seeded from a catalogue, counted by the census, shown with a summary.
 class BomReport {
 public:
@@ -49,10 +40,6 @@ public:
     // The name index of the census: lower-cased block name to row position, rebuilt by every census.
     std::unordered_map<std::string, std::size_t>& NameIndex() { return m_index; }
 
-    // The rows as shown, in list order, then the summary row when there is any row. With `cataloguedOnly`
-    // rows of quantity 0 are neither shown nor summed.
-    [[nodiscard]] std::vector<ShownRow> ShowReport(bool cataloguedOnly = false) const;
-
 private:
     std::vector<ReportRow> m_rows;
     std::unordered_map<std::string, std::size_t> m_index;
@@ -61,7 +48,11 @@ private:
 // "%.2f" and "%i" as the C runtime formats them, whatever the size of the number.
 [[nodiscard]] std::string FormatPrice(double value);
 [[nodiscard]] std::string FormatQuantity(std::int32_t value);
-// The longest leading decimal number, as atof reads it in the "C" locale; 0.0 when there is none.
+// The longest leading decimal number (blanks, a sign, digits with one point, an exponent), with a point as
+// the decimal separator; 0.0 when the text does not begin with one or its value is beyond a double.
 [[nodiscard]] double ParsePrice(const char* text);
+// a + b, held at the largest double either way rather than let a total or a sum become infinite (or, from
+// two infinities, not a number): every total and sum the report shows is a number.
+[[nodiscard]] double AddPrices(double a, double b);
 
 } // namespace vantorel

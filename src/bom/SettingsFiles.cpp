@@ -127,11 +127,14 @@ void ApplyStoredWidths(SettingsSide side, int available, const int* stored, int*
             computed[i] = 4 * t;
     }
     // A width a file could not have come from this program (below zero, or wider than any screen) is
-    // taken as not known.
+    // taken as not known. So is a price column of width 0 on the report side: a hidden column keeps its
+    // width from before it was hidden, so a 0 there comes only from a file that lacked the number.
     constexpr int kWidest = 100000;
     bool fresh = stored[0] == kUnknownWidth;
-    for (int i = 0; i < count; ++i)
-        out[i] = fresh || stored[i] < 0 || stored[i] > kWidest ? computed[i] : stored[i];
+    for (int i = 0; i < count; ++i) {
+        bool hiddenPrice = side == SettingsSide::Report && (i == 1 || i == 4) && stored[i] == 0;
+        out[i] = fresh || stored[i] < 0 || stored[i] > kWidest || hiddenPrice ? computed[i] : stored[i];
+    }
 }
 
 } // namespace vantorel

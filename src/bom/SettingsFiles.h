@@ -9,8 +9,8 @@ enum class SettingsSide { Catalogue, Report };
 
 inline constexpr int kCatalogueColumns = 3;
 inline constexpr int kReportColumns = 5;
-// A width not known yet. A fresh grid starts its first three widths so; a first width of -1 means all
-// widths are computed afresh.
+// A width not known yet. A fresh grid starts every width so, and a widths file fills only what it holds; a
+// first width of -1 means all widths are computed afresh, any other unknown one takes its computed default.
 inline constexpr int kUnknownWidth = -1;
 // The catalogue path kept in "filename.set" holds at most this many characters.
 inline constexpr int kSettingsPathLength = 100;
@@ -34,6 +34,7 @@ void SaveSettings(const SettingsPaths& paths, SettingsSide side, const int* curr
 
 // The widths a grid gets when it is set up, `available` being its client width less the side heading:
 // computed when the first stored width is -1, else the stored ones, each unknown or unusable one computed.
+// `stored` and `out` may be the same array.
 void ApplyStoredWidths(SettingsSide side, int available, const int* stored, int* out);
 
 } // namespace vantorel

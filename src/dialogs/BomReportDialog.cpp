@@ -119,7 +119,7 @@ void BomReportDialog::AttachNewCatalog() {
         return;
     HostString name(chosen.resval.rstring);
     std::string path = name.Get();
-    if (!report.ReadCatalog(path, [this] { grid.SetRowCount(0, false); }))
+    if (!report.ReadCatalog(path, [this] { grid.DeleteAllRows(); }))
         return;
     g_catalogFile = path;
     BlockCensus census;

@@ -39,14 +39,22 @@ void ReportGrid::AppendReportRow(const ReportRow& row, bool summaryForm) {
     SetCellText(4, r, FormatPrice(row.total));
 }
 
+void ReportGrid::DeleteAllRows() {
+    // Row by row from the last: the store drops each row's cells, and painting waits for the end.
+    SetPaintEnabled(false);
+    for (long row = GetRowCount() - 1; row >= 0; --row)
+        RemoveRow(row);
+    SetPaintEnabled(true);
+}
+
 void ReportGrid::ShowReport(const BomReport& report) {
-    SetRowCount(0, false);
+    DeleteAllRows();
     double sum = 0.0;
     for (const ReportRow& row : report.Rows()) {
         if (cataloguedOnly && row.quantity == 0)
             continue;
         AppendReportRow(row, false);
-        sum += row.total;
+        sum = AddPrices(sum, row.total);
     }
     summaryRow = ReportRow{kSummaryLabel, 0.0, 0, "", sum};
     if (GetRowCount() > 0)
@@ -90,11 +98,7 @@ void ReportGrid::measureColumns(std::int32_t* widths, int count) {
 void ReportGrid::OnInitialize() {
     SetBaseRowHeight(ui::AverageCharSizeOf(GetFont()).height + 3);
     SetRowHeaderWidth(0);
-    if (columnWidths[0] == -1) {
-        int t = (ClientRect().Width() - GetRowHeaderWidth()) / 20;
-        for (int& width : columnWidths)
-            width = 4 * t;
-    }
+    ApplyStoredWidths(SettingsSide::Report, ClientRect().Width() - GetRowHeaderWidth(), columnWidths, columnWidths);
     SetColumnCount(kColumns, false);
     for (int c = 0; c < kColumns; ++c)
         SetColumnWidth(c, columnWidths[c]);

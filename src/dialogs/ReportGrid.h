@@ -2,6 +2,7 @@
 
 #include "bom/BomReport.h"
 #include "bom/ReportTextFile.h"
+#include "bom/SettingsFiles.h"
 #include "grid/GridControl.h"
 
 #include <cstdint>
@@ -15,8 +16,11 @@ class ReportGrid : public GridControl, public ShownReportView {
 public:
     static constexpr int kColumns = 5;
 
-    // Fills the grid with the report's rows in list order and, when there is any, the summary row.
+    // Deletes every row, then fills the grid with the report's rows in list order and, when there is any, the
+    // summary row.
     void ShowReport(const BomReport& report);
+    // Every row removed from the grid and its store, so that none of their cells can come back.
+    void DeleteAllRows();
     // One grid row of the row's texts; the summary form leaves item price and quantity without text.
     void AppendReportRow(const ReportRow& row, bool summaryForm);
     // Keeps the current widths, but not the zero width of a hidden price column.
@@ -38,7 +42,8 @@ public:
     void OnGridKey(unsigned* key, bool processed) override;
     int OnCompareCells(const GridCell* a, const GridCell* b, int flags) override;
 
-    int columnWidths[kColumns] = {-1, -1, -1, 0, 0};
+    // Widths the settings file does not hold stay unknown and take their computed default.
+    int columnWidths[kColumns] = {kUnknownWidth, kUnknownWidth, kUnknownWidth, kUnknownWidth, kUnknownWidth};
     int columnCount = kColumns;
     double tableWidth = 0.0;
     double tableHeight = 0.0;

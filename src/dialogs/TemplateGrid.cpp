@@ -1,13 +1,13 @@
 #include "dialogs/TemplateGrid.h"
 
 #include "bom/BlockNames.h"
+#include "bom/BomReport.h"
 #include "dialogs/BomTemplateDialog.h"
 #include "dialogs/SortOrder.h"
 #include "host/HostServices.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/WindowSystem.h"
 
-#include <cstdlib>
 #include <utility>
 
 namespace vantorel {
@@ -18,10 +18,6 @@ constexpr unsigned kEscapeKey = 27;
 constexpr int kButtonMargin = 20;
 const char* const kColumnTitles[TemplateGrid::kColumns] = {"Block name", "Price", "Description"};
 
-// A typed price by the C library's reading, as the catalogue's prices have always been compared.
-double PriceValue(const char* text) {
-    return std::atof(text);
-}
 } // namespace
 
 CatalogEntry TemplateGrid::Get(long index) const {
@@ -118,12 +114,8 @@ void TemplateGrid::OnInitialize() {
         g_templateDialog->EnableSave(false);
     SetRowHeaderWidth(0);
     SetBaseRowHeight(ui::AverageCharSizeOf(GetFont()).height + 3);
-    if (columnWidths[0] == -1) {
-        int e = (ClientRect().Width() - GetRowHeaderWidth()) / 8;
-        columnWidths[0] = 3 * e;
-        columnWidths[1] = e;
-        columnWidths[2] = 4 * e;
-    }
+    ApplyStoredWidths(SettingsSide::Catalogue, ClientRect().Width() - GetRowHeaderWidth(), columnWidths,
+                      columnWidths);
     // The grid makes its editor where the cell is when an edit begins; until then it waits here, unseen.
     if (!OwnEditor().IsCreated())
         OwnEditor().Create(this, ui::Rect{}, kEditorId, "", ui::StyleChild | ui::StyleVisible);
@@ -211,7 +203,7 @@ bool TemplateGrid::OnEditEnd(int col, long row, ui::Window*, const char* text, b
 }
 
 int TemplateGrid::OnCompareCells(const GridCell* first, const GridCell* second, int flags) {
-    return CompareForSort(first, second, flags, sortColumn == 1 ? &PriceValue : nullptr);
+    return CompareForSort(first, second, flags, sortColumn == 1 ? &ParsePrice : nullptr);
 }
 
 } // namespace vantorel

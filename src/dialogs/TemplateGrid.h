@@ -2,6 +2,7 @@
 
 #include "bom/CatalogEntry.h"
 #include "bom/PriceCatalog.h"
+#include "bom/SettingsFiles.h"
 #include "grid/GridControl.h"
 
 #include <string>
@@ -56,7 +57,7 @@ public:
     int OnCompareCells(const GridCell* a, const GridCell* b, int flags) override;
 
     PriceCatalog catalog;
-    int columnWidths[kColumns] = {-1, -1, -1};
+    int columnWidths[kColumns] = {kUnknownWidth, kUnknownWidth, kUnknownWidth};
     bool lastEditAccepted = true;
     int columnCount = kColumns;
     std::vector<BlockName> blockNameList;

@@ -91,6 +91,17 @@ TEST_F(ReportCommand, TheWorkedExampleTableAsEzdxfReadsIt) {
               "style simpheb.shx\n");
 }
 
+TEST_F(ReportCommand, APriceThatIsNoDecimalNumberCountsAsNothing) {
+    for (const char* price : {"nan", "INFINITY", "0x10"}) {
+        std::ofstream(catalog) << "chair|" << price << "|Oak\n";
+        ShellRun run = Report(chairs + " --catalog " + catalog);
+        ASSERT_EQ(run.exitCode, 0) << run.out;
+        EXPECT_EQ(run.out, "Block name Item Price   Quantity          Description      Total\n"
+                           "     chair       0.00          4                  Oak       0.00\n"
+                           "  Summary:                                                  0.00\n") << price;
+    }
+}
+
 TEST_F(ReportCommand, HiddenPricesLeaveOutThePriceColumnsAndTheSummary) {
     std::string text = (dir / "report.txt").string();
     std::string out = (dir / "out.dxf").string();
@@ -189,6 +200,28 @@ TEST_F(ReportSession, CloseRemembersTheWidthsOfHiddenPricesFromBeforeTheyWereHid
     run = Session(Opening() + "click Show Price\nclick Close\n");
     ASSERT_EQ(run.exitCode, 0) << run.out;
     EXPECT_EQ(Settings("vantorel2.set"), "100 90 80 70 60 ");
+}
+
+TEST_F(ReportSession, WidthsAShortFileLacksTakeTheirDefaultAndAreWrittenBack) {
+    // Three numbers: Description and Total at four twentieths, so the grand total stays in view.
+    apptest::WriteFile(Path("vantorel2.set"), "100 100 100 ");
+    ShellRun run = Session(Opening() + "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(Settings("vantorel2.set"), "100 100 100 112 112 ");
+    // Four: Total too, whether prices are shown or hidden while the dialog closes.
+    apptest::WriteFile(Path("vantorel2.set"), "100 90 80 70 ");
+    run = Session(Opening() + "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(Settings("vantorel2.set"), "100 90 80 70 112 ");
+    apptest::WriteFile(Path("vantorel2.set"), "100 90 80 70 ");
+    run = Session(Opening() + "click Show Price\nclick Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(Settings("vantorel2.set"), "100 90 80 70 112 ");
+    // A price column of width 0 was never a width a user left: it is taken as missing.
+    apptest::WriteFile(Path("vantorel2.set"), "100 100 100 0 0 ");
+    run = Session(Opening() + "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(Settings("vantorel2.set"), "100 100 100 0 112 ");
 }
 
 TEST_F(ReportSession, EscapeInTheGridClosesAndRemembersEscapeOnAButtonForgets) {

@@ -91,6 +91,13 @@ TEST_F(TemplateCommand, OpenShowsTheEntriesAndCloseRemembersWidthsAndFile) {
     EXPECT_EQ(ReadFile(catalog), kOffice);
 }
 
+TEST_F(TemplateCommand, WidthsAShortFileLacksTakeTheirDefault) {
+    WriteFile(Path("vantorel1.set"), "100 ");
+    ShellRun run = Session("command KXBOMT\nclick Open\nfile " + catalog + "\nclick Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(Widths(), "100 58 232 ");
+}
+
 TEST_F(TemplateCommand, NewAnsweredNoWritesTheUnsavedEntriesIntoTheNewFile) {
     std::string fresh = Path("new.prc");
     ShellRun run = Session("command KXBOMT\n"

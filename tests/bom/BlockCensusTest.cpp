@@ -64,7 +64,6 @@ TEST_F(CensusDrawing, EachReferenceAddsOneAndTheItemPriceToItsCataloguedRow) {
     EXPECT_EQ(report.Rows(), (std::vector<ReportRow>{{"door", 12.5, 3, "Wooden door", 37.5},
                                                      {"window", 3.0, 0, "", 0.0},
                                                      {"lamp", 0.0, 4, "", 0.0}}));
-    EXPECT_EQ(report.ShowReport()[0].texts, (std::array<std::string, 5>{"door", "12.50", "3", "Wooden door", "37.50"}));
     EXPECT_EQ(bomtest::TakeAlerts(), std::vector<std::string>{});
 }
 

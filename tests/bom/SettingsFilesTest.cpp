@@ -105,6 +105,13 @@ TEST(SettingsWidths, AFirstWidthOfMinusOneMeansAllAreComputed) {
     int odd[5] = {90, -7, 2147483647, 0, 5};
     vantorel::ApplyStoredWidths(SettingsSide::Report, 819, odd, out);
     EXPECT_EQ(std::vector<int>(out, out + 5), (std::vector<int>{90, 160, 160, 0, 5}));
+    // A hidden price column never leaves a 0 in the file; a 0 there is a number the file lacked.
+    int zeroPrices[5] = {90, 0, 70, 0, 0};
+    vantorel::ApplyStoredWidths(SettingsSide::Report, 819, zeroPrices, zeroPrices);
+    EXPECT_EQ(std::vector<int>(zeroPrices, zeroPrices + 5), (std::vector<int>{90, 160, 70, 0, 160}));
+    int zeroOnTheCatalogueSide[3] = {90, 0, 0};
+    vantorel::ApplyStoredWidths(SettingsSide::Catalogue, 807, zeroOnTheCatalogueSide, out);
+    EXPECT_EQ(std::vector<int>(out, out + 3), (std::vector<int>{90, 0, 0}));
 }
 
 } // namespace
