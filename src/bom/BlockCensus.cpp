@@ -73,6 +73,8 @@ bool BlockCensus::CountSelection(BomReport& report) {
         [[maybe_unused]] int named = acedSSName(selection, i, entity);
         if (!BlockNameOf(entity, name))
             return false;
+        // The drawing's name is lower-cased by the same letters as the rows' names: a host whose runtime
+        // locale is its code page maps them alike, and a block "ДВЕРЬ" must find its row "дверь".
         LowerBlockName(name);
         auto found = index.find(name);
         if (found != index.end()) {

@@ -1,37 +1,30 @@
 #include "bom/BlockNames.h"
 
+#include "host/HostServices.h"
+
 namespace vantorel {
 
 namespace {
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+const unsigned char* Bytes(const char* text) {
+    return reinterpret_cast<const unsigned char*>(text ? text : "");
 }
 } // namespace
 
 void LowerBlockName(std::string& name) {
-    for (char& c : name)
-        c = Lower(c);
+    if (!name.empty())
+        _mbslwr(reinterpret_cast<unsigned char*>(name.data()));
 }
 
-bool BlockNamesEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    }
-    return true;
+bool BlockNamesEqual(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && _mbsicmp(Bytes(a.c_str()), Bytes(b.c_str())) == 0;
+}
+
+int CompareBlockNames(const char* a, const char* b) {
+    return _mbsicmp(Bytes(a), Bytes(b));
 }
 
 int CompareNoCase(const char* a, const char* b) {
-    const auto* x = reinterpret_cast<const unsigned char*>(a ? a : "");
-    const auto* y = reinterpret_cast<const unsigned char*>(b ? b : "");
-    for (;; ++x, ++y) {
-        int l = static_cast<unsigned char>(Lower(static_cast<char>(*x)));
-        int r = static_cast<unsigned char>(Lower(static_cast<char>(*y)));
-        if (l != r || l == 0)
-            return l - r;
-    }
+    return _stricmp(a ? a : "", b ? b : "");
 }
 
 } // namespace vantorel

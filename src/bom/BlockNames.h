@@ -1,15 +1,16 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace vantorel {
 
-// Block names are compared without regard to case, as the host's runtime does in its "C" locale: A to Z
-// match a to z, every other byte matches only itself.
+// Block names are compared without regard to case by the active code page's own letters (the runtime's
+// multibyte functions): "ДВЕРЬ" and "дверь" are one name in code page 1251, "ÉTAGÈRE" and "étagère" in 1252.
 void LowerBlockName(std::string& name);
-[[nodiscard]] bool BlockNamesEqual(std::string_view a, std::string_view b);
-// Negative, 0 or positive as `a` sorts before, with or after `b` under the same rule, byte by byte.
+[[nodiscard]] bool BlockNamesEqual(const std::string& a, const std::string& b);
+// Negative, 0 or positive as `a` sorts before, with or after `b` under that rule.
+[[nodiscard]] int CompareBlockNames(const char* a, const char* b);
+// The same in the runtime's "C" locale, where only A to Z match a to z.
 [[nodiscard]] int CompareNoCase(const char* a, const char* b);
 
 } // namespace vantorel

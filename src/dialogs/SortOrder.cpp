@@ -34,7 +34,7 @@ int CompareForSort(const GridCell* first, const GridCell* second, int flags, dou
     int kind = x->GetValueKind();
     if (kind == 2 || kind == 3 || kind == 5)
         return CompareNumbers(x->GetNumber(), y->GetNumber());
-    return CompareNoCase(xText, yText);
+    return CompareBlockNames(xText, yText);
 }
 
 void SortByHeading(GridControl& grid, int col, int arrowIndex, int& sortColumn, bool& ascending) {

@@ -7,6 +7,7 @@
 #include "platform/cad/arx/adslib.h"
 #include "platform/cad/arx/dbents.h"
 #include "platform/cad/arx/dbsymtb.h"
+#include "platform/cad/arx/mbstring.h"
 #include "platform/cad/arx/rxobject.h"
 
 #include <string>

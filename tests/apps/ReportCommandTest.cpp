@@ -102,6 +102,26 @@ TEST_F(ReportCommand, APriceThatIsNoDecimalNumberCountsAsNothing) {
     }
 }
 
+// Names match without regard to case by the letters of the active code page; the rows show them lower-cased.
+TEST_F(ReportCommand, CaseIsTheActiveCodePagesOwn) {
+    std::string cyrillic = (dir / "cyrillic.dxf").string();
+    ASSERT_EQ(Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " cased " + cyrillic + " 1251 \xD0\xB4\xD0\xB2\xD0\xB5\xD1\x80\xD1\x8C").exitCode, 0); // дверь
+    std::ofstream(catalog, std::ios::binary) << "\xC4\xC2\xC5\xD0\xDC|5|door\n"; // ДВЕРЬ in 1251
+    ShellRun run = Shell(std::string(VANTOREL_EXE) + " --codepage 1251 report " + cyrillic + " --catalog " + catalog);
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "Block name Item Price   Quantity          Description      Total\n"
+                       "     \xE4\xE2\xE5\xF0\xFC       5.00          2                 door      10.00\n"
+                       "  Summary:                                                 10.00\n");
+    std::string latin = (dir / "latin.dxf").string();
+    ASSERT_EQ(Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " cased " + latin + " 1252 \xC3\x89TAG\xC3\x88RE").exitCode, 0); // ÉTAGÈRE
+    std::ofstream(catalog, std::ios::binary) << "\xE9tag\xE8re|3|shelf\n"; // étagère in 1252
+    run = Report(latin + " --catalog " + catalog);
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "Block name Item Price   Quantity          Description      Total\n"
+                       "   \xE9tag\xE8re       3.00          2                shelf       6.00\n"
+                       "  Summary:                                                  6.00\n");
+}
+
 TEST_F(ReportCommand, HiddenPricesLeaveOutThePriceColumnsAndTheSummary) {
     std::string text = (dir / "report.txt").string();
     std::string out = (dir / "out.dxf").string();

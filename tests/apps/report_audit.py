@@ -4,6 +4,7 @@
     report_audit.py table FILE NAME      audit result, the table block's entities and its reference, a fact per line
     report_audit.py names OUT.dxf        block definitions named in mixed case, one anonymous, one reference each
     report_audit.py named OUT.dxf NAME   the chairs drawing with a block NAME already there
+    report_audit.py cased OUT.dxf PAGE NAME...  an R2000 drawing in code page PAGE, two references of each block
 """
 import sys
 
@@ -40,6 +41,17 @@ def named(path, name):
     doc.saveas(path)
 
 
+def cased(path, page, names):
+    doc = ezdxf.new("R2000")
+    doc.encoding = f"cp{page}"
+    msp = doc.modelspace()
+    for i, name in enumerate(names):
+        doc.blocks.new(name).add_line((0, 0), (1, 0))
+        msp.add_blockref(name, (i, 0))
+        msp.add_blockref(name, (i, 2))
+    doc.saveas(path)
+
+
 def r(value):
     return f"{value:.4f}".rstrip("0").rstrip(".")
 
@@ -72,6 +84,8 @@ if __name__ == "__main__":
         chairs(sys.argv[2])
     elif sys.argv[1] == "names":
         names(sys.argv[2])
+    elif sys.argv[1] == "cased":
+        cased(sys.argv[2], sys.argv[3], sys.argv[4:])
     elif sys.argv[1] == "named":
         named(sys.argv[2], sys.argv[3])
     else:

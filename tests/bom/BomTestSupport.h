@@ -27,6 +27,20 @@ inline void PrintTo(const CatalogEntry& entry, std::ostream* out) {
 
 namespace bomtest {
 
+// The host's active code page for as long as the guard lives.
+class ActiveCodePage {
+public:
+    explicit ActiveCodePage(int number) : m_saved(cad::Host::Instance().ActiveCodePage()) {
+        cad::Host::Instance().SetActiveCodePage(*cad::CodePage::Find(number));
+    }
+    ~ActiveCodePage() { cad::Host::Instance().SetActiveCodePage(m_saved); }
+    ActiveCodePage(const ActiveCodePage&) = delete;
+    ActiveCodePage& operator=(const ActiveCodePage&) = delete;
+
+private:
+    const cad::CodePage& m_saved;
+};
+
 // A folder of its own for each test, gone when the test ends.
 class TempFolder {
 public:

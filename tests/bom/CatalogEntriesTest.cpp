@@ -51,9 +51,17 @@ TEST(CatalogUniqueness, NamesDifferingOnlyInCaseClashButAnEntryNotWithItself) {
     EXPECT_TRUE(catalog.IsBlockNameUnique("Doors", 1));
     EXPECT_FALSE(catalog.IsBlockNameUnique("window", -1));
     EXPECT_TRUE(PriceCatalog().IsBlockNameUnique("Door", -1));
-    // Only A to Z have a case here.
-    Fill(catalog, {{"\xC9tage", "1", ""}});
-    EXPECT_TRUE(catalog.IsBlockNameUnique("\xE9tage", -1));
+}
+
+TEST(CatalogUniqueness, LettersHaveTheCaseOfTheActiveCodePage) {
+    PriceCatalog catalog;
+    Fill(catalog, {{"\xC9TAG\xC8RE", "1", ""}, {"\xDF", "2", ""}, {"\xA8", "3", ""}}); // ÉTAGÈRE, ß, ¨ in 1252
+    EXPECT_FALSE(catalog.IsBlockNameUnique("\xE9tag\xE8re", -1));
+    EXPECT_TRUE(catalog.IsBlockNameUnique("\xFF", -1)); // ÿ is no ß
+    EXPECT_TRUE(catalog.IsBlockNameUnique("\xB8", -1)); // ¸ is no ¨
+    bomtest::ActiveCodePage cyrillic(1251);
+    EXPECT_FALSE(catalog.IsBlockNameUnique("\xFF", -1)); // я is Я
+    EXPECT_FALSE(catalog.IsBlockNameUnique("\xB8", -1)); // ё is Ё
 }
 
 TEST(CatalogEntryOperations, NewEntriesHaveAnEmptyNameAndThePriceZero) {

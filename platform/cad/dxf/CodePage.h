@@ -8,7 +8,8 @@ namespace cad {
 
 struct CodePageTable {
     int number;
-    std::uint16_t upper[128];
+    std::uint16_t upper[128];     // the character of each byte 0x80-0xFF
+    std::uint8_t lowerCase[128];  // the byte of its lower-case letter, the byte itself where there is none
 };
 extern const CodePageTable kCodePageTables[];
 extern const int kCodePageTableCount;
@@ -27,6 +28,12 @@ public:
     // 0 for a byte without a character.
     char32_t Decode(unsigned char byte) const;
     bool Encode(char32_t codePoint, char& byte) const;
+    // The byte of the lower-case letter of `byte` in this code page; the byte itself for anything else.
+    unsigned char Lower(unsigned char byte) const {
+        if (byte >= 'A' && byte <= 'Z')
+            return static_cast<unsigned char>(byte - 'A' + 'a');
+        return byte < 0x80 ? byte : m_table->lowerCase[byte - 0x80];
+    }
 
     explicit CodePage(const CodePageTable* table) : m_table(table) {}
 
