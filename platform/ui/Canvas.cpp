@@ -48,6 +48,10 @@ std::string InstalledFaceFor(const std::string& face) {
     return found == s_faces.end() ? face : found->second;
 }
 
+int FontHeightOf(const Font& font) {
+    return -((font.pointSize * 96 + 36) / 72);
+}
+
 namespace {
 
 // Points at the 96 pixels an inch that dialog layouts were made for.

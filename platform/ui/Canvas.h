@@ -41,6 +41,9 @@ struct Font {
     friend bool operator==(const Font&, const Font&) = default;
 };
 [[nodiscard]] std::string InstalledFaceFor(const std::string& face);
+// The height a font is made with, as the system's font records hold it: negative, the character height in
+// pixels of its points at 96 pixels an inch, rounded.
+[[nodiscard]] int FontHeightOf(const Font& font);
 
 enum class PenStyle { Solid, Dot, None };
 struct Pen {

@@ -322,11 +322,7 @@ bool EditBox::OnKeyDown(const KeyEvent& event) {
             ReplaceSelection("");
         return true;
     case KeyBack:
-        if (SelectionStart() == SelectionEnd() && m_caret > 0)
-            SetSelection(m_caret - 1, m_caret);
-        if (SelectionStart() != SelectionEnd())
-            ReplaceSelection("");
-        return true;
+        return true; // the character it types does the deleting
     default: break;
     }
     if (event.key == 'A' && (event.modifiers & ModControl)) {
@@ -338,6 +334,13 @@ bool EditBox::OnKeyDown(const KeyEvent& event) {
 
 void EditBox::OnChar(unsigned character, unsigned modifiers) {
     (void)modifiers;
+    if (character == static_cast<unsigned>(KeyBack)) {
+        if (SelectionStart() == SelectionEnd() && m_caret > 0)
+            SetSelection(m_caret - 1, m_caret);
+        if (SelectionStart() != SelectionEnd())
+            ReplaceSelection("");
+        return;
+    }
     if (character < 32 || character == 127)
         return; // control characters are keys, handled as such
     std::string value = Text();
@@ -345,7 +348,7 @@ void EditBox::OnChar(unsigned character, unsigned modifiers) {
     std::string wouldBe = value;
     wouldBe.replace(static_cast<std::size_t>(SelectionStart()), static_cast<std::size_t>(SelectionEnd() - SelectionStart()), typed);
     if (m_limit > 0 && static_cast<int>(wouldBe.size()) > m_limit) {
-        WindowSystem::Instance().Beep();
+        WindowSystem::Instance().MessageBeep();
         return;
     }
     if (!AcceptChar(character, wouldBe))

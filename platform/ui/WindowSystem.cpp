@@ -96,7 +96,12 @@ Point WindowPoint(Window& window, Point screen) {
 }
 } // namespace
 
+void Backend::Pause(WindowSystem& system, int ms) {
+    system.Advance(ms);
+}
+
 void WindowSystem::MouseDown(Point screen, MouseButton button, unsigned modifiers) {
+    m_pointer = screen;
     Window* target = MouseTarget(screen);
     if (!target)
         return;
@@ -122,6 +127,7 @@ void WindowSystem::MouseDown(Point screen, MouseButton button, unsigned modifier
 }
 
 void WindowSystem::MouseUp(Point screen, MouseButton button, unsigned modifiers) {
+    m_pointer = screen;
     if (m_capture && m_capture->InNonClientDrag()) {
         m_capture->NonClientMouseUp();
         return;
@@ -136,6 +142,7 @@ void WindowSystem::MouseUp(Point screen, MouseButton button, unsigned modifiers)
 }
 
 void WindowSystem::MouseMove(Point screen, unsigned modifiers) {
+    m_pointer = screen;
     if (m_capture && m_capture->InNonClientDrag()) {
         m_capture->NonClientMouseMove(WindowPoint(*m_capture, screen));
         return;
@@ -197,6 +204,9 @@ void WindowSystem::Char(unsigned character, unsigned modifiers) {
 
 void WindowSystem::PressKey(int key, unsigned modifiers) {
     KeyDown(key, modifiers);
+    // Backspace types a character of its own, and editors delete on that character.
+    if (key == KeyBack)
+        Char(static_cast<unsigned>(KeyBack), modifiers);
     KeyUp(key, modifiers);
 }
 
@@ -273,6 +283,18 @@ bool WindowSystem::RunUntil(const std::function<bool()>& ended) {
             return false;
     }
     return true;
+}
+
+bool WindowSystem::LocalLoopTurn(bool idle) {
+    Advance(0);
+    RunPending();
+    return m_backend->MouseInputWaiting(*this, idle);
+}
+
+void WindowSystem::Beep(int frequency, int duration) {
+    m_beeps.push_back(BeepRecord{frequency, duration, m_now});
+    if (onBeep)
+        onBeep(m_beeps.back());
 }
 
 namespace {
@@ -369,11 +391,12 @@ void WindowSystem::Reset() {
     m_posted.clear();
     m_messageBoxAnswers.clear();
     m_messageBoxes.clear();
-    m_beeps = 0;
+    m_beeps.clear();
     m_lastPressWindow = nullptr;
     m_lastPressTime = -1000000;
     m_headless.onIdle = nullptr;
     m_headless.onMessageBox = nullptr;
+    m_headless.onMouseInputWaiting = nullptr;
 }
 
 } // namespace ui

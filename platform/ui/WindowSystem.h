@@ -24,6 +24,13 @@ public:
     virtual bool WaitForInput(WindowSystem& system) = 0;
     // A top-level window has changed and may be shown again.
     virtual void Present(Window& window) { (void)window; }
+    // For a local loop that goes on working while the mouse is still (a drag that scrolls on its own): brings
+    // the clock up to date, leaves all input queued, and says whether a mouse move or button release waits,
+    // which ends such a loop. `idle`: the loop's last turn changed nothing, so it may wait for the user. A
+    // backend that will give no more input says yes.
+    virtual bool MouseInputWaiting(WindowSystem& system, bool idle) { (void)system; (void)idle; return true; }
+    // Lets `ms` milliseconds pass inside a local loop, taking no input.
+    virtual void Pause(WindowSystem& system, int ms);
 };
 
 // The headless backend: input only from the test, time only when the test advances it.
@@ -33,7 +40,22 @@ public:
     std::function<bool(WindowSystem&)> onIdle;
     // Asked for the answer of a message box when none is queued; false leaves the first button's answer.
     std::function<bool(const std::string& text, int type, int& answer)> onMessageBox;
+    // Asked by each turn of a local loop; true when the test has a mouse move or release to give next. Without
+    // it there is none to wait for, and the loop ends after its first turn.
+    std::function<bool(WindowSystem&)> onMouseInputWaiting;
     bool WaitForInput(WindowSystem& system) override { return onIdle ? onIdle(system) : false; }
+    bool MouseInputWaiting(WindowSystem& system, bool idle) override {
+        (void)idle;
+        return onMouseInputWaiting ? onMouseInputWaiting(system) : true;
+    }
+};
+
+// A beep as it was asked for: its tone and length, and when.
+struct BeepRecord {
+    int frequency = 0;  // Hz; 0 for the system's default sound
+    int duration = 0;   // ms
+    std::int64_t at = 0;
+    friend bool operator==(const BeepRecord&, const BeepRecord&) = default;
 };
 
 enum MessageBoxType { MessageBoxOk = 0, MessageBoxYesNoCancel = 3, MessageBoxYesNo = 4 };
@@ -93,14 +115,27 @@ public:
 
     // Runs messages until `ended` says so; false when the backend gave up first.
     bool RunUntil(const std::function<bool()>& ended);
+    // One turn of a local loop that works while the user holds still: timers that are due fire and posted work
+    // runs, while input stays queued. True when a mouse move or button release waits, which ends the loop.
+    bool LocalLoopTurn(bool idle);
+    // Time passes inside a local loop.
+    void Pause(int milliseconds) { m_backend->Pause(*this, milliseconds); }
+    // Where the pointer was last seen, in screen coordinates.
+    Point PointerPosition() const { return m_pointer; }
 
     // A modal message box. With the headless backend the answer comes from those queued (the first
     // button's when none is); with any other the box is shown and runs modally. Every box is kept.
     int MessageBox(Window* owner, const std::string& text, const std::string& caption, int type);
     void QueueMessageBoxAnswer(int answer) { m_messageBoxAnswers.push_back(answer); }
     const std::vector<ShownMessageBox>& MessageBoxes() const { return m_messageBoxes; }
-    void Beep() { ++m_beeps; }
-    int Beeps() const { return m_beeps; }
+    // A tone of `frequency` Hz for `duration` ms; the live backend plays it. Every beep is kept.
+    void Beep(int frequency, int duration);
+    // The system's default warning sound, as a control makes when it refuses a key.
+    void MessageBeep() { Beep(0, 0); }
+    int Beeps() const { return static_cast<int>(m_beeps.size()); }
+    const std::vector<BeepRecord>& BeepRecords() const { return m_beeps; }
+    // Plays each beep as it is asked for; none by default.
+    std::function<void(const BeepRecord&)> onBeep;
 
     // The window a handle stands for (a window's own address), or null when no such window is open.
     Window* FromHandle(const void* handle) const;
@@ -149,7 +184,8 @@ private:
     Window* m_pressedNonClient = nullptr;
     std::deque<int> m_messageBoxAnswers;
     std::vector<ShownMessageBox> m_messageBoxes;
-    int m_beeps = 0;
+    std::vector<BeepRecord> m_beeps;
+    Point m_pointer;
 };
 
 } // namespace ui

@@ -13,6 +13,9 @@ namespace {
 constexpr int kFileToCreate = 1;
 constexpr int kExistingFile = 2;
 constexpr int kFlashPeriod = 200;
+// One high short beep with the blinking message.
+constexpr int kIncompleteBeepHz = 1000;
+constexpr int kIncompleteBeepMs = 50;
 
 SettingsPaths CatalogueSettingsPaths() {
     return BuildSettingsPaths(SettingsSide::Catalogue, modulePath);
@@ -128,7 +131,7 @@ BomTemplateDialog::SaveAnswer BomTemplateDialog::AskToSave() {
 
 void BomTemplateDialog::ShowIncomplete(const IncompleteEntry& failure) {
     messageLabel.StartFlash(0, kFlashPeriod, failure.message);
-    ui::WindowSystem::Instance().Beep();
+    ui::WindowSystem::Instance().Beep(kIncompleteBeepHz, kIncompleteBeepMs);
     [[maybe_unused]] int selected = grid.BeginSelectionAt(failure.column, failure.index);
 }
 

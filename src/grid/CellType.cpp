@@ -285,7 +285,7 @@ void DropListCellType::OpenList() {
     std::vector<std::string> choices = SplitChoices(caption ? caption : "");
     m_grid->OnCellTypeEvent(m_index, col, row, EventDropListOpening, reinterpret_cast<long>(&choices));
     ui::Font font = FontOf(cell);
-    int itemHeight = ui::MeasureText(font, "Ay").height;
+    int itemHeight = std::abs(ui::FontHeightOf(font));
     if (itemHeight <= 0)
         itemHeight = 12;
     ui::Rect cellRect;

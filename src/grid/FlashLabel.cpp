@@ -29,7 +29,7 @@ void FlashLabel::OnTimer(int id) {
     if (m_hidden) {
         Show(true);
         m_hidden = false;
-        ui::WindowSystem::Instance().Beep();
+        ui::WindowSystem::Instance().Beep(kBeepHz, kBeepMs);
     } else {
         Show(false);
         m_hidden = true;

@@ -4,9 +4,7 @@
 #include "platform/ui/WindowSystem.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 namespace vantorel {
 
@@ -29,11 +27,10 @@ void CellAreaWindow::OnPaint(ui::Canvas& canvas) {
 }
 
 void CellAreaWindow::OnMouseDown(const ui::MouseEvent& event) {
-    if (m_grid.IsEditing()) {
-        // A click beside the editor ends the edit, keeping what was typed; it does nothing else.
-        SetFocus();
+    // While a cell is edited the editor's own keys (Enter, Escape, Tab) and the dialog's buttons end the
+    // edit; a press beside the editor does nothing at all.
+    if (m_grid.IsEditing())
         return;
-    }
     m_grid.Tip().Hide();
     bool right = event.button == ui::MouseButton::Right;
     SetCapture();
@@ -54,26 +51,29 @@ void CellAreaWindow::OnMouseDown(const ui::MouseEvent& event) {
             m_typeHoldsMouse = true;
     }
     if (right) {
+        m_rightDown = true;
         m_grid.OnCellRightClick(col, row, 1, &rect, &point, processed);
         if (m_sheet->popupMenu && col >= 0)
             m_grid.OnPopupOpen(col, row, SectionCells);
     } else {
-        m_grid.OnCellLeftClick(col, row, 1, &rect, &point, processed);
         m_leftDown = true;
         m_lastMouse = point;
+        m_grid.OnCellLeftClick(col, row, 1, &rect, &point, processed);
     }
     m_sheet->moveReason = MoveByKey;
 }
 
 void CellAreaWindow::OnMouseUp(const ui::MouseEvent& event) {
     bool right = event.button == ui::MouseButton::Right;
-    KillTimer(kDragTimer);
-    if (m_grid.IsEditing()) {
-        if (HasCapture())
+    bool& down = right ? m_rightDown : m_leftDown;
+    // A release answers its own press, even when that press opened an editor; one whose press was not taken
+    // here is not taken either.
+    if (!down) {
+        if (HasCapture() && !m_leftDown && !m_rightDown)
             ReleaseCapture();
-        m_leftDown = false;
         return;
     }
+    down = false;
     ui::Point point{event.x, event.y};
     int col = -1;
     long row = -1;
@@ -88,11 +88,9 @@ void CellAreaWindow::OnMouseUp(const ui::MouseEvent& event) {
         m_grid.OnCellRightClick(col, row, 0, &rect, &point, processed);
     else
         m_grid.OnCellLeftClick(col, row, 0, &rect, &point, processed);
-    if (HasCapture())
+    if (HasCapture() && !m_leftDown && !m_rightDown)
         ReleaseCapture();
     m_typeHoldsMouse = false;
-    if (!right)
-        m_leftDown = false;
 }
 
 void CellAreaWindow::OnDoubleClick(const ui::MouseEvent& event) {
@@ -102,6 +100,8 @@ void CellAreaWindow::OnDoubleClick(const ui::MouseEvent& event) {
     }
     if (m_grid.IsEditing())
         return;
+    // The second press of a double click: its release answers it.
+    m_leftDown = true;
     ui::Point point{event.x, event.y};
     int col = -1;
     long row = -1;
@@ -141,13 +141,30 @@ void CellAreaWindow::OnMouseMove(const ui::MouseEvent& event) {
     }
     m_grid.OnCellMouseMove(col, row, &point, event.modifiers, processed);
     if (m_leftDown && HasCapture())
-        DragStep();
+        DragLoop();
     m_sheet->moveReason = MoveByKey;
 }
 
-// One pass of the drag: the active cell follows the pointer, and beyond the area the view steps towards it
-// until the pointer moves again or the button comes up.
-void CellAreaWindow::DragStep() {
+// The drag with the button held: the active cell follows the pointer, and while the pointer is beyond the
+// cells the view steps towards it, turn after turn, until the mouse moves again or the button comes up. It
+// pauses only after a step of one row or column, and only with drag acceleration on.
+void CellAreaWindow::DragLoop() {
+    ui::WindowSystem& system = ui::WindowSystem::Instance();
+    for (;;) {
+        DragStepResult step = DragStep();
+        if (!step.outside)
+            return;
+        if (step.single && m_sheet->dragScrollAcceleration > 0)
+            system.Pause(m_sheet->dragScrollDelay);
+        if (system.LocalLoopTurn(!step.moved))
+            return;
+        if (!IsCreated() || !m_leftDown || !HasCapture() || m_grid.IsEditing())
+            return;
+    }
+}
+
+CellAreaWindow::DragStepResult CellAreaWindow::DragStep() {
+    DragStepResult result;
     ui::Rect area = ClientRect();
     ui::Point p = m_lastMouse;
     std::vector<long> rows = m_grid.VisibleRows(false);
@@ -175,12 +192,14 @@ void CellAreaWindow::DragStep() {
         dy = 1;
         distanceY = std::max(p.y - area.bottom, 0);
     }
+    int activeCol = m_grid.GetActiveColumn();
+    long activeRow = m_grid.GetActiveRow();
     if (dx == 0 && dy == 0) {
-        KillTimer(kDragTimer);
-        if (col >= 0 && row >= 0 && (col != m_grid.GetActiveColumn() || row != m_grid.GetActiveRow()))
-            m_grid.MoveTo(col, row);
-        return;
+        if (col >= 0 && row >= 0 && (col != activeCol || row != activeRow))
+            result.moved = m_grid.MoveTo(col, row) == GridOk;
+        return result;
     }
+    result.outside = true;
     int acceleration = m_sheet->dragScrollAcceleration;
     auto stepOf = [&](int distance, int unit) {
         if (acceleration <= 0)
@@ -189,8 +208,8 @@ void CellAreaWindow::DragStep() {
     };
     int stepX = stepOf(distanceX, m_sheet->defaultColumnWidth);
     int stepY = stepOf(distanceY, m_sheet->defaultRowHeight);
-    int targetCol = m_grid.GetActiveColumn();
-    long targetRow = m_grid.GetActiveRow();
+    int targetCol = activeCol;
+    long targetRow = activeRow;
     if (dx != 0)
         targetCol = std::clamp(targetCol + dx * stepX, 0, std::max(m_grid.GetColumnCount() - 1, 0));
     else if (col >= 0)
@@ -200,22 +219,13 @@ void CellAreaWindow::DragStep() {
     else if (row >= 0)
         targetRow = row;
     m_sheet->moveReason = MoveByDrag;
-    if (targetCol != m_grid.GetActiveColumn() || targetRow != m_grid.GetActiveRow())
-        m_grid.MoveTo(targetCol, targetRow);
-    bool single = (dy != 0 ? stepY : stepX) == 1;
-    SetTimer(kDragTimer, acceleration > 0 && single ? m_sheet->dragScrollDelay : kDragStepMs);
+    if (targetCol != activeCol || targetRow != activeRow)
+        result.moved = m_grid.MoveTo(targetCol, targetRow) == GridOk;
+    result.single = (dy != 0 ? stepY : stepX) == 1;
+    return result;
 }
 
 void CellAreaWindow::OnTimer(int id) {
-    if (id == kDragTimer) {
-        if (!m_leftDown || !HasCapture()) {
-            KillTimer(kDragTimer);
-            return;
-        }
-        DragStep();
-        m_sheet->moveReason = MoveByKey;
-        return;
-    }
     if (id == kTipTimer) {
         KillTimer(kTipTimer);
         int col = -1;
@@ -248,7 +258,7 @@ bool CellAreaWindow::OnKeyDown(const ui::KeyEvent& event) {
         int q = m_keyPresses / acceleration;
         step = q * q * q + 1;
         if (q == 0 && m_keyPresses > 1 && m_sheet->keyAccelerationDelay > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(m_sheet->keyAccelerationDelay));
+            ui::WindowSystem::Instance().Pause(m_sheet->keyAccelerationDelay);
     }
     ++m_keyPresses;
     m_grid.KeyInCells(static_cast<unsigned>(event.key), event.modifiers, step);
@@ -283,7 +293,7 @@ void CellAreaWindow::OnFocusLost(ui::Window* next) {
 void CellAreaWindow::OnCaptureLost() {
     m_typeHoldsMouse = false;
     m_leftDown = false;
-    KillTimer(kDragTimer);
+    m_rightDown = false;
 }
 
 } // namespace vantorel

@@ -114,16 +114,15 @@ int GridControl::SetColumnCount(int count, bool redraw) {
         s.lockedColumns = count - 1;
         s.firstColumn = s.lockedColumns;
     }
+    // The previous active column stays as it was: the next move reports the column change from there.
     if (s.activeColumn >= count) {
         s.activeColumn = count - 1;
-        s.previousActiveColumn = std::min(s.previousActiveColumn, count - 1);
         s.dragColumn = count - 1;
     }
     if (s.dragColumn >= count)
         s.dragColumn = count - 1;
     if (s.activeColumn < 0 && count > 0) {
         s.activeColumn = 0;
-        s.previousActiveColumn = 0;
         s.dragColumn = 0;
     }
     RecomputeLocked();
@@ -332,8 +331,10 @@ int GridControl::AddRow() {
     return result;
 }
 
+// Only a row past the end is refused: a negative row goes to the store, which inserts in front of a header
+// row it holds, and does nothing for one it does not; either way the grid has a row more.
 int GridControl::InsertRowAt(long row) {
-    if (row < 0 || row > m_sheet->rowCount)
+    if (row > m_sheet->rowCount)
         return GridOutOfRange;
     int result = m_sheet->dataSource->InsertRow(row);
     if (result == 0)

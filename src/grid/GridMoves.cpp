@@ -56,11 +56,6 @@ void GridControl::RunChangeSequence() {
     long oldFirstRow = s.previousFirstRow;
     int newFirstCol = s.firstColumn;
     long newFirstRow = s.firstRow;
-    // What follows may move again; the next sequence starts from here.
-    s.previousActiveColumn = newCol;
-    s.previousActiveRow = newRow;
-    s.previousFirstColumn = newFirstCol;
-    s.previousFirstRow = newFirstRow;
     bool columnChanged = oldCol != newCol;
     bool rowChanged = oldRow != newRow;
     if (columnChanged) {
@@ -95,6 +90,12 @@ void GridControl::RunChangeSequence() {
         if (columnChanged || oldFirstCol != newFirstCol)
             m_columnHeader.Invalidate();
     }
+    // Last of all: a callback that moved again has had its own sequence report the move from the same old
+    // cell, and what is current now is where the next sequence starts.
+    s.previousActiveColumn = s.activeColumn;
+    s.previousActiveRow = s.activeRow;
+    s.previousFirstColumn = s.firstColumn;
+    s.previousFirstRow = s.firstRow;
 }
 
 bool GridControl::ScrollIntoView(int col, long row, int* firstCol, long* firstRow) const {

@@ -30,9 +30,7 @@ protected:
 
 class CellAreaWindow : public GridPart {
 public:
-    static constexpr int kDragTimer = 1;
     static constexpr int kTipTimer = 2;
-    static constexpr int kDragStepMs = 50;
     static constexpr int kTipDelayMs = 500;
 
     using GridPart::GridPart;
@@ -60,10 +58,17 @@ public:
     const std::string& TipText() const { return m_tipText; }
 
 private:
-    void DragStep();
+    struct DragStepResult {
+        bool outside = false; // the pointer is beyond the cells, so the loop goes on
+        bool moved = false;   // the active cell moved
+        bool single = false;  // by one row or column
+    };
+    void DragLoop();
+    DragStepResult DragStep();
     ui::Point m_lastMouse;
     unsigned m_lastFlags = 0;
-    bool m_leftDown = false;
+    bool m_leftDown = false;  // a press taken here waits for its release
+    bool m_rightDown = false;
     bool m_typeHoldsMouse = false;
     int m_keyPresses = 0;
     std::string m_tipText;

@@ -1,5 +1,7 @@
 #include "grid/GridControl.h"
 
+#include "platform/ui/WindowSystem.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -160,8 +162,11 @@ void GridControl::UpdateScrollBars() {
 
 void GridControl::Scrolled(ui::ScrollBar bar, ui::ScrollCode code, int position) {
     GridSheet& s = *m_sheet;
-    if (!m_editing)
-        m_cellArea.SetFocus();
+    // The cell area takes the focus first, which ends an open edit; an edit that may not end yet keeps its
+    // editor over its own cell, so the view does not move from under it.
+    m_cellArea.SetFocus();
+    if (m_editing)
+        return;
     s.moveReason = MoveByScrollBar;
     bool vertical = bar == ui::ScrollBar::Vertical;
     auto step = [&](int where) { vertical ? StepFirstRow(where) : StepFirstColumn(where); };
@@ -181,11 +186,8 @@ void GridControl::Scrolled(ui::ScrollBar bar, ui::ScrollCode code, int position)
             std::string text;
             bool shown = vertical ? OnRowScrollTip(ThumbToRow(position), &text)
                                   : OnColumnScrollTip(position + s.lockedColumns, &text);
-            GridScrollBar& barWindow = vertical ? m_vBar : m_hBar;
-            ui::Rect screen = barWindow.ScreenRect();
-            ui::Point at = vertical ? ui::Point{screen.left - 4, screen.top} : ui::Point{screen.left, screen.top - 20};
             if (shown)
-                m_tip.ShowAt(at, text);
+                m_tip.ShowAt(ui::WindowSystem::Instance().PointerPosition(), text);
         }
         break;
     }

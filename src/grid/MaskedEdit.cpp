@@ -113,10 +113,9 @@ void MaskedEdit::OnChar(unsigned character, unsigned modifiers) {
     if (!MaskAccepts(character))
         return;
     unsigned key = character;
+    // Backspace too: a grid may refuse it like any character.
     if (!m_grid.OnEditKey(m_grid.GetActiveColumn(), m_grid.GetActiveRow(), this, &key) || key == 0)
         return;
-    if (key == ui::KeyBack)
-        return; // the key itself has already deleted
     EditBox::OnChar(key, modifiers);
 }
 
