@@ -59,6 +59,11 @@ int MemoryDataSource::Sort(const int* columns, int columnCount, int flags, CellC
         }
         return false;
     };
+    // A stable bottom-up merge. For every consistent comparison it leaves the rows in the very order that
+    // passes of adjacent swaps until none is needed would. A comparison need not be consistent: a column of
+    // mixed value kinds compares a number with a text by their numbers but the text with the number by their
+    // texts, and then swap passes may never come to rest. The merge ends after n log n comparisons whatever
+    // the comparison says.
     std::vector<std::size_t> order(rows.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;

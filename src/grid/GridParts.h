@@ -47,7 +47,8 @@ public:
     void OnFocusGained(ui::Window* previous) override;
     void OnFocusLost(ui::Window* next) override;
     void OnCaptureLost() override;
-    // Enter, Esc and the arrows belong to the grid; Tab still leaves it for the next control.
+    // Enter, Esc and the arrows belong to the grid; Tab still leaves it for the next control, so that a keyboard
+    // user is never trapped in the grid.
     unsigned WantedKeys(const ui::KeyEvent&) const override { return ui::WantAllKeys & ~static_cast<unsigned>(ui::WantTab); }
     bool TakesFocus() const override { return true; }
     // "cell:COLUMN:ROW", the column by its number or its heading, while the cell is in view.
