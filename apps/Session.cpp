@@ -60,6 +60,7 @@ const char* KindName(Step::Kind kind) {
     case Step::Choose: return "choose";
     case Step::Wait: return "wait";
     case Step::Dump: return "dump";
+    case Step::CloseBox: return "close";
     }
     return "?";
 }
@@ -143,6 +144,17 @@ const std::pair<const char*, int> kKeyNames[] = {
     {"right", ui::KeyRight},   {"home", ui::KeyHome},   {"end", ui::KeyEnd},   {"pageup", ui::KeyPageUp},
     {"pagedown", ui::KeyPageDown}, {"f2", ui::KeyF2},   {"space", ui::KeySpace}, {"insert", ui::KeyInsert},
 };
+
+// " (1000 Hz 50 ms, default sound)": every beep so far, or nothing when there was none.
+std::string BeepTones(const ui::WindowSystem& system) {
+    std::string text;
+    for (const ui::BeepRecord& beep : system.BeepRecords()) {
+        text += text.empty() ? " (" : ", ";
+        text += beep.frequency > 0 ? std::to_string(beep.frequency) + " Hz " + std::to_string(beep.duration) + " ms"
+                                   : std::string("default sound");
+    }
+    return text.empty() ? text : text + ")";
+}
 
 bool ParseNumber(const std::string& text, double& value) {
     char* end = nullptr;
@@ -358,9 +370,18 @@ bool Session::Idle(ui::WindowSystem& system) {
         return Fail(step, "no open list offers \"" + step.text + "\"");
     }
     case Step::Wait: system.Advance(static_cast<int>(step.number)); return true;
+    case Step::CloseBox: {
+        ui::Rect box = dialog->CloseBoxRect();
+        if (box.IsEmpty())
+            return Fail(step, "the dialog \"" + dialog->Text() + "\" has no close box");
+        ui::Rect frame = dialog->ScreenRect();
+        system.Click(ui::Point{frame.left + (box.left + box.right) / 2, frame.top + (box.top + box.bottom) / 2});
+        system.Advance(600);
+        return true;
+    }
     case Step::Dump:
         if (m_log) {
-            *m_log << "dialog \"" << dialog->Text() << "\", beeps " << system.Beeps() << "\n";
+            *m_log << "dialog \"" << dialog->Text() << "\", beeps " << system.Beeps() << BeepTones(system) << "\n";
             DumpWindow(*m_log, *dialog, step.text.empty() ? -1 : std::atoi(step.text.c_str()));
             m_log->flush();
         }
@@ -396,6 +417,10 @@ bool ParseStep(const std::string& line, Step& step, std::string& error) {
         step.kind = Step::File;
         step.text = rest;
         return need(!rest.empty(), "a path");
+    }
+    if (word == "close") {
+        step.kind = Step::CloseBox;
+        return need(rest.empty(), "nothing more");
     }
     if (word == "cancel" || word == "enter") {
         step.kind = word == "cancel" ? Step::Cancel : Step::Return;

@@ -37,6 +37,7 @@ struct Step {
         Choose,        // text: an item of an open list
         Wait,          // number: milliseconds that pass
         Dump,          // text: a control id or nothing; the dialog's controls and grids, written to the log
+        CloseBox,      // a click on the dialog's close box
     };
     Kind kind = Cancel;
     std::string text;

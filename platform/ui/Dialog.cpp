@@ -33,7 +33,8 @@ bool Dialog::CreateFromTemplate(Window* owner, Point screen) {
     Rect client = DialogUnitsToPixels(m_template.font, Rect{0, 0, m_template.units.Width(), m_template.units.Height()});
     // The frame and title bar come around the client area the template sizes.
     Rect rect = Rect::FromSize(screen.x, screen.y, client.Width() + 2, client.Height() + 2 + 18);
-    if (!Create(nullptr, rect, m_template.id, m_template.title, StylePopup | StyleBorder | StyleCaption | StyleVisible))
+    unsigned frame = StylePopup | StyleBorder | StyleCaption | StyleVisible | (m_template.systemMenu ? StyleSysMenu : 0u);
+    if (!Create(nullptr, rect, m_template.id, m_template.title, frame))
         return false;
     Font font = m_template.font;
     OnSetFont(font);

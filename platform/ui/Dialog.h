@@ -28,6 +28,7 @@ struct DialogTemplate {
     Rect units;
     Font font{"MS Sans Serif", 8, false};
     std::vector<ControlTemplate> controls;
+    bool systemMenu = false; // a close box on the caption: a click on it is the window's close message
 };
 
 inline constexpr int kIdOk = 1;

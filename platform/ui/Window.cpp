@@ -329,6 +329,21 @@ void Window::PaintNonClient(Canvas& canvas) {
         canvas.SetFont(Font{"MS Sans Serif", 8, true});
         canvas.SetTextColor(SystemColorOf(SystemColor::HighlightText));
         canvas.DrawText(bar.Inflate(-4, 0), m_text, TextLeft | TextVCenter | TextSingleLine);
+        Rect box = CloseBoxRect();
+        if (!box.IsEmpty()) {
+            canvas.FillRect(box, SystemColorOf(SystemColor::ButtonFace));
+            Color light = SystemColorOf(SystemColor::ButtonHighlight);
+            Color dark = SystemColorOf(SystemColor::ButtonDarkShadow);
+            canvas.Draw3dRect(box, m_closePressed ? dark : light, m_closePressed ? light : dark);
+            int shift = m_closePressed ? 1 : 0;
+            canvas.SetPen(Pen{SystemColorOf(SystemColor::ButtonText), 1});
+            for (int thick = 0; thick < 2; ++thick) {
+                canvas.Line(box.left + 4 + thick + shift, box.top + 4 + shift, box.right - 4 + thick + shift,
+                            box.bottom - 4 + shift);
+                canvas.Line(box.right - 5 + thick + shift, box.top + 4 + shift, box.left + 3 + thick + shift,
+                            box.bottom - 4 + shift);
+            }
+        }
     }
     if (HasStyle(StyleVScroll))
         PaintScrollBar(canvas, ScrollBar::Vertical);
@@ -342,9 +357,22 @@ void Window::PaintNonClient(Canvas& canvas) {
     }
 }
 
+Rect Window::CloseBoxRect() const {
+    if (!HasStyle(StyleCaption) || !HasStyle(StyleSysMenu))
+        return Rect{};
+    int frame = FrameWidth();
+    int right = m_rect.Width() - frame - 2;
+    return Rect{right - 16, frame + 2, right, frame + 16};
+}
+
 bool Window::NonClientMouseDown(Point at, const MouseEvent& event) {
     if (event.button != MouseButton::Left)
         return false;
+    if (CloseBoxRect().Contains(at)) {
+        m_closePressed = true;
+        Invalidate();
+        return true;
+    }
     for (ScrollBar bar : {ScrollBar::Vertical, ScrollBar::Horizontal}) {
         if (!HasScrollBar(bar) || !ScrollBarRect(bar).Contains(at))
             continue;
@@ -405,6 +433,15 @@ void Window::NonClientMouseUp() {
     WindowSystem::Instance().ReleaseCapture();
     OnScroll(bar, ScrollCode::ThumbPosition, position);
     OnScroll(bar, ScrollCode::EndScroll, GetScrollInfo(bar).position);
+}
+
+void Window::NonClientRelease(Point at) {
+    if (!m_closePressed)
+        return;
+    m_closePressed = false;
+    Invalidate();
+    if (CloseBoxRect().Contains(at))
+        OnClose();
 }
 
 void Window::PaintTree(Canvas& canvas) {

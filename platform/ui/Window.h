@@ -21,6 +21,7 @@ enum WindowStyle : unsigned {
     StyleHScroll = 1u << 8,
     StyleVScroll = 1u << 9,
     StyleCaption = 1u << 10, // a title bar
+    StyleSysMenu = 1u << 11, // with a caption: a close box at its right, which sends the close message
 };
 
 // What a scroll bar holds: the range, the page shown and where the thumb is.
@@ -172,6 +173,11 @@ public:
     bool NonClientMouseDown(Point windowPoint, const MouseEvent& event);
     void NonClientMouseMove(Point windowPoint);
     void NonClientMouseUp();
+    // The release of a press that NonClientMouseDown took without capturing the mouse: on the close box it
+    // was pressed on, the close message.
+    void NonClientRelease(Point windowPoint);
+    // The close box of a caption with a system menu, in window coordinates; empty when there is none.
+    Rect CloseBoxRect() const;
     bool InNonClientDrag() const { return m_scrollDrag != ScrollDrag::None; }
 
 private:
@@ -198,6 +204,7 @@ private:
     ScrollInfo m_vertical;
     ScrollDrag m_scrollDrag = ScrollDrag::None;
     int m_dragOffset = 0;
+    bool m_closePressed = false;
 };
 
 } // namespace ui

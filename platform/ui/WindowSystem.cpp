@@ -133,7 +133,9 @@ void WindowSystem::MouseUp(Point screen, MouseButton button, unsigned modifiers)
         return;
     }
     if (m_pressedNonClient && !m_capture) {
+        Window* pressed = m_pressedNonClient;
         m_pressedNonClient = nullptr;
+        pressed->NonClientRelease(WindowPoint(*pressed, screen));
         return;
     }
     Window* target = MouseTarget(screen);

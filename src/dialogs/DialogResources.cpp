@@ -18,6 +18,7 @@ ui::DialogTemplate TemplateDialog() {
     t.id = kTemplateDialogId;
     t.title = "BOM Template";
     t.units = Rect::FromSize(0, 0, 393, 248);
+    t.systemMenu = true;
     t.controls = {
         {ControlKind::Placeholder, 201, "", Rect::FromSize(8, 23, 312, 212), ui::StyleVisible | ui::StyleBorder},
         {ControlKind::Static, -1, "Current file:", Rect::FromSize(10, 10, 40, 8), ui::StyleVisible},
@@ -43,6 +44,7 @@ ui::DialogTemplate ReportDialog() {
     t.id = kReportDialogId;
     t.title = "BOM Report";
     t.units = Rect::FromSize(0, 0, 394, 277);
+    t.systemMenu = true;
     t.controls = {
         {ControlKind::Button, 212, "&Close", Rect::FromSize(10, 250, 50, 14), kTab},
         {ControlKind::Button, 213, "&Attach New", Rect::FromSize(270, 256, 26, 14), ui::StyleTabStop},

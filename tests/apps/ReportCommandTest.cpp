@@ -255,6 +255,13 @@ TEST_F(ReportSession, EscapeInTheGridClosesAndRemembersEscapeOnAButtonForgets) {
     EXPECT_EQ(Settings("filename.set"), catalog);
 }
 
+TEST_F(ReportSession, TheCloseBoxClosesAndRemembersAsCloseDoes) {
+    ShellRun run = Session(Opening() + "close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(Settings("vantorel2.set"), "112 112 112 112 112 ");
+    EXPECT_EQ(Settings("filename.set"), catalog);
+}
+
 TEST_F(ReportSession, SaveToFileProposesTheCatalogueAndDrawingNames) {
     std::string text = Path("report.txt");
     ShellRun run = Session(Opening() + "click Save to file\nfile " + text + "\nclick Close\n");

@@ -98,6 +98,35 @@ TEST_F(TemplateCommand, WidthsAShortFileLacksTakeTheirDefault) {
     EXPECT_EQ(Widths(), "100 58 232 ");
 }
 
+TEST_F(TemplateCommand, TheCloseBoxClosesAsTheCloseButtonDoes) {
+    // Before a catalogue is in use it ends the dialog at once and writes nothing.
+    ShellRun run = Session("command KXBOMT\nclose\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_FALSE(HasSettings());
+    // With changes, it asks; Cancel keeps the dialog, No closes it and the settings are kept.
+    run = Session("command KXBOMT\n"
+                  "click Open\n"
+                  "file " + catalog + "\n"
+                  "cell Description 0\n"
+                  "type Oak desk\n"
+                  "key enter\n"
+                  "key escape\n"
+                  "close\n"
+                  "answer cancel\n"
+                  "dump 210\n"
+                  "close\n"
+                  "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
+                       "message box \"Save changes to " + catalog + "\": 2\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  210 \"" + catalog + "\"\n"
+                       "message box \"Save changes to " + catalog + "\": 7\n");
+    EXPECT_EQ(Widths(), "174 58 232 ");
+    EXPECT_EQ(FileName(), catalog);
+    EXPECT_EQ(ReadFile(catalog), kOffice);
+}
+
 TEST_F(TemplateCommand, NewAnsweredNoWritesTheUnsavedEntriesIntoTheNewFile) {
     std::string fresh = Path("new.prc");
     ShellRun run = Session("command KXBOMT\n"
@@ -157,9 +186,9 @@ TEST_F(TemplateCommand, AMissingPriceBlinksInTheMessageLabelUntilACellIsClicked)
     // One beep of the dialog's own, and one each time the label shows again. A click lets 600 ms pass, so
     // that the next one is no double click: by the first look the label has been shown twice.
     EXPECT_EQ(run.out, "file dialog \"Open [] *.prc flags 2\"\n"
-                       "dialog \"BOM Template\", beeps 3\n"
+                       "dialog \"BOM Template\", beeps 3 (1000 Hz 50 ms, 100 Hz 100 ms, 100 Hz 100 ms)\n"
                        "  1001 \"Price is absent\"\n"
-                       "dialog \"BOM Template\", beeps 3\n"
+                       "dialog \"BOM Template\", beeps 3 (1000 Hz 50 ms, 100 Hz 100 ms, 100 Hz 100 ms)\n"
                        "  201 \"\"\n"
                        // The editor had moved on to the next row; the failing cell is selected.
                        "    rows 4, active 1,2, selected 1,1..1,1\n"
@@ -168,13 +197,13 @@ TEST_F(TemplateCommand, AMissingPriceBlinksInTheMessageLabelUntilACellIsClicked)
                        "    1: ROOM||\n"
                        "    2: CHAIR|89.50|Chair\n"
                        "    3: CABINET|120|Cabinet\n"
-                       "dialog \"BOM Template\", beeps 3\n"
+                       "dialog \"BOM Template\", beeps 3 (1000 Hz 50 ms, 100 Hz 100 ms, 100 Hz 100 ms)\n"
                        "  1001 \"Price is absent\" hidden\n"
-                       "dialog \"BOM Template\", beeps 4\n"
+                       "dialog \"BOM Template\", beeps 4 (1000 Hz 50 ms, 100 Hz 100 ms, 100 Hz 100 ms, 100 Hz 100 ms)\n"
                        "  1001 \"Price is absent\"\n"
-                       "dialog \"BOM Template\", beeps 4\n"
+                       "dialog \"BOM Template\", beeps 4 (1000 Hz 50 ms, 100 Hz 100 ms, 100 Hz 100 ms, 100 Hz 100 ms)\n"
                        "  1001 \"\"\n"
-                       "dialog \"BOM Template\", beeps 4\n"
+                       "dialog \"BOM Template\", beeps 4 (1000 Hz 50 ms, 100 Hz 100 ms, 100 Hz 100 ms, 100 Hz 100 ms)\n"
                        "  201 \"\"\n"
                        "    rows 4, active 2,0, selected 1,1..1,1, editing 2,0 \"Desk\"\n"
                        "    head: Block name|Price|Description\n"
@@ -271,7 +300,7 @@ TEST_F(TemplateCommand, PricesSortAsNumbersWithEmptyPricesLastBothWays) {
                        "    2: c||hundred\n"
                        // Escape in the grid is Close: Yes finds the price missing, and the dialog stays.
                        "message box \"Save changes to " + catalog + "\": 6\n"
-                       "dialog \"BOM Template\", beeps 1\n"
+                       "dialog \"BOM Template\", beeps 1 (1000 Hz 50 ms)\n"
                        "  1001 \"Price is absent\"\n"
                        "message box \"Save changes to " + catalog + "\": 7\n");
     EXPECT_EQ(ReadFile(catalog), "b|10|ten\nA|9|nine\nc|100|hundred\n");

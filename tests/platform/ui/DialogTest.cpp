@@ -189,3 +189,53 @@ TEST(MessageBoxWindows, WithAUserTheBoxIsShownAndItsButtonsAnswer) {
 }
 
 } // namespace
+
+namespace {
+
+class ClosingDialog : public ui::Dialog {
+public:
+    using ui::Dialog::Dialog;
+    void OnClose() override {
+        ++closes;
+        ui::Dialog::OnClose();
+    }
+    int closes = 0;
+};
+
+TEST(DialogCloseBox, AClickOnTheBoxOfASystemMenuSendsTheCloseMessage) {
+    WindowSystem& system = WindowSystem::Instance();
+    system.Reset();
+    ui::DialogTemplate t = Sample();
+    t.systemMenu = true;
+    ClosingDialog dialog(t);
+    ui::Rect box;
+    int result = RunWith(dialog, {
+        [&](WindowSystem& s) {
+            box = dialog.CloseBoxRect();
+            ui::Rect frame = dialog.ScreenRect();
+            ui::Point inside{frame.left + box.left + 4, frame.top + box.top + 4};
+            // Pressed on the box but let go beside it: nothing.
+            s.MouseDown(inside);
+            s.MouseUp(ui::Point{frame.left + 40, frame.top + 8});
+            s.Advance(1000);
+            EXPECT_EQ(dialog.closes, 0);
+            s.Click(inside);
+        },
+    });
+    EXPECT_EQ(dialog.closes, 1);
+    EXPECT_EQ(result, ui::kIdCancel); // a dialog's close message is its cancel
+    // At the right end of the caption, inside the frame.
+    EXPECT_FALSE(box.IsEmpty());
+    EXPECT_EQ(box.right, dialog.WindowRect().Width() - 3);
+    EXPECT_LT(box.bottom, 20);
+
+    ClosingDialog plain(Sample());
+    ASSERT_TRUE(plain.CreateFromTemplate(nullptr, ui::Point{0, 0}));
+    EXPECT_TRUE(plain.CloseBoxRect().IsEmpty());
+    ui::Rect frame = plain.ScreenRect();
+    system.Click(ui::Point{frame.right - 10, frame.top + 8});
+    EXPECT_EQ(plain.closes, 0);
+    plain.Destroy();
+}
+
+} // namespace
