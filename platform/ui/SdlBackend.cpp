@@ -4,6 +4,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -96,6 +97,8 @@ bool TreeNeedsPaint(const Window& window) {
 } // namespace
 
 SdlBackend::~SdlBackend() {
+    if (m_audio)
+        SDL_CloseAudioDevice(m_audio);
     m_screen.reset();
     m_painted.clear();
     if (m_texture)
@@ -130,7 +133,78 @@ bool SdlBackend::Open(const std::string& title, int width, int height, std::stri
     m_height = height;
     m_lastTick = NowMs();
     SDL_StartTextInput();
+    OpenAudio();
     return true;
+}
+
+void SdlBackend::OpenAudio() {
+    // Sound is a nicety: a machine without a sound card still gets the window, just without beeps.
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return;
+    SDL_AudioSpec wanted{};
+    wanted.freq = 44100;
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = 1;
+    wanted.samples = 512;
+    SDL_AudioSpec obtained{};
+    m_audio = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (!m_audio) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return;
+    }
+    m_audioRate = obtained.freq;
+    SDL_PauseAudioDevice(m_audio, 0);
+}
+
+void SdlBackend::Beep(const BeepRecord& beep) {
+    if (!m_audio || m_audioRate <= 0)
+        return;
+    // The system's default sound has no tone of its own here: a short middle one stands for it.
+    constexpr int kDefaultHz = 750;
+    constexpr int kDefaultMs = 80;
+    int frequency = beep.frequency > 0 ? beep.frequency : kDefaultHz;
+    int duration = beep.frequency > 0 ? beep.duration : kDefaultMs;
+    if (duration <= 0)
+        return;
+    int count = static_cast<int>(static_cast<long long>(m_audioRate) * duration / 1000);
+    // Two milliseconds of fading at either end, so that the tone starts and stops without a click.
+    int ramp = std::max(1, m_audioRate / 500);
+    std::vector<float> samples(static_cast<std::size_t>(count));
+    constexpr double kTwoPi = 6.283185307179586;
+    for (int i = 0; i < count; ++i) {
+        double fade = std::min({1.0, static_cast<double>(i) / ramp, static_cast<double>(count - 1 - i) / ramp});
+        samples[static_cast<std::size_t>(i)] =
+            static_cast<float>(0.25 * fade * std::sin(kTwoPi * frequency * i / m_audioRate));
+    }
+    SDL_QueueAudio(m_audio, samples.data(), static_cast<Uint32>(samples.size() * sizeof(float)));
+}
+
+void SdlBackend::CatchUp(WindowSystem& system) {
+    std::int64_t now = NowMs();
+    if (now > m_lastTick) {
+        system.Advance(static_cast<int>(now - m_lastTick));
+        m_lastTick = now;
+    }
+}
+
+bool SdlBackend::MouseInputWaiting(WindowSystem& system, bool idle) {
+    if (m_quit || !m_window)
+        return true;
+    Refresh(system);
+    // A loop whose last turn changed nothing waits for the user rather than spin.
+    if (idle)
+        SDL_WaitEventTimeout(nullptr, 16);
+    CatchUp(system);
+    SDL_PumpEvents();
+    SDL_Event event;
+    return SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_MOUSEMOTION, SDL_MOUSEBUTTONUP) > 0 ||
+           SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0;
+}
+
+void SdlBackend::Pause(WindowSystem& system, int ms) {
+    Refresh(system);
+    if (ms > 0)
+        SDL_Delay(static_cast<Uint32>(ms));
 }
 
 std::int64_t SdlBackend::NowMs() const {
@@ -184,8 +258,12 @@ void SdlBackend::Deliver(WindowSystem& system, const void* raw) {
         break;
     }
     case SDL_KEYDOWN:
-        if (int key = KeyCodeOf(event.key.keysym.sym))
+        if (int key = KeyCodeOf(event.key.keysym.sym)) {
             system.KeyDown(key, ModifiersOf(event.key.keysym.mod));
+            // Text input types no Backspace; editors delete on the character it types.
+            if (key == KeyBack)
+                system.Char(static_cast<unsigned>(KeyBack), ModifiersOf(event.key.keysym.mod));
+        }
         break;
     case SDL_KEYUP:
         if (int key = KeyCodeOf(event.key.keysym.sym))
@@ -208,11 +286,7 @@ bool SdlBackend::WaitForInput(WindowSystem& system) {
     SDL_Event event;
     // A frame's time at most, so that timers and the clock keep up while nothing happens.
     bool got = SDL_WaitEventTimeout(&event, 16) == 1;
-    std::int64_t now = NowMs();
-    if (now > m_lastTick) {
-        system.Advance(static_cast<int>(now - m_lastTick));
-        m_lastTick = now;
-    }
+    CatchUp(system);
     while (got) {
         Deliver(system, &event);
         got = SDL_PollEvent(&event) == 1;

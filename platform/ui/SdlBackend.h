@@ -38,6 +38,11 @@ public:
 
     bool WaitForInput(WindowSystem& system) override;
     void Present(Window& window) override;
+    bool MouseInputWaiting(WindowSystem& system, bool idle) override;
+    void Pause(WindowSystem& system, int ms) override;
+    // A short sine tone on the default audio device; nothing where there is none.
+    void Beep(const BeepRecord& beep) override;
+    bool HasSound() const { return m_audio != 0; }
     // Paints what has changed and shows it.
     void Refresh(WindowSystem& system);
     // The last image shown, for a test to look at.
@@ -46,6 +51,9 @@ public:
 private:
     void Deliver(WindowSystem& system, const void* event);
     std::int64_t NowMs() const;
+    // Moves the window system's clock to the real time that has passed.
+    void CatchUp(WindowSystem& system);
+    void OpenAudio();
 
     SDL_Window* m_window = nullptr;
     SDL_Renderer* m_renderer = nullptr;
@@ -54,6 +62,8 @@ private:
     int m_height = 0;
     bool m_quit = false;
     bool m_dirty = true;
+    std::uint32_t m_audio = 0; // the audio device; 0 when none could be opened
+    int m_audioRate = 0;
     std::int64_t m_lastTick = 0;
     std::unique_ptr<Image> m_screen;
     // Each window without parent as last painted, so that one that has not changed is not painted again.

@@ -295,8 +295,7 @@ bool WindowSystem::LocalLoopTurn(bool idle) {
 
 void WindowSystem::Beep(int frequency, int duration) {
     m_beeps.push_back(BeepRecord{frequency, duration, m_now});
-    if (onBeep)
-        onBeep(m_beeps.back());
+    m_backend->Beep(m_beeps.back());
 }
 
 namespace {

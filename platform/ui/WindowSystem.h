@@ -15,6 +15,14 @@ namespace ui {
 
 class WindowSystem;
 
+// A beep as it was asked for: its tone and length, and when.
+struct BeepRecord {
+    int frequency = 0;  // Hz; 0 for the system's default sound
+    int duration = 0;   // ms
+    std::int64_t at = 0;
+    friend bool operator==(const BeepRecord&, const BeepRecord&) = default;
+};
+
 // Where input comes from while a modal loop waits: a live window on screen, or a test.
 class Backend {
 public:
@@ -31,6 +39,8 @@ public:
     virtual bool MouseInputWaiting(WindowSystem& system, bool idle) { (void)system; (void)idle; return true; }
     // Lets `ms` milliseconds pass inside a local loop, taking no input.
     virtual void Pause(WindowSystem& system, int ms);
+    // Sounds a beep; a backend without a loudspeaker keeps quiet.
+    virtual void Beep(const BeepRecord& beep) { (void)beep; }
 };
 
 // The headless backend: input only from the test, time only when the test advances it.
@@ -50,13 +60,6 @@ public:
     }
 };
 
-// A beep as it was asked for: its tone and length, and when.
-struct BeepRecord {
-    int frequency = 0;  // Hz; 0 for the system's default sound
-    int duration = 0;   // ms
-    std::int64_t at = 0;
-    friend bool operator==(const BeepRecord&, const BeepRecord&) = default;
-};
 
 enum MessageBoxType { MessageBoxOk = 0, MessageBoxYesNoCancel = 3, MessageBoxYesNo = 4 };
 enum MessageBoxResult { ResultOk = 1, ResultCancel = 2, ResultYes = 6, ResultNo = 7 };
@@ -134,8 +137,7 @@ public:
     void MessageBeep() { Beep(0, 0); }
     int Beeps() const { return static_cast<int>(m_beeps.size()); }
     const std::vector<BeepRecord>& BeepRecords() const { return m_beeps; }
-    // Plays each beep as it is asked for; none by default.
-    std::function<void(const BeepRecord&)> onBeep;
+
 
     // The window a handle stands for (a window's own address), or null when no such window is open.
     Window* FromHandle(const void* handle) const;
