@@ -12,12 +12,20 @@ namespace {
 
 constexpr std::size_t kTipLimit = 79; // what the tool tip's fixed buffer holds
 
-ui::Rect RectOf(GridControl& grid, int col, long row) {
+// The cell under a point of the cell area, -1,-1 for none, and its rectangle.
+struct CellHit {
+    int col = -1;
+    long row = -1;
     ui::Rect rect;
-    if (col < 0 && row < 0)
-        return rect;
-    grid.CellRect(col, row, &rect);
-    return rect;
+    bool OnCell() const { return col >= 0 && row >= 0; }
+};
+
+CellHit HitAt(GridControl& grid, ui::Point point) {
+    CellHit hit;
+    grid.CellAt(point, &hit.col, &hit.row);
+    if (hit.col >= 0 || hit.row >= 0)
+        grid.CellRect(hit.col, hit.row, &hit.rect);
+    return hit;
 }
 
 } // namespace
@@ -38,29 +46,30 @@ void CellAreaWindow::OnMouseDown(const ui::MouseEvent& event) {
     m_sheet->moveReason = right ? MoveByRightClick : MoveByLeftClick;
     m_sheet->moveKeyFlags = event.modifiers;
     ui::Point point{event.x, event.y};
-    int col = -1;
-    long row = -1;
-    m_grid.CellAt(point, &col, &row);
-    ui::Rect rect = RectOf(m_grid, col, row);
+    CellHit hit = HitAt(m_grid, point);
     bool processed = false;
-    if (col >= 0 && row >= 0) {
-        m_grid.MoveTo(col, row);
-        CellType& type = m_grid.TypeOfCell(col, row);
-        processed = right ? type.OnRightClick(col, row, 1, &rect, &point) : type.OnLeftClick(col, row, 1, &rect, &point);
+    if (hit.OnCell()) {
+        m_grid.MoveTo(hit.col, hit.row);
+        processed = TypeClick(hit.col, hit.row, right, 1, &hit.rect, &point);
         if (processed && !right)
             m_typeHoldsMouse = true;
     }
     if (right) {
         m_rightDown = true;
-        m_grid.OnCellRightClick(col, row, 1, &rect, &point, processed);
-        if (m_sheet->popupMenu && col >= 0)
-            m_grid.OnPopupOpen(col, row, SectionCells);
+        m_grid.OnCellRightClick(hit.col, hit.row, 1, &hit.rect, &point, processed);
+        if (m_sheet->popupMenu && hit.col >= 0)
+            m_grid.OnPopupOpen(hit.col, hit.row, SectionCells);
     } else {
         m_leftDown = true;
         m_lastMouse = point;
-        m_grid.OnCellLeftClick(col, row, 1, &rect, &point, processed);
+        m_grid.OnCellLeftClick(hit.col, hit.row, 1, &hit.rect, &point, processed);
     }
     m_sheet->moveReason = MoveByKey;
+}
+
+bool CellAreaWindow::TypeClick(int col, long row, bool right, int down, ui::Rect* rect, ui::Point* point) {
+    CellType& type = m_grid.TypeOfCell(col, row);
+    return right ? type.OnRightClick(col, row, down, rect, point) : type.OnLeftClick(col, row, down, rect, point);
 }
 
 void CellAreaWindow::OnMouseUp(const ui::MouseEvent& event) {
@@ -75,19 +84,12 @@ void CellAreaWindow::OnMouseUp(const ui::MouseEvent& event) {
     }
     down = false;
     ui::Point point{event.x, event.y};
-    int col = -1;
-    long row = -1;
-    m_grid.CellAt(point, &col, &row);
-    ui::Rect rect = RectOf(m_grid, col, row);
-    bool processed = false;
-    if (col >= 0 && row >= 0) {
-        CellType& type = m_grid.TypeOfCell(col, row);
-        processed = right ? type.OnRightClick(col, row, 0, &rect, &point) : type.OnLeftClick(col, row, 0, &rect, &point);
-    }
+    CellHit hit = HitAt(m_grid, point);
+    bool processed = hit.OnCell() && TypeClick(hit.col, hit.row, right, 0, &hit.rect, &point);
     if (right)
-        m_grid.OnCellRightClick(col, row, 0, &rect, &point, processed);
+        m_grid.OnCellRightClick(hit.col, hit.row, 0, &hit.rect, &point, processed);
     else
-        m_grid.OnCellLeftClick(col, row, 0, &rect, &point, processed);
+        m_grid.OnCellLeftClick(hit.col, hit.row, 0, &hit.rect, &point, processed);
     if (HasCapture() && !m_leftDown && !m_rightDown)
         ReleaseCapture();
     m_typeHoldsMouse = false;
@@ -103,15 +105,10 @@ void CellAreaWindow::OnDoubleClick(const ui::MouseEvent& event) {
     // The second press of a double click: its release answers it.
     m_leftDown = true;
     ui::Point point{event.x, event.y};
-    int col = -1;
-    long row = -1;
-    m_grid.CellAt(point, &col, &row);
-    ui::Rect rect = RectOf(m_grid, col, row);
-    bool processed = false;
-    if (col >= 0 && row >= 0) {
-        processed = m_grid.TypeOfCell(col, row).OnDoubleClick(col, row, &rect, &point);
-    }
-    m_grid.OnCellDoubleClick(col, row, &rect, &point, processed);
+    CellHit hit = HitAt(m_grid, point);
+    bool processed =
+        hit.OnCell() && m_grid.TypeOfCell(hit.col, hit.row).OnDoubleClick(hit.col, hit.row, &hit.rect, &point);
+    m_grid.OnCellDoubleClick(hit.col, hit.row, &hit.rect, &point, processed);
 }
 
 void CellAreaWindow::OnMouseMove(const ui::MouseEvent& event) {

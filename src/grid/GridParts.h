@@ -66,6 +66,8 @@ private:
     };
     void DragLoop();
     DragStepResult DragStep();
+    // The press (down 1) or release (down 0) of a button given to the type of a cell; true when it took it.
+    bool TypeClick(int col, long row, bool right, int down, ui::Rect* rect, ui::Point* point);
     ui::Point m_lastMouse;
     unsigned m_lastFlags = 0;
     bool m_leftDown = false;  // a press taken here waits for its release

@@ -223,25 +223,26 @@ TEST_F(ReportSession, CloseRemembersTheWidthsOfHiddenPricesFromBeforeTheyWereHid
 }
 
 TEST_F(ReportSession, WidthsAShortFileLacksTakeTheirDefaultAndAreWrittenBack) {
-    // Three numbers: Description and Total at four twentieths, so the grand total stays in view.
-    apptest::WriteFile(Path("vantorel2.set"), "100 100 100 ");
-    ShellRun run = Session(Opening() + "click Close\n");
-    ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(Settings("vantorel2.set"), "100 100 100 112 112 ");
-    // Four: Total too, whether prices are shown or hidden while the dialog closes.
-    apptest::WriteFile(Path("vantorel2.set"), "100 90 80 70 ");
-    run = Session(Opening() + "click Close\n");
-    ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(Settings("vantorel2.set"), "100 90 80 70 112 ");
-    apptest::WriteFile(Path("vantorel2.set"), "100 90 80 70 ");
-    run = Session(Opening() + "click Show Price\nclick Close\n");
-    ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(Settings("vantorel2.set"), "100 90 80 70 112 ");
-    // A price column of width 0 was never a width a user left: it is taken as missing.
-    apptest::WriteFile(Path("vantorel2.set"), "100 100 100 0 0 ");
-    run = Session(Opening() + "click Close\n");
-    ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(Settings("vantorel2.set"), "100 100 100 0 112 ");
+    struct Case {
+        const char* stored;
+        const char* steps;
+        const char* written;
+    };
+    const Case cases[] = {
+        // Three numbers: Description and Total at four twentieths, so the grand total stays in view.
+        {"100 100 100 ", "click Close\n", "100 100 100 112 112 "},
+        // Four: Total too, whether prices are shown or hidden while the dialog closes.
+        {"100 90 80 70 ", "click Close\n", "100 90 80 70 112 "},
+        {"100 90 80 70 ", "click Show Price\nclick Close\n", "100 90 80 70 112 "},
+        // A price column of width 0 was never a width a user left: it is taken as missing.
+        {"100 100 100 0 0 ", "click Close\n", "100 100 100 0 112 "},
+    };
+    for (const Case& c : cases) {
+        apptest::WriteFile(Path("vantorel2.set"), c.stored);
+        ShellRun run = Session(Opening() + c.steps);
+        ASSERT_EQ(run.exitCode, 0) << run.out;
+        EXPECT_EQ(Settings("vantorel2.set"), c.written) << c.stored << " then " << c.steps;
+    }
 }
 
 TEST_F(ReportSession, EscapeInTheGridClosesAndRemembersEscapeOnAButtonForgets) {

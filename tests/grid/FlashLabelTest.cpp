@@ -20,7 +20,8 @@ TEST(FlashLabels, BlinkEveryPeriodWithABeepEachTimeTheyShowUntilStopped) {
         shown.push_back(label.IsVisible());
     }
     EXPECT_EQ(shown, (std::vector<bool>{true, false, true, false}));
-    EXPECT_EQ(system.Beeps(), 2);
+    // A low short beep each time it shows: 100 Hz for 100 ms.
+    EXPECT_EQ(system.BeepRecords(), (std::vector<ui::BeepRecord>{{100, 100, 200}, {100, 100, 600}}));
     label.StopFlash();
     EXPECT_TRUE(label.IsVisible());
     EXPECT_EQ(label.Text(), "");

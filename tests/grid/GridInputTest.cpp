@@ -69,13 +69,9 @@ TEST_F(GridTest, APressInTheCellsWhileEditingIsIgnoredWithItsRelease) {
     EXPECT_STREQ(grid.GetCellText(2, 0), "q");
 }
 
-TEST(GridPressRelease, APressThatOpensTheEditorStillGetsItsRelease) {
-    WindowSystem& system = WindowSystem::Instance();
-    system.Reset();
-    std::unique_ptr<ui::Dialog> dialog = MakeGridDialog();
-    ASSERT_TRUE(dialog);
-    EditOnPressGrid grid;
-    ASSERT_TRUE(grid.BindToDialogControl(dialog.get(), kPlaceholder));
+class GridPressRelease : public GridFixture<EditOnPressGrid> {};
+
+TEST_F(GridPressRelease, APressThatOpensTheEditorStillGetsItsRelease) {
     grid.SetColumnCount(2, false);
     grid.SetRowCount(3, false);
     grid.log.clear();
@@ -96,8 +92,6 @@ TEST(GridPressRelease, APressThatOpensTheEditorStillGetsItsRelease) {
     EXPECT_EQ(grid.OwnEditor().Text(), "a");
     EXPECT_EQ(grid.log, (std::vector<std::string>{"key 97", "key 98", "key 8", "key 8"}));
     system.PressKey(ui::KeyEscape);
-    grid.Destroy();
-    dialog->Destroy();
 }
 
 TEST_F(GridTest, DraggingBelowTheCellsStepsWithoutPausesUnlessAccelerated) {
@@ -163,70 +157,56 @@ public:
     }
 };
 
-class GridArguments : public ::testing::Test {
-protected:
-    void SetUp() override {
-        WindowSystem::Instance().Reset();
-        dialog = MakeGridDialog();
-        ASSERT_TRUE(dialog);
-        ASSERT_TRUE(args.BindToDialogControl(dialog.get(), kPlaceholder));
-    }
-    void TearDown() override {
-        args.Destroy();
-        dialog->Destroy();
-    }
-    std::unique_ptr<ui::Dialog> dialog;
-    ArgumentsGrid args;
-};
+class GridArguments : public GridFixture<ArgumentsGrid> {};
 
 TEST_F(GridArguments, AMoveFromInsideACallbackIsReportedFromTheSameOldCell) {
-    args.SetColumnCount(2, false);
-    args.SetRowCount(4, false);
-    args.log.clear();
-    args.bounceFrom = 1;
-    args.GotoCell(0, 1);
+    grid.SetColumnCount(2, false);
+    grid.SetRowCount(4, false);
+    grid.log.clear();
+    grid.bounceFrom = 1;
+    grid.GotoCell(0, 1);
     // The previous cell is set last, so the inner move also starts from row 0.
-    EXPECT_EQ(args.log, (std::vector<std::string>{"row 0>1", "row 0>2", "cell 0>0 0>2", "cell 0>0 0>1"}));
-    EXPECT_EQ(args.GetActiveRow(), 2);
-    EXPECT_EQ(args.Sheet().previousActiveRow, 2);
-    args.log.clear();
-    args.bounceFrom = -1;
-    args.GotoCell(0, 3);
-    EXPECT_EQ(args.log, (std::vector<std::string>{"row 2>3", "cell 0>0 2>3"}));
+    EXPECT_EQ(grid.log, (std::vector<std::string>{"row 0>1", "row 0>2", "cell 0>0 0>2", "cell 0>0 0>1"}));
+    EXPECT_EQ(grid.GetActiveRow(), 2);
+    EXPECT_EQ(grid.Sheet().previousActiveRow, 2);
+    grid.log.clear();
+    grid.bounceFrom = -1;
+    grid.GotoCell(0, 3);
+    EXPECT_EQ(grid.log, (std::vector<std::string>{"row 2>3", "cell 0>0 2>3"}));
 }
 
 TEST_F(GridArguments, AColumnCountThatMovesTheActiveColumnLeavesThePreviousOne) {
-    args.SetColumnCount(3, false);
-    EXPECT_EQ(args.GetActiveColumn(), 0);
-    EXPECT_EQ(args.Sheet().previousActiveColumn, -1);
-    args.SetRowCount(2, false);
-    EXPECT_EQ(args.log, (std::vector<std::string>{"col -1>0", "row -1>0", "cell -1>0 -1>0"}));
-    args.GotoCell(2, 1);
-    args.log.clear();
-    args.SetColumnCount(1, false);
-    EXPECT_EQ(args.GetActiveColumn(), 0);
-    EXPECT_EQ(args.Sheet().previousActiveColumn, 2);
-    EXPECT_TRUE(args.log.empty());
-    args.GotoCell(0, 0);
-    EXPECT_EQ(args.log, (std::vector<std::string>{"col 2>0", "row 1>0", "cell 2>0 1>0"}));
+    grid.SetColumnCount(3, false);
+    EXPECT_EQ(grid.GetActiveColumn(), 0);
+    EXPECT_EQ(grid.Sheet().previousActiveColumn, -1);
+    grid.SetRowCount(2, false);
+    EXPECT_EQ(grid.log, (std::vector<std::string>{"col -1>0", "row -1>0", "cell -1>0 -1>0"}));
+    grid.GotoCell(2, 1);
+    grid.log.clear();
+    grid.SetColumnCount(1, false);
+    EXPECT_EQ(grid.GetActiveColumn(), 0);
+    EXPECT_EQ(grid.Sheet().previousActiveColumn, 2);
+    EXPECT_TRUE(grid.log.empty());
+    grid.GotoCell(0, 0);
+    EXPECT_EQ(grid.log, (std::vector<std::string>{"col 2>0", "row 1>0", "cell 2>0 1>0"}));
 }
 
 TEST_F(GridArguments, InsertingAtMinusOneGoesToTheStoreAndAddsARow) {
-    args.SetColumnCount(2, false);
-    args.SetCellText(0, -1, "Heading");
-    args.log.clear();
-    EXPECT_EQ(args.InsertRowAt(-1), 0);
-    EXPECT_EQ(args.GetRowCount(), 1);
-    EXPECT_EQ(args.log, (std::vector<std::string>{"col -1>0", "row -1>0", "cell -1>0 -1>0"}));
+    grid.SetColumnCount(2, false);
+    grid.SetCellText(0, -1, "Heading");
+    grid.log.clear();
+    EXPECT_EQ(grid.InsertRowAt(-1), 0);
+    EXPECT_EQ(grid.GetRowCount(), 1);
+    EXPECT_EQ(grid.log, (std::vector<std::string>{"col -1>0", "row -1>0", "cell -1>0 -1>0"}));
     // The store put an empty row in front of the heading row it held, so the heading's cells come next.
-    EXPECT_EQ(args.GetCellText(0, -1), nullptr);
-    EXPECT_STREQ(args.GetCellText(0, 0), "Heading");
+    EXPECT_EQ(grid.GetCellText(0, -1), nullptr);
+    EXPECT_STREQ(grid.GetCellText(0, 0), "Heading");
     // A row the store holds nothing for: nothing moves there, but the grid still counts a row more.
-    args.log.clear();
-    EXPECT_EQ(args.InsertRowAt(-5), 0);
-    EXPECT_EQ(args.GetRowCount(), 2);
-    EXPECT_TRUE(args.log.empty());
-    EXPECT_EQ(args.InsertRowAt(3), 1);
+    grid.log.clear();
+    EXPECT_EQ(grid.InsertRowAt(-5), 0);
+    EXPECT_EQ(grid.GetRowCount(), 2);
+    EXPECT_TRUE(grid.log.empty());
+    EXPECT_EQ(grid.InsertRowAt(3), 1);
 }
 
 } // namespace

@@ -68,7 +68,9 @@ inline std::unique_ptr<ui::Dialog> MakeGridDialog() {
     return dialog;
 }
 
-class GridTest : public ::testing::Test {
+// A bound grid of the type given, in its own dialog.
+template <class Grid>
+class GridFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         WindowSystem::Instance().Reset();
@@ -100,7 +102,9 @@ protected:
     }
     WindowSystem& system = WindowSystem::Instance();
     std::unique_ptr<ui::Dialog> dialog;
-    RecordingGrid grid;
+    Grid grid;
 };
+
+class GridTest : public GridFixture<RecordingGrid> {};
 
 } // namespace gridtest
