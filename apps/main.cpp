@@ -5,6 +5,7 @@
 #include "gui/GuiApp.h"
 
 #include "platform/cad/Host.h"
+#include "platform/ui/TextCodec.h"
 
 #include <CLI/CLI.hpp>
 
@@ -307,6 +308,12 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     host.SetActiveCodePage(*active);
+    // The windows draw and take text in the same code page as the module's.
+    if (!ui::TextCodec::Instance().SetCodePage(codePage)) {
+        std::fprintf(stderr, "vantorel: code page %d cannot be shown here (the C library has no converter for it)\n",
+                     codePage);
+        return kExitUsage;
+    }
 
     if (blocks->parsed()) {
         if (!OpenDrawing(blocksDrawing))

@@ -1,5 +1,7 @@
 #include "platform/ui/Canvas.h"
 
+#include "platform/ui/TextCodec.h"
+
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
@@ -82,7 +84,8 @@ struct Measurer {
             font = wanted;
             hasFont = true;
         }
-        pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+        std::string utf8 = TextCodec::Instance().ToUtf8(text);
+        pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
         return layout;
     }
 };
@@ -280,7 +283,8 @@ void Canvas::DrawFocusRect(const Rect& rect) {
 PangoLayout* Canvas::Layout(const std::string& text) {
     if (!m_layout)
         SetFont(m_font);
-    pango_layout_set_text(m_layout, text.data(), static_cast<int>(text.size()));
+    std::string utf8 = TextCodec::Instance().ToUtf8(text);
+    pango_layout_set_text(m_layout, utf8.data(), static_cast<int>(utf8.size()));
     return m_layout;
 }
 

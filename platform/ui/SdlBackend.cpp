@@ -1,5 +1,7 @@
 #include "platform/ui/SdlBackend.h"
 
+#include "platform/ui/TextCodec.h"
+
 #include <SDL.h>
 #include <cairo.h>
 
@@ -60,27 +62,23 @@ MouseButton ButtonOf(Uint8 button) {
          : button == SDL_BUTTON_MIDDLE ? MouseButton::Middle : MouseButton::Left;
 }
 
-// Text typed as UTF-8, as the single bytes of Latin-1 that the controls take; other characters are dropped.
-std::vector<unsigned> Latin1Of(const char* text) {
-    std::vector<unsigned> characters;
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p) {
-        unsigned c = *p;
-        if (c < 0x80) {
-            characters.push_back(c);
-            ++p;
-        } else if ((c & 0xE0) == 0xC0 && p[1]) {
-            unsigned code = ((c & 0x1F) << 6) | (p[1] & 0x3F);
-            if (code < 0x100)
-                characters.push_back(code);
-            p += 2;
+// Text typed as UTF-8, a character at a time in the code page the windows take; a character it cannot hold
+// is refused with the warning sound, never stored as something else.
+void TypeText(WindowSystem& system, const char* text) {
+    std::string_view typed(text);
+    std::string bytes;
+    for (std::size_t i = 0; i < typed.size();) {
+        auto lead = static_cast<unsigned char>(typed[i]);
+        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 1;
+        length = std::min(length, typed.size() - i);
+        if (TextCodec::Instance().FromUtf8(typed.substr(i, length), bytes) && !bytes.empty()) {
+            for (char byte : bytes)
+                system.Char(static_cast<unsigned char>(byte));
         } else {
-            ++p;
-            while ((*p & 0xC0) == 0x80)
-                ++p;
+            system.MessageBeep();
         }
+        i += length;
     }
-    return characters;
 }
 
 // Whether any shown window of the tree waits to be painted; hidden ones are never painted, so never count.
@@ -270,8 +268,7 @@ void SdlBackend::Deliver(WindowSystem& system, const void* raw) {
             system.KeyUp(key, ModifiersOf(event.key.keysym.mod));
         break;
     case SDL_TEXTINPUT:
-        for (unsigned c : Latin1Of(event.text.text))
-            system.Char(c);
+        TypeText(system, event.text.text);
         break;
     default: break;
     }

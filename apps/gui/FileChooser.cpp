@@ -1,0 +1,148 @@
+#include "GuiApp.h"
+#include "GuiText.h"
+
+#include "platform/cad/Host.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/WindowSystem.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace gui {
+
+namespace {
+ui::DialogTemplate ChooserTemplate(const cad::FilePrompt& prompt) {
+    using ui::ControlKind;
+    using ui::Rect;
+    constexpr unsigned kTab = ui::StyleVisible | ui::StyleTabStop;
+    ui::DialogTemplate t;
+    t.id = 9000;
+    t.title = prompt.title.empty() ? "Choose a file" : prompt.title;
+    t.units = Rect::FromSize(0, 0, 260, 172);
+    t.controls = {
+        {ControlKind::Static, -1, "Look in:", Rect::FromSize(7, 7, 40, 8), ui::StyleVisible},
+        {ControlKind::Static, FileChooser::IdFolder, "", Rect::FromSize(50, 7, 203, 8), ui::StyleVisible},
+        {ControlKind::ListBox, FileChooser::IdList, "", Rect::FromSize(7, 20, 246, 100), kTab | ui::StyleVScroll},
+        {ControlKind::Static, -1, "File name:", Rect::FromSize(7, 128, 40, 8), ui::StyleVisible},
+        {ControlKind::Edit, FileChooser::IdName, "", Rect::FromSize(50, 126, 203, 12), kTab},
+        {ControlKind::Static, FileChooser::IdFilter, "Files of type: *." + prompt.extension, Rect::FromSize(7, 145, 140, 8), ui::StyleVisible},
+        {ControlKind::Button, ui::kIdOk, "OK", Rect::FromSize(149, 152, 50, 14), kTab | ui::ButtonDefault},
+        {ControlKind::Button, ui::kIdCancel, "Cancel", Rect::FromSize(203, 152, 50, 14), kTab},
+    };
+    return t;
+}
+
+bool HasExtension(const std::string& name, const std::string& extension) {
+    std::string ext = std::filesystem::path(name).extension().string();
+    return !ext.empty() && Upper(ext) == Upper("." + extension);
+}
+} // namespace
+
+FileChooser::FileChooser(const cad::FilePrompt& prompt, const std::string& folder)
+    : ui::Dialog(ChooserTemplate(prompt)), m_prompt(prompt), m_folder(folder) {}
+
+bool FileChooser::OnInitDialog() {
+    std::filesystem::path proposed(m_prompt.defaultName);
+    std::error_code ignored;
+    if (proposed.has_parent_path() && std::filesystem::is_directory(proposed.parent_path(), ignored))
+        m_folder = std::filesystem::absolute(proposed.parent_path(), ignored).string();
+    if (auto* name = Control(IdName))
+        name->SetText(proposed.filename().string());
+    Fill();
+    if (auto* name = dynamic_cast<ui::EditBox*>(Control(IdName))) {
+        name->SetFocus();
+        name->SetSelection(0, -1);
+        return false;
+    }
+    return true;
+}
+
+void FileChooser::Fill() {
+    m_entries.clear();
+    std::vector<std::string> folders;
+    std::vector<std::string> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder, error)) {
+        std::string name = entry.path().filename().string();
+        if (name.empty() || name[0] == '.')
+            continue;
+        std::error_code kindError;
+        if (entry.is_directory(kindError))
+            folders.push_back(name + "/");
+        else if (m_prompt.extension.empty() || HasExtension(name, m_prompt.extension))
+            files.push_back(name);
+    }
+    std::sort(folders.begin(), folders.end());
+    std::sort(files.begin(), files.end());
+    if (std::filesystem::path(m_folder).has_parent_path() && m_folder != "/")
+        m_entries.push_back("../");
+    m_entries.insert(m_entries.end(), folders.begin(), folders.end());
+    m_entries.insert(m_entries.end(), files.begin(), files.end());
+    if (auto* list = dynamic_cast<ui::ListBox*>(Control(IdList))) {
+        list->ClearItems();
+        for (const std::string& entry : m_entries)
+            list->AddItem(entry);
+    }
+    if (auto* folder = Control(IdFolder))
+        folder->SetText(m_folder);
+}
+
+void FileChooser::Enter(const std::string& folder) {
+    std::error_code ignored;
+    std::filesystem::path next = std::filesystem::weakly_canonical(std::filesystem::path(m_folder) / folder, ignored);
+    if (!std::filesystem::is_directory(next, ignored))
+        return;
+    m_folder = next.string();
+    Fill();
+}
+
+void FileChooser::Accept() {
+    auto* list = dynamic_cast<ui::ListBox*>(Control(IdList));
+    std::string name = Control(IdName) ? Trim(Control(IdName)->Text()) : std::string();
+    if (name.empty()) {
+        int selected = list ? list->Selection() : -1;
+        if (selected >= 0 && m_entries[static_cast<std::size_t>(selected)].back() == '/')
+            Enter(m_entries[static_cast<std::size_t>(selected)]);
+        return;
+    }
+    std::filesystem::path path = name[0] == '/' ? std::filesystem::path(name) : std::filesystem::path(m_folder) / name;
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        Enter(path.string());
+        if (auto* edit = Control(IdName))
+            edit->SetText("");
+        return;
+    }
+    if ((m_prompt.flags & 1) && !m_prompt.extension.empty() && !path.has_extension())
+        path += "." + m_prompt.extension;
+    if ((m_prompt.flags & 2) && !std::filesystem::exists(path, ignored)) {
+        ui::WindowSystem::Instance().MessageBox(this, path.string() + "\nFile not found.", Text(), ui::MessageBoxOk);
+        return;
+    }
+    m_chosen = path.string();
+    EndDialog(ui::kIdOk);
+}
+
+void FileChooser::OnCommand(int id, int code) {
+    auto* list = dynamic_cast<ui::ListBox*>(Control(IdList));
+    if (id == IdList && list && list->Selection() >= 0) {
+        const std::string& entry = m_entries[static_cast<std::size_t>(list->Selection())];
+        bool folder = entry.back() == '/';
+        if (code == ui::NotifySelectionChange && !folder && Control(IdName))
+            Control(IdName)->SetText(entry);
+        if (code == ui::NotifyDoubleClicked) {
+            if (folder)
+                Enter(entry);
+            else
+                Accept();
+        }
+        return;
+    }
+    if (code == ui::NotifyClicked && id == ui::kIdOk) {
+        Accept();
+        return;
+    }
+    ui::Dialog::OnCommand(id, code);
+}
+
+} // namespace gui
