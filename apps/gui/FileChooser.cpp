@@ -3,6 +3,7 @@
 
 #include "platform/cad/Host.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/TextCodec.h"
 #include "platform/ui/WindowSystem.h"
 
 #include <algorithm>
@@ -32,6 +33,29 @@ ui::DialogTemplate ChooserTemplate(const cad::FilePrompt& prompt) {
     return t;
 }
 
+// File names are the file system's bytes (UTF-8), and stay so all the way to the module, which opens files by
+// them; the windows show text in their code page. A character the code page cannot show is shown as "?".
+std::string Shown(const std::string& onDisk) {
+    std::string shown;
+    if (ui::TextCodec::Instance().FromUtf8(onDisk, shown))
+        return shown;
+    shown.clear();
+    std::string one;
+    for (std::size_t i = 0; i < onDisk.size();) {
+        auto lead = static_cast<unsigned char>(onDisk[i]);
+        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 1;
+        length = std::min(length, onDisk.size() - i);
+        shown += ui::TextCodec::Instance().FromUtf8(onDisk.substr(i, length), one) ? one : std::string("?");
+        i += length;
+    }
+    return shown;
+}
+
+// A name typed in the window's code page, as the file system spells it.
+std::string OnDisk(const std::string& typed) {
+    return ui::TextCodec::Instance().ToUtf8(typed);
+}
+
 bool HasExtension(const std::string& name, const std::string& extension) {
     std::string ext = std::filesystem::path(name).extension().string();
     return !ext.empty() && Upper(ext) == Upper("." + extension);
@@ -47,7 +71,7 @@ bool FileChooser::OnInitDialog() {
     if (proposed.has_parent_path() && std::filesystem::is_directory(proposed.parent_path(), ignored))
         m_folder = std::filesystem::absolute(proposed.parent_path(), ignored).string();
     if (auto* name = Control(IdName))
-        name->SetText(proposed.filename().string());
+        name->SetText(Shown(proposed.filename().string()));
     Fill();
     if (auto* name = dynamic_cast<ui::EditBox*>(Control(IdName))) {
         name->SetFocus();
@@ -81,10 +105,10 @@ void FileChooser::Fill() {
     if (auto* list = dynamic_cast<ui::ListBox*>(Control(IdList))) {
         list->ClearItems();
         for (const std::string& entry : m_entries)
-            list->AddItem(entry);
+            list->AddItem(Shown(entry));
     }
     if (auto* folder = Control(IdFolder))
-        folder->SetText(m_folder);
+        folder->SetText(Shown(m_folder));
 }
 
 void FileChooser::Enter(const std::string& folder) {
@@ -98,7 +122,9 @@ void FileChooser::Enter(const std::string& folder) {
 
 void FileChooser::Accept() {
     auto* list = dynamic_cast<ui::ListBox*>(Control(IdList));
-    std::string name = Control(IdName) ? Trim(Control(IdName)->Text()) : std::string();
+    std::string typed = Control(IdName) ? Trim(Control(IdName)->Text()) : std::string();
+    // The entry last picked from the list, by its own name, when the box still shows it.
+    std::string name = !m_picked.empty() && typed == Shown(m_picked) ? m_picked : OnDisk(typed);
     if (name.empty()) {
         int selected = list ? list->Selection() : -1;
         if (selected >= 0 && m_entries[static_cast<std::size_t>(selected)].back() == '/')
@@ -116,7 +142,8 @@ void FileChooser::Accept() {
     if ((m_prompt.flags & 1) && !m_prompt.extension.empty() && !path.has_extension())
         path += "." + m_prompt.extension;
     if ((m_prompt.flags & 2) && !std::filesystem::exists(path, ignored)) {
-        ui::WindowSystem::Instance().MessageBox(this, path.string() + "\nFile not found.", Text(), ui::MessageBoxOk);
+        ui::WindowSystem::Instance().MessageBox(this, Shown(path.string()) + "\nFile not found.", Text(),
+                                                ui::MessageBoxOk);
         return;
     }
     m_chosen = path.string();
@@ -128,8 +155,10 @@ void FileChooser::OnCommand(int id, int code) {
     if (id == IdList && list && list->Selection() >= 0) {
         const std::string& entry = m_entries[static_cast<std::size_t>(list->Selection())];
         bool folder = entry.back() == '/';
-        if (code == ui::NotifySelectionChange && !folder && Control(IdName))
-            Control(IdName)->SetText(entry);
+        if (code == ui::NotifySelectionChange && !folder && Control(IdName)) {
+            m_picked = entry;
+            Control(IdName)->SetText(Shown(entry));
+        }
         if (code == ui::NotifyDoubleClicked) {
             if (folder)
                 Enter(entry);

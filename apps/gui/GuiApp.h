@@ -99,7 +99,8 @@ private:
     void Accept();
     cad::FilePrompt m_prompt;
     std::string m_folder;
-    std::vector<std::string> m_entries; // what the list shows: folders end with "/"
+    std::vector<std::string> m_entries; // the names the list shows, as on disk: folders end with "/"
+    std::string m_picked;               // the file last picked in the list, as on disk
     std::string m_chosen;
 };
 

@@ -174,6 +174,30 @@ TEST_F(Chooser, ADoubleClickedFolderIsEnteredAndAMissingFileIsSaid) {
     EXPECT_EQ(WindowSystem::Instance().MessageBoxes()[0].text, (folder / "older" / "gone.prc").string() + "\nFile not found.");
 }
 
+// Names on disk are UTF-8; the list shows them in the windows' code page (1252 here), "?" for what it cannot
+// hold, and the name taken is the one on disk.
+TEST_F(Chooser, NamesShowInTheCodePageAndAreTakenAsOnDisk) {
+    std::ofstream(folder / "B\xC3\xBCrostuhl.prc") << "x"; // Bürostuhl
+    std::ofstream(folder / "\xCE\xA9mega.prc") << "x";      // Ωmega
+    gui::FileChooser chooser(cad::FilePrompt{"Open", "", "prc", 2}, folder.string());
+    std::vector<std::string> shown;
+    Turns turns({[&] {
+                     shown = Items(chooser);
+                     Click(*chooser.Control(gui::FileChooser::IdList), "?mega.prc");
+                     WindowSystem::Instance().Advance(600);
+                 },
+                 [&] { ClickControl(chooser, ui::kIdOk); }});
+    ASSERT_EQ(chooser.DoModal(), ui::kIdOk);
+    EXPECT_EQ(shown, (std::vector<std::string>{"../", "older/", "A.PRC", "B\xFCrostuhl.prc", "b.prc", "?mega.prc"}));
+    EXPECT_EQ(chooser.Chosen(), (folder / "\xCE\xA9mega.prc").string());
+
+    gui::FileChooser typed(cad::FilePrompt{"Open", "", "prc", 2}, folder.string());
+    Turns more({[&] { typed.Control(gui::FileChooser::IdName)->SetText("B\xFCrostuhl.prc"); },
+                [&] { ClickControl(typed, ui::kIdOk); }});
+    ASSERT_EQ(typed.DoModal(), ui::kIdOk);
+    EXPECT_EQ(typed.Chosen(), (folder / "B\xC3\xBCrostuhl.prc").string());
+}
+
 TEST_F(Chooser, ANewFileGetsTheExtensionAndTheProposalSetsFolderAndName) {
     gui::FileChooser chooser(cad::FilePrompt{"Save as", (folder / "older" / "report.txt").string(), "txt", 1}, "/");
     std::string proposed;

@@ -4,7 +4,8 @@
         KXBOMC with a catalogue, a sort by a heading, the report saved as text, a table inserted by a pick and a
         drag, the drawing saved; ezdxf reads what was saved, and the dialog on screen is the headless one
     gui_session.py template VANTOREL MODULE EXAMPLES WORKDIR
-        KXBOMT: a catalogue opened, a row added with a name from the drop list and a typed price, a column
+        KXBOMT: a catalogue opened, a row added with a name from the drop list, a typed price and a description
+        with a letter beyond ASCII, a column
         widened, the rows sorted by price, an incomplete row refused in blinking red, the changes saved on Close
 
 The editor runs under Xvfb and is driven by xdotool, as a user's mouse and keys would drive it; with --trace it
@@ -267,6 +268,10 @@ def template_session(editor, width, height):
     editor.click(x + 4, y + h // 2)
     time.sleep(0.3)
     editor.type("15.5x")  # the letter is refused
+    editor.key("Tab")
+    time.sleep(0.3)
+    # Typed as the keyboard gives it (UTF-8), kept in the code page's bytes; Ω has none in 1252 and is refused.
+    editor.type("B\u00fcro\u03a9stuhl")
     editor.key("Return")
     time.sleep(0.3)
     editor.key("Escape")
@@ -306,10 +311,10 @@ def template_session(editor, width, height):
 
 
 def check_template():
-    text = open(os.path.join(work, "office.prc")).read()
-    check(text == "ROOM|15.5|\nCHAIR|89.50|Swivel chair\nCABINET|120|Filing cabinet\n"
-                  "DESK|245.00|Office desk oak 160x80\nDOOR|310.00|Door 90 cm\n",
-          "the catalogue holds the new row and the price order:\n" + text)
+    text = open(os.path.join(work, "office.prc"), "rb").read()
+    check(text == b"ROOM|15.5|B\xfcrostuhl\nCHAIR|89.50|Swivel chair\nCABINET|120|Filing cabinet\n"
+                  b"DESK|245.00|Office desk oak 160x80\nDOOR|310.00|Door 90 cm\n",
+          "the catalogue holds the new row and the price order:\n" + repr(text))
     check(open(os.path.join(work, "vantorel1.set")).read() == "214 58 232 ", "the widened column is remembered")
     check(open(os.path.join(work, "filename.set")).read() == os.path.join(work, "office.prc"), "and the catalogue")
 

@@ -1,11 +1,15 @@
-// The live backend's beeps, heard through SDL's disk audio driver: the samples it wrote are the tone asked for.
+// The live backend on SDL's dummy display: what typed text becomes, and its beeps, heard through the disk audio
+// driver: the samples it wrote are the tone asked for.
 #include "platform/ui/SdlBackend.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/TextCodec.h"
 
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -38,7 +42,7 @@ std::vector<float> ReadSamples(const std::string& path) {
     return samples;
 }
 
-class SdlSound : public ::testing::Test {
+class LiveBackend : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -51,7 +55,7 @@ protected:
     std::string file;
 };
 
-TEST_F(SdlSound, ABeepIsASineOfItsToneAndLength) {
+TEST_F(LiveBackend, ABeepIsASineOfItsToneAndLength) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     {
         ui::SdlBackend backend;
@@ -89,7 +93,7 @@ TEST_F(SdlSound, ABeepIsASineOfItsToneAndLength) {
     EXPECT_NEAR(loudest, 0.25f, 0.01f);
 }
 
-TEST_F(SdlSound, WithoutAnAudioDeviceTheWindowOpensAndBeepsAreSilent) {
+TEST_F(LiveBackend, WithoutAnAudioDeviceTheWindowOpensAndBeepsAreSilent) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     ui::SdlBackend backend;
     std::string error;
@@ -100,6 +104,40 @@ TEST_F(SdlSound, WithoutAnAudioDeviceTheWindowOpensAndBeepsAreSilent) {
     system.Beep(1000, 50);
     system.SetBackend(nullptr);
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(LiveBackend, TypedTextIsTheCodePagesBytesAndWhatItCannotHoldIsRefusedWithABeep) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    ui::SdlBackend backend;
+    std::string error;
+    ASSERT_TRUE(backend.Open("typing", 200, 100, error)) << error;
+    ui::WindowSystem& system = ui::WindowSystem::Instance();
+    system.Reset();
+    system.SetBackend(&backend);
+    ASSERT_EQ(ui::TextCodec::Instance().CodePage(), 1252);
+    ui::EditBox edit;
+    edit.Create(nullptr, ui::Rect::FromSize(0, 0, 150, 20), 0, "", ui::StyleVisible | ui::StyleTabStop);
+    edit.SetFocus();
+    auto type = [&](const char* utf8) {
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        std::strncpy(event.text.text, utf8, sizeof event.text.text - 1);
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+        ASSERT_TRUE(backend.WaitForInput(system));
+    };
+    type("B\xC3\xBC");        // Bü
+    type("\xCE\xA9r");        // Ω has no byte in 1252; the r after it has
+    EXPECT_EQ(edit.Text(), "B\xFCr");
+    EXPECT_EQ(system.BeepRecords(), (std::vector<ui::BeepRecord>{{0, 0, system.BeepRecords().at(0).at}}));
+    // Backspace types the character an editor deletes with.
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_BACKSPACE;
+    ASSERT_EQ(SDL_PushEvent(&key), 1);
+    ASSERT_TRUE(backend.WaitForInput(system));
+    EXPECT_EQ(edit.Text(), "B\xFC");
+    edit.Destroy();
+    system.SetBackend(nullptr);
 }
 
 } // namespace
