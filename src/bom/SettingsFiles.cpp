@@ -2,10 +2,14 @@
 
 #include "bom/ReplacingFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace vantorel {
 
@@ -62,19 +66,63 @@ bool ReadInteger(std::FILE* file, int& out) {
     return true;
 }
 
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The module's folder made lower case names the folder itself on the file system the paths were made for,
+// which ignores case. On one that does not, the folder is found again component by component: the existing
+// entry whose name is the same but for case. Where none is, the lower-cased rest stays as it is.
+std::string ResolveFolderCase(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (folder.empty() || fs::is_directory(folder, error))
+        return folder;
+    std::string resolved = folder[0] == '/' ? "/" : "";
+    std::size_t at = resolved.size();
+    while (at < folder.size()) {
+        std::size_t end = folder.find('/', at);
+        if (end == std::string::npos)
+            end = folder.size();
+        std::string component = folder.substr(at, end - at);
+        at = end + 1;
+        if (component.empty())
+            continue;
+        std::string exact = resolved + component;
+        if (fs::exists(exact, error)) {
+            resolved = exact + "/";
+            continue;
+        }
+        std::vector<std::string> matches;
+        for (fs::directory_iterator it(resolved.empty() ? "." : resolved, error), last; !error && it != last;
+             it.increment(error)) {
+            std::string name = it->path().filename().string();
+            if (Lower(name) == component)
+                matches.push_back(name);
+        }
+        if (matches.empty())
+            return resolved + folder.substr(at - component.size() - 1);
+        std::sort(matches.begin(), matches.end());
+        resolved += matches.front() + "/";
+    }
+    return resolved;
+}
+
 } // namespace
 
 SettingsPaths BuildSettingsPaths(SettingsSide side, const char* modulePath) {
     const char* widthsName = side == SettingsSide::Catalogue ? "vantorel1.set" : "vantorel2.set";
-    std::string path = modulePath ? modulePath : "";
-    for (char& c : path)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string path = Lower(modulePath ? modulePath : "");
     std::size_t separator = path.rfind('/');
     if (separator == std::string::npos)
         separator = path.rfind('\\');
     if (separator == std::string::npos)
         return SettingsPaths{widthsName, "filename.set"};
     std::string folder = path.substr(0, separator + 1);
+    if (path[separator] == '/')
+        folder = ResolveFolderCase(folder);
     return SettingsPaths{folder + widthsName, folder + "filename.set"};
 }
 

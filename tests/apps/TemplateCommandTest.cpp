@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -125,6 +126,22 @@ TEST_F(TemplateCommand, TheCloseBoxClosesAsTheCloseButtonDoes) {
     EXPECT_EQ(Widths(), "174 58 232 ");
     EXPECT_EQ(FileName(), catalog);
     EXPECT_EQ(ReadFile(catalog), kOffice);
+}
+
+TEST_F(TemplateCommand, SettingsLieBesideAModuleInAFolderWithCapitals) {
+    std::filesystem::path folder = dir / "Plug-Ins" / "CAD";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(Path("libvantorel.so"), folder / "LibVantorel.so");
+    WriteFile((folder / "vantorel1.set").string(), "100 ");
+    WriteFile(Path("session.txt"), "open " EXAMPLES_DIR "/office.dxf\ncommand KXBOMT\nclick Open\nfile " + catalog +
+                                       "\nclick Close\n");
+    ShellRun run = Shell(std::string(VANTOREL_EXE) + " --module " + (folder / "LibVantorel.so").string() + " script " +
+                         Path("session.txt") + " 2>&1");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    // Read from there (the 100) and written back there, under their own lower-case names.
+    EXPECT_EQ(ReadFile((folder / "vantorel1.set").string()), "100 58 232 ");
+    EXPECT_EQ(ReadFile((folder / "filename.set").string()), catalog);
+    EXPECT_FALSE(std::filesystem::exists(dir / "plug-ins"));
 }
 
 TEST_F(TemplateCommand, NewAnsweredNoWritesTheUnsavedEntriesIntoTheNewFile) {
