@@ -9,8 +9,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -42,6 +45,13 @@ bool OpenDrawing(const std::string& path) {
     return true;
 }
 
+// Equal but for the case of A to Z.
+bool SameWords(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
 // "X,Y" or "X1,Y1,X2,Y2" as numbers; false when the text is not that many numbers.
 bool ParseNumbers(const std::string& text, std::size_t count, std::vector<double>& numbers) {
     numbers.clear();
@@ -66,6 +76,7 @@ struct ReportOptions {
     std::string text;
     std::string table;
     double scale = 0.0;
+    bool scaleGiven = false;
     std::string output;
     std::string snapshot;
 };
@@ -108,6 +119,18 @@ bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hos
             descending = direction == "desc";
             column = column.substr(0, colon);
         }
+        static const char* const kHeadings[] = {"Block name", "Item Price", "Quantity", "Description", "Total"};
+        std::string heading;
+        for (const char* known : kHeadings)
+            if (SameWords(column, known))
+                heading = known;
+        if (heading.empty()) {
+            std::fprintf(stderr, "vantorel: --sort takes a column heading of the report: \"Block name\", "
+                                 "\"Item Price\", \"Quantity\", \"Description\" or \"Total\" (not \"%s\")\n",
+                         column.c_str());
+            return false;
+        }
+        column = heading;
         // The grid starts marked as sorted by block name, ascending: the first click on that heading turns
         // it round, the first click on any other sorts it ascending.
         int clicks = column == "Block name" ? (descending ? 1 : 2) : (descending ? 2 : 1);
@@ -120,6 +143,18 @@ bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hos
         session.Add(MakeStep(Step::Snapshot, o.snapshot));
     session.Add(MakeStep(Step::ClickControl, "Save to file"));
     session.Add(MakeStep(Step::File, textPath));
+    if (o.scaleGiven && !(o.scale > 0.0)) {
+        std::fprintf(stderr, "vantorel: --scale takes a number above 0, the size of the table against its own\n");
+        return false;
+    }
+    if (o.scaleGiven && o.table.empty()) {
+        std::fprintf(stderr, "vantorel: --scale sizes the table: give --table X,Y too\n");
+        return false;
+    }
+    if (!o.table.empty() && o.output.empty()) {
+        std::fprintf(stderr, "vantorel: --table puts a table into the drawing: give -o OUT.dxf to save the drawing\n");
+        return false;
+    }
     if (o.table.empty()) {
         session.Add(MakeStep(Step::ClickControl, "Close"));
         return true;
@@ -132,7 +167,7 @@ bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hos
     Step corner = MakeStep(Step::Point);
     corner.a = cad::Point3d{n[0], n[1], 0.0};
     session.Add(corner);
-    session.Add(o.scale > 0.0 ? MakeStep(Step::Scale, {}, o.scale) : MakeStep(Step::Return));
+    session.Add(o.scaleGiven ? MakeStep(Step::Scale, {}, o.scale) : MakeStep(Step::Return));
     return true;
 }
 
@@ -277,7 +312,8 @@ int main(int argc, char** argv) {
     report->add_flag("--hide-prices", ro.hidePrices, "Uncheck Show Price");
     report->add_option("--text", ro.text, "Save the report as this text file");
     report->add_option("--table", ro.table, "Insert the report as a table with its upper left corner at X,Y");
-    report->add_option("--scale", ro.scale, "Drag the table to this scale (default: RETURN, scale 1)");
+    CLI::Option* scaleOption =
+        report->add_option("--scale", ro.scale, "Drag the table to this scale (default: RETURN, scale 1)");
     report->add_option("-o,--output", ro.output, "Save the drawing here");
     report->add_option("--snapshot", ro.snapshot, "Write a PNG of the BOM Report dialog");
 
@@ -300,6 +336,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? kExitOk : kExitUsage;
     }
+    ro.scaleGiven = scaleOption->count() > 0;
 
     cad::Host& host = cad::Host::Instance();
     const cad::CodePage* active = cad::CodePage::Find(codePage);
@@ -344,12 +381,28 @@ int main(int argc, char** argv) {
             exitCode = kExitUsage;
         } else {
             session.Attach();
+            host.GetEditor().ForgetSelection();
             int status = host.RunCommand("KXBOMC");
             session.Detach();
             for (const std::string& alert : host.GetEditor().Alerts())
                 std::fprintf(stderr, "vantorel: alert: %s\n", alert.c_str());
             ReportOpenObjects();
-            if (status == cad::RtNorm && session.Error().empty() && !session.Empty()) {
+            const std::vector<std::string>& alerts = host.GetEditor().Alerts();
+            bool textFailed = std::find(alerts.begin(), alerts.end(),
+                                        "File " + textPath + " could  not be opened") != alerts.end();
+            if (status == cad::RtNorm && session.Error().empty() && !session.Empty() &&
+                host.GetEditor().LastSelectionKept() == 0) {
+                std::fprintf(stderr, "vantorel: no block references were selected; try --select all or another "
+                                     "layer or window\n");
+                exitCode = kExitCommandFailed;
+            } else if (!ro.catalog.empty() && std::find(alerts.begin(), alerts.end(), "File " + ro.catalog +
+                                                            " could  not be opened") != alerts.end()) {
+                std::fprintf(stderr, "vantorel: the catalogue %s could not be read\n", ro.catalog.c_str());
+                exitCode = kExitCommandFailed;
+            } else if (textFailed) {
+                std::fprintf(stderr, "vantorel: the report could not be written to %s\n", textPath.c_str());
+                exitCode = kExitCommandFailed;
+            } else if (status == cad::RtNorm && session.Error().empty() && !session.Empty()) {
                 // The command ended before the user's side was done: a selection without block references,
                 // a catalogue that could not be read, or a dialog that closed early.
                 std::fprintf(stderr, "vantorel: the report ended before all of its steps were taken\n");
@@ -359,9 +412,13 @@ int main(int argc, char** argv) {
                              session.Error().empty() ? "the command failed" : session.Error().c_str());
                 exitCode = kExitCommandFailed;
             } else {
-                std::ifstream text(textPath);
-                std::cout << text.rdbuf();
-                std::cout.flush();
+                // Printed from the file it went to; a device (/dev/stdout, say) has had it already.
+                std::error_code ignored;
+                if (std::filesystem::is_regular_file(textPath, ignored)) {
+                    std::ifstream text(textPath);
+                    std::cout << text.rdbuf();
+                    std::cout.flush();
+                }
                 if (!ro.output.empty() && !SaveDrawingTo(ro.output))
                     exitCode = kExitCommandFailed;
             }
@@ -417,9 +474,16 @@ int main(int argc, char** argv) {
     if (commands->parsed()) {
         hostapp::ListCommands();
     } else if (run->parsed()) {
+        std::size_t unanswered = host.GetEditor().InputErrors().size();
         if (host.RunCommand(commandName) != cad::RtNorm)
             exitCode = kExitCommandFailed;
         std::fputs("\n", stdout);
+        if (host.GetEditor().InputErrors().size() > unanswered) {
+            std::fprintf(stderr, "vantorel: %s asked for what no one answered here; vantorel script or vantorel "
+                                 "report give the answers, vantorel gui lets you give them\n",
+                         commandName.c_str());
+            exitCode = kExitCommandFailed;
+        }
     }
     host.Modules().UnloadAll();
     return exitCode;

@@ -66,6 +66,11 @@ public:
     // Each input request consumes the settings of the preceding initget.
     void ResetInitGet();
 
+    // How many objects the last object selection kept after its filter; -1 when none was made since Forget.
+    void NoteSelection(std::size_t kept) { m_lastSelectionKept = static_cast<long>(kept); }
+    long LastSelectionKept() const { return m_lastSelectionKept; }
+    void ForgetSelection() { m_lastSelectionKept = -1; }
+
     std::int64_t AddSelectionSet(std::vector<ObjectId> ids);
     const std::vector<ObjectId>* FindSelectionSet(std::int64_t handle) const;
     bool FreeSelectionSet(std::int64_t handle);
@@ -90,6 +95,7 @@ private:
     std::string m_initGetKeywords;
     std::map<std::int64_t, std::vector<ObjectId>> m_selectionSets;
     std::int64_t m_nextSelectionSet = 1;
+    long m_lastSelectionKept = -1;
 };
 
 } // namespace cad

@@ -5,8 +5,12 @@
 #include <SDL.h>
 #include <cairo.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -110,8 +114,25 @@ SdlBackend::~SdlBackend() {
 }
 
 bool SdlBackend::Open(const std::string& title, int width, int height, std::string& error) {
+    // Without a desktop SDL would settle for drawing off screen, and the editor would run where nobody sees
+    // it. A driver asked for by name (the tests' dummy one) is taken as asked.
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    bool named = driver && *driver;
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!named && !(display && *display) && !(wayland && *wayland)) {
+        error = "no display: the live editor needs a desktop (X11 or Wayland), and neither DISPLAY nor "
+                "WAYLAND_DISPLAY is set; scripts (vantorel script) and reports (vantorel report) need none";
+        return false;
+    }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         error = std::string("no display: ") + SDL_GetError();
+        return false;
+    }
+    std::string chosen = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if (!named && (chosen == "offscreen" || chosen == "dummy")) {
+        error = "no display: the desktop named by DISPLAY or WAYLAND_DISPLAY cannot be reached";
+        SDL_Quit();
         return false;
     }
     m_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
@@ -136,7 +157,24 @@ bool SdlBackend::Open(const std::string& title, int width, int height, std::stri
 }
 
 void SdlBackend::OpenAudio() {
-    // Sound is a nicety: a machine without a sound card still gets the window, just without beeps.
+    // Sound is a nicety: a machine without a sound card still gets the window, just without beeps, and
+    // without the sound libraries' complaints about the missing card on its terminal.
+    int savedError = dup(STDERR_FILENO);
+    int quiet = open("/dev/null", O_WRONLY);
+    if (savedError >= 0 && quiet >= 0)
+        dup2(quiet, STDERR_FILENO);
+    struct Restore {
+        int saved;
+        int quiet;
+        ~Restore() {
+            if (saved >= 0) {
+                dup2(saved, STDERR_FILENO);
+                close(saved);
+            }
+            if (quiet >= 0)
+                close(quiet);
+        }
+    } restore{savedError, quiet};
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return;
     SDL_AudioSpec wanted{};

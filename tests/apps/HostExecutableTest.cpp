@@ -12,10 +12,9 @@ struct HostRun {
     std::string output; // stdout and stderr together
 };
 
-HostRun RunHost(const std::string& arguments) {
+HostRun RunShell(const std::string& command) {
     HostRun run;
-    std::string command = std::string(VANTOREL_EXE) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (!pipe)
         return run;
     char buffer[512];
@@ -27,6 +26,10 @@ HostRun RunHost(const std::string& arguments) {
     return run;
 }
 
+HostRun RunHost(const std::string& arguments) {
+    return RunShell(std::string(VANTOREL_EXE) + " " + arguments);
+}
+
 TEST(HostCommands, ListsBothCommandsOfTheModuleBesideIt) {
     HostRun run = RunHost("commands");
     EXPECT_EQ(run.exitCode, 0);
@@ -36,13 +39,34 @@ TEST(HostCommands, ListsBothCommandsOfTheModuleBesideIt) {
 
 TEST(HostCommands, RunsACommandByTheNameAUserTypes) {
     EXPECT_EQ(RunHost("run kxbomt").exitCode, 0);
-    EXPECT_EQ(RunHost("run _CalcPrice_Global").exitCode, 0);
+    // Found by its global name; without answers to its questions it cannot run through.
+    HostRun run = RunHost("run _CalcPrice_Global");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("vantorel: _CalcPrice_Global asked for"), std::string::npos) << run.output;
 }
 
 TEST(HostCommands, AnUnknownCommandFailsWithTheHostsMessage) {
     HostRun run = RunHost("run KXBOMX");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.output, "Unknown command \"KXBOMX\".  Press F1 for help.\n\n");
+}
+
+TEST(HostCommands, ACommandWhoseQuestionsNoOneAnswersFails) {
+    HostRun run = RunHost("run KXBOMC");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("vantorel: KXBOMC asked for what no one answered here; vantorel script or vantorel "
+                              "report give the answers, vantorel gui lets you give them\n"),
+              std::string::npos)
+        << run.output;
+}
+
+TEST(HostCommands, TheLiveEditorWithoutADisplaySaysSoAndEnds) {
+    HostRun run = RunShell("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 " + std::string(VANTOREL_EXE) +
+                           " gui");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.output, "vantorel: no display: the live editor needs a desktop (X11 or Wayland), and neither DISPLAY "
+                          "nor WAYLAND_DISPLAY is set; scripts (vantorel script) and reports (vantorel report) need "
+                          "none\n");
 }
 
 TEST(HostCommands, RefusesAModuleForAnotherInterfaceVersion) {

@@ -122,6 +122,43 @@ TEST_F(ReportCommand, CaseIsTheActiveCodePagesOwn) {
                        "  Summary:                                                  6.00\n");
 }
 
+// What a user gets wrong on the command line: the reason, and an exit code that says what kind of failure it was.
+TEST_F(ReportCommand, MistakesAreToldWithTheirExitCodes) {
+    const std::string kSelectedNothing =
+        "vantorel: no block references were selected; try --select all or another layer or window\n";
+    struct Case {
+        std::string arguments;
+        int exitCode;
+        std::string output;
+    };
+    const Case cases[] = {
+        {"--sort Price", 64,
+         "vantorel: --sort takes a column heading of the report: \"Block name\", \"Item Price\", \"Quantity\", "
+         "\"Description\" or \"Total\" (not \"Price\")\n"},
+        {"--scale 0 --table 0,0 -o x.dxf", 64,
+         "vantorel: --scale takes a number above 0, the size of the table against its own\n"},
+        {"--scale -2 --table 0,0 -o x.dxf", 64,
+         "vantorel: --scale takes a number above 0, the size of the table against its own\n"},
+        {"--scale 2", 64, "vantorel: --scale sizes the table: give --table X,Y too\n"},
+        {"--table 0,0", 64, "vantorel: --table puts a table into the drawing: give -o OUT.dxf to save the drawing\n"},
+        {"--select layer:NOPE", 1, kSelectedNothing},
+        {"--select window:100,100,101,101", 1, kSelectedNothing},
+        {"/nonexistent/parts.prc", 1,
+         "vantorel: alert: File /nonexistent/parts.prc could  not be opened\n"
+         "vantorel: the catalogue /nonexistent/parts.prc could not be read\n"},
+        // Nothing is printed as if it had been written.
+        {"--text /dev/full", 1,
+         "vantorel: alert: File /dev/full could  not be opened\nvantorel: the report could not be written to /dev/full\n"},
+    };
+    for (const Case& c : cases) {
+        // The catalogue is the one given, or the test's own before the other options.
+        std::string arguments = c.arguments[0] == '/' ? "--catalog " + c.arguments : "--catalog " + catalog + " " + c.arguments;
+        ShellRun run = Report(chairs + " " + arguments + " 2>&1");
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments;
+        EXPECT_EQ(run.out, c.output) << c.arguments;
+    }
+}
+
 TEST_F(ReportCommand, HiddenPricesLeaveOutThePriceColumnsAndTheSummary) {
     std::string text = (dir / "report.txt").string();
     std::string out = (dir / "out.dxf").string();
