@@ -50,7 +50,78 @@ ObjectId Database::Adopt(ObjectPtr<Object> object, ObjectId owner) {
     object->m_id = id;
     object->m_ownerId = owner;
     m_objects.push_back(std::move(object));
+    Record(UndoChange{UndoChange::Kind::Added, id, false});
     return id;
+}
+
+void Database::Record(UndoChange change) {
+    if (m_recording)
+        m_step.changes.push_back(change);
+}
+
+void Database::SetErased(ObjectId id, bool erased) {
+    Object* object = Peek(id);
+    if (!object || object->m_erased == erased)
+        return;
+    Record(UndoChange{erased ? UndoChange::Kind::Erased : UndoChange::Kind::Unerased, id, object->m_modified});
+    object->SetErased(erased);
+}
+
+void Database::BeginUndoStep(std::string name) {
+    m_recording = true;
+    m_step = UndoStep{std::move(name), {}, 0};
+}
+
+void Database::EndUndoStep() {
+    if (!m_recording)
+        return;
+    m_recording = false;
+    // Whatever the command did, REDO follows only U and UNDO.
+    m_redo.clear();
+    if (m_step.changes.empty())
+        return;
+    m_step.serial = m_nextUndoSerial++;
+    m_undo.push_back(std::move(m_step));
+    m_step = UndoStep{};
+}
+
+bool Database::Undo(std::string* name) {
+    if (m_undo.empty())
+        return false;
+    UndoStep step = std::move(m_undo.back());
+    m_undo.pop_back();
+    for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) {
+        Object* object = Peek(it->id);
+        if (!object)
+            continue;
+        // Objects that came with the step go out of the drawing; the file never had them.
+        object->m_erased = it->kind != UndoChange::Kind::Erased;
+        if (it->kind != UndoChange::Kind::Added)
+            object->m_modified = it->wasModified;
+    }
+    if (name)
+        *name = step.name;
+    m_redo.push_back(std::move(step));
+    return true;
+}
+
+bool Database::Redo(std::string* name) {
+    if (m_redo.empty())
+        return false;
+    UndoStep step = std::move(m_redo.back());
+    m_redo.pop_back();
+    for (const UndoChange& change : step.changes) {
+        Object* object = Peek(change.id);
+        if (!object)
+            continue;
+        object->m_erased = change.kind == UndoChange::Kind::Erased;
+        if (change.kind != UndoChange::Kind::Added)
+            object->m_modified = true;
+    }
+    if (name)
+        *name = step.name;
+    m_undo.push_back(std::move(step));
+    return true;
 }
 
 ObjectId Database::AddTable(ObjectKind kind) {

@@ -96,7 +96,36 @@ public:
     // Ids are unique across all databases of the process; this finds the one an id belongs to.
     static Database* Owning(ObjectId id);
 
+    // Erases an object or brings it back, as one change of the undo step being recorded.
+    void SetErased(ObjectId id, bool erased);
+
+    // Undo. What is added and erased between Begin and End is one step, named by the command that did it;
+    // a step that changed nothing is not kept. Any command forgets what was undone before it.
+    void BeginUndoStep(std::string name);
+    void EndUndoStep();
+    bool RecordingUndoStep() const { return m_recording; }
+    // Takes the last step back: what it added is erased, what it erased is back as it was (written back from
+    // the file untouched, when it came from there). False when there is nothing to undo.
+    bool Undo(std::string* name = nullptr);
+    bool Redo(std::string* name = nullptr);
+    std::size_t UndoStepCount() const { return m_undo.size(); }
+    std::size_t RedoStepCount() const { return m_redo.size(); }
+    // Names the drawing's state by the steps taken: the same after a step and its undo as before them.
+    std::uint64_t UndoState() const { return m_undo.empty() ? 0 : m_undo.back().serial; }
+
 private:
+    struct UndoChange {
+        enum class Kind { Added, Erased, Unerased } kind;
+        ObjectId id;
+        bool wasModified;
+    };
+    struct UndoStep {
+        std::string name;
+        std::vector<UndoChange> changes;
+        std::uint64_t serial = 0;
+    };
+    void Record(UndoChange change);
+
     ObjectId Adopt(ObjectPtr<Object> object, ObjectId owner);
     ObjectId AddTable(ObjectKind kind);
     ObjectId AddInitialRecord(ObjectId tableId, ObjectPtr<SymbolTableRecord> record);
@@ -113,6 +142,11 @@ private:
     ObjectId m_textStyleTable = kNullId;
     ObjectId m_modelSpace = kNullId;
     ObjectId m_paperSpace = kNullId;
+    bool m_recording = false;
+    UndoStep m_step;
+    std::vector<UndoStep> m_undo;
+    std::vector<UndoStep> m_redo;
+    std::uint64_t m_nextUndoSerial = 1;
 };
 
 } // namespace cad

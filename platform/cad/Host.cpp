@@ -1,5 +1,7 @@
 #include "platform/cad/Host.h"
 
+#include "platform/cad/HostCommands.h"
+
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfReader.h"
 #include "platform/cad/dxf/DxfWriter.h"
@@ -55,22 +57,37 @@ DxfResult Host::SaveDrawing(const std::string& path) {
 
 int Host::RunCommand(std::string_view typed) {
     const Command* command = m_commands.Lookup(typed);
-    if (!command) {
+    const HostCommand* own = command ? nullptr : FindHostCommand(typed);
+    if (!command && !own) {
         m_editor.Print(UnknownCommandMessage(typed));
         return RtError;
     }
-    CommandFunction function = command->function;
-    std::string name = command->localName;
-    try {
-        function();
-    } catch (const std::exception& e) {
-        m_editor.Print("\n" + name + " ended by an error: " + e.what() + "\n");
-        return RtError;
-    } catch (...) {
-        m_editor.Print("\n" + name + " ended by an error.\n");
-        return RtError;
+    // What a command adds to the drawing and erases from it is one step for U to take back.
+    Database& database = WorkingDatabase();
+    bool recording = (command || own->changesDrawing) && !database.RecordingUndoStep();
+    std::string name = command ? command->localName : std::string(own->name);
+    if (recording)
+        database.BeginUndoStep(name);
+    int status = RtNorm;
+    if (own) {
+        RunHostCommand(*this, *own);
+    } else {
+        CommandFunction function = command->function;
+        try {
+            function();
+        } catch (const std::exception& e) {
+            m_editor.Print("\n" + name + " ended by an error: " + e.what() + "\n");
+            status = RtError;
+        } catch (...) {
+            m_editor.Print("\n" + name + " ended by an error.\n");
+            status = RtError;
+        }
     }
-    return RtNorm;
+    if (recording)
+        database.EndUndoStep();
+    // As a drawing editor does, the view is drawn again when a command ends: its temporary marks go.
+    m_editor.Redraw();
+    return status;
 }
 
 namespace {

@@ -5,6 +5,7 @@
     report_audit.py names OUT.dxf        block definitions named in mixed case, one anonymous, one reference each
     report_audit.py named OUT.dxf NAME   the chairs drawing with a block NAME already there
     report_audit.py cased OUT.dxf PAGE NAME...  an R2000 drawing in code page PAGE, two references of each block
+    report_audit.py summary FILE         audit result, model space by entity type, the block definitions
 """
 import sys
 
@@ -79,6 +80,17 @@ def table(path, name):
     print(f"style {doc.styles.get('QVTTABLE').dxf.font}")
 
 
+def summary(path):
+    doc = ezdxf.readfile(path)
+    print(f"audit errors {len(doc.audit().errors)}")
+    kinds = {}
+    for e in doc.modelspace():
+        kinds[e.dxftype()] = kinds.get(e.dxftype(), 0) + 1
+    print("modelspace " + " ".join(f"{k} {v}" for k, v in sorted(kinds.items())))
+    print("blocks " + " ".join(sorted(b.name for b in doc.blocks if not b.name.startswith("*"))))
+    print("styles " + " ".join(sorted(s.dxf.name for s in doc.styles)))
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "chairs":
         chairs(sys.argv[2])
@@ -86,6 +98,8 @@ if __name__ == "__main__":
         names(sys.argv[2])
     elif sys.argv[1] == "cased":
         cased(sys.argv[2], sys.argv[3], sys.argv[4:])
+    elif sys.argv[1] == "summary":
+        summary(sys.argv[2])
     elif sys.argv[1] == "named":
         named(sys.argv[2], sys.argv[3])
     else:

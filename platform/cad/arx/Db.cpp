@@ -108,7 +108,7 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing) {
         return Acad::eNotInDatabase;
     if (Acad::ErrorStatus status = assertWriteEnabled(); status != Acad::eOk)
         return status;
-    m_object->SetErased(erasing);
+    m_database->SetErased(m_object->Id(), erasing);
     return Acad::eOk;
 }
 

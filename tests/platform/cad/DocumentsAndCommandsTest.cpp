@@ -94,6 +94,56 @@ TEST(RunningCommands, AnExceptionEndsOnlyThatCommand) {
     EXPECT_EQ(host.Commands().RemoveGroup("TestGroup"), cad::ErrorStatus::Ok);
 }
 
+void Marking() {
+    cad::Host::Instance().GetEditor().DrawVector(cad::ScreenVector{{0, 0, 0}, {1, 1, 0}, -1, 0});
+}
+cad::ObjectId s_added = cad::kNullId;
+void AddingALine() {
+    cad::Database& db = cad::Host::Instance().WorkingDatabase();
+    auto line = db.Make<cad::Line>();
+    [[maybe_unused]] cad::ErrorStatus added = db.AppendEntity(db.ModelSpaceId(), std::move(line), &s_added);
+    throw std::runtime_error("failed after the line"); // an error does not lose the step
+}
+
+TEST(RunningCommands, TheViewIsRedrawnWhenACommandEndsAndOnRedraw) {
+    cad::Host& host = cad::Host::Instance();
+    ASSERT_EQ(host.Commands().AddCommand({"TestGroup", "Mark_Global", "MARK", 0, &Marking}), cad::ErrorStatus::Ok);
+    EXPECT_EQ(host.RunCommand("MARK"), cad::RtNorm);
+    EXPECT_TRUE(host.GetEditor().Screen().empty());
+    Marking();
+    EXPECT_EQ(host.GetEditor().Screen().size(), 1u);
+    EXPECT_EQ(host.RunCommand("redraw"), cad::RtNorm);
+    EXPECT_TRUE(host.GetEditor().Screen().empty());
+    EXPECT_EQ(host.Commands().RemoveGroup("TestGroup"), cad::ErrorStatus::Ok);
+}
+
+TEST(RunningCommands, WhatACommandAddsIsOneStepOfUndo) {
+    cad::Host& host = cad::Host::Instance();
+    cad::Database& db = host.WorkingDatabase();
+    ASSERT_EQ(host.Commands().AddCommand({"TestGroup", "Line_Global", "LINE1", 0, &AddingALine}), cad::ErrorStatus::Ok);
+    std::size_t steps = db.UndoStepCount();
+    std::uint64_t before = db.UndoState();
+    EXPECT_EQ(host.RunCommand("LINE1"), cad::RtError);
+    ASSERT_NE(db.Peek(s_added), nullptr);
+    EXPECT_EQ(db.UndoStepCount(), steps + 1);
+    host.GetEditor().ClearCommandLine();
+    EXPECT_EQ(host.RunCommand("U"), cad::RtNorm);
+    EXPECT_EQ(host.GetEditor().CommandLine(), "LINE1\n");
+    EXPECT_TRUE(db.Peek(s_added)->IsErased());
+    EXPECT_EQ(db.UndoState(), before);
+    EXPECT_EQ(host.RunCommand("REDO"), cad::RtNorm);
+    EXPECT_FALSE(db.Peek(s_added)->IsErased());
+    // ERASE takes what the user selects, as one step of its own.
+    host.GetEditor().Script().Push(cad::SelectionAnswer{false, {s_added}});
+    EXPECT_EQ(host.RunCommand("ERASE"), cad::RtNorm);
+    EXPECT_TRUE(db.Peek(s_added)->IsErased());
+    EXPECT_TRUE(db.Undo());
+    EXPECT_FALSE(db.Peek(s_added)->IsErased());
+    EXPECT_TRUE(db.Undo());
+    EXPECT_TRUE(db.Peek(s_added)->IsErased());
+    EXPECT_EQ(host.Commands().RemoveGroup("TestGroup"), cad::ErrorStatus::Ok);
+}
+
 TEST(RunningCommands, CommandArgumentsOfAnUnknownTypeAreRejected) {
     EXPECT_EQ(acedCommand(RTSTR, ".INSERT", RTENAME, 0, 0), RTREJ);
     cad::Host::Instance().GetEditor().ClearCommandLine();
