@@ -16,11 +16,7 @@ void CommandLine::OnPaint(ui::Canvas& canvas) {
     canvas.SetFont(ui::Font{"Courier", 9, false});
     canvas.SetTextColor(ui::Color{0, 0, 0});
     int height = canvas.TextExtent("Ay").height;
-    std::vector<std::string> lines;
-    std::istringstream history(cad::Host::Instance().GetEditor().CommandLine());
-    for (std::string line; std::getline(history, line);)
-        if (!Trim(line).empty())
-            lines.push_back(line);
+    std::vector<std::string> lines = ShownHistory();
     const LiveInput& input = m_app.input;
     std::string prompt = input.Asking() ? input.Prompt() : m_app.busy ? std::string() : std::string("Command: ");
     int shown = std::min<int>(kLines - 1, static_cast<int>(lines.size()));
@@ -34,7 +30,35 @@ void CommandLine::OnPaint(ui::Canvas& canvas) {
     canvas.Line(0, 0, client.right, 0);
 }
 
+std::vector<std::string> CommandLine::ShownHistory() const {
+    const std::string& text = cad::Host::Instance().GetEditor().CommandLine();
+    std::vector<std::string> lines;
+    std::istringstream history(text);
+    for (std::string line; std::getline(history, line);)
+        if (!Trim(line).empty())
+            lines.push_back(line);
+    // A prompt the module printed and left open is the one on the line being typed.
+    bool open = !text.empty() && text.back() != '\n';
+    const LiveInput& input = m_app.input;
+    if (open && input.Asking() && !lines.empty() && Trim(OneLine(lines.back())) == Trim(input.Prompt()))
+        lines.pop_back();
+    return lines;
+}
+
 bool CommandLine::OnKeyDown(const ui::KeyEvent& event) {
+    bool control = (event.modifiers & ui::ModControl) != 0;
+    if (control && (event.key == 'Z' || event.key == 'Y')) {
+        if (!m_app.input.Asking() && !m_app.busy) {
+            ClearTyped();
+            m_app.Submit(event.key == 'Z' ? "U" : "REDO");
+        }
+        return true;
+    }
+    if (event.key == ui::KeyF1) {
+        if (!m_app.input.Asking() && !m_app.busy)
+            m_app.Submit("HELP");
+        return true;
+    }
     switch (event.key) {
     case ui::KeyEnter: {
         std::string typed = m_typed;

@@ -143,6 +143,7 @@ void DrawingView::OnMouseWheel(const ui::MouseEvent& event) {
     // The point under the cursor stays where it is.
     m_view.centreX = x - (event.x - m_view.width / 2.0) / m_view.scale;
     m_view.centreY = y - (m_view.height / 2.0 - event.y) / m_view.scale;
+    m_app.Trace("zoom scale " + std::to_string(m_view.scale));
     SceneChanged();
 }
 

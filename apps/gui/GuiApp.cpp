@@ -2,6 +2,7 @@
 #include "GuiText.h"
 
 #include "platform/cad/Host.h"
+#include "platform/cad/HostCommands.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/WindowSystem.h"
 
@@ -12,6 +13,33 @@
 #include <sstream>
 
 namespace gui {
+
+namespace {
+// A drawing that cannot be read, said once: the reader's words name the file already, but for a fault at a line.
+std::string DescribeFailure(const std::string& path, const cad::DxfResult& result) {
+    std::string detail = result.line > 0 ? path + ", line " + std::to_string(result.line) + ": " + result.detail
+                                         : result.detail;
+    if (result.line == 0 && detail.find(path) == std::string::npos)
+        detail = path + ": " + detail;
+    if (!detail.empty() && detail[0] >= 'a' && detail[0] <= 'z')
+        detail[0] = static_cast<char>(detail[0] - 'a' + 'A');
+    return detail;
+}
+
+// The live editor's own commands; the editor's and the modules' are listed after them.
+struct OwnCommand {
+    const char* name;
+    const char* help;
+};
+constexpr OwnCommand kOwnCommands[] = {
+    {"OPEN", "open a drawing"},
+    {"SAVE", "save the drawing"},
+    {"SAVEAS", "save the drawing under a new name"},
+    {"ZOOM", "show the whole drawing (the wheel zooms about the pointer, a held middle or right button pans)"},
+    {"HELP", "this list (F1)"},
+    {"QUIT", "leave the editor"},
+};
+} // namespace
 
 GuiApp::GuiApp() : main(*this), input(*this) {}
 
@@ -101,12 +129,12 @@ void GuiApp::Reload() {
 }
 
 void GuiApp::RememberSaved() {
-    m_savedObjects = cad::Host::Instance().WorkingDatabase().ObjectCount();
+    m_savedState = cad::Host::Instance().WorkingDatabase().UndoState();
 }
 
 bool GuiApp::AskToSaveDrawing() {
     cad::Host& host = cad::Host::Instance();
-    if (host.WorkingDatabase().ObjectCount() == m_savedObjects)
+    if (host.WorkingDatabase().UndoState() == m_savedState)
         return true;
     const cad::Document& document = host.Documents().Current();
     std::string name = document.HasFile() ? document.Path() : std::string("the new drawing");
@@ -125,7 +153,7 @@ void GuiApp::OpenDrawing() {
         return;
     cad::DxfResult result = cad::Host::Instance().OpenDrawing(path);
     if (!result.Ok()) {
-        PrintLine("Cannot open " + path + ": " + result.detail);
+        PrintLine(DescribeFailure(path, result));
         return;
     }
     for (const std::string& warning : result.warnings)
@@ -167,6 +195,8 @@ void GuiApp::RunTyped(const std::string& command) {
         SaveDrawing(true);
     } else if (command == "ZOOM" || command == "Z") {
         main.view.FitAll();
+    } else if (command == "HELP" || command == "?") {
+        PrintHelp();
     } else {
         // What the command did it has said on the command line; its status adds nothing for the user.
         [[maybe_unused]] int status = host.RunCommand(command);
@@ -189,8 +219,12 @@ void GuiApp::Submit(const std::string& typed) {
     if (busy)
         return;
     std::string command = Upper(Trim(typed));
+    // Enter on an empty line runs the last command again.
+    if (command.empty())
+        command = m_lastCommand;
     if (command.empty())
         return;
+    m_lastCommand = command;
     PrintLine("Command: " + command);
     Trace("command " + command);
     ui::WindowSystem::Instance().Post([this, command] { RunTyped(command); });
@@ -201,7 +235,35 @@ void GuiApp::Escape() {
         input.Escape();
         return;
     }
-    PrintLine("*Cancel*");
+    PrintLine("Command: *Cancel*");
+}
+
+void GuiApp::OpenPrompt() {
+    cad::Editor& editor = cad::Host::Instance().GetEditor();
+    const std::string& history = editor.CommandLine();
+    std::size_t newline = history.rfind('\n');
+    std::string last = history.substr(newline == std::string::npos ? 0 : newline + 1);
+    // Where the module printed the prompt itself, that line is the one to go on.
+    if (!last.empty() && Trim(OneLine(last)) == Trim(input.Prompt()))
+        return;
+    editor.Print((last.empty() ? "" : "\n") + input.Prompt());
+}
+
+void GuiApp::EchoTyped(const std::string& typed) {
+    OpenPrompt();
+    cad::Host::Instance().GetEditor().Print(typed + "\n");
+    main.commandLine.Invalidate();
+}
+
+void GuiApp::PrintHelp() {
+    PrintLine("Commands:");
+    for (const OwnCommand& command : kOwnCommands)
+        PrintLine(std::string("  ") + command.name + " - " + command.help);
+    for (const cad::HostCommand& command : cad::HostCommands())
+        PrintLine(std::string("  ") + command.name + " - " + command.help);
+    for (const cad::Command& command : cad::Host::Instance().Commands().Commands())
+        PrintLine("  " + command.localName + " - command of " + command.group);
+    PrintLine("Enter on an empty line repeats the last command; Ctrl+Z is U, Ctrl+Y is REDO.");
 }
 
 int GuiApp::Run(const std::string& drawing, bool trace, int width, int height) {
@@ -229,7 +291,7 @@ int GuiApp::Run(const std::string& drawing, bool trace, int width, int height) {
     if (!drawing.empty()) {
         cad::DxfResult result = host.OpenDrawing(drawing);
         if (!result.Ok())
-            PrintLine("Cannot open " + drawing + ": " + result.detail);
+            PrintLine(DescribeFailure(drawing, result));
     }
     Reload();
     RememberSaved();
@@ -248,10 +310,20 @@ int GuiApp::Run(const std::string& drawing, bool trace, int width, int height) {
         ui::WindowSystem::Instance().Post([this] { RunTyped("QUIT"); });
     };
     std::size_t printed = host.GetEditor().CommandLine().size();
+    std::size_t traced = printed;
     std::size_t vectors = 0;
-    backend.onFrame = [this, &host, &printed, &vectors] {
-        if (host.GetEditor().CommandLine().size() != printed) {
-            printed = host.GetEditor().CommandLine().size();
+    backend.onFrame = [this, &host, &printed, &traced, &vectors] {
+        const std::string& history = host.GetEditor().CommandLine();
+        if (history.size() != printed) {
+            // Each line as it is completed, for the tests that read what the user reads.
+            if (traced > history.size())
+                traced = 0;
+            for (std::size_t end = history.find('\n', traced); end != std::string::npos;
+                 end = history.find('\n', traced)) {
+                Trace("line \"" + history.substr(traced, end - traced) + "\"");
+                traced = end + 1;
+            }
+            printed = history.size();
             main.commandLine.Invalidate();
         }
         if (host.GetEditor().Screen().size() != vectors || !host.GetEditor().Screen().empty()) {

@@ -63,6 +63,9 @@ public:
     void OnChar(unsigned character, unsigned modifiers) override;
     void OnMouseDown(const ui::MouseEvent&) override { SetFocus(); }
     unsigned WantedKeys(const ui::KeyEvent&) const override { return ui::WantAllKeys; }
+    // The history as shown: a prompt that the module printed and that is asked now shows once, where it is
+    // being answered.
+    std::vector<std::string> ShownHistory() const;
     bool TakesFocus() const override { return true; }
 
 private:
@@ -117,6 +120,8 @@ public:
     // What the user does meanwhile.
     void Pick(double x, double y, double tolerance, bool remove);
     void Rectangle(const Box& box, bool crossing);
+    // Every object of model space joins the selection, which goes on.
+    void SelectAll();
     void Motion(double x, double y);
     void Typed(const std::string& text);
     void Key(int key);
@@ -141,9 +146,15 @@ public:
     // Opens the window (and the drawing, when given) and runs until the user quits; the exit code.
     int Run(const std::string& drawing, bool trace, int width, int height);
 
-    // The command line's Enter with what was typed, and its Escape.
+    // The command line's Enter with what was typed (an empty line repeats the last command), and its Escape.
     void Submit(const std::string& typed);
     void Escape();
+    // An answer typed at a prompt, into the history after its prompt.
+    void EchoTyped(const std::string& typed);
+    // The prompt being answered as the history's last, open line, for what the answer says there.
+    void OpenPrompt();
+    // The commands a user can type here, a line each, on the command line.
+    void PrintHelp();
     void Trace(const std::string& line);
     // A file through the chooser; false when the user cancelled.
     bool ChooseFile(const cad::FilePrompt& prompt, std::string& path);
@@ -168,8 +179,9 @@ private:
     void TraceParts(const ui::Window& window, std::vector<std::string>& lines);
     bool m_trace = false;
     std::vector<std::string> m_tracedModal;
-    // The drawing's object count when it was opened or saved: a command that added objects changed it.
-    std::size_t m_savedObjects = 0;
+    // The drawing's undo state when it was opened or saved: any other means the drawing has changed since.
+    std::uint64_t m_savedState = 0;
+    std::string m_lastCommand;
 };
 
 } // namespace gui

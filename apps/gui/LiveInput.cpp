@@ -5,6 +5,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/WindowSystem.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace gui {
@@ -123,6 +124,23 @@ void LiveInput::Rectangle(const Box& box, bool crossing) {
     m_app.Trace("selected " + std::to_string(m_selected.size()));
 }
 
+void LiveInput::SelectAll() {
+    cad::Database& db = cad::Host::Instance().WorkingDatabase();
+    const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
+    std::size_t found = 0;
+    for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
+        const cad::Object* object = db.Peek(id);
+        if (!object || object->IsErased())
+            continue;
+        ++found;
+        if (std::find(m_selected.begin(), m_selected.end(), id) == m_selected.end())
+            m_selected.push_back(id);
+    }
+    m_app.PrintLine(std::to_string(found) + " found");
+    m_app.Trace("selected " + std::to_string(m_selected.size()));
+    m_app.main.view.SceneChanged();
+}
+
 void LiveInput::Motion(double x, double y) {
     Answer(cad::InputEvent{cad::EventType::Motion, cad::Point3d{x, y, 0.0}, 0});
 }
@@ -133,11 +151,16 @@ void LiveInput::Key(int key) {
 }
 
 void LiveInput::Escape() {
+    // "*Cancel*" follows the prompt on its line.
+    if (m_asking && !m_answered)
+        m_app.OpenPrompt();
     Answer(cad::CancelAnswer{});
 }
 
 void LiveInput::Typed(const std::string& typed) {
     std::string text = Trim(typed);
+    if (!text.empty() && m_request != cad::Request::Event)
+        m_app.EchoTyped(text);
     switch (m_request) {
     case cad::Request::Point: {
         double x = 0.0;
@@ -151,12 +174,13 @@ void LiveInput::Typed(const std::string& typed) {
         break;
     }
     case cad::Request::Selection:
+        // "all" takes every object and asks on, as a drawing editor does: Enter ends the selection.
         if (Upper(text) == "ALL") {
-            cad::SelectionAnswer all;
-            all.everything = true;
-            Answer(all);
-        } else {
+            SelectAll();
+        } else if (text.empty()) {
             Answer(cad::SelectionAnswer{false, m_selected});
+        } else {
+            m_app.PrintLine("Expects a point, a window or all.");
         }
         break;
     case cad::Request::Text:

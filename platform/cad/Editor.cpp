@@ -94,6 +94,9 @@ int Editor::Ask(Request request, const std::string& prompt, Answer& answer) {
         Print("\n" + error + "\n");
         return RtError;
     }
+    // Escape at a prompt says so on the command line, once, whoever asked; a file dialog closed says nothing.
+    if (request != Request::File && std::holds_alternative<CancelAnswer>(answer))
+        Print("*Cancel*\n");
     return RtNorm;
 }
 

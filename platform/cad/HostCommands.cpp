@@ -33,7 +33,6 @@ void Undo(Host& host) {
             return;
         }
     } else if (std::holds_alternative<CancelAnswer>(answer)) {
-        host.GetEditor().Print("*Cancel*\n");
         return;
     }
     for (long i = 0; i < count; ++i) {
@@ -58,10 +57,8 @@ void Erase(Host& host) {
     if (host.GetEditor().Ask(Request::Selection, "Select objects: ", answer) != RtNorm)
         return;
     const auto* selection = std::get_if<SelectionAnswer>(&answer);
-    if (!selection) {
-        host.GetEditor().Print("*Cancel*\n");
+    if (!selection)
         return;
-    }
     Database& database = host.WorkingDatabase();
     std::vector<ObjectId> chosen = selection->ids;
     if (selection->everything) {

@@ -288,8 +288,47 @@ PangoLayout* Canvas::Layout(const std::string& text) {
     return m_layout;
 }
 
-void Canvas::DrawText(const Rect& rect, const std::string& text, unsigned flags) {
+std::string WithoutMnemonic(const std::string& text, std::size_t* marked) {
+    std::string shown;
+    if (marked)
+        *marked = std::string::npos;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) {
+            ++i;
+            if (text[i] != '&' && marked && *marked == std::string::npos)
+                *marked = shown.size();
+        }
+        shown += text[i];
+    }
+    return shown;
+}
+
+char MnemonicOf(const std::string& text) {
+    std::size_t marked = std::string::npos;
+    std::string shown = WithoutMnemonic(text, &marked);
+    if (marked == std::string::npos)
+        return 0;
+    char c = shown[marked];
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+void Canvas::DrawText(const Rect& rect, const std::string& given, unsigned flags) {
+    std::size_t marked = std::string::npos;
+    std::string text = (flags & TextMnemonic) ? WithoutMnemonic(given, &marked) : given;
     PangoLayout* layout = Layout(text);
+    if (marked != std::string::npos) {
+        // Pango counts in bytes of UTF-8: where the marked character begins and ends there.
+        const TextCodec& codec = TextCodec::Instance();
+        std::size_t begin = codec.ToUtf8(std::string_view(text).substr(0, marked)).size();
+        std::size_t end = begin + codec.ToUtf8(std::string_view(text).substr(marked, 1)).size();
+        PangoAttrList* attributes = pango_attr_list_new();
+        PangoAttribute* underline = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
+        underline->start_index = static_cast<guint>(begin);
+        underline->end_index = static_cast<guint>(end);
+        pango_attr_list_insert(attributes, underline);
+        pango_layout_set_attributes(layout, attributes);
+        pango_attr_list_unref(attributes);
+    }
     Size extent = PixelSizeOf(layout);
     int x = rect.left;
     if (flags & TextCenter)
@@ -309,6 +348,8 @@ void Canvas::DrawText(const Rect& rect, const std::string& text, unsigned flags)
     cairo_move_to(m_cairo, x, y);
     pango_cairo_show_layout(m_cairo, layout);
     cairo_restore(m_cairo);
+    if (marked != std::string::npos)
+        pango_layout_set_attributes(layout, nullptr);
 }
 
 void Canvas::DrawImage(const Image& image, int x, int y) {

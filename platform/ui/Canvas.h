@@ -59,7 +59,14 @@ enum TextFlags : unsigned {
     TextVCenter = 4,
     TextSingleLine = 8,
     TextNoClip = 16,
+    TextMnemonic = 32, // "&" marks the next character, drawn underlined; "&&" draws one "&"
 };
+
+// The text of a control as shown, without its mnemonic marks, and the place of the marked character in it
+// (std::string::npos when there is none).
+[[nodiscard]] std::string WithoutMnemonic(const std::string& text, std::size_t* marked = nullptr);
+// The character a control's text marks as its mnemonic, in upper case; 0 when there is none.
+[[nodiscard]] char MnemonicOf(const std::string& text);
 
 // An image of a window, 32 bits a pixel.
 class Image {

@@ -12,16 +12,6 @@ unsigned AlignmentOf(const Window& window) {
     return window.HasStyle(TextAlignCenter) ? TextCenter : window.HasStyle(TextAlignRight) ? TextRight : TextLeft;
 }
 
-// A button's label as shown: "&" marks the mnemonic and is not drawn, "&&" draws one "&".
-std::string LabelOf(const std::string& text) {
-    std::string shown;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&' && i + 1 < text.size())
-            ++i;
-        shown += text[i];
-    }
-    return shown;
-}
 } // namespace
 
 namespace {
@@ -88,7 +78,7 @@ void PushButton::OnPaint(Canvas& canvas) {
     }
     canvas.SetTextColor(SystemColorOf(IsEnabledInTree() ? SystemColor::ButtonText : SystemColor::GrayText));
     Rect label = m_pressed ? face.Offset(1, 1) : face;
-    canvas.DrawText(label, LabelOf(Text()), TextCenter | TextVCenter | TextSingleLine);
+    canvas.DrawText(label, Text(), TextCenter | TextVCenter | TextSingleLine | TextMnemonic);
     if (HasFocus())
         canvas.DrawFocusRect(face.Inflate(-4, -4));
 }
@@ -161,9 +151,9 @@ void CheckBox::OnPaint(Canvas& canvas) {
     }
     canvas.SetTextColor(SystemColorOf(IsEnabledInTree() ? SystemColor::ButtonText : SystemColor::GrayText));
     Rect label{size + 4, 0, client.right, client.bottom};
-    canvas.DrawText(label, LabelOf(Text()), TextLeft | TextVCenter | TextSingleLine);
+    canvas.DrawText(label, Text(), TextLeft | TextVCenter | TextSingleLine | TextMnemonic);
     if (HasFocus()) {
-        Size extent = canvas.TextExtent(LabelOf(Text()));
+        Size extent = canvas.TextExtent(WithoutMnemonic(Text()));
         int y = (client.Height() - extent.height) / 2;
         canvas.DrawFocusRect(Rect::FromSize(label.left - 1, y - 1, extent.width + 2, extent.height + 2));
     }

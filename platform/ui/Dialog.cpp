@@ -147,7 +147,35 @@ Window* Dialog::NextTabStop(Window* from, bool backwards) const {
     return nullptr;
 }
 
+bool Dialog::PressMnemonic(Window* focus, char letter) {
+    std::vector<Window*> marked;
+    for (Window* child : Children()) {
+        if (child->IsVisible() && child->IsEnabled() && dynamic_cast<PushButton*>(child) &&
+            MnemonicOf(child->Text()) == letter)
+            marked.push_back(child);
+    }
+    if (marked.empty()) {
+        WindowSystem::Instance().MessageBeep();
+        return false;
+    }
+    // Two controls with one letter take the focus in turn, and neither is pressed.
+    if (marked.size() > 1) {
+        auto at = std::find(marked.begin(), marked.end(), focus);
+        Window* next = at == marked.end() || at + 1 == marked.end() ? marked.front() : *(at + 1);
+        next->SetFocus();
+        return true;
+    }
+    if (auto* box = dynamic_cast<CheckBox*>(marked.front())) {
+        box->SetFocus();
+        box->SetChecked(!box->IsChecked());
+    }
+    static_cast<PushButton*>(marked.front())->Click();
+    return true;
+}
+
 bool Dialog::OnDialogKey(Window* focus, const KeyEvent& event) {
+    if ((event.modifiers & ModAlt) && ((event.key >= 'A' && event.key <= 'Z') || (event.key >= '0' && event.key <= '9')))
+        return PressMnemonic(focus, static_cast<char>(event.key));
     if (event.key == KeyEscape) {
         OnCommand(kIdCancel, NotifyClicked);
         return true;

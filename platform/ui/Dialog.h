@@ -74,6 +74,9 @@ public:
 
     // The next (or previous) control after `from` that Tab stops at.
     Window* NextTabStop(Window* from, bool backwards) const;
+    // Alt and a letter: the button or check box whose text marks that letter with "&" is pressed; of two
+    // with the same letter the next takes the focus. False, with the warning sound, when none has it.
+    bool PressMnemonic(Window* focus, char letter);
 
 private:
     DialogTemplate m_template;

@@ -21,6 +21,7 @@ enum Key : int {
     KeyDown = 40,
     KeyInsert = 45,
     KeyDelete = 46,
+    KeyF1 = 112,
     KeyF2 = 113,
 };
 

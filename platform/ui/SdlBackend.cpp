@@ -36,6 +36,7 @@ int KeyCodeOf(SDL_Keycode key) {
     case SDLK_DOWN: return KeyDown;
     case SDLK_INSERT: return KeyInsert;
     case SDLK_DELETE: return KeyDelete;
+    case SDLK_F1: return KeyF1;
     case SDLK_F2: return KeyF2;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT: return KeyShift;
@@ -306,7 +307,9 @@ void SdlBackend::Deliver(WindowSystem& system, const void* raw) {
             system.KeyUp(key, ModifiersOf(event.key.keysym.mod));
         break;
     case SDL_TEXTINPUT:
-        TypeText(system, event.text.text);
+        // With Alt or Ctrl held a key is a command (a mnemonic, Ctrl+Z), not a character typed.
+        if ((SDL_GetModState() & (KMOD_ALT | KMOD_CTRL)) == 0)
+            TypeText(system, event.text.text);
         break;
     default: break;
     }

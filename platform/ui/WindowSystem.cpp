@@ -155,8 +155,11 @@ void WindowSystem::MouseMove(Point screen, unsigned modifiers) {
 }
 
 void WindowSystem::MouseWheel(Point screen, int delta, unsigned modifiers) {
-    // The wheel turns what has the focus, as it always has on this desktop.
-    Window* target = m_focus ? m_focus : MouseTarget(screen);
+    // The wheel turns what is under the pointer, as desktops do today; over nothing, what has the focus.
+    m_pointer = screen;
+    Window* target = MouseTarget(screen);
+    if (!target)
+        target = m_focus;
     if (!target)
         return;
     MouseEvent event = EventAt(*target, screen, MouseButton::Middle, modifiers);
@@ -172,6 +175,9 @@ void WindowSystem::Click(Point screen, MouseButton button, unsigned modifiers) {
 void WindowSystem::DeliverKeyDown(const KeyEvent& event) {
     Window* focus = m_focus ? m_focus : Modal();
     if (!focus)
+        return;
+    // Alt and a key belong to the dialog's mnemonics, whoever has the focus.
+    if ((event.modifiers & ModAlt) && focus->TopLevel()->OnDialogKey(focus, event))
         return;
     unsigned wanted = focus->WantedKeys(event);
     unsigned needed = event.key == KeyTab      ? WantTab

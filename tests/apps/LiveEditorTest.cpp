@@ -70,7 +70,10 @@ TEST(LiveAnswers, TypedPointsEmptyLinesAndEscapeAnswerAPointRequest) {
         auto point = std::get<cad::PointAnswer>(Ask(app, cad::Request::Point, "\nUpper left corner of table: "));
         EXPECT_EQ(point.point.x, 3.5);
         EXPECT_EQ(point.point.y, -2.0);
-        EXPECT_EQ(editor.CommandLine(), "Point or option keyword required.\n");
+        // Each typed answer is kept in the history after its prompt.
+        EXPECT_EQ(editor.CommandLine(), "Upper left corner of table: 12,x\n"
+                                        "Point or option keyword required.\n"
+                                        "Upper left corner of table: 3.5,-2\n");
         EXPECT_EQ(app.input.Prompt(), "Upper left corner of table: ");
     }
     {
@@ -87,12 +90,29 @@ TEST(LiveAnswers, TypedPointsEmptyLinesAndEscapeAnswerAPointRequest) {
     EXPECT_FALSE(app.input.Asking());
 }
 
-TEST(LiveAnswers, SelectionEndsWithEnterOrAllAndStartsEmptyEachTime) {
+TEST(LiveAnswers, AllSelectsEverythingAndAsksOnUntilEnterAndTheNextStartsEmpty) {
     gui::GuiApp app;
+    cad::Database& db = cad::Host::Instance().WorkingDatabase();
+    std::vector<cad::ObjectId> lines;
+    for (double x : {0.0, 5.0}) {
+        auto line = db.Make<cad::Line>();
+        line->end = cad::Point3d{x + 1, 1, 0};
+        cad::ObjectId id;
+        ASSERT_EQ(db.AppendEntity(db.ModelSpaceId(), std::move(line), &id), cad::ErrorStatus::Ok);
+        lines.push_back(id);
+    }
+    cad::Editor& editor = cad::Host::Instance().GetEditor();
+    editor.ClearCommandLine();
     {
-        Turns turns({[&] { app.input.Typed("all"); }});
+        Turns turns({[&] { app.input.Typed("all"); },
+                     [&] {
+                         EXPECT_TRUE(app.input.Asking()); // all, then Enter
+                         app.input.Typed("");
+                     }});
         auto all = std::get<cad::SelectionAnswer>(Ask(app, cad::Request::Selection, "Select objects: "));
-        EXPECT_TRUE(all.everything);
+        EXPECT_FALSE(all.everything);
+        EXPECT_EQ(all.ids, lines);
+        EXPECT_EQ(editor.CommandLine(), "Select objects: all\n2 found\n");
     }
     Turns turns({[&] {
         EXPECT_TRUE(app.input.Selected().empty());
@@ -101,6 +121,8 @@ TEST(LiveAnswers, SelectionEndsWithEnterOrAllAndStartsEmptyEachTime) {
     auto none = std::get<cad::SelectionAnswer>(Ask(app, cad::Request::Selection, "Select objects: "));
     EXPECT_FALSE(none.everything);
     EXPECT_TRUE(none.ids.empty());
+    for (cad::ObjectId id : lines)
+        db.Peek(id)->SetErased(true); // gone again for the tests that share the editor's drawing
 }
 
 class Chooser : public ::testing::Test {
@@ -255,6 +277,7 @@ protected:
 TEST_F(LiveView, TheWheelZoomsAboutTheCursorAndAHeldRightButtonPans) {
     const gui::ViewTransform& v = app.main.view.View();
     double scale = v.scale;
+    app.main.commandLine.SetFocus(); // where typing goes; the wheel turns what it is over all the same
     ui::Point at = Screen(10, 1);
     WindowSystem::Instance().MouseWheel(at, 120);
     EXPECT_NEAR(v.scale, scale * 1.25, 1e-9);

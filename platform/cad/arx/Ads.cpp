@@ -323,10 +323,8 @@ int acedGetPoint(const ads_point, const ACHAR* prompt, ads_point result) {
         cad::Answer answer;
         if (editor.Ask(cad::Request::Point, text, answer) != RTNORM)
             return RTERROR;
-        if (std::holds_alternative<cad::CancelAnswer>(answer)) {
-            editor.Print("*Cancel*\n");
+        if (std::holds_alternative<cad::CancelAnswer>(answer))
             return RTCAN;
-        }
         if (const auto* point = std::get_if<cad::PointAnswer>(&answer)) {
             FromPoint(point->point, result);
             return RTNORM;

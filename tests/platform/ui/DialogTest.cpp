@@ -239,3 +239,86 @@ TEST(DialogCloseBox, AClickOnTheBoxOfASystemMenuSendsTheCloseMessage) {
 }
 
 } // namespace
+
+namespace {
+
+class CommandLog : public ui::Dialog {
+public:
+    using ui::Dialog::Dialog;
+    void OnCommand(int id, int code) override {
+        if (code == ui::NotifyClicked)
+            commands.push_back(id);
+    }
+    std::vector<int> commands;
+};
+
+ui::DialogTemplate Mnemonics() {
+    ui::DialogTemplate t;
+    t.title = "Mnemonics";
+    t.units = Rect::FromSize(0, 0, 200, 100);
+    t.controls = {
+        ControlTemplate{ControlKind::Button, 200, "&Save", Rect::FromSize(7, 7, 50, 14), ui::StyleVisible | ui::StyleTabStop},
+        ControlTemplate{ControlKind::Button, 204, "&Save As", Rect::FromSize(7, 24, 50, 14), ui::StyleVisible | ui::StyleTabStop},
+        ControlTemplate{ControlKind::Button, 205, "&Close", Rect::FromSize(7, 41, 50, 14), ui::StyleVisible | ui::StyleTabStop},
+        ControlTemplate{ControlKind::CheckBox, 221, "Show &Price", Rect::FromSize(7, 60, 60, 10),
+                        ui::StyleVisible | ui::StyleTabStop},
+        ControlTemplate{ControlKind::Button, 206, "Sa&ve && Go", Rect::FromSize(70, 7, 50, 14), ui::StyleVisible | ui::StyleTabStop},
+    };
+    return t;
+}
+
+TEST(DialogMnemonics, AltAndTheMarkedLetterPressesItsControl) {
+    WindowSystem& system = WindowSystem::Instance();
+    system.Reset();
+    CommandLog dialog(Mnemonics());
+    ASSERT_TRUE(dialog.CreateFromTemplate(nullptr, ui::Point{0, 0}));
+    system.PressKey('C', ui::ModAlt);
+    system.PressKey('V', ui::ModAlt); // "Sa&ve && Go": v, the "&&" an ampersand of its own
+    EXPECT_EQ(dialog.commands, (std::vector<int>{205, 206}));
+    // Two with the same letter take the focus in turn and neither is pressed.
+    dialog.Control(205)->SetFocus();
+    system.PressKey('S', ui::ModAlt);
+    EXPECT_TRUE(dialog.Control(200)->HasFocus());
+    system.PressKey('S', ui::ModAlt);
+    EXPECT_TRUE(dialog.Control(204)->HasFocus());
+    system.PressKey('S', ui::ModAlt);
+    EXPECT_TRUE(dialog.Control(200)->HasFocus());
+    EXPECT_EQ(dialog.commands.size(), 2u);
+    // A check box turns and tells.
+    system.PressKey('P', ui::ModAlt);
+    EXPECT_TRUE(static_cast<ui::CheckBox*>(dialog.Control(221))->IsChecked());
+    EXPECT_EQ(dialog.commands, (std::vector<int>{205, 206, 221}));
+    // A letter nobody marks: the warning sound and nothing else.
+    system.PressKey('Q', ui::ModAlt);
+    EXPECT_EQ(dialog.commands.size(), 3u);
+    EXPECT_EQ(system.BeepRecords().back(), (ui::BeepRecord{0, 0, system.Now()}));
+    dialog.Destroy();
+}
+
+TEST(DialogMnemonics, TheMarkedLetterIsDrawnUnderlined) {
+    EXPECT_EQ(ui::WithoutMnemonic("Sa&ve && Go"), "Save & Go");
+    EXPECT_EQ(ui::MnemonicOf("Sa&ve && Go"), 'V');
+    EXPECT_EQ(ui::MnemonicOf("A && B"), 0);
+    auto render = [](const std::string& text) {
+        ui::PushButton button;
+        button.Create(nullptr, Rect::FromSize(0, 0, 80, 24), 1, text, ui::StyleVisible);
+        std::unique_ptr<ui::Image> image = WindowSystem::Instance().Render(button);
+        button.Destroy();
+        return image;
+    };
+    std::unique_ptr<ui::Image> marked = render("&Close");
+    std::unique_ptr<ui::Image> plain = render("Close");
+    // The same letters, and below the C a line the plain label lacks.
+    int differing = 0;
+    int lowest = 0;
+    for (int y = 0; y < marked->Height(); ++y)
+        for (int x = 0; x < marked->Width(); ++x)
+            if (!(marked->Pixel(x, y) == plain->Pixel(x, y))) {
+                ++differing;
+                lowest = y;
+            }
+    EXPECT_GE(differing, 4);
+    EXPECT_GT(lowest, 12); // under the text's middle, not through it
+}
+
+} // namespace
