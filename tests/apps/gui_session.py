@@ -1,8 +1,10 @@
 """Users' sessions in the live editor on a virtual display, checked by what they leave behind.
 
     gui_session.py report VANTOREL MODULE EXAMPLES WORKDIR
-        KXBOMC with a catalogue, a sort by a heading, the report saved as text, a table inserted by a pick and a
-        drag, the drawing saved; ezdxf reads what was saved, and the dialog on screen is the headless one
+        a wheel zoom; KXBOMC with a catalogue and a selection of all, a sort by a heading, the report saved as
+        text through Alt+S, a table inserted by a pick and RETURN, the drawing saved; U, Ctrl+Y, Ctrl+Z, HELP,
+        Enter again, Escape at a prompt, REDRAW; ezdxf reads what was saved, and the dialog on screen is the
+        headless one
     gui_session.py template VANTOREL MODULE EXAMPLES WORKDIR
         KXBOMT: a catalogue opened, a row added with a name from the drop list, a typed price and a description
         with a letter beyond ASCII, a column
@@ -157,7 +159,18 @@ def centre(rect):
     return rect[0] + rect[2] // 2, rect[1] + rect[3] // 2
 
 
+def count_colour(shot, rect, colour):
+    left, top, w, h = rect
+    return sum(1 for y in range(top, top + h) for x in range(left, left + w) if shot.at(x, y)[:3] == colour)
+
+
 def report_session(editor, width, height):
+    # The wheel zooms about the pointer over the view, though typing goes to the command line.
+    editor.xdo("mousemove", "--window", editor.window, str(width // 2), str(height // 3), "click", "4")
+    zoom = editor.wait(r"^zoom scale ")[0]
+    check(zoom.startswith("zoom scale "), f"the wheel zooms the view: {zoom}")
+    editor.command("ZOOM")
+    editor.wait(r"^ready$")
     editor.command("KXBOMC")
     chooser = controls(editor.wait(r'^modal "Open"'))
     editor.type("office.prc")
@@ -168,6 +181,11 @@ def report_session(editor, width, height):
     editor.drag(3, 3, width - 3, height - 3)
     selected = editor.wait(r"^selected \d+")[0]
     check(selected == "selected 49", f"the window selects every entity: {selected}")
+    # "all" adds everything and asks on; Enter ends the selection.
+    editor.type("all")
+    editor.key("Return")
+    editor.wait(r'^line "Select objects: all"$')
+    editor.wait(r'^line "49 found"$')
     editor.key("Return")
     report = controls(editor.wait(r'^modal "BOM Report"'))
     # Total is heading 4: two clicks sort it down.
@@ -190,7 +208,8 @@ def report_session(editor, width, height):
     check((painted.width, painted.height) == (w, h) and differing == 0,
           f"the live dialog is the headless one: {differing} pixels differ (see {work}/report-live.png)")
 
-    editor.click(*centre(report[("control", 200)]))
+    # Alt+S is "&Save to file".
+    editor.key("alt+s")
     saver = controls(editor.wait(r'^modal "Save as"'))
     editor.key("ctrl+a")
     editor.type("report.txt")
@@ -201,10 +220,13 @@ def report_session(editor, width, height):
     editor.wait(r'^request point "Upper left corner of table: "')
     editor.click(width // 2, height // 4)
     editor.wait(r'^request event')
-    editor.xdo("mousemove", "--window", editor.window, str(width // 2 + 200), str(height // 4 + 120))
-    time.sleep(0.3)
-    editor.click(width // 2 + 300, height // 4 + 200)
+    # RETURN before any motion: scale 1, and the rubber band is gone with the command.
+    editor.key("Return")
     editor.wait(r"^ready$")
+    time.sleep(0.5)
+    view = editor.screenshot(os.path.join(work, "placed"))
+    band = count_colour(view, (0, 0, width, height), (255, 220, 60))
+    check(band == 0, f"no temporary vector is left in the view: {band} pixels of the rubber band")
     # Leaving with the new table unsaved is asked about; Cancel stays.
     editor.command("QUIT")
     question = controls(editor.wait(r'^  control -?\d+ "Save changes to .*office.dxf\?"'))
@@ -216,6 +238,40 @@ def report_session(editor, width, height):
     editor.type(os.path.join(work, "placed.dxf"))
     editor.click(*centre(saver[("control", 1)]))
     editor.wait(r'^saved ".*placed.dxf"$')
+    editor.wait(r"^ready$")
+    # U takes the whole table back; Ctrl+Y brings it again, Ctrl+Z takes it back again.
+    editor.command("U")
+    editor.wait(r"^ready$")
+    editor.wait(r'^line "KXBOMC"$')
+    editor.key("ctrl+y")
+    editor.wait(r"^command REDO$")
+    editor.wait(r"^ready$")
+    editor.wait(r'^line "KXBOMC"$')
+    editor.key("ctrl+z")
+    editor.wait(r"^command U$")
+    editor.wait(r"^ready$")
+    editor.wait(r'^line "KXBOMC"$')
+    editor.command("SAVEAS")
+    saver = controls(editor.wait(r'^modal "Save drawing as"'))
+    editor.key("ctrl+a")
+    editor.type(os.path.join(work, "undone.dxf"))
+    editor.click(*centre(saver[("control", 1)]))
+    editor.wait(r'^saved ".*undone.dxf"$')
+    editor.wait(r"^ready$")
+    # HELP lists the commands; Enter on an empty line runs it again.
+    editor.command("HELP")
+    editor.wait(r"^ready$")
+    editor.wait(r'^line "  KXBOMC - command of VirivIdiro_Group"$')
+    editor.key("Return")
+    editor.wait(r"^command HELP$")
+    editor.wait(r"^ready$")
+    # Escape at a prompt says so after the prompt.
+    editor.command("ERASE")
+    editor.wait(r'^request selection')
+    editor.key("Escape")
+    editor.wait(r"^ready$")
+    editor.wait(r'^line "Select objects: \*Cancel\*"$')
+    editor.command("REDRAW")
     editor.wait(r"^ready$")
 
 def check_report():
@@ -239,8 +295,11 @@ def check_report():
         check(values[:5] == ["Block name", "Item Price", "Quantity", "Description", "Total"], f"headings {values[:5]}")
         check(values[5:10] == ["desk", "245.00", "12", "Office desk oak 160x80", "2940.00"], f"first row {values[5:10]}")
         check(values[-1] == "5088.00", f"the grand total closes the table: {values[-1]}")
-        check(tables[0].dxf.xscale > 0 and abs(tables[0].dxf.xscale - tables[0].dxf.yscale) < 1e-9,
-              "the drag scales the table alike both ways")
+        check(tables[0].dxf.xscale == 1 and tables[0].dxf.yscale == 1, "RETURN leaves the table at scale 1")
+    undone = ezdxf.readfile(os.path.join(work, "undone.dxf"))
+    check(len(undone.audit().errors) == 0, "ezdxf's audit finds no error after U")
+    check(len(undone.modelspace()) == 49, f"U took the table back: {len(undone.modelspace())} entities")
+    check("QVT0001" not in undone.blocks, "and its block definition")
 
 
 def template_session(editor, width, height):
