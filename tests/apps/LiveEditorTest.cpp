@@ -90,6 +90,24 @@ TEST(LiveAnswers, TypedPointsEmptyLinesAndEscapeAnswerAPointRequest) {
     EXPECT_FALSE(app.input.Asking());
 }
 
+TEST(LiveAnswers, APromptTheModulePrintedShowsOnceWhereItIsAnswered) {
+    gui::GuiApp app;
+    cad::Editor& editor = cad::Host::Instance().GetEditor();
+    editor.ClearCommandLine();
+    editor.Print("Command: KXBOMC\n");
+    editor.Print("\nUpper left corner of table: "); // as the module's point request prints it
+    std::vector<std::string> shown;
+    Turns turns({[&] {
+        shown = app.main.commandLine.ShownHistory();
+        app.input.Typed("3,4");
+    }});
+    Ask(app, cad::Request::Point, "\nUpper left corner of table: ");
+    EXPECT_EQ(shown, (std::vector<std::string>{"Command: KXBOMC"}));
+    EXPECT_EQ(editor.CommandLine(), "Command: KXBOMC\n\nUpper left corner of table: 3,4\n");
+    EXPECT_EQ(app.main.commandLine.ShownHistory(),
+              (std::vector<std::string>{"Command: KXBOMC", "Upper left corner of table: 3,4"}));
+}
+
 TEST(LiveAnswers, AllSelectsEverythingAndAsksOnUntilEnterAndTheNextStartsEmpty) {
     gui::GuiApp app;
     cad::Database& db = cad::Host::Instance().WorkingDatabase();

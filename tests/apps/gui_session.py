@@ -372,6 +372,18 @@ def template_session(editor, width, height):
     question = controls(editor.wait(r'^  control -?\d+ "Save changes to '))
     editor.click(*centre(question[("control", 6)]))
     editor.wait(r"^ready$")
+    # A drawing that cannot be read is said once, with where it went wrong.
+    broken = os.path.join(work, "broken.dxf")
+    with open(broken, "w") as out:
+        out.write("  0\nSECTION\n  2\nENTITIES\nnot a group code\n")
+    editor.command("OPEN")
+    chooser = controls(editor.wait(r'^modal "Open drawing"'))
+    editor.key("ctrl+a")
+    editor.type(broken)
+    editor.click(*centre(chooser[("control", 1)]))
+    editor.wait(r"^ready$")
+    said = editor.wait(r'^line ".*broken.dxf')[0]
+    check(said.count("broken.dxf") == 1 and ", line 5: " in said, f"the broken drawing is said once: {said}")
 
 
 def check_template():
