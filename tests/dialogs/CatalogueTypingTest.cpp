@@ -1,0 +1,71 @@
+// Typing into a catalogue cell on the live screen (SDL's dummy display): what the keyboard gives as UTF-8 is
+// kept, and written, as the bytes of the active code page.
+#include "dialogs/TemplateGrid.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/SdlBackend.h"
+#include "platform/ui/WindowSystem.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+TEST(CatalogueTyping, UmlautsAreKeptAsCodePageBytesAndWhatItCannotHoldIsRefused) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    ui::SdlBackend backend;
+    std::string error;
+    ASSERT_TRUE(backend.Open("typing", 800, 600, error)) << error;
+    ui::WindowSystem& system = ui::WindowSystem::Instance();
+    system.Reset();
+    system.SetBackend(&backend);
+    {
+        ui::DialogTemplate t;
+        t.title = "BOM Template";
+        t.units = ui::Rect::FromSize(0, 0, 393, 248);
+        t.controls = {{ui::ControlKind::Placeholder, 201, "", ui::Rect::FromSize(8, 23, 312, 212), ui::StyleVisible}};
+        ui::Dialog dialog(t);
+        ASSERT_TRUE(dialog.CreateFromTemplate(nullptr, ui::Point{0, 0}));
+        vantorel::TemplateGrid grid;
+        ASSERT_TRUE(grid.BindToDialogControl(&dialog, 201));
+        ASSERT_EQ(grid.AddRow(), 0);
+        grid.MakeNewEntry(0);
+        ASSERT_EQ(grid.BeginEditAt(2, 0, 0), 0);
+        auto push = [&](SDL_Event event) {
+            ASSERT_EQ(SDL_PushEvent(&event), 1);
+            ASSERT_TRUE(backend.WaitForInput(system));
+        };
+        for (const char* typed : {"B", "\xC3\xBC", "\xCE\xA9", "ro"}) { // B ü Ω ro
+            SDL_Event event{};
+            event.type = SDL_TEXTINPUT;
+            std::strncpy(event.text.text, typed, sizeof event.text.text - 1);
+            push(event);
+        }
+        SDL_Event enter{};
+        enter.type = SDL_KEYDOWN;
+        enter.key.keysym.sym = SDLK_RETURN;
+        push(enter);
+        EXPECT_STREQ(grid.GetCellText(2, 0), "B\xFCro");
+        EXPECT_EQ(system.Beeps(), 1); // for the Ω
+        std::filesystem::path file = std::filesystem::temp_directory_path() / "vantorel-typed.prc";
+        grid.SetCellText(0, 0, "CHAIR");
+        ASSERT_TRUE(grid.catalog.WriteCatalogFile(file.string()));
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        EXPECT_EQ(bytes.str(), "CHAIR|0|B\xFCro\n");
+        std::filesystem::remove(file);
+        grid.Destroy();
+        dialog.Destroy();
+    }
+    system.SetBackend(nullptr);
+}
+
+} // namespace
