@@ -163,6 +163,16 @@ def count_colour(shot, rect, colour):
     return sum(1 for y in range(top, top + h) for x in range(left, left + w) if shot.at(x, y)[:3] == colour)
 
 
+def save_as(editor, name):
+    editor.command("SAVEAS")
+    saver = controls(editor.wait(r'^modal "Save drawing as"'))
+    editor.key("ctrl+a")
+    editor.type(os.path.join(work, name))
+    editor.click(*centre(saver[("control", 1)]))
+    editor.wait(f'^saved ".*{name}"$')
+    editor.wait(r"^ready$")
+
+
 def report_session(editor, width, height):
     # The wheel zooms about the pointer over the view, though typing goes to the command line.
     editor.xdo("mousemove", "--window", editor.window, str(width // 2), str(height // 3), "click", "4")
@@ -231,13 +241,7 @@ def report_session(editor, width, height):
     question = controls(editor.wait(r'^  control -?\d+ "Save changes to .*office.dxf\?"'))
     editor.click(*centre(question[("control", 2)]))
     editor.wait(r"^ready$")
-    editor.command("SAVEAS")
-    saver = controls(editor.wait(r'^modal "Save drawing as"'))
-    editor.key("ctrl+a")
-    editor.type(os.path.join(work, "placed.dxf"))
-    editor.click(*centre(saver[("control", 1)]))
-    editor.wait(r'^saved ".*placed.dxf"$')
-    editor.wait(r"^ready$")
+    save_as(editor, "placed.dxf")
     # U takes the whole table back; Ctrl+Y brings it again, Ctrl+Z takes it back again.
     editor.command("U")
     editor.wait(r"^ready$")
@@ -250,13 +254,7 @@ def report_session(editor, width, height):
     editor.wait(r"^command U$")
     editor.wait(r"^ready$")
     editor.wait(r'^line "KXBOMC"$')
-    editor.command("SAVEAS")
-    saver = controls(editor.wait(r'^modal "Save drawing as"'))
-    editor.key("ctrl+a")
-    editor.type(os.path.join(work, "undone.dxf"))
-    editor.click(*centre(saver[("control", 1)]))
-    editor.wait(r'^saved ".*undone.dxf"$')
-    editor.wait(r"^ready$")
+    save_as(editor, "undone.dxf")
     # HELP lists the commands; Enter on an empty line runs it again.
     editor.command("HELP")
     editor.wait(r"^ready$")
