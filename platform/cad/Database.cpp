@@ -16,6 +16,18 @@ std::unordered_map<ObjectId, Database*>& LiveDatabases() {
 }
 } // namespace
 
+int ReleaseNumber(std::string_view acadver) {
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (acadver.size() < 6 || acadver.substr(0, 2) != "AC")
+        return 0;
+    std::string_view rest = acadver.substr(2, 4);
+    if (digit(rest[0]) && digit(rest[1]) && digit(rest[2]) && digit(rest[3]))
+        return (rest[0] - '0') * 1000 + (rest[1] - '0') * 100 + (rest[2] - '0') * 10 + (rest[3] - '0');
+    if (digit(rest[0]) && rest[1] == '.' && digit(rest[2]) && digit(rest[3]))
+        return (rest[0] - '0') * 100 + (rest[2] - '0') * 10 + (rest[3] - '0');
+    return 0;
+}
+
 Database::Database() : m_serial(s_nextSerial++) {
     LiveDatabases()[m_serial] = this;
     m_blockTable = AddTable(ObjectKind::BlockTable);

@@ -15,8 +15,16 @@ namespace cad {
 struct DxfLayout;
 
 // The drawing's header variables that the editor uses.
+// The release a $ACADVER names, as a number that orders releases: "AC1015" (R2000) is 1015, "AC1032" (R2018)
+// 1032; the oldest, "AC1.50" and "AC2.10", are 150 and 210, below every "AC10nn". 0 for anything else.
+[[nodiscard]] int ReleaseNumber(std::string_view acadver);
+inline constexpr int kReleaseR12 = 1009;   // the last without handles, owners and classes
+inline constexpr int kReleaseR2000 = 1015; // handles and owners throughout
+inline constexpr int kReleaseR2007 = 1021; // text in UTF-8
+
 struct DrawingHeader {
     std::string version = "AC1015"; // $ACADVER
+    int Release() const { return ReleaseNumber(version); }
     std::string codePage = "ANSI_1252";
     std::uint64_t handseed = 0x20;
     Point3d insertionBase;

@@ -338,10 +338,10 @@ private:
         if (m_encodingSettled)
             return;
         m_encodingSettled = true;
-        const std::string& version = m_database->Header().version;
         if (!m_headerRead)
             m_database->Header().version = "AC1009";
-        m_layout->utf8 = version >= "AC1021";
+        // Releases compared as numbers: "AC2.10" is older than "AC1021", though it sorts after it as text.
+        m_layout->utf8 = m_database->Header().Release() >= kReleaseR2007;
         if (m_layout->utf8) {
             m_fileCodePage = nullptr;
             return;
@@ -737,7 +737,7 @@ private:
                     m_warnings.push_back(warning);
             }
         }
-        m_layout->handles = m_sawHandles || m_handling || m_database->Header().version >= "AC1015";
+        m_layout->handles = m_sawHandles || m_handling || m_database->Header().Release() >= kReleaseR2000;
     }
 
     std::shared_ptr<DxfLayout> m_layout;

@@ -29,7 +29,7 @@ class DxfWriter {
 public:
     DxfWriter(Database& database, DxfLayout& layout, const CodePage& active, std::string& out)
         : m_database(database), m_layout(layout), m_active(active), m_out(out), m_target(&out),
-          m_modern(database.Header().version >= "AC1015") {
+          m_modern(database.Header().Release() >= kReleaseR2000) {
         m_fileCodePage = m_layout.utf8 ? nullptr : CodePage::Find(m_layout.codePage);
         if (!m_layout.utf8 && !m_fileCodePage)
             m_fileCodePage = &CodePage::Default();

@@ -3,6 +3,7 @@
 #include "platform/cad/Host.h"
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfReader.h"
+#include "platform/cad/dxf/DxfWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,41 @@ std::vector<std::string> ModelSpaceInserts(const cad::Database& database) {
         lines.push_back(line + "]");
     }
     return lines;
+}
+
+TEST(DxfReleases, AreComparedAsNumbersTheOldestBelowEveryAC10nn) {
+    EXPECT_EQ(cad::ReleaseNumber("AC1015"), 1015);
+    EXPECT_EQ(cad::ReleaseNumber("AC1032"), 1032);
+    EXPECT_EQ(cad::ReleaseNumber("AC2.10"), 210);
+    EXPECT_EQ(cad::ReleaseNumber("AC1.50"), 150);
+    EXPECT_LT(cad::ReleaseNumber("AC2.10"), cad::ReleaseNumber("AC1001"));
+    EXPECT_EQ(cad::ReleaseNumber("AC10"), 0);
+    EXPECT_EQ(cad::ReleaseNumber("ACX015"), 0);
+}
+
+// An R2.10 drawing: text in its code page, not UTF-8; and saved, it gets no handles and no owners.
+TEST(DxfReleases, ADrawingOfTheOldestReleasesIsNeitherUtf8NorGivenHandles) {
+    const std::string drawing = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC2.10\n  0\nENDSEC\n"
+                                "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n  2\nCAF\xC9\n 70\n0\n 10\n0.0\n 20\n0.0\n"
+                                " 30\n0.0\n  3\nCAF\xC9\n  0\nENDBLK\n  8\n0\n  0\nENDSEC\n"
+                                "  0\nSECTION\n  2\nENTITIES\n  0\nINSERT\n  8\n0\n  2\nCAF\xC9\n 10\n1.0\n 20\n2.0\n 30\n0.0\n"
+                                "  0\nENDSEC\n  0\nEOF\n";
+    std::unique_ptr<cad::Database> database;
+    cad::DxfResult read = cad::ReadDxfText(drawing, cad::CodePage::Default(), database);
+    ASSERT_TRUE(read.Ok()) << read.detail;
+    EXPECT_NE(database->FindRecord(database->BlockTableId(), "CAF\xC9"), cad::kNullId);
+    auto line = database->Make<cad::Line>();
+    line->end = cad::Point3d{1, 1, 0};
+    cad::ObjectId added = cad::kNullId;
+    ASSERT_EQ(database->AppendEntity(database->ModelSpaceId(), std::move(line), &added), cad::ErrorStatus::Ok);
+    std::string written;
+    ASSERT_TRUE(cad::WriteDxfText(*database, cad::CodePage::Default(), written).Ok());
+    std::size_t at = written.find("  0\nLINE\n");
+    ASSERT_NE(at, std::string::npos) << written;
+    EXPECT_EQ(written.substr(at, written.find("  0\n", at + 1) - at), "  0\nLINE\n  8\n0\n 10\n0.0\n 20\n0.0\n 30\n0.0\n"
+                                                                   " 11\n1.0\n 21\n1.0\n 31\n0.0\n");
+    EXPECT_EQ(written.find("\n330\n"), std::string::npos);
+    EXPECT_NE(written.find("CAF\xC9"), std::string::npos);
 }
 
 class DxfReadVersion : public ::testing::TestWithParam<const char*> {};
