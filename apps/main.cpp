@@ -151,6 +151,11 @@ bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hos
         std::fprintf(stderr, "vantorel: --scale sizes the table: give --table X,Y too\n");
         return false;
     }
+    if (o.output.size() >= 4 && SameWords(o.output.substr(o.output.size() - 4), ".dwg")) {
+        std::fprintf(stderr, "vantorel: -o takes a name ending in .dxf: drawings are saved as DXF, and DWG cannot be "
+                             "written here\n");
+        return false;
+    }
     if (!o.table.empty() && o.output.empty()) {
         std::fprintf(stderr, "vantorel: --table puts a table into the drawing: give -o OUT.dxf to save the drawing\n");
         return false;
@@ -298,14 +303,14 @@ int main(int argc, char** argv) {
     std::string commandName;
     std::string runDrawing;
     run->add_option("name", commandName, "The command, such as KXBOMT")->required();
-    run->add_option("--drawing", runDrawing, "The drawing (DXF) to run it on");
+    run->add_option("--drawing", runDrawing, "The drawing (DXF or DWG) to run it on");
     CLI::App* blocks = app.add_subcommand("blocks", "List a drawing's block definitions and their references");
     std::string blocksDrawing;
-    blocks->add_option("drawing", blocksDrawing, "The drawing (DXF)")->required();
+    blocks->add_option("drawing", blocksDrawing, "The drawing (DXF or DWG)")->required();
 
     CLI::App* report = app.add_subcommand("report", "Count a drawing's block references and show the priced report");
     ReportOptions ro;
-    report->add_option("drawing", ro.drawing, "The drawing (DXF)")->required();
+    report->add_option("drawing", ro.drawing, "The drawing (DXF or DWG)")->required();
     report->add_option("--catalog", ro.catalog, "The price catalogue (.prc); none: the file prompt is closed");
     report->add_option("--select", ro.select, "all, layer:NAME or window:X1,Y1,X2,Y2 (default all)");
     report->add_option("--sort", ro.sort, "Sort by a column heading, COLUMN or COLUMN:desc");
@@ -314,7 +319,7 @@ int main(int argc, char** argv) {
     report->add_option("--table", ro.table, "Insert the report as a table with its upper left corner at X,Y");
     CLI::Option* scaleOption =
         report->add_option("--scale", ro.scale, "Drag the table to this scale (default: RETURN, scale 1)");
-    report->add_option("-o,--output", ro.output, "Save the drawing here");
+    report->add_option("-o,--output", ro.output, "Save the drawing here, as DXF");
     report->add_option("--snapshot", ro.snapshot, "Write a PNG of the BOM Report dialog");
 
     CLI::App* scriptCommand = app.add_subcommand("script", "Replay a user's session written as a script");
@@ -326,7 +331,7 @@ int main(int argc, char** argv) {
     bool guiTrace = false;
     int guiWidth = 1280;
     int guiHeight = 800;
-    gui->add_option("drawing", guiDrawing, "The drawing (DXF) to open");
+    gui->add_option("drawing", guiDrawing, "The drawing (DXF or DWG) to open");
     gui->add_flag("--trace", guiTrace, "Print what is asked and where each dialog lies, for tests that drive the window");
     gui->add_option("--width", guiWidth, "Width of the window in pixels (default 1280)");
     gui->add_option("--height", guiHeight, "Height of the window in pixels (default 800)");

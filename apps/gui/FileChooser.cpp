@@ -12,6 +12,14 @@
 namespace gui {
 
 namespace {
+// "*.dxf;*.dwg" for "dxf;dwg".
+std::string Patterns(const std::string& extensions) {
+    std::string patterns = "*.";
+    for (char c : extensions)
+        patterns += c == ';' ? std::string(";*.") : std::string(1, c);
+    return patterns;
+}
+
 ui::DialogTemplate ChooserTemplate(const cad::FilePrompt& prompt) {
     using ui::ControlKind;
     using ui::Rect;
@@ -26,7 +34,8 @@ ui::DialogTemplate ChooserTemplate(const cad::FilePrompt& prompt) {
         {ControlKind::ListBox, FileChooser::IdList, "", Rect::FromSize(7, 20, 246, 100), kTab | ui::StyleVScroll},
         {ControlKind::Static, -1, "File name:", Rect::FromSize(7, 128, 40, 8), ui::StyleVisible},
         {ControlKind::Edit, FileChooser::IdName, "", Rect::FromSize(50, 126, 203, 12), kTab},
-        {ControlKind::Static, FileChooser::IdFilter, "Files of type: *." + prompt.extension, Rect::FromSize(7, 145, 140, 8), ui::StyleVisible},
+        {ControlKind::Static, FileChooser::IdFilter, "Files of type: " + Patterns(prompt.extension),
+         Rect::FromSize(7, 145, 140, 8), ui::StyleVisible},
         {ControlKind::Button, ui::kIdOk, "OK", Rect::FromSize(149, 152, 50, 14), kTab | ui::ButtonDefault},
         {ControlKind::Button, ui::kIdCancel, "Cancel", Rect::FromSize(203, 152, 50, 14), kTab},
     };
@@ -56,9 +65,19 @@ std::string OnDisk(const std::string& typed) {
     return ui::TextCodec::Instance().ToUtf8(typed);
 }
 
-bool HasExtension(const std::string& name, const std::string& extension) {
-    std::string ext = std::filesystem::path(name).extension().string();
-    return !ext.empty() && Upper(ext) == Upper("." + extension);
+// `extensions` may name several, parted by ";" ("dxf;dwg").
+bool HasExtension(const std::string& name, const std::string& extensions) {
+    std::string ext = Upper(std::filesystem::path(name).extension().string());
+    std::size_t at = 0;
+    while (!ext.empty() && at <= extensions.size()) {
+        std::size_t end = extensions.find(';', at);
+        if (end == std::string::npos)
+            end = extensions.size();
+        if (ext == Upper("." + extensions.substr(at, end - at)))
+            return true;
+        at = end + 1;
+    }
+    return false;
 }
 } // namespace
 

@@ -149,7 +149,7 @@ void GuiApp::OpenDrawing() {
     if (!AskToSaveDrawing())
         return;
     std::string path;
-    if (!ChooseFile(cad::FilePrompt{"Open drawing", "", "dxf", 2}, path))
+    if (!ChooseFile(cad::FilePrompt{"Open drawing", "", "dxf;dwg", 2}, path))
         return;
     cad::DxfResult result = cad::Host::Instance().OpenDrawing(path);
     if (!result.Ok()) {
@@ -165,9 +165,17 @@ void GuiApp::OpenDrawing() {
 
 bool GuiApp::SaveDrawing(bool askName) {
     cad::Host& host = cad::Host::Instance();
+    const cad::Document& document = host.Documents().Current();
     std::string path;
-    if (askName || !host.Documents().Current().HasFile()) {
-        if (!ChooseFile(cad::FilePrompt{"Save drawing as", host.Documents().Current().Path(), "dxf", 1}, path))
+    std::string proposed = document.Path();
+    // A drawing read from DWG goes to DXF under a name of its own: SAVE asks for it, proposing the same name.
+    if (document.FromDwg()) {
+        PrintLine("The drawing was read from DWG, which cannot be written here: it is saved as DXF.");
+        proposed = std::filesystem::path(proposed).replace_extension(".dxf").string();
+        askName = true;
+    }
+    if (askName || !document.HasFile()) {
+        if (!ChooseFile(cad::FilePrompt{"Save drawing as", proposed, "dxf", 1}, path))
             return false;
     }
     cad::DxfResult saved = host.SaveDrawing(path);

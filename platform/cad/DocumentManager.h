@@ -24,12 +24,16 @@ public:
     void SetPath(const std::string& path);
     // Opened from a file or saved to one; an untitled drawing has only its name.
     bool HasFile() const { return m_hasFile; }
+    // Read from a DWG file, which cannot be written here: it is saved as DXF, under another name.
+    bool FromDwg() const { return m_fromDwg; }
+    void SetFromDwg(bool fromDwg) { m_fromDwg = fromDwg; }
 
 private:
     std::unique_ptr<Database> m_database;
     std::string m_fileName;
     std::string m_folder;
     bool m_hasFile = false;
+    bool m_fromDwg = false;
 };
 
 class DocumentReactor {

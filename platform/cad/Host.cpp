@@ -1,6 +1,7 @@
 #include "platform/cad/Host.h"
 
 #include "platform/cad/HostCommands.h"
+#include "platform/cad/dwg/DwgConverter.h"
 
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfReader.h"
@@ -8,6 +9,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 
 namespace cad {
 
@@ -31,27 +33,58 @@ const VariableValue* Host::Variable(std::string_view name) {
 
 DxfResult Host::OpenDrawing(const std::string& path) {
     std::unique_ptr<Database> database;
-    DxfResult result = ReadDxfFile(path, *m_codePage, database);
+    // A DWG drawing is told by its first bytes, not its name, and read as the DXF that LibreDWG makes of it.
+    bool dwg = IsDwgFile(path);
+    std::string converted;
+    DxfResult result = dwg ? ConvertDwgToDxf(path, converted) : DxfResult{};
+    if (result.Ok())
+        result = ReadDxfFile(dwg ? converted : path, *m_codePage, database);
+    if (dwg && !converted.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(converted, ignored);
+        // What the reader says of the converted file is said of the drawing the user opened.
+        if (!result.Ok() && result.detail.find(converted) != std::string::npos)
+            result.detail.replace(result.detail.find(converted), converted.size(), path + " (as converted from DWG)");
+    }
     if (!result.Ok())
         return result;
     Document& document = m_documents.NewDocument("");
     document.SetPath(path);
+    document.SetFromDwg(dwg);
     document.ReplaceDatabase(std::move(database));
     return result;
 }
 
+namespace {
+bool EndsWithDwg(const std::string& path) {
+    return path.size() >= 4 && NamesEqual(std::string_view(path).substr(path.size() - 4), ".dwg");
+}
+
+DxfResult NotWritten(std::string detail) {
+    DxfResult result;
+    result.status = DxfStatus::CannotWrite;
+    result.detail = std::move(detail);
+    return result;
+}
+} // namespace
+
 DxfResult Host::SaveDrawing(const std::string& path) {
     Document& document = m_documents.Current();
     std::string target = !path.empty() ? path : document.HasFile() ? document.Path() : std::string();
-    if (target.empty()) {
-        DxfResult unnamed;
-        unnamed.status = DxfStatus::CannotWrite;
-        unnamed.detail = "the drawing has no file yet; give the name to save it as";
-        return unnamed;
-    }
+    if (target.empty())
+        return NotWritten("the drawing has no file yet; give the name to save it as");
+    // DWG is read here but never written: the user's DWG file stays as it is, and the drawing goes to DXF.
+    if (document.FromDwg() && target == document.Path())
+        return NotWritten("the drawing was read from the DWG file " + target +
+                          ", and DWG cannot be written here: save it under a name ending in .dxf");
+    if (EndsWithDwg(target))
+        return NotWritten(target + ": DWG cannot be written here; drawings are saved as DXF: give a name ending "
+                                   "in .dxf");
     DxfResult result = WriteDxfFile(document.GetDatabase(), *m_codePage, target);
-    if (result.Ok())
+    if (result.Ok()) {
         document.SetPath(target);
+        document.SetFromDwg(false);
+    }
     return result;
 }
 

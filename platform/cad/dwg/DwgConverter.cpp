@@ -1,0 +1,200 @@
+#include "platform/cad/dwg/DwgConverter.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+extern char** environ;
+
+namespace cad {
+
+namespace {
+
+// A big drawing takes the converter some seconds; one that runs for minutes has hung.
+constexpr int kDefaultSeconds = 120;
+constexpr std::size_t kKeptError = 16 * 1024;
+
+bool Digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+DxfResult Failure(const std::string& dwgPath, const std::string& reason) {
+    DxfResult result;
+    result.status = DxfStatus::CannotOpen;
+    result.detail = "cannot convert " + dwgPath + " from DWG: " + reason;
+    return result;
+}
+
+// The converter script: named by VANTOREL_DWG_CONVERTER, else beside the program, else where the build put it.
+std::string ConverterScript() {
+    if (const char* named = std::getenv("VANTOREL_DWG_CONVERTER"); named && *named)
+        return named;
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        std::filesystem::path beside = self.parent_path() / "dwg" / "dwg2dxf.mjs";
+        if (std::filesystem::exists(beside, error))
+            return beside.string();
+    }
+#ifdef VANTOREL_DWG_CONVERTER_SCRIPT
+    return VANTOREL_DWG_CONVERTER_SCRIPT;
+#else
+    return {};
+#endif
+}
+
+int TimeLimitSeconds() {
+    const char* given = std::getenv("VANTOREL_DWG_TIMEOUT");
+    int seconds = given ? std::atoi(given) : 0;
+    return seconds > 0 ? seconds : kDefaultSeconds;
+}
+
+// The last line of what the converter said, which is where its reason is.
+std::string LastLine(const std::string& text) {
+    std::size_t end = text.find_last_not_of(" \t\r\n");
+    if (end == std::string::npos)
+        return {};
+    std::size_t start = text.rfind('\n', end);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+// Closes what the guard holds when it goes.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0)
+            close(fd);
+    }
+};
+
+} // namespace
+
+bool LooksLikeDwg(std::string_view head) {
+    if (head.size() < 6 || head.substr(0, 2) != "AC")
+        return false;
+    std::string_view rest = head.substr(2, 4);
+    if (Digit(rest[0]) && Digit(rest[1]) && Digit(rest[2]) && Digit(rest[3]))
+        return true;
+    return Digit(rest[0]) && rest[1] == '.' && Digit(rest[2]) && Digit(rest[3]);
+}
+
+bool IsDwgFile(const std::string& path) {
+    char head[6] = {};
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::size_t read = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    return LooksLikeDwg(std::string_view(head, read));
+}
+
+DxfResult ConvertDwgToDxf(const std::string& dwgPath, std::string& dxfPath) {
+    dxfPath.clear();
+    std::string script = ConverterScript();
+    std::error_code error;
+    if (script.empty() || !std::filesystem::exists(script, error))
+        return Failure(dwgPath, "the DWG converter is not installed here; run scripts/install-deps.sh (it needs "
+                                "Node.js and npm)");
+    const char* nodeName = std::getenv("VANTOREL_NODE");
+    std::string node = nodeName && *nodeName ? nodeName : "node";
+
+    std::string temporary = (std::filesystem::temp_directory_path(error) / "vantorel-dwg-XXXXXX.dxf").string();
+    Descriptor output{mkstemps(temporary.data(), 4)};
+    if (output.fd < 0)
+        return Failure(dwgPath, std::string("no temporary file for the DXF: ") + std::strerror(errno));
+    auto removeTemporary = [&] { std::filesystem::remove(temporary, error); };
+
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        removeTemporary();
+        return Failure(dwgPath, std::string("cannot start the converter: ") + std::strerror(errno));
+    }
+    Descriptor reading{pipeEnds[0]};
+    Descriptor writing{pipeEnds[1]};
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, writing.fd, STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // Its own process group, so that a converter that has to be stopped goes with everything it started.
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    std::vector<char*> argv{node.data(), script.data(), const_cast<char*>(dwgPath.c_str()), temporary.data(), nullptr};
+    pid_t pid = -1;
+    int spawned = posix_spawnp(&pid, node.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    close(writing.fd);
+    writing.fd = -1;
+    if (spawned != 0) {
+        removeTemporary();
+        return Failure(dwgPath, "Node.js (node) is not installed here; install it (apt-get install nodejs npm) and "
+                                "run scripts/install-deps.sh");
+    }
+
+    std::string said;
+    int limit = TimeLimitSeconds();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limit);
+    bool timedOut = false;
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd watch{reading.fd, POLLIN, 0};
+        int ready = poll(&watch, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready <= 0)
+            continue;
+        char buffer[4096];
+        ssize_t n = read(reading.fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break; // the converter has ended, or closed what it says
+        if (said.size() < kKeptError)
+            said.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (timedOut)
+        kill(-pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    // Whatever the script started goes too.
+    kill(-pid, SIGKILL);
+
+    std::string reason = LastLine(said);
+    if (timedOut) {
+        removeTemporary();
+        return Failure(dwgPath, "the converter ran past " + std::to_string(limit) + " s and was stopped");
+    }
+    if (WIFSIGNALED(status)) {
+        removeTemporary();
+        return Failure(dwgPath, "the converter crashed (signal " + std::to_string(WTERMSIG(status)) + ")");
+    }
+    int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (code != 0) {
+        removeTemporary();
+        if (code == 127 || reason.find("Cannot find module") != std::string::npos)
+            return Failure(dwgPath, "the DWG converter is not installed here; run scripts/install-deps.sh");
+        return Failure(dwgPath, reason.empty() ? "the converter failed" : reason);
+    }
+    dxfPath = temporary;
+    return DxfResult{};
+}
+
+} // namespace cad
