@@ -35,7 +35,7 @@ bool OpenDrawing(const std::string& path) {
     cad::DxfResult result = cad::Host::Instance().OpenDrawing(path);
     if (!result.Ok()) {
         if (result.line > 0)
-            std::fprintf(stderr, "vantorel: %s, line %d: %s\n", path.c_str(), result.line, result.detail.c_str());
+            std::fprintf(stderr, "vantorel: %s, %s: %s\n", path.c_str(), result.Place().c_str(), result.detail.c_str());
         else
             std::fprintf(stderr, "vantorel: %s\n", result.detail.c_str());
         return false;

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<cad::Database> again;
     cad::DxfResult reread = cad::ReadDxfText(written, cad::CodePage::Default(), again);
     if (!reread.Ok()) {
-        std::fprintf(stderr, "our own output does not read back: line %d: %s\n", reread.line, reread.detail.c_str());
+        std::fprintf(stderr, "our own output does not read back: %s: %s\n", reread.Place().c_str(),
+                     reread.detail.c_str());
         std::abort();
     }
     if (again->ObjectCount() != database->ObjectCount()) {

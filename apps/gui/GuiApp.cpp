@@ -17,7 +17,7 @@ namespace gui {
 namespace {
 // A drawing that cannot be read, said once: the reader's words name the file already, but for a fault at a line.
 std::string DescribeFailure(const std::string& path, const cad::DxfResult& result) {
-    std::string detail = result.line > 0 ? path + ", line " + std::to_string(result.line) + ": " + result.detail
+    std::string detail = result.line > 0 ? path + ", " + result.Place() + ": " + result.detail
                                          : result.detail;
     if (result.line == 0 && detail.find(path) == std::string::npos)
         detail = path + ": " + detail;

@@ -4,6 +4,7 @@
 #include "platform/cad/DocumentManager.h"
 #include "platform/cad/Editor.h"
 #include "platform/cad/ModuleLoader.h"
+#include "platform/cad/Text.h"
 #include "platform/cad/dxf/CodePage.h"
 #include "platform/cad/dxf/DxfTags.h"
 
@@ -34,7 +35,10 @@ public:
 
     // The code page of the module's text; drawings are converted to it when read.
     const CodePage& ActiveCodePage() const { return *m_codePage; }
-    void SetActiveCodePage(const CodePage& codePage) { m_codePage = &codePage; }
+    void SetActiveCodePage(const CodePage& codePage) {
+        m_codePage = &codePage;
+        SetNamesCodePage(codePage);
+    }
     // Reads a drawing file into a new current document. On failure nothing changes.
     [[nodiscard]] DxfResult OpenDrawing(const std::string& path);
     // Saves the current document's drawing to `path`, or to where it was read from when `path` is empty.

@@ -1,5 +1,6 @@
 #include "platform/ui/Controls.h"
 
+#include "platform/ui/TextCodec.h"
 #include "platform/ui/WindowSystem.h"
 
 #include <algorithm>
@@ -220,6 +221,14 @@ void EditBox::ReplaceSelection(const std::string& text) {
     Changed();
 }
 
+int EditBox::Previous(int position) const {
+    return static_cast<int>(TextCodec::Instance().PreviousBoundary(Text(), static_cast<std::size_t>(position)));
+}
+
+int EditBox::Next(int position) const {
+    return static_cast<int>(TextCodec::Instance().NextBoundary(Text(), static_cast<std::size_t>(position)));
+}
+
 void EditBox::Changed() {
     Invalidate();
     NotifyParent(NotifyChange);
@@ -229,9 +238,10 @@ int EditBox::PositionAt(int x) {
     Font font = GetFont();
     int target = x + m_scroll - 2;
     const std::string& text = Text();
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    const TextCodec& codec = TextCodec::Instance();
+    for (std::size_t i = 0; i < text.size(); i = codec.NextBoundary(text, i)) {
         int left = MeasureText(font, text.substr(0, i)).width;
-        int right = MeasureText(font, text.substr(0, i + 1)).width;
+        int right = MeasureText(font, text.substr(0, codec.NextBoundary(text, i))).width;
         if (target < (left + right) / 2)
             return static_cast<int>(i);
     }
@@ -297,17 +307,18 @@ bool EditBox::OnKeyDown(const KeyEvent& event) {
         SetSelection(extend ? m_anchor : position, position);
     };
     switch (event.key) {
+    // The caret steps over a character, never into the middle of a double-byte one.
     case KeyLeft:
-        moveTo(!extend && SelectionStart() != SelectionEnd() ? SelectionStart() : m_caret - 1);
+        moveTo(!extend && SelectionStart() != SelectionEnd() ? SelectionStart() : Previous(m_caret));
         return true;
     case KeyRight:
-        moveTo(!extend && SelectionStart() != SelectionEnd() ? SelectionEnd() : m_caret + 1);
+        moveTo(!extend && SelectionStart() != SelectionEnd() ? SelectionEnd() : Next(m_caret));
         return true;
     case KeyHome: moveTo(0); return true;
     case KeyEnd: moveTo(length); return true;
     case KeyDelete:
         if (SelectionStart() == SelectionEnd() && m_caret < length)
-            SetSelection(m_caret, m_caret + 1);
+            SetSelection(m_caret, Next(m_caret));
         if (SelectionStart() != SelectionEnd())
             ReplaceSelection("");
         return true;
@@ -326,7 +337,7 @@ void EditBox::OnChar(unsigned character, unsigned modifiers) {
     (void)modifiers;
     if (character == static_cast<unsigned>(KeyBack)) {
         if (SelectionStart() == SelectionEnd() && m_caret > 0)
-            SetSelection(m_caret - 1, m_caret);
+            SetSelection(Previous(m_caret), m_caret);
         if (SelectionStart() != SelectionEnd())
             ReplaceSelection("");
         return;

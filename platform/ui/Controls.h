@@ -89,6 +89,9 @@ public:
     bool TakesFocus() const override { return true; }
 
 protected:
+    // Caret places a character before and after `position`.
+    int Previous(int position) const;
+    int Next(int position) const;
     // Whether a typed character may go in at the caret; the text as it would become is given.
     virtual bool AcceptChar(unsigned character, const std::string& wouldBe) { (void)character; (void)wouldBe; return true; }
 

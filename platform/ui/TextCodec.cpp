@@ -128,12 +128,55 @@ std::string TextCodec::ToUtf8(std::string_view text) const {
     std::string out;
     if (Convert(IconvName(m_codePage), "UTF-8", text, out))
         return out;
-    // Broken double-byte text: what converts, and a replacement for each byte that does not.
+    // Broken double-byte text (a lead byte typed, its trail still to come): each character that converts, and
+    // a replacement for each one that does not.
     out.clear();
     std::string one;
-    for (char c : text)
-        out += Convert(IconvName(m_codePage), "UTF-8", std::string_view(&c, 1), one) ? one : kReplacement;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = CharacterLength(text, i);
+        out += Convert(IconvName(m_codePage), "UTF-8", text.substr(i, length), one) ? one : kReplacement;
+        i += length;
+    }
     return out;
+}
+
+bool TextCodec::IsLeadByte(unsigned char byte) const {
+    if (m_singleByte || m_codePage == kUtf8 || byte < 0x81 || byte == 0xFF)
+        return false;
+    // Shift-JIS leaves 0xA0-0xDF to single half-width katakana.
+    return m_codePage != 932 || byte <= 0x9F || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::size_t TextCodec::CharacterLength(std::string_view text, std::size_t at) const {
+    if (at >= text.size())
+        return 0;
+    auto byte = static_cast<unsigned char>(text[at]);
+    std::size_t length = 1;
+    if (m_codePage == kUtf8 && byte >= 0xC0) {
+        length = (byte >> 5) == 6 ? 2 : (byte >> 4) == 14 ? 3 : (byte >> 3) == 30 ? 4 : 1;
+        for (std::size_t k = 1; k < length; ++k) {
+            if (at + k >= text.size() || (static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80)
+                return 1;
+        }
+    } else if (IsLeadByte(byte) && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) >= 0x40) {
+        length = 2;
+    }
+    return length;
+}
+
+std::size_t TextCodec::PreviousBoundary(std::string_view text, std::size_t at) const {
+    // A trail byte may look like a lead byte: characters are told apart only from the start.
+    std::size_t previous = 0;
+    for (std::size_t i = 0; i < at && i < text.size(); i += CharacterLength(text, i))
+        previous = i;
+    return std::min(previous, at);
+}
+
+std::size_t TextCodec::NextBoundary(std::string_view text, std::size_t at) const {
+    std::size_t i = 0;
+    while (i <= at && i < text.size())
+        i += CharacterLength(text, i);
+    return std::min(std::max(i, at), text.size());
 }
 
 bool TextCodec::FromUtf8(std::string_view utf8, std::string& out) const {

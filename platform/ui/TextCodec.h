@@ -24,8 +24,16 @@ public:
     // UTF-8 into the code page; false, with `out` empty, when a character has no bytes there.
     [[nodiscard]] bool FromUtf8(std::string_view utf8, std::string& out) const;
 
+    // The length in bytes of the character at `at`: two for a lead byte and its trail in a double-byte page,
+    // a whole sequence in UTF-8, else one.
+    [[nodiscard]] std::size_t CharacterLength(std::string_view text, std::size_t at) const;
+    // The start of the character before `at`, and the end of the one at `at`: where a caret may stand.
+    [[nodiscard]] std::size_t PreviousBoundary(std::string_view text, std::size_t at) const;
+    [[nodiscard]] std::size_t NextBoundary(std::string_view text, std::size_t at) const;
+
 private:
     TextCodec();
+    bool IsLeadByte(unsigned char byte) const;
     int m_codePage = 0;
     bool m_singleByte = true;
     // UTF-8 of each byte 0x80 to 0xFF of a single-byte code page.

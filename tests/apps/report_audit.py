@@ -5,6 +5,7 @@
     report_audit.py names OUT.dxf        block definitions named in mixed case, one anonymous, one reference each
     report_audit.py named OUT.dxf NAME   the chairs drawing with a block NAME already there
     report_audit.py cased OUT.dxf PAGE NAME...  an R2000 drawing in code page PAGE, two references of each block
+    report_audit.py drawn OUT.dxf VERSION PAGE asc|bin NAME...  the same in any release, ASCII or binary DXF
     report_audit.py summary FILE         audit result, model space by entity type, the block definitions
 """
 import sys
@@ -43,14 +44,19 @@ def named(path, name):
 
 
 def cased(path, page, names):
-    doc = ezdxf.new("R2000")
-    doc.encoding = f"cp{page}"
+    drawn(path, "R2000", page, "asc", names)
+
+
+def drawn(path, version, page, fmt, names):
+    doc = ezdxf.new(version)
+    if version < "R2007":  # later releases are UTF-8 whatever the code page
+        doc.encoding = "gbk" if page == "936" else f"cp{page}"
     msp = doc.modelspace()
     for i, name in enumerate(names):
         doc.blocks.new(name).add_line((0, 0), (1, 0))
         msp.add_blockref(name, (i, 0))
         msp.add_blockref(name, (i, 2))
-    doc.saveas(path)
+    doc.saveas(path, fmt=fmt)
 
 
 def r(value):
@@ -96,6 +102,8 @@ if __name__ == "__main__":
         chairs(sys.argv[2])
     elif sys.argv[1] == "names":
         names(sys.argv[2])
+    elif sys.argv[1] == "drawn":
+        drawn(sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5], sys.argv[6:])
     elif sys.argv[1] == "cased":
         cased(sys.argv[2], sys.argv[3], sys.argv[4:])
     elif sys.argv[1] == "summary":

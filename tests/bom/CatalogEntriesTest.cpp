@@ -1,4 +1,5 @@
 #include "BomTestSupport.h"
+#include "bom/BlockNames.h"
 #include "bom/PriceCatalog.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +63,23 @@ TEST(CatalogUniqueness, LettersHaveTheCaseOfTheActiveCodePage) {
     bomtest::ActiveCodePage cyrillic(1251);
     EXPECT_FALSE(catalog.IsBlockNameUnique("\xFF", -1)); // я is Я
     EXPECT_FALSE(catalog.IsBlockNameUnique("\xB8", -1)); // ё is Ё
+}
+
+// In Shift-JIS the trail bytes of many characters are ASCII letters: ア is 83 41, ヂ is 83 61. They are other
+// characters, not the same one in another case; and the letters around them still ignore case.
+TEST(CatalogUniqueness, DoubleByteCharactersHaveNoCaseAndTheirTrailBytesAreNoLetters) {
+    bomtest::ActiveCodePage japanese(932);
+    PriceCatalog catalog;
+    Fill(catalog, {{"\x83\x41" "Door", "1", ""}, {"\x83\x5C", "2", ""}}); // アDoor, ソ (trail byte '\\')
+    EXPECT_TRUE(catalog.IsBlockNameUnique("\x83\x61" "Door", -1));
+    EXPECT_FALSE(catalog.IsBlockNameUnique("\x83\x41" "DOOR", -1));
+    EXPECT_FALSE(catalog.IsBlockNameUnique("\x83\x5c", -1));
+    std::string name = "\x83\x41\x83\x5A" "AB\xB1"; // アズAB and half-width ｱ
+    vantorel::LowerBlockName(name);
+    EXPECT_EQ(name, "\x83\x41\x83\x5A" "ab\xB1");
+    bomtest::ActiveCodePage chinese(936);
+    EXPECT_TRUE(catalog.IsBlockNameUnique("\x83\x61" "Door", -1));
+    EXPECT_FALSE(catalog.IsBlockNameUnique("\x83\x41" "door", -1));
 }
 
 TEST(CatalogEntryOperations, NewEntriesHaveAnEmptyNameAndThePriceZero) {

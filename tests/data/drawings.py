@@ -33,6 +33,8 @@ def make(folder):
         doc = ezdxf.new(version)
         add_door_blocks(doc)
         doc.saveas(f"{folder}/{version}.dxf")
+        # The same drawing as binary DXF: one-byte group codes for R12, two-byte ones after.
+        doc.saveas(f"{folder}/{version}-bin.dxf", fmt="bin")
     # Hebrew block names in a drawing written in code page 1255.
     doc = ezdxf.new("R2004")
     doc.encoding = "cp1255"
@@ -77,6 +79,7 @@ def make(folder):
         doc.modelspace().add_line((0, 0), (5, 5), dxfattribs={"linetype": "DASHED"}).set_xdata(
             "VANTOREL_TEST", [(1000, "line note")])
         doc.saveas(f"{folder}/extras{version}.dxf")
+        doc.saveas(f"{folder}/extras{version}-bin.dxf", fmt="bin")
 
 
 def summary(path):

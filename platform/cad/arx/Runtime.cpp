@@ -12,14 +12,18 @@ unsigned char AsciiLower(unsigned char c) {
 }
 } // namespace
 
-// Every code page the editor knows is single-byte, so every byte is a character of its own; a double-byte
-// page would have to take its lead and trail bytes together here.
+// A double-byte character is taken whole, lead and trail byte together: it has no case, and its trail byte
+// may look like a letter.
 unsigned char* _mbslwr(unsigned char* text) {
     if (!text)
         return text;
     const cad::CodePage& page = Active();
-    for (unsigned char* p = text; *p; ++p)
-        *p = page.Lower(*p);
+    for (unsigned char* p = text; *p; ++p) {
+        if (page.IsLeadByte(*p) && p[1] != 0)
+            ++p;
+        else
+            *p = page.Lower(*p);
+    }
     return text;
 }
 
@@ -29,6 +33,14 @@ int _mbsicmp(const unsigned char* a, const unsigned char* b) {
     const unsigned char* y = b ? b : kEmpty;
     const cad::CodePage& page = Active();
     for (;; ++x, ++y) {
+        // Equal bytes are lead bytes on both sides or on neither.
+        if (page.IsLeadByte(*x) && *x == *y && x[1] != 0) {
+            ++x;
+            ++y;
+            if (*x != *y)
+                return *x - *y;
+            continue;
+        }
         int l = page.Lower(*x);
         int r = page.Lower(*y);
         if (l != r || l == 0)

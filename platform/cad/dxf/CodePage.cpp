@@ -2,18 +2,24 @@
 
 #include "platform/cad/Text.h"
 
+#include <iconv.h>
+
+#include <bit>
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace cad {
 
 namespace {
-const std::vector<CodePage>& AllCodePages() {
+const std::vector<std::unique_ptr<CodePage>>& AllCodePages() {
     static const auto* s_pages = [] {
-        auto* pages = new std::vector<CodePage>();
+        auto* pages = new std::vector<std::unique_ptr<CodePage>>();
         for (int i = 0; i < kCodePageTableCount; ++i)
-            pages->emplace_back(&kCodePageTables[i]);
+            pages->push_back(std::make_unique<CodePage>(&kCodePageTables[i]));
+        for (int number : {932, 936, 949, 950})
+            pages->push_back(std::make_unique<CodePage>(number));
         return pages;
     }();
     return *s_pages;
@@ -73,10 +79,77 @@ void AppendEscape(std::string& out, char32_t codePoint) {
 }
 } // namespace
 
+// Every character of a double-byte page: what each byte pair and each lone byte stands for, and the way back.
+struct CodePage::DoubleByteTables {
+    std::vector<char32_t> pairs = std::vector<char32_t>(128 * 256, 0); // by (lead - 0x80) * 256 + trail; 0: none
+    char32_t singles[128] = {};                                        // bytes 0x80-0xFF that stand alone
+    std::unordered_map<char32_t, std::uint16_t> bytes;                 // a lone byte, or lead * 256 + trail
+};
+
+CodePage::CodePage(const CodePageTable* table) : m_number(table->number), m_table(table) {}
+
+CodePage::CodePage(int doubleByteNumber) : m_number(doubleByteNumber) {
+    // The lead bytes of the Windows definitions: Shift-JIS leaves 0xA0-0xDF to single half-width katakana.
+    for (int byte = 0x81; byte <= 0xFE; ++byte)
+        m_lead[byte] = doubleByteNumber != 932 || byte <= 0x9F || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+CodePage::~CodePage() = default;
+
+namespace {
+// One conversion of `size` bytes to a single character; 0 when they are not exactly one.
+char32_t ConvertOne(iconv_t cd, const char* bytes, std::size_t size) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char32_t out[2] = {};
+    char* in = const_cast<char*>(bytes);
+    std::size_t inLeft = size;
+    char* outPtr = reinterpret_cast<char*>(out);
+    std::size_t outLeft = sizeof out;
+    if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0 ||
+        outLeft != sizeof out - sizeof(char32_t))
+        return 0;
+    return out[0];
+}
+} // namespace
+
+const CodePage::DoubleByteTables& CodePage::Tables() const {
+    std::call_once(m_built, [this] {
+        auto tables = std::make_unique<DoubleByteTables>();
+        std::string name = "CP" + std::to_string(m_number);
+        iconv_t cd = iconv_open(std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE", name.c_str());
+        if (cd != reinterpret_cast<iconv_t>(-1)) {
+            for (int byte = 0x80; byte <= 0xFF; ++byte) {
+                if (m_lead[byte])
+                    continue;
+                char one = static_cast<char>(byte);
+                char32_t c = ConvertOne(cd, &one, 1);
+                tables->singles[byte - 0x80] = c;
+                if (c != 0)
+                    tables->bytes.emplace(c, static_cast<std::uint16_t>(byte));
+            }
+            for (int lead = 0x81; lead <= 0xFE; ++lead) {
+                if (!m_lead[lead])
+                    continue;
+                for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                    char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                    char32_t c = ConvertOne(cd, pair, 2);
+                    tables->pairs[static_cast<std::size_t>((lead - 0x80) * 256 + trail)] = c;
+                    // Where two pairs stand for one character, the first is the one written.
+                    if (c != 0)
+                        tables->bytes.emplace(c, static_cast<std::uint16_t>(lead * 256 + trail));
+                }
+            }
+            iconv_close(cd);
+        }
+        m_tables = std::move(tables);
+    });
+    return *m_tables;
+}
+
 const CodePage* CodePage::Find(int number) {
-    for (const CodePage& page : AllCodePages()) {
-        if (page.Number() == number)
-            return &page;
+    for (const auto& page : AllCodePages()) {
+        if (page->Number() == number)
+            return page.get();
     }
     return nullptr;
 }
@@ -86,7 +159,7 @@ const CodePage* CodePage::FromDxfName(std::string_view name) {
         return nullptr;
     int number = 0;
     for (char c : name.substr(5)) {
-        if (c < '0' || c > '9')
+        if (c < '0' || c > '9' || number > 100000)
             return nullptr;
         number = number * 10 + (c - '0');
     }
@@ -97,22 +170,49 @@ const CodePage& CodePage::Default() {
     return *Find(1252);
 }
 
-char32_t CodePage::Decode(unsigned char byte) const {
-    return byte < 0x80 ? byte : m_table->upper[byte - 0x80];
+char32_t CodePage::DecodeAt(std::string_view text, std::size_t i, std::size_t& length) const {
+    auto byte = static_cast<unsigned char>(text[i]);
+    length = 1;
+    if (byte < 0x80)
+        return byte;
+    if (m_table)
+        return m_table->upper[byte - 0x80] != 0 ? m_table->upper[byte - 0x80] : 0xFFFD;
+    const DoubleByteTables& tables = Tables();
+    if (!m_lead[byte])
+        return tables.singles[byte - 0x80] != 0 ? tables.singles[byte - 0x80] : 0xFFFD;
+    if (i + 1 >= text.size())
+        return 0xFFFD;
+    auto trail = static_cast<unsigned char>(text[i + 1]);
+    // A trail byte below 0x40 is no part of any character: it is left to stand on its own.
+    if (trail < 0x40)
+        return 0xFFFD;
+    length = 2;
+    char32_t c = tables.pairs[static_cast<std::size_t>((byte - 0x80) * 256 + trail)];
+    return c != 0 ? c : 0xFFFD;
 }
 
-bool CodePage::Encode(char32_t codePoint, char& byte) const {
+bool CodePage::EncodeTo(char32_t codePoint, std::string& out) const {
     if (codePoint < 0x80) {
-        byte = static_cast<char>(codePoint);
+        out += static_cast<char>(codePoint);
         return true;
     }
-    for (int i = 0; i < 128; ++i) {
-        if (m_table->upper[i] == codePoint) {
-            byte = static_cast<char>(0x80 + i);
-            return true;
+    if (m_table) {
+        for (int i = 0; i < 128; ++i) {
+            if (m_table->upper[i] == codePoint) {
+                out += static_cast<char>(0x80 + i);
+                return true;
+            }
         }
+        return false;
     }
-    return false;
+    const DoubleByteTables& tables = Tables();
+    auto found = tables.bytes.find(codePoint);
+    if (found == tables.bytes.end())
+        return false;
+    if (found->second > 0xFF)
+        out += static_cast<char>(found->second >> 8);
+    out += static_cast<char>(found->second & 0xFF);
+    return true;
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -149,20 +249,9 @@ std::string DecodeFileText(std::string_view raw, const CodePage* fileCodePage, c
     for (std::size_t i = 0; i < raw.size();) {
         std::size_t length = 1;
         char32_t codePoint = EscapeAt(raw, i, length);
-        if (codePoint == 0) {
-            if (fileCodePage) {
-                codePoint = fileCodePage->Decode(static_cast<unsigned char>(raw[i]));
-                length = 1;
-                if (codePoint == 0 && raw[i] != '\0')
-                    codePoint = 0xFFFD;
-            } else {
-                codePoint = Utf8At(raw, i, length);
-            }
-        }
-        char byte = 0;
-        if (active.Encode(codePoint, byte)) {
-            out += byte;
-        } else {
+        if (codePoint == 0)
+            codePoint = fileCodePage ? fileCodePage->DecodeAt(raw, i, length) : Utf8At(raw, i, length);
+        if (!active.EncodeTo(codePoint, out)) {
             AppendEscape(out, codePoint);
             lost = true;
         }
@@ -174,16 +263,13 @@ std::string DecodeFileText(std::string_view raw, const CodePage* fileCodePage, c
 std::string EncodeFileText(std::string_view text, const CodePage& active, const CodePage* fileCodePage) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        char32_t codePoint = active.Decode(static_cast<unsigned char>(c));
-        if (!fileCodePage) {
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        char32_t codePoint = active.DecodeAt(text, i, length);
+        i += length;
+        if (!fileCodePage)
             AppendUtf8(out, codePoint);
-            continue;
-        }
-        char byte = 0;
-        if (fileCodePage->Encode(codePoint, byte))
-            out += byte;
-        else
+        else if (!fileCodePage->EncodeTo(codePoint, out))
             AppendEscape(out, codePoint);
     }
     return out;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -14,7 +16,9 @@ struct CodePageTable {
 extern const CodePageTable kCodePageTables[];
 extern const int kCodePageTableCount;
 
-// A single-byte Windows code page: the host's active one, or the one a drawing file is written in.
+// A Windows code page: the host's active one, or the one a drawing file is written in. The single-byte pages
+// come from tables made from the Windows definitions; the double-byte ones (932, 936, 949, 950) from the C
+// library's converters, asked once for every character when the page is first used.
 class CodePage {
 public:
     // Null for a code page this editor does not know.
@@ -23,22 +27,38 @@ public:
     static const CodePage* FromDxfName(std::string_view name);
     static const CodePage& Default(); // 1252
 
-    int Number() const { return m_table->number; }
+    int Number() const { return m_number; }
     std::string DxfName() const { return "ANSI_" + std::to_string(Number()); }
-    // 0 for a byte without a character.
-    char32_t Decode(unsigned char byte) const;
-    bool Encode(char32_t codePoint, char& byte) const;
-    // The byte of the lower-case letter of `byte` in this code page; the byte itself for anything else.
+    bool IsDoubleByte() const { return m_table == nullptr; }
+    // A byte that begins a two-byte character; never true on a single-byte page.
+    bool IsLeadByte(unsigned char byte) const { return m_lead[byte]; }
+    // The character at `text[i]` and its length in bytes: U+FFFD for bytes that are none.
+    char32_t DecodeAt(std::string_view text, std::size_t i, std::size_t& length) const;
+    // Appends the bytes of `codePoint`; false when this page has no character for it.
+    bool EncodeTo(char32_t codePoint, std::string& out) const;
+    // The byte of the lower-case letter of the single-byte character `byte`; the byte itself for anything
+    // else. Double-byte characters have no case, and no byte of them is to be given here.
     unsigned char Lower(unsigned char byte) const {
         if (byte >= 'A' && byte <= 'Z')
             return static_cast<unsigned char>(byte - 'A' + 'a');
-        return byte < 0x80 ? byte : m_table->lowerCase[byte - 0x80];
+        return byte < 0x80 || !m_table ? byte : m_table->lowerCase[byte - 0x80];
     }
 
-    explicit CodePage(const CodePageTable* table) : m_table(table) {}
+    explicit CodePage(const CodePageTable* table);
+    explicit CodePage(int doubleByteNumber);
+    ~CodePage();
+    CodePage(const CodePage&) = delete;
+    CodePage& operator=(const CodePage&) = delete;
 
 private:
-    const CodePageTable* m_table;
+    struct DoubleByteTables;
+    const DoubleByteTables& Tables() const;
+
+    int m_number = 0;
+    const CodePageTable* m_table = nullptr; // single-byte pages
+    bool m_lead[256] = {};
+    mutable std::once_flag m_built;
+    mutable std::unique_ptr<DoubleByteTables> m_tables;
 };
 
 // File text to active-code-page text. `fileCodePage` null means the file is UTF-8. "\U+XXXX" escapes are

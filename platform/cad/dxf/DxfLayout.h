@@ -2,6 +2,7 @@
 
 #include "platform/cad/LargeMemory.h"
 #include "platform/cad/Objects.h"
+#include "platform/cad/dxf/DxfTags.h"
 
 #include <cstdint>
 #include <string>
@@ -30,6 +31,7 @@ struct DxfLayout {
     ByteBuffer bytes;
     std::string_view content; // all of `bytes`
     std::vector<DxfItem, LargeAllocator<DxfItem>> items;
+    DxfFormat format = DxfFormat::Ascii; // saved as it was read
     bool utf8 = false;                 // R2007 and later
     int codePage = 1252;               // of the file's text up to R2004
     bool handles = true;               // the file gives objects handles (R2000+, or R12 with $HANDLING 1)

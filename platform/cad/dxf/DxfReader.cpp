@@ -102,7 +102,8 @@ public:
         m_layout->bytes = std::move(content);
         m_layout->content = std::string_view(m_layout->bytes.Data(), m_layout->bytes.Size());
         m_stream = DxfTagStream(m_layout->content);
-        if (m_layout->content.find("\r\n") != std::string_view::npos)
+        m_layout->format = m_stream.Format();
+        if (m_layout->format == DxfFormat::Ascii && m_layout->content.find("\r\n") != std::string_view::npos)
             m_layout->lineEnd = "\r\n";
         m_database = std::make_unique<Database>();
         // A drawing has roughly one object per 100 bytes; reserving saves regrowing big arrays.
@@ -271,19 +272,17 @@ private:
             m_layout->handseedEnd = m_layout->handseedBegin + tag.value.size();
             m_sawHandseed = true;
         } else if (variable == "$INSUNITS" && tag.code == 70) {
-            std::int64_t units = 0;
-            if (ParseInt(tag.value, units))
-                header.insertionUnits = static_cast<int>(units);
+            // Numbers come read by the stream, from text or from bytes alike.
+            header.insertionUnits = static_cast<int>(tag.number);
         } else if (variable == "$HANDLING" && tag.code == 70) {
-            m_handling = tag.value != "0";
+            m_handling = tag.number != 0.0;
         } else if (tag.code >= 10 && tag.code <= 30 && tag.code % 10 == 0) {
             Point3d* point = variable == "$INSBASE" ? &header.insertionBase
                              : variable == "$EXTMIN" ? &header.extentsMin
                              : variable == "$EXTMAX" ? &header.extentsMax
                                                      : nullptr;
-            double value = 0.0;
-            if (point && ParseReal(tag.value, value))
-                (tag.code == 10 ? point->x : tag.code == 20 ? point->y : point->z) = value;
+            if (point)
+                (tag.code == 10 ? point->x : tag.code == 20 ? point->y : point->z) = tag.number;
         }
     }
 
@@ -318,8 +317,8 @@ private:
 
     void ReadStrayHeader(const DxfTag& first) {
         if (!m_afterStrayHeader)
-            m_warnings.push_back("Header variables follow the end of the HEADER section (line " +
-                                 std::to_string(first.line) + "); they are read as part of it.");
+            m_warnings.push_back("Header variables follow the end of the HEADER section (" + m_stream.Place(first.line) +
+                                 "); they are read as part of it.");
         m_afterStrayHeader = true;
         m_inHeader = true;
         std::string_view variable = first.value;
@@ -712,23 +711,16 @@ private:
         return id;
     }
 
-    static std::string Lower(std::string_view name) {
-        std::string lower(name);
-        for (char& c : lower)
-            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        return lower;
-    }
-
     void ResolveReferences() {
         // A drawing may hold many references to few blocks: look the names up once.
         std::unordered_map<std::string, ObjectId> blocks;
         for (ObjectId id : m_database->PeekAs<SymbolTable>(m_database->BlockTableId())->records) {
             const auto* record = m_database->PeekAs<BlockTableRecord>(id);
             if (record && !record->IsErased())
-                blocks.emplace(Lower(record->name), id);
+                blocks.emplace(FoldName(record->name), id);
         }
         for (auto& [id, name] : m_pendingReferences) {
-            auto found = blocks.find(Lower(name));
+            auto found = blocks.find(FoldName(name));
             ObjectId block = found == blocks.end() ? kNullId : found->second;
             m_database->PeekAs<BlockReference>(id)->blockId = block;
             if (block == kNullId) {

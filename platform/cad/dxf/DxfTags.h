@@ -7,15 +7,30 @@
 
 namespace cad {
 
-enum class DxfStatus { Ok, CannotOpen, Binary, BadGroupCode, BadValue, UnexpectedEnd, MissingEof, BadStructure,
+enum class DxfStatus { Ok, CannotOpen, BadGroupCode, BadValue, UnexpectedEnd, MissingEof, BadStructure,
                        CannotWrite };
+
+// How a file writes its tags: lines of text, or binary with one-byte group codes (R12 and older) or two-byte
+// ones (R13 and later).
+enum class DxfFormat { Ascii, Binary, BinaryShortCodes };
+
+// The 22 bytes a binary DXF file starts with.
+inline constexpr std::string_view kBinaryDxfSentinel{"AutoCAD Binary DXF\r\n\x1a\0", 22};
+
+// The format of a whole file, told by its first bytes.
+[[nodiscard]] DxfFormat FormatOf(std::string_view content);
 
 struct DxfResult {
     DxfStatus status = DxfStatus::Ok;
-    int line = 0;       // 1-based line of the offending group code; 0 when Ok or not tied to a line
+    // Where the offending group code is: its 1-based line in an ASCII file, its byte offset in a binary one;
+    // 0 when Ok or not tied to a place.
+    int line = 0;
+    bool binary = false;
     std::string detail; // "expected a real after group 10"
     std::vector<std::string> warnings; // things read but worth telling, each said once
     bool Ok() const { return status == DxfStatus::Ok; }
+    // "line 12" or "byte 4096".
+    std::string Place() const { return (binary ? "byte " : "line ") + std::to_string(line); }
 };
 
 // What kind of value a group code carries.
@@ -24,9 +39,11 @@ enum class DxfValueKind { Text, Real, Int16, Int32, Int64, Bool, Handle };
 
 struct DxfTag {
     int code = 0;
-    int line = 0;           // line of the group code
-    std::string_view value; // numbers without their surrounding blanks, text as written (line end removed)
-    std::size_t begin = 0;  // byte offset of the group code line
+    int line = 0;           // line of the group code (its byte offset, up to 2^31, in a binary file)
+    // ASCII: numbers without their surrounding blanks, text as written (line end removed).
+    // Binary: the value's bytes as stored (without a text's NUL or a chunk's length byte).
+    std::string_view value;
+    std::size_t begin = 0;  // byte offset of the group code
     double number = 0.0;    // the value of a real or integer group, read once by the stream
 };
 
@@ -34,7 +51,10 @@ struct DxfTag {
 // drawing is never held as a list of tags.
 class DxfTagStream {
 public:
+    // A whole file, in the format its first bytes tell.
     explicit DxfTagStream(std::string_view content);
+    // Tags of `format` back to back, with no sentinel before them: a piece of a file.
+    DxfTagStream(std::string_view content, DxfFormat format);
     // False at the end of the content or on an error (then Failed() and Error()).
     bool Next(DxfTag& tag);
     bool Peek(DxfTag& tag);
@@ -45,14 +65,19 @@ public:
     bool Failed() const { return m_error.status != DxfStatus::Ok; }
     const DxfResult& Error() const { return m_error; }
     int Line() const { return m_line; }
+    DxfFormat Format() const { return m_format; }
+    // "line 12" or "byte 4096" for a tag's `line`.
+    std::string Place(int line) const;
     // Sets an error found by the caller at `line`.
     void Fail(DxfStatus status, int line, std::string detail);
 
 private:
     bool ReadLine(std::string_view& line);
     bool Read(DxfTag& tag);
+    bool ReadBinary(DxfTag& tag);
     bool ReadPlainDecimal(DxfTag& tag);
     std::string_view m_content;
+    DxfFormat m_format = DxfFormat::Ascii;
     std::size_t m_position = 0;
     std::size_t m_offset = 0;
     int m_line = 0;
@@ -69,5 +94,9 @@ private:
 [[nodiscard]] std::string FormatHandle(std::uint64_t handle);
 // A real as DXF writers do: shortest text that reads back the same double.
 [[nodiscard]] std::string FormatReal(double value);
+
+// Appends a tag to a binary file. `value` is a stored value as a binary stream gives it when `stored`, else
+// the text an ASCII file would hold (a number is then converted to its binary kind).
+void AppendBinaryTag(std::string& out, DxfFormat format, int code, std::string_view value, bool stored);
 
 } // namespace cad

@@ -139,8 +139,8 @@ private:
         else
             WriteEntity(*object);
         m_target = &m_out;
-        std::vector<TagSegment> read = Segments(m_layout.content.substr(item.begin, item.end - item.begin));
-        std::vector<TagSegment> written = Segments(fresh);
+        std::vector<TagSegment> read = Segments(m_layout.content.substr(item.begin, item.end - item.begin), m_layout.format);
+        std::vector<TagSegment> written = Segments(fresh, m_layout.format);
         std::vector<bool> used(read.size(), false);
         for (std::size_t i = 0; i < written.size(); ++i) {
             std::size_t match = MatchingSegment(read, used, written[i], i);
@@ -167,9 +167,9 @@ private:
         }
     };
 
-    static std::vector<TagSegment> Segments(std::string_view text) {
+    static std::vector<TagSegment> Segments(std::string_view text, DxfFormat format) {
         std::vector<TagSegment> segments;
-        DxfTagStream stream(text);
+        DxfTagStream stream(text, format);
         DxfTag tag;
         while (stream.Next(tag)) {
             if (tag.code == 0 || segments.empty())
@@ -194,7 +194,7 @@ private:
 
     void WriteSegment(const TagSegment& segment) {
         for (const auto& [code, value] : segment.tags)
-            Tag(code, value);
+            StoredTag(code, value);
     }
 
     // The group codes this editor models for each type; every other code the file gave stays as it was.
@@ -272,7 +272,7 @@ private:
                 if (!placed[k] && kept[k].first == subclass) {
                     placed[k] = true;
                     for (const auto& [code, value] : kept[k].second)
-                        Tag(code, value);
+                        StoredTag(code, value);
                     return;
                 }
             }
@@ -285,7 +285,7 @@ private:
             // A written field this editor does not model (a layer's flags, say) gives way to the file's.
             if (i > 0 && code != 5 && code != 330 && code != 100 && !Modelled(type, code))
                 continue;
-            Tag(code, value);
+            StoredTag(code, value);
             if (code == 100)
                 subclass = value;
             bool headHere = !headPlaced && (code == 5 || (i == 0 && (fresh.size() < 2 || fresh[1].first != 5)));
@@ -300,13 +300,13 @@ private:
         for (std::size_t k = 0; k < kept.size(); ++k) {
             if (!placed[k]) {
                 if (!kept[k].first.empty())
-                    Tag(100, kept[k].first);
+                    StoredTag(100, kept[k].first);
                 for (const auto& [code, value] : kept[k].second)
-                    Tag(code, value);
+                    StoredTag(code, value);
             }
         }
         for (const auto& [code, value] : trailing)
-            Tag(code, value);
+            StoredTag(code, value);
     }
 
     void WriteNewRecords(ObjectId tableId) {
@@ -342,7 +342,12 @@ private:
 
     // Tags
 
+    // A value as an ASCII file writes it; a binary file gets it converted to its group's kind.
     void Tag(int code, std::string_view value) {
+        if (m_layout.format != DxfFormat::Ascii) {
+            AppendBinaryTag(*m_target, m_layout.format, code, value, false);
+            return;
+        }
         char buffer[8];
         std::snprintf(buffer, sizeof buffer, "%3d", code);
         std::string& out = *m_target;
@@ -350,6 +355,13 @@ private:
         out += m_layout.lineEnd;
         out += value;
         out += m_layout.lineEnd;
+    }
+    // A value as a tag stream of the file's own format gave it.
+    void StoredTag(int code, std::string_view value) {
+        if (m_layout.format != DxfFormat::Ascii)
+            AppendBinaryTag(*m_target, m_layout.format, code, value, true);
+        else
+            Tag(code, value);
     }
     void Text(int code, std::string_view text) { Tag(code, EncodeFileText(text, m_active, m_fileCodePage)); }
     void Real(int code, double value) { Tag(code, FormatReal(value)); }

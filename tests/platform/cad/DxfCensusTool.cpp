@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
         std::unique_ptr<cad::Database> database;
         cad::DxfResult result = cad::ReadDxfFile(argv[i], cad::CodePage::Default(), database);
         if (!result.Ok()) {
-            std::printf("%s\terror\tline %d: %s\n", argv[i], result.line, result.detail.c_str());
+            std::printf("%s\terror\t%s: %s\n", argv[i], result.Place().c_str(), result.detail.c_str());
             ++failures;
             continue;
         }

@@ -15,7 +15,7 @@ namespace {
 std::unique_ptr<cad::Database> Read(const std::string& name, int codePage = 1252) {
     std::unique_ptr<cad::Database> database;
     cad::DxfResult result = cad::ReadDxfFile((dxftest::Drawings() / name).string(), *cad::CodePage::Find(codePage), database);
-    EXPECT_TRUE(result.Ok()) << name << ": line " << result.line << ": " << result.detail;
+    EXPECT_TRUE(result.Ok()) << name << ": " << result.Place() << ": " << result.detail;
     return database;
 }
 
@@ -97,7 +97,9 @@ TEST_P(DxfReadVersion, ReadsBlocksReferencesAndAttributesAsEzdxfWroteThem) {
     EXPECT_TRUE(polyline->closed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, DxfReadVersion, ::testing::Values("R12", "R2000", "R2004", "R2010", "R2018"));
+INSTANTIATE_TEST_SUITE_P(Versions, DxfReadVersion,
+                         ::testing::Values("R12", "R2000", "R2004", "R2010", "R2018", "R12-bin", "R2000-bin",
+                                           "R2004-bin", "R2010-bin", "R2018-bin"));
 
 TEST(DxfReadText, ConvertsTheFilesCodePageToTheActiveOne) {
     auto fromCodePage = Read("hebrew1255.dxf", 1255);
@@ -139,43 +141,83 @@ TEST(DxfReadSpecialBlocks, KeepsAnonymousAndExternalFlagsAndGridCounts) {
 }
 
 struct BrokenCase {
-    const char* content;
+    std::string content;
     cad::DxfStatus status;
-    int line;
+    const char* place; // a line of an ASCII file, a byte of a binary one
     const char* detail;
 };
 
 class DxfReadBroken : public ::testing::TestWithParam<BrokenCase> {};
 
-TEST_P(DxfReadBroken, RefusesWithTheLineAndLeavesNoDatabase) {
+TEST_P(DxfReadBroken, RefusesWithThePlaceAndLeavesNoDatabase) {
     const BrokenCase& c = GetParam();
     std::unique_ptr<cad::Database> database;
     cad::DxfResult result = cad::ReadDxfText(c.content, cad::CodePage::Default(), database);
     EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.line, c.line);
+    EXPECT_EQ(result.Place(), c.place);
     EXPECT_EQ(result.detail, c.detail);
     EXPECT_EQ(database, nullptr);
 }
 
+using namespace std::string_literals;
+const std::string kSentinel = "AutoCAD Binary DXF\r\n\x1a\0"s;
+// Two-byte group codes: 0 SECTION, 2 ENTITIES, 0 LINE end at byte 50.
+const std::string kBinaryLine = kSentinel + "\0\0SECTION\0\2\0ENTITIES\0\0\0LINE\0"s;
+// One-byte group codes, as up to R12: the same tags end at byte 47.
+const std::string kShortLine = kSentinel + "\0SECTION\0\2ENTITIES\0\0LINE\0"s;
+
 INSTANTIATE_TEST_SUITE_P(
     Files, DxfReadBroken,
     ::testing::Values(
-        BrokenCase{"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n", cad::DxfStatus::UnexpectedEnd, 7,
+        BrokenCase{"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n", cad::DxfStatus::UnexpectedEnd, "line 7",
                    "the file ends after group code 10 without its value"},
-        BrokenCase{"  0\nSECTION\nX2\nENTITIES\n", cad::DxfStatus::BadGroupCode, 3,
+        BrokenCase{"  0\nSECTION\nX2\nENTITIES\n", cad::DxfStatus::BadGroupCode, "line 3",
                    "expected a group code, found \"X2\""},
-        BrokenCase{"0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n10\r\nabc\r\n", cad::DxfStatus::BadValue, 7,
+        BrokenCase{"0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n10\r\nabc\r\n", cad::DxfStatus::BadValue, "line 7",
                    "expected a real after group 10, found \"abc\""},
-        BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nINSERT\n70\n1.5\n", cad::DxfStatus::BadValue, 7,
+        BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nINSERT\n70\n1.5\n", cad::DxfStatus::BadValue, "line 7",
                    "expected an integer after group 70, found \"1.5\""},
-        BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nENDSEC\n", cad::DxfStatus::MissingEof, 6,
+        BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nENDSEC\n", cad::DxfStatus::MissingEof, "line 6",
                    "the file ends without 0 EOF"},
-        BrokenCase{"0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nA\n0\nENDSEC\n0\nEOF\n", cad::DxfStatus::BadStructure, 5,
+        BrokenCase{"0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nA\n0\nENDSEC\n0\nEOF\n", cad::DxfStatus::BadStructure, "line 5",
                    "block \"A\" does not end with 0 ENDBLK"},
-        BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nLINE\n0\nEOF\n", cad::DxfStatus::BadStructure, 5,
+        BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nLINE\n0\nEOF\n", cad::DxfStatus::BadStructure, "line 5",
                    "the section that starts here does not end with 0 ENDSEC"},
-        BrokenCase{"AutoCAD Binary DXF\r\n\x1a", cad::DxfStatus::Binary, 1,
-                   "this is a binary DXF file; save the drawing as ASCII DXF"}));
+        BrokenCase{kBinaryLine + "\x0a\0\1\2\3"s, cad::DxfStatus::UnexpectedEnd, "byte 50",
+                   "the file ends inside the value of group code 10"},
+        BrokenCase{kBinaryLine + "\x08\0Walls"s, cad::DxfStatus::UnexpectedEnd, "byte 50",
+                   "the file ends inside the value of group code 8"},
+        BrokenCase{kBinaryLine + "\x36\x01\x05" "ab"s, cad::DxfStatus::UnexpectedEnd, "byte 50",
+                   "the file ends inside the value of group code 310"},
+        BrokenCase{kBinaryLine + "\x08"s, cad::DxfStatus::UnexpectedEnd, "byte 50", "the file ends inside a group code"},
+        BrokenCase{kBinaryLine + "\xd0\x07\0"s, cad::DxfStatus::BadGroupCode, "byte 50",
+                   "expected a group code, found 2000"},
+        BrokenCase{kShortLine + "\xff\xd0\x07"s, cad::DxfStatus::BadGroupCode, "byte 47",
+                   "expected a group code, found 2000"},
+        BrokenCase{kShortLine + "\x08Walls\0\0ENDSEC\0"s, cad::DxfStatus::MissingEof, "byte 54",
+                   "the file ends without 0 EOF"},
+        BrokenCase{kSentinel, cad::DxfStatus::MissingEof, "byte 22", "the file ends without 0 EOF"}));
+
+TEST(DxfReadBinary, ReadsEveryKindOfValueAndCodesBeyondOneByte) {
+    // A LINE of one-byte codes, with extended data whose codes need the escape 255.
+    std::string content = kShortLine + "\x08Walls\0"s + "\x0a"s + std::string("\0\0\0\0\0\0\xf8\x3f", 8) + // 10: 1.5
+                          "\x3e\xfe\xff"s +                                                        // 62: -2
+                          "\xff\xe9\x03XDATA\0"s + "\xff\x2e\x04\x07\0"s +                                  // 1001, 1070: 7
+                          "\xff\x2f\x04\x40\xe2\x01\0"s +                                           // 1071: 123456
+                          "\0ENDSEC\0\0EOF\0"s;
+    std::unique_ptr<cad::Database> database;
+    cad::DxfResult result = cad::ReadDxfText(content, cad::CodePage::Default(), database);
+    ASSERT_TRUE(result.Ok()) << result.Place() << ": " << result.detail;
+    const auto* model = database->PeekAs<cad::BlockTableRecord>(database->ModelSpaceId());
+    ASSERT_EQ(model->entities.size(), 1u);
+    const auto* line = database->PeekAs<cad::Line>(model->entities[0]);
+    EXPECT_EQ(line->layer, "Walls");
+    EXPECT_EQ(line->start, (cad::Point3d{1.5, 0.0, 0.0}));
+    EXPECT_EQ(line->color, -2);
+    std::string written;
+    ASSERT_TRUE(cad::WriteDxfText(*database, cad::CodePage::Default(), written).Ok());
+    EXPECT_TRUE(written == content);
+}
 
 TEST(DxfReadTolerance, AcceptsBlanksAroundCodesAndTrailingBlanksInNumbers) {
     std::unique_ptr<cad::Database> database;

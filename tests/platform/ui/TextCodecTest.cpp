@@ -111,4 +111,32 @@ TEST(TextCodecs, BytesBothWaysAndWhatACodePageCannotHold) {
     EXPECT_EQ(bytes, "\xC4");
 }
 
+// A double-byte character is one to the caret: arrows step over it, Backspace and Delete take it whole, even
+// where its trail byte is a backslash (ソ, 83 5C) or a letter (ア, 83 41).
+TEST(TextCodecs, TheCaretTakesADoubleByteCharacterWhole) {
+    CodePage japanese(932);
+    ui::WindowSystem& system = ui::WindowSystem::Instance();
+    system.Reset();
+    ui::Window top;
+    top.Create(nullptr, ui::Rect::FromSize(0, 0, 200, 100), 0, "", ui::StyleVisible);
+    ui::EditBox edit;
+    edit.Create(&top, ui::Rect::FromSize(5, 5, 120, 20), 3, "", ui::StyleVisible | ui::StyleSunken);
+    edit.SetFocus();
+    edit.SetText("a\x83\x5C\x83\x41" "b\xB1"); // aソアbｱ, the last a single half-width byte
+    system.PressKey(ui::KeyLeft);
+    system.PressKey(ui::KeyLeft);
+    EXPECT_EQ(edit.Caret(), 5);
+    system.PressKey(ui::KeyLeft);
+    EXPECT_EQ(edit.Caret(), 3);
+    system.PressKey(ui::KeyBack);
+    EXPECT_EQ(edit.Text(), "a\x83\x41" "b\xB1");
+    system.PressKey(ui::KeyDelete);
+    EXPECT_EQ(edit.Text(), "ab\xB1");
+    system.PressKey(ui::KeyRight, ui::ModShift);
+    system.PressKey(ui::KeyRight, ui::ModShift);
+    EXPECT_EQ(edit.SelectionEnd() - edit.SelectionStart(), 2);
+    EXPECT_EQ(TextCodec::Instance().ToUtf8("\x83\x41\x83"), "\xE3\x82\xA2\xEF\xBF\xBD"); // a lead byte typed alone
+    top.Destroy();
+}
+
 } // namespace
