@@ -44,6 +44,7 @@ const char* KindName(Step::Kind kind) {
     case Step::File: return "file";
     case Step::Cancel: return "cancel";
     case Step::SelectAll:
+    case Step::SelectAllLayouts:
     case Step::SelectLayer:
     case Step::SelectWindow: return "select";
     case Step::Point: return "pick";
@@ -205,8 +206,9 @@ bool Session::Fail(const Step& step, const std::string& why) {
 bool Session::Select(const Step& step, cad::Answer& answer) {
     cad::SelectionAnswer selection;
     const cad::Database& db = cad::Host::Instance().WorkingDatabase();
-    if (step.kind == Step::SelectAll) {
+    if (step.kind == Step::SelectAll || step.kind == Step::SelectAllLayouts) {
         selection.everything = true;
+        selection.allLayouts = step.kind == Step::SelectAllLayouts;
     } else if (step.kind == Step::SelectLayer) {
         const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
         for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
@@ -274,6 +276,7 @@ bool Session::Next(cad::Request request, const std::string& prompt, cad::Answer&
         answer = cad::FileAnswer{step.text};
         break;
     case Step::SelectAll:
+    case Step::SelectAllLayouts:
     case Step::SelectLayer:
     case Step::SelectWindow: ok = request == cad::Request::Selection && Select(step, answer); break;
     case Step::Point:
@@ -434,8 +437,8 @@ bool ParseStep(const std::string& line, Step& step, std::string& error) {
         return need(rest.empty() || (end && *end == '\0'), "nothing, or the id of one control");
     }
     if (word == "select") {
-        if (rest == "all") {
-            step.kind = Step::SelectAll;
+        if (rest == "all" || rest == "all-layouts") {
+            step.kind = rest == "all" ? Step::SelectAll : Step::SelectAllLayouts;
             return true;
         }
         if (rest.rfind("layer ", 0) == 0 && rest.size() > 6) {
@@ -452,7 +455,7 @@ bool ParseStep(const std::string& line, Step& step, std::string& error) {
             ok = comma != std::string::npos && ParsePoint(corners.substr(0, comma), step.a) &&
                  ParsePoint(corners.substr(comma + 1), step.b);
         }
-        return need(ok, "all, layer NAME or window X1,Y1,X2,Y2");
+        return need(ok, "all, all-layouts, layer NAME or window X1,Y1,X2,Y2");
     }
     if (word == "pick" || word == "move") {
         step.kind = word == "pick" ? Step::Point : Step::Motion;

@@ -21,6 +21,7 @@ struct Step {
         File,          // text: a path
         Cancel,        // ESC at any prompt, or a file dialog closed
         SelectAll,
+        SelectAllLayouts, // model space, paper space and every layout
         SelectLayer,   // text: the layer
         SelectWindow,  // a, b: the corners; what lies wholly inside
         Point,         // a: a picked point

@@ -1,7 +1,9 @@
 // The host executable: loads the module into an embedded drawing editor and runs its commands.
 #include "BlockCounts.h"
+#include "CliCommon.h"
 #include "HostSession.h"
-#include "Session.h"
+#include "ReportRun.h"
+#include "ScriptRun.h"
 #include "gui/GuiApp.h"
 
 #include "platform/cad/Host.h"
@@ -9,286 +11,10 @@
 
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
-#include <vector>
 
-namespace {
-enum ExitCode : int {
-    kExitOk = 0,
-    kExitCommandFailed = 1,
-    kExitModuleRefused = 2,
-    kExitDrawingRefused = 3,
-    kExitUsage = 64,
-};
-
-// Opens the drawing, telling what the reader noticed; false after printing why it cannot be read.
-bool OpenDrawing(const std::string& path) {
-    cad::DxfResult result = cad::Host::Instance().OpenDrawing(path);
-    if (!result.Ok()) {
-        if (result.line > 0)
-            std::fprintf(stderr, "vantorel: %s, %s: %s\n", path.c_str(), result.Place().c_str(), result.detail.c_str());
-        else
-            std::fprintf(stderr, "vantorel: %s\n", result.detail.c_str());
-        return false;
-    }
-    for (const std::string& warning : result.warnings)
-        std::fprintf(stderr, "vantorel: %s: %s\n", path.c_str(), warning.c_str());
-    return true;
-}
-
-// Equal but for the case of A to Z.
-bool SameWords(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-// "X,Y" or "X1,Y1,X2,Y2" as numbers; false when the text is not that many numbers.
-bool ParseNumbers(const std::string& text, std::size_t count, std::vector<double>& numbers) {
-    numbers.clear();
-    std::stringstream in(text);
-    std::string item;
-    while (std::getline(in, item, ',')) {
-        char* end = nullptr;
-        double value = std::strtod(item.c_str(), &end);
-        if (item.empty() || !end || *end != '\0')
-            return false;
-        numbers.push_back(value);
-    }
-    return numbers.size() == count;
-}
-
-struct ReportOptions {
-    std::string drawing;
-    std::string catalog;
-    std::string select = "all";
-    std::string sort;
-    bool hidePrices = false;
-    std::string text;
-    std::string table;
-    double scale = 0.0;
-    bool scaleGiven = false;
-    std::string output;
-    std::string snapshot;
-};
-
-hostapp::Step MakeStep(hostapp::Step::Kind kind, std::string text = {}, double number = 0.0) {
-    hostapp::Step step;
-    step.kind = kind;
-    step.text = std::move(text);
-    step.number = number;
-    return step;
-}
-
-// The user's side of one report, from the options: false after printing why they make no session.
-bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hostapp::Session& session) {
-    using hostapp::Step;
-    session.Add(o.catalog.empty() ? MakeStep(Step::Cancel) : MakeStep(Step::File, o.catalog));
-    std::vector<double> n;
-    if (o.select == "all") {
-        session.Add(MakeStep(Step::SelectAll));
-    } else if (o.select.rfind("layer:", 0) == 0) {
-        session.Add(MakeStep(Step::SelectLayer, o.select.substr(6)));
-    } else if (o.select.rfind("window:", 0) == 0 && ParseNumbers(o.select.substr(7), 4, n)) {
-        Step step = MakeStep(Step::SelectWindow);
-        step.a = cad::Point3d{n[0], n[1], 0.0};
-        step.b = cad::Point3d{n[2], n[3], 0.0};
-        session.Add(step);
-    } else {
-        std::fprintf(stderr, "vantorel: --select takes all, layer:NAME or window:X1,Y1,X2,Y2, not %s\n", o.select.c_str());
-        return false;
-    }
-    if (!o.sort.empty()) {
-        std::string column = o.sort;
-        bool descending = false;
-        if (auto colon = column.rfind(':'); colon != std::string::npos) {
-            std::string direction = column.substr(colon + 1);
-            if (direction != "desc" && direction != "asc") {
-                std::fprintf(stderr, "vantorel: --sort takes COLUMN, COLUMN:asc or COLUMN:desc\n");
-                return false;
-            }
-            descending = direction == "desc";
-            column = column.substr(0, colon);
-        }
-        static const char* const kHeadings[] = {"Block name", "Item Price", "Quantity", "Description", "Total"};
-        std::string heading;
-        for (const char* known : kHeadings)
-            if (SameWords(column, known))
-                heading = known;
-        if (heading.empty()) {
-            std::fprintf(stderr, "vantorel: --sort takes a column heading of the report: \"Block name\", "
-                                 "\"Item Price\", \"Quantity\", \"Description\" or \"Total\" (not \"%s\")\n",
-                         column.c_str());
-            return false;
-        }
-        column = heading;
-        // The grid starts marked as sorted by block name, ascending: the first click on that heading turns
-        // it round, the first click on any other sorts it ascending.
-        int clicks = column == "Block name" ? (descending ? 1 : 2) : (descending ? 2 : 1);
-        for (int i = 0; i < clicks; ++i)
-            session.Add(MakeStep(Step::ClickHeader, column));
-    }
-    if (o.hidePrices)
-        session.Add(MakeStep(Step::ClickControl, "Show Price"));
-    if (!o.snapshot.empty())
-        session.Add(MakeStep(Step::Snapshot, o.snapshot));
-    session.Add(MakeStep(Step::ClickControl, "Save to file"));
-    session.Add(MakeStep(Step::File, textPath));
-    if (o.scaleGiven && !(o.scale > 0.0)) {
-        std::fprintf(stderr, "vantorel: --scale takes a number above 0, the size of the table against its own\n");
-        return false;
-    }
-    if (o.scaleGiven && o.table.empty()) {
-        std::fprintf(stderr, "vantorel: --scale sizes the table: give --table X,Y too\n");
-        return false;
-    }
-    if (o.output.size() >= 4 && SameWords(o.output.substr(o.output.size() - 4), ".dwg")) {
-        std::fprintf(stderr, "vantorel: -o takes a name ending in .dxf: drawings are saved as DXF, and DWG cannot be "
-                             "written here\n");
-        return false;
-    }
-    if (!o.table.empty() && o.output.empty()) {
-        std::fprintf(stderr, "vantorel: --table puts a table into the drawing: give -o OUT.dxf to save the drawing\n");
-        return false;
-    }
-    if (o.table.empty()) {
-        session.Add(MakeStep(Step::ClickControl, "Close"));
-        return true;
-    }
-    if (!ParseNumbers(o.table, 2, n)) {
-        std::fprintf(stderr, "vantorel: --table takes X,Y\n");
-        return false;
-    }
-    session.Add(MakeStep(Step::ClickControl, "Insert"));
-    Step corner = MakeStep(Step::Point);
-    corner.a = cad::Point3d{n[0], n[1], 0.0};
-    session.Add(corner);
-    session.Add(o.scaleGiven ? MakeStep(Step::Scale, {}, o.scale) : MakeStep(Step::Return));
-    return true;
-}
-
-// Objects a command left open are a fault of the module; the user is told, the drawing is still saved.
-void ReportOpenObjects() {
-    std::size_t open = cad::Host::Instance().WorkingDatabase().OpenObjectCount();
-    if (open > 0)
-        std::fprintf(stderr, "vantorel: %zu object(s) of the drawing were left open\n", open);
-}
-
-bool SaveDrawingTo(const std::string& path) {
-    cad::DxfResult saved = cad::Host::Instance().SaveDrawing(path);
-    if (!saved.Ok()) {
-        std::fprintf(stderr, "vantorel: %s: %s\n", path.c_str(), saved.detail.c_str());
-        return false;
-    }
-    return true;
-}
-// One line of a script: the host's own doings, or a step of the user's side of the command before it.
-struct ScriptLine {
-    enum Kind { Open, Command, Save, UserStep };
-    Kind kind = UserStep;
-    std::string text;
-    hostapp::Step step;
-    int line = 0;
-};
-
-// False after printing where the script is wrong; nothing has been run then.
-bool ReadScript(const std::string& path, std::vector<ScriptLine>& script) {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "vantorel: cannot read the script %s\n", path.c_str());
-        return false;
-    }
-    bool inCommand = false;
-    int number = 0;
-    for (std::string text; std::getline(in, text);) {
-        ++number;
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
-        std::size_t first = text.find_first_not_of(" \t");
-        if (first == std::string::npos || text[first] == '#')
-            continue;
-        text = text.substr(first);
-        std::string word = text.substr(0, text.find(' '));
-        std::string rest = word.size() < text.size() ? text.substr(word.size() + 1) : std::string();
-        ScriptLine line;
-        line.line = number;
-        line.text = rest;
-        if (word == "open" || word == "command" || word == "save") {
-            line.kind = word == "open" ? ScriptLine::Open : word == "command" ? ScriptLine::Command : ScriptLine::Save;
-            if (rest.empty()) {
-                std::fprintf(stderr, "vantorel: %s, line %d: \"%s\" takes %s\n", path.c_str(), number, word.c_str(),
-                             word == "command" ? "a command name" : "a path");
-                return false;
-            }
-            inCommand = line.kind == ScriptLine::Command;
-            script.push_back(line);
-            continue;
-        }
-        std::string error;
-        if (!hostapp::ParseStep(text, line.step, error)) {
-            std::fprintf(stderr, "vantorel: %s, line %d: %s\n", path.c_str(), number, error.c_str());
-            return false;
-        }
-        if (!inCommand) {
-            std::fprintf(stderr, "vantorel: %s, line %d: \"%s\" comes before any command\n", path.c_str(), number,
-                         word.c_str());
-            return false;
-        }
-        line.step.line = number;
-        script.push_back(line);
-    }
-    return true;
-}
-
-// Runs the script's lines in order; the exit code of the first that fails, after saying why.
-int RunScript(const std::vector<ScriptLine>& script) {
-    cad::Host& host = cad::Host::Instance();
-    for (std::size_t i = 0; i < script.size(); ++i) {
-        const ScriptLine& line = script[i];
-        if (line.kind == ScriptLine::Open) {
-            if (!OpenDrawing(line.text))
-                return kExitDrawingRefused;
-            continue;
-        }
-        if (line.kind == ScriptLine::Save) {
-            if (!SaveDrawingTo(line.text))
-                return kExitCommandFailed;
-            continue;
-        }
-        hostapp::Session session;
-        session.SetLog(&std::cout);
-        std::size_t next = i + 1;
-        for (; next < script.size() && script[next].kind == ScriptLine::UserStep; ++next)
-            session.Add(script[next].step);
-        session.Attach();
-        int status = host.RunCommand(line.text);
-        session.Detach();
-        std::cout.flush();
-        ReportOpenObjects();
-        if (!session.Error().empty() || status != cad::RtNorm) {
-            std::fprintf(stderr, "vantorel: line %d: %s did not run through: %s\n", line.line, line.text.c_str(),
-                         session.Error().empty() ? "the command failed" : session.Error().c_str());
-            return kExitCommandFailed;
-        }
-        if (!session.Empty()) {
-            std::fprintf(stderr, "vantorel: line %d: %s ended before all of its steps were taken\n", line.line,
-                         line.text.c_str());
-            return kExitCommandFailed;
-        }
-        i = next - 1;
-    }
-    return kExitOk;
-}
-} // namespace
+using namespace hostapp;
 
 int main(int argc, char** argv) {
     CLI::App app{"Vantorel: priced bills of materials of the block references in a drawing"};
@@ -312,7 +38,9 @@ int main(int argc, char** argv) {
     ReportOptions ro;
     report->add_option("drawing", ro.drawing, "The drawing (DXF or DWG)")->required();
     report->add_option("--catalog", ro.catalog, "The price catalogue (.prc); none: the file prompt is closed");
-    report->add_option("--select", ro.select, "all, layer:NAME or window:X1,Y1,X2,Y2 (default all)");
+    report->add_option("--select", ro.select,
+                       "all (model space), all-layouts (and every paper-space layout), layer:NAME or window:X1,Y1,X2,Y2 "
+                       "(default all)");
     report->add_option("--sort", ro.sort, "Sort by a column heading, COLUMN or COLUMN:desc");
     report->add_flag("--hide-prices", ro.hidePrices, "Uncheck Show Price");
     report->add_option("--text", ro.text, "Save the report as this text file");
@@ -321,6 +49,13 @@ int main(int argc, char** argv) {
         report->add_option("--scale", ro.scale, "Drag the table to this scale (default: RETURN, scale 1)");
     report->add_option("-o,--output", ro.output, "Save the drawing here, as DXF");
     report->add_option("--snapshot", ro.snapshot, "Write a PNG of the BOM Report dialog");
+    report->add_option("--names", ro.names, "stored (default), or effective: a dynamic block's states under its own name")
+        ->check(CLI::IsMember({"stored", "effective"}));
+    report->add_flag("--nested", ro.nested, "Count the references inside counted blocks too, through every level");
+    report->add_flag("--minsert", ro.minsert, "Count a MINSERT as its columns times its rows");
+    report->add_flag("--skip-tables", ro.skipTables, "Leave this program's own table blocks (QVTnnnn) out");
+    report->add_option("--key-attribute", ro.keyAttribute,
+                       "Count a reference with this attribute under the attribute's value (a part number)");
 
     CLI::App* scriptCommand = app.add_subcommand("script", "Replay a user's session written as a script");
     std::string scriptPath;
@@ -364,75 +99,8 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
 
-    if (report->parsed()) {
-        if (!OpenDrawing(ro.drawing))
-            return kExitDrawingRefused;
-        std::string error;
-        if (!host.Modules().Load(modulePath, error)) {
-            std::fprintf(stderr, "vantorel: %s\n", error.c_str());
-            return kExitModuleRefused;
-        }
-        std::string textPath = ro.text;
-        if (textPath.empty()) {
-            char name[] = "/tmp/vantorel-report-XXXXXX";
-            int fd = mkstemp(name);
-            if (fd >= 0)
-                close(fd);
-            textPath = name;
-        }
-        hostapp::Session session;
-        int exitCode = kExitOk;
-        if (!BuildReportSession(ro, textPath, session)) {
-            exitCode = kExitUsage;
-        } else {
-            session.Attach();
-            host.GetEditor().ForgetSelection();
-            int status = host.RunCommand("KXBOMC");
-            session.Detach();
-            for (const std::string& alert : host.GetEditor().Alerts())
-                std::fprintf(stderr, "vantorel: alert: %s\n", alert.c_str());
-            ReportOpenObjects();
-            const std::vector<std::string>& alerts = host.GetEditor().Alerts();
-            bool textFailed = std::find(alerts.begin(), alerts.end(),
-                                        "File " + textPath + " could  not be opened") != alerts.end();
-            if (status == cad::RtNorm && session.Error().empty() && !session.Empty() &&
-                host.GetEditor().LastSelectionKept() == 0) {
-                std::fprintf(stderr, "vantorel: no block references were selected; try --select all or another "
-                                     "layer or window\n");
-                exitCode = kExitCommandFailed;
-            } else if (!ro.catalog.empty() && std::find(alerts.begin(), alerts.end(), "File " + ro.catalog +
-                                                            " could  not be opened") != alerts.end()) {
-                std::fprintf(stderr, "vantorel: the catalogue %s could not be read\n", ro.catalog.c_str());
-                exitCode = kExitCommandFailed;
-            } else if (textFailed) {
-                std::fprintf(stderr, "vantorel: the report could not be written to %s\n", textPath.c_str());
-                exitCode = kExitCommandFailed;
-            } else if (status == cad::RtNorm && session.Error().empty() && !session.Empty()) {
-                // The command ended before the user's side was done: a selection without block references,
-                // a catalogue that could not be read, or a dialog that closed early.
-                std::fprintf(stderr, "vantorel: the report ended before all of its steps were taken\n");
-                exitCode = kExitCommandFailed;
-            } else if (status != cad::RtNorm || !session.Error().empty()) {
-                std::fprintf(stderr, "vantorel: the report did not run through: %s\n",
-                             session.Error().empty() ? "the command failed" : session.Error().c_str());
-                exitCode = kExitCommandFailed;
-            } else {
-                // Printed from the file it went to; a device (/dev/stdout, say) has had it already.
-                std::error_code ignored;
-                if (std::filesystem::is_regular_file(textPath, ignored)) {
-                    std::ifstream text(textPath);
-                    std::cout << text.rdbuf();
-                    std::cout.flush();
-                }
-                if (!ro.output.empty() && !SaveDrawingTo(ro.output))
-                    exitCode = kExitCommandFailed;
-            }
-        }
-        if (ro.text.empty())
-            std::remove(textPath.c_str());
-        host.Modules().UnloadAll();
-        return exitCode;
-    }
+    if (report->parsed())
+        return RunReport(ro, modulePath);
 
     if (gui->parsed()) {
         std::string error;

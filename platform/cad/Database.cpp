@@ -252,6 +252,36 @@ ObjectId Database::FindRecord(ObjectId tableId, std::string_view name) const {
     return kNullId;
 }
 
+const FileObject* Database::FindFileObject(std::uint64_t handle) const {
+    auto found = m_fileObjects.find(handle);
+    return found == m_fileObjects.end() ? nullptr : &found->second;
+}
+
+std::vector<ObjectId> Database::LayoutBlocks() const {
+    std::vector<ObjectId> layouts{m_modelSpace, m_paperSpace};
+    const auto* table = PeekAs<SymbolTable>(m_blockTable);
+    for (ObjectId id : table ? table->records : std::vector<ObjectId>{}) {
+        const auto* record = PeekAs<BlockTableRecord>(id);
+        if (!record || record->IsErased() || id == m_modelSpace || id == m_paperSpace)
+            continue;
+        if (record->name.size() > 12 && NamesEqual(std::string_view(record->name).substr(0, 12), "*Paper_Space"))
+            layouts.push_back(id);
+    }
+    return layouts;
+}
+
+ObjectId Database::FindBlockRecordByHandle(std::uint64_t handle) const {
+    const auto* table = PeekAs<SymbolTable>(m_blockTable);
+    if (handle == 0 || !table)
+        return kNullId;
+    for (ObjectId id : table->records) {
+        const auto* record = PeekAs<BlockTableRecord>(id);
+        if (record && !record->IsErased() && record->Handle() == handle)
+            return id;
+    }
+    return kNullId;
+}
+
 ErrorStatus Database::AppendEntity(ObjectId blockId, ObjectPtr<Entity> entity, ObjectId* out) {
     *out = kNullId;
     auto* block = PeekAs<BlockTableRecord>(blockId);

@@ -37,6 +37,14 @@ enum class OpenMode { Read, Write };
 
 // One drawing in memory. Objects are owned here and reached by id; the open/close bookkeeping lets a
 // caller prove that an operation closed everything it opened.
+// An object of the file's OBJECTS section that lookups follow: a dictionary's entries, another object's first
+// pointer (group 340). The section itself is written back as it was read.
+struct FileObject {
+    std::string type;
+    std::vector<std::pair<std::string, std::uint64_t>> entries; // of a DICTIONARY: name and handle
+    std::uint64_t pointer = 0;
+};
+
 class Database {
 public:
     Database();
@@ -101,6 +109,14 @@ public:
     DxfLayout* Layout() const { return m_layout.get(); }
     void SetLayout(std::shared_ptr<DxfLayout> layout) { m_layout = std::move(layout); }
 
+    void AddFileObject(std::uint64_t handle, FileObject object) { m_fileObjects[handle] = std::move(object); }
+    // Null when the file has no such object, or none that lookups follow.
+    const FileObject* FindFileObject(std::uint64_t handle) const;
+    // Model space, paper space, then the other paper-space layouts (*Paper_Space0, ...) in the table's order.
+    std::vector<ObjectId> LayoutBlocks() const;
+    // The block record the file gave this handle; null when none.
+    ObjectId FindBlockRecordByHandle(std::uint64_t handle) const;
+
     // Ids are unique across all databases of the process; this finds the one an id belongs to.
     static Database* Owning(ObjectId id);
 
@@ -140,6 +156,7 @@ private:
 
     DrawingHeader m_header;
     std::shared_ptr<DxfLayout> m_layout;
+    std::unordered_map<std::uint64_t, FileObject> m_fileObjects;
     Arena m_arena; // before the objects, so that they go first
     std::vector<ObjectPtr<Object>, LargeAllocator<ObjectPtr<Object>>> m_objects; // by the local id, less one
     std::size_t m_openCount = 0; // objects open for read or write

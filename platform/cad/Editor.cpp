@@ -1,6 +1,10 @@
 #include "platform/cad/Editor.h"
 
+#include <cerrno>
+#include <climits>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace cad {
 
@@ -44,6 +48,13 @@ Editor::Editor() {
     DefineVariable("DWGPREFIX", std::string(""), true);
     DefineVariable("INSBASE", Point3d{}, false);
     DefineVariable("MAXSORT", std::int32_t{1000}, false);
+    // What the bill of materials counts beyond each selected reference under its stored name; 0 and "" keep
+    // the plain count.
+    DefineVariable("BOMNAMES", S{0}, false);
+    DefineVariable("BOMNESTED", S{0}, false);
+    DefineVariable("BOMMINSERT", S{0}, false);
+    DefineVariable("BOMSKIPTABLES", S{0}, false);
+    DefineVariable("BOMKEYATTR", std::string(), false);
 }
 
 void Editor::Print(std::string_view text) {
@@ -81,6 +92,95 @@ int Editor::SetVariable(std::string_view name, const VariableValue& value) {
         return RtReject;
     it->second.value = value;
     return RtNorm;
+}
+
+int Editor::SetVariableFromText(std::string_view name, std::string_view text, std::string& error) {
+    auto it = m_variables.find(Upper(name));
+    if (it == m_variables.end()) {
+        error = "Unknown variable name.";
+        return RtError;
+    }
+    if (it->second.readOnly) {
+        error = Upper(name) + " is read-only.";
+        return RtError;
+    }
+    std::string typed(text);
+    VariableValue value = it->second.value;
+    auto whole = [&typed](long long low, long long high, long long& out) {
+        char* end = nullptr;
+        errno = 0;
+        out = std::strtoll(typed.c_str(), &end, 10);
+        return !typed.empty() && end && *end == '\0' && errno == 0 && out >= low && out <= high;
+    };
+    auto real = [](const std::string& part, double& out) {
+        char* end = nullptr;
+        out = std::strtod(part.c_str(), &end);
+        return !part.empty() && end && *end == '\0' && std::isfinite(out);
+    };
+    long long integer = 0;
+    if (std::holds_alternative<std::int16_t>(value)) {
+        if (!whole(-32768, 32767, integer)) {
+            error = "Requires an integer between -32768 and 32767.";
+            return RtError;
+        }
+        value = static_cast<std::int16_t>(integer);
+    } else if (std::holds_alternative<std::int32_t>(value)) {
+        if (!whole(INT32_MIN, INT32_MAX, integer)) {
+            error = "Requires an integer value.";
+            return RtError;
+        }
+        value = static_cast<std::int32_t>(integer);
+    } else if (std::holds_alternative<double>(value)) {
+        double number = 0.0;
+        if (!real(typed, number)) {
+            error = "Requires a number.";
+            return RtError;
+        }
+        value = number;
+    } else if (std::holds_alternative<Point3d>(value)) {
+        double xyz[3] = {0.0, 0.0, 0.0};
+        std::size_t count = 0;
+        std::size_t at = 0;
+        bool ok = true;
+        while (ok && at <= typed.size() && count < 4) {
+            std::size_t comma = typed.find(',', at);
+            std::string part = typed.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+            ok = count < 3 && real(part, xyz[count]);
+            ++count;
+            if (comma == std::string::npos)
+                break;
+            at = comma + 1;
+        }
+        if (!ok || count < 2) {
+            error = "Requires a point: X,Y or X,Y,Z.";
+            return RtError;
+        }
+        value = Point3d{xyz[0], xyz[1], xyz[2]};
+    } else {
+        value = typed;
+    }
+    it->second.value = std::move(value);
+    return RtNorm;
+}
+
+std::string Editor::VariableText(std::string_view name) const {
+    const VariableValue* value = FindVariable(name);
+    if (!value)
+        return {};
+    char buffer[96];
+    if (const auto* s = std::get_if<std::int16_t>(value))
+        return std::to_string(*s);
+    if (const auto* l = std::get_if<std::int32_t>(value))
+        return std::to_string(*l);
+    if (const auto* r = std::get_if<double>(value)) {
+        std::snprintf(buffer, sizeof buffer, "%.4f", *r);
+        return buffer;
+    }
+    if (const auto* p = std::get_if<Point3d>(value)) {
+        std::snprintf(buffer, sizeof buffer, "%.4f,%.4f,%.4f", p->x, p->y, p->z);
+        return buffer;
+    }
+    return std::get<std::string>(*value);
 }
 
 void Editor::DefineVariable(std::string_view name, VariableValue value, bool readOnly) {

@@ -47,6 +47,11 @@ public:
     const VariableValue* FindVariable(std::string_view name) const;
     // RtNorm; RtReject for a read-only variable or a value of the wrong type; RtError for an unknown name.
     [[nodiscard]] int SetVariable(std::string_view name, const VariableValue& value);
+    // A value typed for the variable, read as its type: RtNorm, or RtError with what is wrong in `error`
+    // ("Requires an integer value.").
+    [[nodiscard]] int SetVariableFromText(std::string_view name, std::string_view text, std::string& error);
+    // The value as the command line shows it: "1", "0.2000", "3.0000,4.0000,0.0000", the text itself.
+    std::string VariableText(std::string_view name) const;
     // For the host itself: sets read-only variables too and creates the variable when missing.
     void DefineVariable(std::string_view name, VariableValue value, bool readOnly);
 

@@ -91,6 +91,11 @@ DxfResult Host::SaveDrawing(const std::string& path) {
 int Host::RunCommand(std::string_view typed) {
     const Command* command = m_commands.Lookup(typed);
     const HostCommand* own = command ? nullptr : FindHostCommand(typed);
+    if (!command && !own && m_editor.FindVariable(typed)) {
+        AskVariableValue(*this, std::string(typed));
+        m_editor.Redraw();
+        return RtNorm;
+    }
     if (!command && !own) {
         m_editor.Print(UnknownCommandMessage(typed));
         return RtError;

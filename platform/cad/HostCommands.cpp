@@ -76,7 +76,44 @@ void Erase(Host& host) {
     host.GetEditor().Print(std::to_string(erased) + " erased\n");
 }
 
+// Asks for a variable's new value, showing the one it has; Enter keeps it.
+void AskVariable(Host& host, const std::string& name) {
+    Editor& editor = host.GetEditor();
+    if (!editor.FindVariable(name)) {
+        editor.Print("Unknown variable name.\n");
+        return;
+    }
+    std::string upper(name);
+    for (char& c : upper)
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    std::string prompt = "Enter new value for " + upper + " <" + editor.VariableText(name) + ">: ";
+    editor.Print(prompt);
+    Answer answer;
+    if (editor.Ask(Request::Text, prompt, answer) != RtNorm)
+        return;
+    const auto* text = std::get_if<TextAnswer>(&answer);
+    if (!text || text->text.empty())
+        return;
+    std::string error;
+    if (editor.SetVariableFromText(name, text->text, error) != RtNorm)
+        editor.Print(error + "\n");
+}
+
+void SetVar(Host& host) {
+    const char* prompt = "Enter variable name: ";
+    host.GetEditor().Print(prompt);
+    Answer answer;
+    if (host.GetEditor().Ask(Request::Text, prompt, answer) != RtNorm)
+        return;
+    if (const auto* text = std::get_if<TextAnswer>(&answer); text && !text->text.empty())
+        AskVariable(host, text->text);
+}
+
 } // namespace
+
+void AskVariableValue(Host& host, const std::string& name) {
+    AskVariable(host, name);
+}
 
 const std::vector<HostCommand>& HostCommands() {
     static const std::vector<HostCommand> s_commands = {
@@ -85,6 +122,7 @@ const std::vector<HostCommand>& HostCommands() {
         {"UNDO", "undo the changes of several commands", false},
         {"REDO", "redo what U or UNDO took back", false},
         {"REDRAW", "redraw the view without the temporary marks on it", false},
+        {"SETVAR", "show or change a system variable (typing its name does the same)", false},
     };
     return s_commands;
 }
@@ -108,6 +146,8 @@ void RunHostCommand(Host& host, const HostCommand& command) {
         Redo(host);
     else if (name == "REDRAW")
         host.GetEditor().Redraw();
+    else if (name == "SETVAR")
+        SetVar(host);
 }
 
 } // namespace cad

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,5 +19,7 @@ const std::vector<HostCommand>& HostCommands();
 // Null when `typed` names none of them (case does not count).
 [[nodiscard]] const HostCommand* FindHostCommand(std::string_view typed);
 void RunHostCommand(Host& host, const HostCommand& command);
+// A system variable's name typed as a command: its value is asked for, the current one shown.
+void AskVariableValue(Host& host, const std::string& name);
 
 } // namespace cad

@@ -20,6 +20,7 @@ struct PointAnswer {
 struct SelectionAnswer {
     bool everything = false;   // all entities of model space, in drawing order
     std::vector<ObjectId> ids; // otherwise these, in this order
+    bool allLayouts = false;   // with everything: paper space's and every other layout's after model space's
 };
 struct TextAnswer {
     std::string text;

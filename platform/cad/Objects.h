@@ -181,6 +181,7 @@ struct BlockReference : Entity {
     double columnSpacing = 0.0;
     double rowSpacing = 0.0;
     std::uint64_t sequenceEndHandle = 0; // the SEQEND after the attributes
+    std::uint64_t extensionDictionary = 0; // the handle of its ACAD_XDICTIONARY in the file, 0 for none
 };
 
 struct Polyline : Entity {
@@ -205,6 +206,13 @@ public:
     std::string name;
 };
 
+// Extended data as the file gave it: an application's group 1001 and the groups after it.
+struct XDataItem {
+    int code = 0;
+    std::string text;    // text and handles (decoded into the active code page), empty for numbers
+    double number = 0.0; // reals and integers
+};
+
 enum BlockFlags : int { kBlockAnonymous = 1, kBlockHasAttributes = 2, kBlockExternal = 4, kBlockOverlay = 8 };
 
 struct BlockTableRecord : SymbolTableRecord {
@@ -216,6 +224,7 @@ struct BlockTableRecord : SymbolTableRecord {
     std::string externalPath; // of an external reference
     std::uint64_t beginHandle = 0; // the BLOCK and ENDBLK entities that frame the definition in a file
     std::uint64_t endHandle = 0;
+    std::vector<XDataItem> xdata; // of the block record: where a dynamic block's states name their block
 };
 
 struct LayerTableRecord : SymbolTableRecord {

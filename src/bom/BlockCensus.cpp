@@ -2,6 +2,10 @@
 
 #include "bom/BlockNames.h"
 #include "bom/BomMessages.h"
+#include "bom/ReferenceCounter.h"
+
+#include <cstdint>
+#include <limits>
 
 namespace vantorel {
 
@@ -67,6 +71,9 @@ bool BlockCensus::CountSelection(BomReport& report) {
     SelectionGuard release(selection);
     Adesk::Int32 length = 0;
     [[maybe_unused]] int measured = acedSSLength(selection, &length);
+    CensusSwitches switches = ReadCensusSwitches();
+    if (switches.AnyCountingSwitch())
+        return CountWithSwitches(report, selection, length, std::move(switches));
     std::string name;
     for (Adesk::Int32 i = 0; i < length; ++i) {
         ads_name entity = {0, 0};
@@ -87,6 +94,45 @@ bool BlockCensus::CountSelection(BomReport& report) {
         }
     }
     return true;
+}
+
+// As the plain census, but each reference may count under another name, several times, and bring the
+// references its definition holds.
+bool BlockCensus::CountWithSwitches(BomReport& report, const ads_name selection, Adesk::Int32 length,
+                                    CensusSwitches switches) {
+    auto& index = report.NameIndex();
+    std::vector<ReportRow>& rows = report.Rows();
+    ReferenceCounter counter(std::move(switches));
+    std::vector<ReferenceCounter::Counted> counts;
+    for (Adesk::Int32 i = 0; i < length; ++i) {
+        ads_name entity = {0, 0};
+        [[maybe_unused]] int named = acedSSName(selection, i, entity);
+        AcDbObjectId id;
+        [[maybe_unused]] Acad::ErrorStatus found = acdbGetObjectId(id, entity);
+        if (!counter.Count(id, counts))
+            return false;
+        for (ReferenceCounter::Counted& counted : counts) {
+            LowerBlockName(counted.name);
+            auto row = index.find(counted.name);
+            if (row == index.end()) {
+                if (cataloguedOnly)
+                    continue;
+                report.AppendRow(ReportRow{counted.name, 0.0, 0, "", 0.0});
+                row = index.emplace(counted.name, rows.size() - 1).first;
+            }
+            AddQuantity(rows[row->second], counted.quantity);
+        }
+    }
+    return true;
+}
+
+void AddQuantity(ReportRow& row, std::uint64_t quantity) {
+    constexpr auto kMost = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+    std::uint64_t sum = static_cast<std::uint64_t>(std::max(row.quantity, 0)) + std::min(quantity, kMost);
+    row.quantity = static_cast<std::int32_t>(std::min(sum, kMost));
+    // One reference adds its price as the plain census does; many add it once, multiplied.
+    row.total = quantity == 1 ? AddPrices(row.itemPrice, row.total)
+                              : AddPrices(row.total, row.itemPrice * static_cast<double>(quantity));
 }
 
 } // namespace vantorel

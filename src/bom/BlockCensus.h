@@ -1,7 +1,10 @@
 #pragma once
 
 #include "bom/BomReport.h"
+#include "bom/CensusSwitches.h"
 #include "host/HostServices.h"
+
+#include <cstdint>
 
 namespace vantorel {
 
@@ -18,6 +21,13 @@ public:
     // False when the selection was not made (nothing changes but the case of the row names) or an object
     // cannot be opened (with an alert; what was counted stays counted).
     [[nodiscard]] bool CountSelection(BomReport& report);
+
+private:
+    bool CountWithSwitches(BomReport& report, const ads_name selection, Adesk::Int32 length, CensusSwitches switches);
 };
+
+// `quantity` more references of the row's block: the quantity stops at the largest it can hold, the total
+// at the largest price.
+void AddQuantity(ReportRow& row, std::uint64_t quantity);
 
 } // namespace vantorel

@@ -27,4 +27,8 @@ int CompareNoCase(const char* a, const char* b) {
     return _stricmp(a ? a : "", b ? b : "");
 }
 
+bool IsTableBlockName(const std::string& name) {
+    return name.size() == 7 && CompareNoCase(name.substr(0, 3).c_str(), "QVT") == 0;
+}
+
 } // namespace vantorel

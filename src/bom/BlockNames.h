@@ -12,5 +12,8 @@ void LowerBlockName(std::string& name);
 [[nodiscard]] int CompareBlockNames(const char* a, const char* b);
 // The same in the runtime's "C" locale, where only A to Z match a to z.
 [[nodiscard]] int CompareNoCase(const char* a, const char* b);
+// A name of this program's own table blocks, as Insert's numbering counts them: seven characters beginning
+// with QVT in any case.
+[[nodiscard]] bool IsTableBlockName(const std::string& name);
 
 } // namespace vantorel

@@ -1,6 +1,7 @@
 #include "dialogs/TemplateGrid.h"
 
 #include "bom/BlockNames.h"
+#include "bom/CensusSwitches.h"
 #include "bom/BomReport.h"
 #include "dialogs/BomTemplateDialog.h"
 #include "dialogs/SortOrder.h"
@@ -44,8 +45,9 @@ void TemplateGrid::Insert(long index, const CatalogEntry& entry) {
 
 void TemplateGrid::FillBlockNameList() {
     blockNameList.clear();
+    bool skipTables = ReadCensusSwitches().skipTables;
     for (const std::string& name : DrawingBlockNames()) {
-        if (name.empty() || name[0] == '*')
+        if (name.empty() || name[0] == '*' || (skipTables && IsTableBlockName(name)))
             continue;
         if (blockNameList.size() == blockNameList.capacity())
             blockNameList.reserve(blockNameList.size() + kNameListStep);

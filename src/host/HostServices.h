@@ -5,6 +5,7 @@
 #include "platform/cad/arx/acdocman.h"
 #include "platform/cad/arx/aced.h"
 #include "platform/cad/arx/adslib.h"
+#include "platform/cad/arx/dbdynblk.h"
 #include "platform/cad/arx/dbents.h"
 #include "platform/cad/arx/dbsymtb.h"
 #include "platform/cad/arx/mbstring.h"

@@ -1,5 +1,6 @@
 #include "table/PriceTableBuilder.h"
 
+#include "bom/BlockNames.h"
 #include "bom/BomMessages.h"
 #include "bom/BomReport.h"
 
@@ -24,13 +25,6 @@ constexpr std::size_t kTagSize = 32;
 
 bool ColumnShown(int column) {
     return showPrice || (column != 1 && column != 4);
-}
-
-void UpperAscii(std::string& text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
 }
 
 // Looks a text style up for reading and takes its id; the status of the lookup.
@@ -84,9 +78,8 @@ int ensureTableTextStyle() {
 
 int nextTableNumber() {
     int highest = 0;
-    for (std::string name : DrawingBlockNames()) {
-        UpperAscii(name);
-        if (name.size() == 7 && name.compare(0, 3, "QVT") == 0)
+    for (const std::string& name : DrawingBlockNames()) {
+        if (IsTableBlockName(name))
             highest = std::max(highest, std::atoi(name.c_str() + 3));
     }
     return highest;

@@ -31,6 +31,15 @@ void FromPoint(const cad::Point3d& p, ads_real* out) {
 // The kind of value a DXF group code carries, for filter lists.
 enum class GroupKind { Text, Point, Real, Short, Long };
 GroupKind KindOfGroup(int code) {
+    // Extended data: points, reals, a short and a long; every other group of it is text.
+    if (code >= 1010 && code <= 1013)
+        return GroupKind::Point;
+    if (code >= 1014 && code <= 1059)
+        return GroupKind::Real;
+    if (code >= 1060 && code <= 1070)
+        return GroupKind::Short;
+    if (code == 1071)
+        return GroupKind::Long;
     if (code >= 10 && code <= 19)
         return GroupKind::Point;
     if (code >= 38 && code <= 59)
@@ -252,8 +261,15 @@ int acedSSGet(const ACHAR* mode, const void*, const void*, const resbuf* filter,
     cad::Database& database = cad::Host::Instance().WorkingDatabase();
     std::vector<cad::ObjectId> candidates = selection->ids;
     if (selection->everything) {
-        const auto* model = database.PeekAs<cad::BlockTableRecord>(database.ModelSpaceId());
-        candidates = model->entities;
+        candidates.clear();
+        std::vector<cad::ObjectId> spaces{database.ModelSpaceId()};
+        if (selection->allLayouts)
+            spaces = database.LayoutBlocks();
+        for (cad::ObjectId space : spaces) {
+            const auto* block = database.PeekAs<cad::BlockTableRecord>(space);
+            if (block)
+                candidates.insert(candidates.end(), block->entities.begin(), block->entities.end());
+        }
     }
     std::vector<cad::ObjectId> chosen;
     for (cad::ObjectId id : candidates) {

@@ -140,10 +140,23 @@ AcRxClass* ClassOfKind(cad::ObjectKind kind) {
         slot = ArxClassNamed(cad::ClassNameOf(kind));
     return slot;
 }
+
+bool IsGrid(const cad::Object& object) {
+    if (object.Kind() != cad::ObjectKind::BlockReference)
+        return false;
+    const auto& reference = static_cast<const cad::BlockReference&>(object);
+    return reference.columnCount > 1 || reference.rowCount > 1;
+}
+
+// A reference repeated in a grid is a MINSERT, of a class derived from the plain reference's.
+AcRxClass* ClassOfObject(const cad::Object& object) {
+    static AcRxClass* s_grid = ArxClassNamed("AcDbMInsertBlock");
+    return IsGrid(object) ? s_grid : ClassOfKind(object.Kind());
+}
 } // namespace
 
 AcRxClass* AcDbObject::isA() const {
-    return ClassOfKind(m_object->Kind());
+    return ClassOfObject(*m_object);
 }
 
 AcRxClass* AcDbObject::desc() {
@@ -197,7 +210,8 @@ AcDbObject* AcDbAccess::MakeHandle(cad::Object* object, cad::Database& database,
     case cad::ObjectKind::Text: return new AcDbText(resident);
     case cad::ObjectKind::AttributeDefinition: return new AcDbAttributeDefinition(resident);
     case cad::ObjectKind::Attribute: return new AcDbAttribute(resident);
-    case cad::ObjectKind::BlockReference: return new AcDbBlockReference(resident);
+    case cad::ObjectKind::BlockReference:
+        return IsGrid(*object) ? new AcDbMInsertBlock(resident) : new AcDbBlockReference(resident);
     case cad::ObjectKind::Polyline:
     case cad::ObjectKind::Opaque: return new AcDbEntity(resident);
     }
@@ -217,7 +231,7 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& object, AcDbObjectId id, AcRxC
     if (!database)
         return Acad::eInvalidObjectId;
     cad::Object* found = database->Peek(id.asOldId());
-    if (found && cls && !ClassOfKind(found->Kind())->isDerivedFrom(cls))
+    if (found && cls && !ClassOfObject(*found)->isDerivedFrom(cls))
         return Acad::eNotThatKindOfClass;
     cad::Object* opened = nullptr;
     cad::ErrorStatus status = database->Open(id.asOldId(), ToCadMode(mode), &opened, openErased);

@@ -29,6 +29,7 @@ constexpr const char* kClasses[][2] = {
     {"AcDbAttributeDefinition", "AcDbText"},
     {"AcDbAttribute", "AcDbText"},
     {"AcDbBlockReference", "AcDbEntity"},
+    {"AcDbMInsertBlock", "AcDbBlockReference"},
     {"AcDbPolyline", "AcDbEntity"},
     {"AcDbSymbolTable", "AcDbObject"},
     {"AcDbBlockTable", "AcDbSymbolTable"},

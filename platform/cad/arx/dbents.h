@@ -2,6 +2,8 @@
 
 #include "platform/cad/arx/dbmain.h"
 
+#include <vector>
+
 class AcDbLine : public AcDbEntity {
 public:
     AcDbLine();
@@ -106,8 +108,27 @@ public:
     explicit AcDbAttribute(const AcDbResident& resident);
 };
 
+// The ids of objects a container owns (a reference's attributes), as they were when it was made; erased ones
+// are passed over.
+class AcDbObjectIterator : public AcHeapOperators {
+public:
+    AcDbObjectIterator(cad::Database& database, std::vector<std::uint64_t> ids);
+    void start(bool atBeginning = true);
+    bool done() const;
+    void step(bool backwards = false, bool skipErased = true);
+    AcDbObjectId objectId() const;
+
+private:
+    void skip(bool backwards);
+    cad::Database* m_database;
+    std::vector<std::uint64_t> m_ids;
+    long m_position = 0;
+};
+
 class AcDbBlockReference : public AcDbEntity {
 public:
+    // The caller deletes it.
+    AcDbObjectIterator* attributeIterator() const;
     AcDbBlockReference();
     AcDbBlockReference(const AcGePoint3d& position, AcDbObjectId blockTableRecord);
     AcDbObjectId blockTableRecord() const;
@@ -119,5 +140,15 @@ public:
     static AcRxClass* desc();
     static AcDbBlockReference* cast(AcRxObject* object);
     explicit AcDbBlockReference(const AcDbResident& resident);
+};
+
+// A reference repeated in a grid of columns and rows (MINSERT).
+class AcDbMInsertBlock : public AcDbBlockReference {
+public:
+    Adesk::UInt16 columns() const;
+    Adesk::UInt16 rows() const;
+    static AcRxClass* desc();
+    static AcDbMInsertBlock* cast(AcRxObject* object);
+    explicit AcDbMInsertBlock(const AcDbResident& resident);
 };
 

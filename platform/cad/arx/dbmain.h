@@ -58,6 +58,7 @@ public:
 
 class AcDbDatabase;
 struct AcDbResident;
+struct resbuf;
 
 // A module's handle on a database object: either a new object it created (and owns until the database
 // takes it), or an object it opened, valid until close().
@@ -77,6 +78,9 @@ public:
     bool isReadEnabled() const;
     bool isWriteEnabled() const;
     bool isNewObject() const { return m_fresh != nullptr; }
+    // The object's extended data of application `regappName` (all of it for null): a list the caller releases
+    // with acutRelRb, or null when there is none.
+    resbuf* xData(const ACHAR* regappName = nullptr) const;
 
     AcRxClass* isA() const override;
     static AcRxClass* desc();

@@ -16,6 +16,8 @@ protected:
     using AcDbObject::AcDbObject;
 };
 
+class AcDbBlockTableRecordIterator;
+
 class AcDbBlockTableRecord : public AcDbSymbolTableRecord {
 public:
     AcDbBlockTableRecord();
@@ -27,8 +29,28 @@ public:
     Acad::ErrorStatus appendAcDbEntity(AcDbEntity* entity);
     bool hasAttributeDefinitions() const;
     bool isLayout() const;
+    bool isAnonymous() const;
+    // The entities of the definition, in drawing order; the caller deletes the iterator.
+    Acad::ErrorStatus newIterator(AcDbBlockTableRecordIterator*& iterator, bool atBeginning = true,
+                                  bool skipDeleted = true) const;
     static AcRxClass* desc();
     static AcDbBlockTableRecord* cast(AcRxObject* object);
+};
+
+class AcDbBlockTableRecordIterator : public AcHeapOperators {
+public:
+    void start(bool atBeginning = true, bool skipDeleted = true);
+    bool done() const;
+    void step(bool forward = true, bool skipDeleted = true);
+    Acad::ErrorStatus getEntityId(AcDbObjectId& id) const;
+
+private:
+    friend class AcDbBlockTableRecord;
+    AcDbBlockTableRecordIterator(cad::Database& database, std::uint64_t blockId, bool atBeginning, bool skipDeleted);
+    void skip(bool forward, bool skipDeleted);
+    cad::Database* m_database;
+    std::uint64_t m_blockId;
+    long m_position = 0;
 };
 
 class AcDbLayerTableRecord : public AcDbSymbolTableRecord {

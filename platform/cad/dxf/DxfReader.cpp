@@ -235,6 +235,8 @@ private:
                 read = ReadBlocks();
             else if (Is(name.value, "ENTITIES"))
                 read = ReadEntities();
+            else if (Is(name.value, "OBJECTS"))
+                read = ReadObjects(tag);
             else
                 read = SkipSection(tag);
             if (!read)
@@ -258,6 +260,62 @@ private:
                 break;
         }
         return EndOfSection(start);
+    }
+
+    // The objects are written back as read; only what lookups follow is kept: the dictionaries' entries and
+    // each other object's first pointer.
+    bool ReadObjects(const DxfTag& start) {
+        DxfTag tag;
+        EntityTags& body = m_tags;
+        while (Next(tag)) {
+            if (tag.code != 0)
+                continue;
+            if (Is(tag.value, "ENDSEC"))
+                return true;
+            if (Is(tag.value, "SECTION") || Is(tag.value, "EOF"))
+                break;
+            std::string_view type = tag.value;
+            ReadBody(body);
+            if (m_stream.Failed())
+                return false;
+            FileObject object;
+            bool dictionary = Is(type, "DICTIONARY");
+            for (std::size_t i = 0; i < body.count; ++i) {
+                const DxfTag& item = body.tags[i];
+                if (dictionary && item.code == 3 && i + 1 < body.count &&
+                    (body.tags[i + 1].code == 350 || body.tags[i + 1].code == 360))
+                    object.entries.emplace_back(std::string(item.value), ParseHandle(body.tags[i + 1].value));
+                else if (item.code == 340 && object.pointer == 0)
+                    object.pointer = ParseHandle(item.value);
+            }
+            if (body.handle != 0 && (dictionary || object.pointer != 0)) {
+                object.type = std::string(type);
+                m_database->AddFileObject(body.handle, std::move(object));
+            }
+        }
+        return EndOfSection(start);
+    }
+
+    // The extended data after the modelled tags, as the editor keeps it for a block record.
+    std::vector<XDataItem> XData(const EntityTags& tags) {
+        std::vector<XDataItem> xdata;
+        std::size_t i = 0;
+        while (i < tags.count && tags.tags[i].code != 1001)
+            ++i;
+        for (; i < tags.count; ++i) {
+            const DxfTag& tag = tags.tags[i];
+            if (tag.code < 1000)
+                break;
+            XDataItem item;
+            item.code = tag.code;
+            DxfValueKind kind = ValueKindOf(tag.code);
+            if (kind == DxfValueKind::Text || kind == DxfValueKind::Handle)
+                item.text = tag.code == 1004 ? std::string() : Decode(tag.value);
+            else
+                item.number = tag.number;
+            xdata.push_back(std::move(item));
+        }
+        return xdata;
     }
 
     void HeaderValue(std::string_view variable, const DxfTag& tag) {
@@ -429,6 +487,8 @@ private:
         }
         record->SetHandle(entry.handle);
         record->SetFromFile(true);
+        if (auto* block = dynamic_cast<BlockTableRecord*>(record))
+            block->xdata = XData(entry);
         if (auto* style = dynamic_cast<TextStyleTableRecord*>(record)) {
             style->fileName = Decode(entry.Text(3));
             style->bigFontFileName = Decode(entry.Text(4));
@@ -619,6 +679,12 @@ private:
             reference->columnSpacing = tags.Real(44);
             reference->rowSpacing = tags.Real(45);
             hasFollowers = tags.Int(66) == 1 || PeekIsZero("ATTRIB");
+            for (std::size_t i = 0; i + 1 < tags.modelled; ++i) {
+                if (tags.tags[i].code == 102 && tags.tags[i].value == "{ACAD_XDICTIONARY" && tags.tags[i + 1].code == 360) {
+                    reference->extensionDictionary = ParseHandle(tags.tags[i + 1].value);
+                    break;
+                }
+            }
             entity = std::move(reference);
         } else if (Is(type, "LWPOLYLINE")) {
             auto polyline = m_database->Make<Polyline>();

@@ -1,0 +1,26 @@
+#pragma once
+
+// What the subcommands of the host executable share: their exit codes, and reading and saving the drawing with
+// what went wrong said on standard error.
+#include <string>
+
+namespace hostapp {
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitCommandFailed = 1,
+    kExitModuleRefused = 2,
+    kExitDrawingRefused = 3,
+    kExitUsage = 64,
+};
+
+// Opens the drawing, telling what the reader noticed; false after printing why it cannot be read.
+bool OpenDrawing(const std::string& path);
+// Equal but for the case of A to Z.
+bool SameWords(const std::string& a, const std::string& b);
+// Objects a command left open are a fault of the module; the user is told, the drawing is still saved.
+void ReportOpenObjects();
+// False after printing why the drawing could not be saved there.
+bool SaveDrawingTo(const std::string& path);
+
+} // namespace hostapp

@@ -1,0 +1,249 @@
+#include "ReportRun.h"
+
+#include "CliCommon.h"
+#include "Session.h"
+
+#include "platform/cad/Host.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <unistd.h>
+#include <vector>
+
+namespace hostapp {
+
+namespace {
+// "X,Y" or "X1,Y1,X2,Y2" as numbers; false when the text is not that many numbers.
+bool ParseNumbers(const std::string& text, std::size_t count, std::vector<double>& numbers) {
+    numbers.clear();
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        char* end = nullptr;
+        double value = std::strtod(item.c_str(), &end);
+        if (item.empty() || !end || *end != '\0')
+            return false;
+        numbers.push_back(value);
+    }
+    return numbers.size() == count;
+}
+
+Step MakeStep(Step::Kind kind, std::string text = {}, double number = 0.0) {
+    Step step;
+    step.kind = kind;
+    step.text = std::move(text);
+    step.number = number;
+    return step;
+}
+
+// The user's side of one report, from the options: false after printing why they make no session.
+bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hostapp::Session& session) {
+    session.Add(o.catalog.empty() ? MakeStep(Step::Cancel) : MakeStep(Step::File, o.catalog));
+    std::vector<double> n;
+    if (o.select == "all" || o.select == "all-layouts") {
+        session.Add(MakeStep(o.select == "all" ? Step::SelectAll : Step::SelectAllLayouts));
+    } else if (o.select.rfind("layer:", 0) == 0) {
+        session.Add(MakeStep(Step::SelectLayer, o.select.substr(6)));
+    } else if (o.select.rfind("window:", 0) == 0 && ParseNumbers(o.select.substr(7), 4, n)) {
+        Step step = MakeStep(Step::SelectWindow);
+        step.a = cad::Point3d{n[0], n[1], 0.0};
+        step.b = cad::Point3d{n[2], n[3], 0.0};
+        session.Add(step);
+    } else {
+        std::fprintf(stderr, "vantorel: --select takes all, all-layouts, layer:NAME or window:X1,Y1,X2,Y2, not %s\n", o.select.c_str());
+        return false;
+    }
+    if (!o.sort.empty()) {
+        std::string column = o.sort;
+        bool descending = false;
+        if (auto colon = column.rfind(':'); colon != std::string::npos) {
+            std::string direction = column.substr(colon + 1);
+            if (direction != "desc" && direction != "asc") {
+                std::fprintf(stderr, "vantorel: --sort takes COLUMN, COLUMN:asc or COLUMN:desc\n");
+                return false;
+            }
+            descending = direction == "desc";
+            column = column.substr(0, colon);
+        }
+        static const char* const kHeadings[] = {"Block name", "Item Price", "Quantity", "Description", "Total"};
+        std::string heading;
+        for (const char* known : kHeadings)
+            if (SameWords(column, known))
+                heading = known;
+        if (heading.empty()) {
+            std::fprintf(stderr, "vantorel: --sort takes a column heading of the report: \"Block name\", "
+                                 "\"Item Price\", \"Quantity\", \"Description\" or \"Total\" (not \"%s\")\n",
+                         column.c_str());
+            return false;
+        }
+        column = heading;
+        // The grid starts marked as sorted by block name, ascending: the first click on that heading turns
+        // it round, the first click on any other sorts it ascending.
+        int clicks = column == "Block name" ? (descending ? 1 : 2) : (descending ? 2 : 1);
+        for (int i = 0; i < clicks; ++i)
+            session.Add(MakeStep(Step::ClickHeader, column));
+    }
+    if (o.hidePrices)
+        session.Add(MakeStep(Step::ClickControl, "Show Price"));
+    if (!o.snapshot.empty())
+        session.Add(MakeStep(Step::Snapshot, o.snapshot));
+    session.Add(MakeStep(Step::ClickControl, "Save to file"));
+    session.Add(MakeStep(Step::File, textPath));
+    if (o.scaleGiven && !(o.scale > 0.0)) {
+        std::fprintf(stderr, "vantorel: --scale takes a number above 0, the size of the table against its own\n");
+        return false;
+    }
+    if (o.scaleGiven && o.table.empty()) {
+        std::fprintf(stderr, "vantorel: --scale sizes the table: give --table X,Y too\n");
+        return false;
+    }
+    if (o.output.size() >= 4 && SameWords(o.output.substr(o.output.size() - 4), ".dwg")) {
+        std::fprintf(stderr, "vantorel: -o takes a name ending in .dxf: drawings are saved as DXF, and DWG cannot be "
+                             "written here\n");
+        return false;
+    }
+    if (!o.table.empty() && o.output.empty()) {
+        std::fprintf(stderr, "vantorel: --table puts a table into the drawing: give -o OUT.dxf to save the drawing\n");
+        return false;
+    }
+    if (o.table.empty()) {
+        session.Add(MakeStep(Step::ClickControl, "Close"));
+        return true;
+    }
+    if (!ParseNumbers(o.table, 2, n)) {
+        std::fprintf(stderr, "vantorel: --table takes X,Y\n");
+        return false;
+    }
+    session.Add(MakeStep(Step::ClickControl, "Insert"));
+    Step corner = MakeStep(Step::Point);
+    corner.a = cad::Point3d{n[0], n[1], 0.0};
+    session.Add(corner);
+    session.Add(o.scaleGiven ? MakeStep(Step::Scale, {}, o.scale) : MakeStep(Step::Return));
+    return true;
+}
+// The switches of the command line as the host's variables, where the module reads them.
+void SetCountingVariables(const ReportOptions& o) {
+    cad::Editor& editor = cad::Host::Instance().GetEditor();
+    auto flag = [&editor](const char* name, bool on) {
+        [[maybe_unused]] int set = editor.SetVariable(name, cad::VariableValue{static_cast<std::int16_t>(on ? 1 : 0)});
+    };
+    flag("BOMNAMES", o.names == "effective");
+    flag("BOMNESTED", o.nested);
+    flag("BOMMINSERT", o.minsert);
+    flag("BOMSKIPTABLES", o.skipTables);
+    [[maybe_unused]] int set = editor.SetVariable("BOMKEYATTR", cad::VariableValue{o.keyAttribute});
+}
+
+// References the report lists under anonymous names (*U12: a dynamic block's state), counted from the rows of
+// the text file: such a name has no blanks, and its quantity is the third field (the second without prices).
+long AnonymousReferences(const std::string& textPath, bool hidePrices) {
+    std::ifstream text(textPath);
+    long references = 0;
+    std::string line;
+    std::getline(text, line); // the headings
+    while (std::getline(text, line)) {
+        std::istringstream fields(line);
+        std::string name;
+        std::string price;
+        long quantity = 0;
+        fields >> name;
+        if (!hidePrices)
+            fields >> price;
+        if (name.size() > 2 && (name[1] == 'u' || name[1] == 'U') && name[0] == '*' && (fields >> quantity))
+            references += quantity;
+    }
+    return references;
+}
+} // namespace
+
+int RunReport(const ReportOptions& ro, const std::string& modulePath) {
+    cad::Host& host = cad::Host::Instance();
+    SetCountingVariables(ro);
+    if (!OpenDrawing(ro.drawing))
+        return kExitDrawingRefused;
+    std::string error;
+    if (!host.Modules().Load(modulePath, error)) {
+        std::fprintf(stderr, "vantorel: %s\n", error.c_str());
+        return kExitModuleRefused;
+    }
+    std::string textPath = ro.text;
+    if (textPath.empty()) {
+        char name[] = "/tmp/vantorel-report-XXXXXX";
+        int fd = mkstemp(name);
+        if (fd >= 0)
+            close(fd);
+        textPath = name;
+    }
+    hostapp::Session session;
+    int exitCode = kExitOk;
+    if (!BuildReportSession(ro, textPath, session)) {
+        exitCode = kExitUsage;
+    } else {
+        session.Attach();
+        host.GetEditor().ForgetSelection();
+        std::size_t printed = host.GetEditor().CommandLine().size();
+        int status = host.RunCommand("KXBOMC");
+        session.Detach();
+        for (const std::string& alert : host.GetEditor().Alerts())
+            std::fprintf(stderr, "vantorel: alert: %s\n", alert.c_str());
+        // The command line is not shown here; what the census said of the drawing is.
+        std::istringstream said(host.GetEditor().CommandLine().substr(printed));
+        for (std::string line; std::getline(said, line);) {
+            if (line.rfind("Block ", 0) == 0 && line.find(" reference to itself:") != std::string::npos)
+                std::fprintf(stderr, "vantorel: %s\n", line.c_str());
+        }
+        ReportOpenObjects();
+        const std::vector<std::string>& alerts = host.GetEditor().Alerts();
+        bool textFailed = std::find(alerts.begin(), alerts.end(),
+                                    "File " + textPath + " could  not be opened") != alerts.end();
+        if (status == cad::RtNorm && session.Error().empty() && !session.Empty() &&
+            host.GetEditor().LastSelectionKept() == 0) {
+            std::fprintf(stderr, "vantorel: no block references were selected; try --select all or another "
+                                 "layer or window\n");
+            exitCode = kExitCommandFailed;
+        } else if (!ro.catalog.empty() && std::find(alerts.begin(), alerts.end(), "File " + ro.catalog +
+                                                        " could  not be opened") != alerts.end()) {
+            std::fprintf(stderr, "vantorel: the catalogue %s could not be read\n", ro.catalog.c_str());
+            exitCode = kExitCommandFailed;
+        } else if (textFailed) {
+            std::fprintf(stderr, "vantorel: the report could not be written to %s\n", textPath.c_str());
+            exitCode = kExitCommandFailed;
+        } else if (status == cad::RtNorm && session.Error().empty() && !session.Empty()) {
+            // The command ended before the user's side was done: a selection without block references,
+            // a catalogue that could not be read, or a dialog that closed early.
+            std::fprintf(stderr, "vantorel: the report ended before all of its steps were taken\n");
+            exitCode = kExitCommandFailed;
+        } else if (status != cad::RtNorm || !session.Error().empty()) {
+            std::fprintf(stderr, "vantorel: the report did not run through: %s\n",
+                         session.Error().empty() ? "the command failed" : session.Error().c_str());
+            exitCode = kExitCommandFailed;
+        } else {
+            // Printed from the file it went to; a device (/dev/stdout, say) has had it already.
+            std::error_code ignored;
+            if (std::filesystem::is_regular_file(textPath, ignored)) {
+                std::ifstream text(textPath);
+                std::cout << text.rdbuf();
+                std::cout.flush();
+                long anonymous = ro.names == "effective" ? 0 : AnonymousReferences(textPath, ro.hidePrices);
+                if (anonymous > 0)
+                    std::fprintf(stderr, "vantorel: %ld reference%s counted under anonymous names (*U...), the states "
+                                         "of dynamic blocks; --names effective counts them under their blocks' own "
+                                         "names\n",
+                                 anonymous, anonymous == 1 ? " is" : "s are");
+            }
+            if (!ro.output.empty() && !SaveDrawingTo(ro.output))
+                exitCode = kExitCommandFailed;
+        }
+    }
+    if (ro.text.empty())
+        std::remove(textPath.c_str());
+    host.Modules().UnloadAll();
+    return exitCode;
+}
+
+} // namespace hostapp

@@ -1,0 +1,31 @@
+#pragma once
+
+// `vantorel report`: the user's side of one report built from the options, run through the real dialog.
+#include <string>
+
+namespace hostapp {
+
+struct ReportOptions {
+    std::string drawing;
+    std::string catalog;
+    std::string select = "all";
+    std::string sort;
+    bool hidePrices = false;
+    std::string text;
+    std::string table;
+    double scale = 0.0;
+    bool scaleGiven = false;
+    std::string output;
+    std::string snapshot;
+    // What the census counts, set as the host's variables for this run.
+    std::string names = "stored"; // BOMNAMES: stored or effective
+    bool nested = false;          // BOMNESTED
+    bool minsert = false;         // BOMMINSERT
+    bool skipTables = false;      // BOMSKIPTABLES
+    std::string keyAttribute;     // BOMKEYATTR
+};
+
+// Runs the report on the drawing with the module at `modulePath`; the exit code, after saying what went wrong.
+int RunReport(const ReportOptions& options, const std::string& modulePath);
+
+} // namespace hostapp

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace vantorel {
+
+// What the census counts beyond each selected reference once under its stored name. The host's system
+// variables say it; a host that has none of them leaves every one off, and the census is the plain one.
+struct CensusSwitches {
+    bool effectiveNames = false; // BOMNAMES 1: a dynamic block's state counts under the block's own name
+    bool nested = false;         // BOMNESTED 1: the references inside a counted reference's definition count too
+    bool grids = false;          // BOMMINSERT 1: a MINSERT counts columns × rows times
+    bool skipTables = false;     // BOMSKIPTABLES 1: this program's own table blocks are not counted or offered
+    std::string keyAttribute;    // BOMKEYATTR: a reference with this attribute counts under its value
+
+    bool AnyCountingSwitch() const { return effectiveNames || nested || grids || skipTables || !keyAttribute.empty(); }
+};
+
+// The switches as the host's variables stand now.
+[[nodiscard]] CensusSwitches ReadCensusSwitches();
+
+} // namespace vantorel

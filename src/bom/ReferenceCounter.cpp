@@ -1,0 +1,188 @@
+#include "bom/ReferenceCounter.h"
+
+#include "bom/BlockNames.h"
+#include "bom/BomMessages.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace vantorel {
+
+namespace {
+std::uint64_t Times(std::uint64_t a, std::uint64_t b) {
+    if (a != 0 && b > std::numeric_limits<std::uint64_t>::max() / a)
+        return std::numeric_limits<std::uint64_t>::max();
+    return a * b;
+}
+
+std::uint64_t Plus(std::uint64_t a, std::uint64_t b) {
+    return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max() : a + b;
+}
+
+// Counts of one name gathered into one entry, in the order the names first came.
+void Add(std::vector<ReferenceCounter::Counted>& counts, const std::string& name, std::uint64_t quantity) {
+    for (ReferenceCounter::Counted& counted : counts) {
+        if (counted.name == name) {
+            counted.quantity = Plus(counted.quantity, quantity);
+            return;
+        }
+    }
+    counts.push_back(ReferenceCounter::Counted{name, quantity});
+}
+
+// The name a dynamic block keeps in its own extended data when its record is anonymous too.
+std::string TrueName(const AcDbBlockTableRecord& record) {
+    resbuf* xdata = record.xData("AcDbDynamicBlockTrueName");
+    std::string name;
+    for (const resbuf* rb = xdata; rb; rb = rb->rbnext) {
+        if (rb->restype == 1000 && rb->resval.rstring) {
+            name = rb->resval.rstring;
+            break;
+        }
+    }
+    if (xdata)
+        acutRelRb(xdata);
+    return name;
+}
+} // namespace
+
+bool ReferenceCounter::Count(AcDbObjectId referenceId, std::vector<Counted>& out) {
+    out.clear();
+    return AddReference(referenceId, 1, out);
+}
+
+bool ReferenceCounter::AddReference(AcDbObjectId referenceId, std::uint64_t times, std::vector<Counted>& out) {
+    AcDbObject* object = nullptr;
+    if (acdbOpenAcDbObject(object, referenceId, AcDbBlockReference::desc(), AcDb::kForRead) != Acad::eOk) {
+        acedAlert(kCannotOpenInsert);
+        return false;
+    }
+    auto* reference = static_cast<AcDbBlockReference*>(object);
+    AcDbObjectId blockId = reference->blockTableRecord();
+    if (m_switches.grids) {
+        if (auto* grid = AcDbMInsertBlock::cast(reference))
+            times = Times(times, Times(std::max<std::uint64_t>(grid->columns(), 1), std::max<std::uint64_t>(grid->rows(), 1)));
+    }
+    std::string key = m_switches.keyAttribute.empty() ? std::string() : KeyValue(*reference);
+    CloseObject(reference);
+
+    if (acdbOpenAcDbObject(object, blockId, AcDbBlockTableRecord::desc(), AcDb::kForRead) != Acad::eOk) {
+        acedAlert(kCannotOpenBlockRecord);
+        return false;
+    }
+    auto* record = static_cast<AcDbBlockTableRecord*>(object);
+    HostString copy;
+    [[maybe_unused]] Acad::ErrorStatus named = record->getName(copy.Out());
+    std::string stored = copy.Get();
+    if (m_switches.skipTables && IsTableBlockName(stored)) {
+        CloseObject(record);
+        return true;
+    }
+    std::string name = !key.empty() ? key : m_switches.effectiveNames ? EffectiveName(referenceId, *record, stored) : stored;
+    CloseObject(record);
+    Add(out, name, times);
+    if (!m_switches.nested)
+        return true;
+    const std::vector<Counted>* inside = Contents(blockId, stored);
+    if (!inside)
+        return false;
+    for (const Counted& counted : *inside)
+        Add(out, counted.name, Times(counted.quantity, times));
+    return true;
+}
+
+const std::vector<ReferenceCounter::Counted>* ReferenceCounter::Contents(AcDbObjectId blockId, const std::string& blockName) {
+    static const std::vector<Counted> kNothing;
+    std::uint64_t key = blockId.asOldId();
+    if (auto found = m_contents.find(key); found != m_contents.end())
+        return &found->second;
+    if (!m_walking.insert(key).second) {
+        // A definition that holds a reference to itself would count without end: it counts once, unfollowed.
+        acutPrintf("\nBlock %s holds a reference to itself: that reference is counted once and not followed.\n",
+                   blockName.c_str());
+        m_contents.emplace(key, std::vector<Counted>{});
+        return &kNothing;
+    }
+    AcDbObject* object = nullptr;
+    if (acdbOpenAcDbObject(object, blockId, AcDbBlockTableRecord::desc(), AcDb::kForRead) != Acad::eOk) {
+        acedAlert(kCannotOpenBlockRecord);
+        m_walking.erase(key);
+        return nullptr;
+    }
+    auto* record = static_cast<AcDbBlockTableRecord*>(object);
+    std::vector<AcDbObjectId> references;
+    AcDbBlockTableRecordIterator* iterator = nullptr;
+    if (record->newIterator(iterator) == Acad::eOk && iterator) {
+        for (; !iterator->done(); iterator->step()) {
+            AcDbObjectId entityId;
+            if (iterator->getEntityId(entityId) != Acad::eOk)
+                continue;
+            AcDbObject* entity = nullptr;
+            if (acdbOpenAcDbObject(entity, entityId, AcDb::kForRead) != Acad::eOk)
+                continue;
+            if (entity->isKindOf(AcDbBlockReference::desc()))
+                references.push_back(entityId);
+            CloseObject(entity);
+        }
+    }
+    delete iterator;
+    CloseObject(record);
+    std::vector<Counted> counts;
+    for (AcDbObjectId id : references) {
+        if (!AddReference(id, 1, counts)) {
+            m_walking.erase(key);
+            return nullptr;
+        }
+    }
+    m_walking.erase(key);
+    // A cycle found below may have stood in for this definition while it was being worked out.
+    auto [slot, added] = m_contents.insert_or_assign(key, std::move(counts));
+    (void)added;
+    return &slot->second;
+}
+
+std::string ReferenceCounter::KeyValue(AcDbBlockReference& reference) const {
+    std::string value;
+    AcDbObjectIterator* attributes = reference.attributeIterator();
+    for (; attributes && !attributes->done() && value.empty(); attributes->step()) {
+        AcDbObject* object = nullptr;
+        if (acdbOpenAcDbObject(object, attributes->objectId(), AcDbAttribute::desc(), AcDb::kForRead) != Acad::eOk)
+            continue;
+        auto* attribute = static_cast<AcDbAttribute*>(object);
+        HostString tag(attribute->tag());
+        if (CompareNoCase(tag.Get(), m_switches.keyAttribute.c_str()) == 0) {
+            HostString text(attribute->textString());
+            value = text.Get();
+        }
+        CloseObject(attribute);
+    }
+    delete attributes;
+    return value;
+}
+
+std::string ReferenceCounter::EffectiveName(AcDbObjectId referenceId, AcDbBlockTableRecord& record,
+                                            const std::string& stored) {
+    if (!record.isAnonymous())
+        return stored;
+    AcDbDynBlockReference dynamic(referenceId);
+    AcDbObjectId blockId = dynamic.dynamicBlockTableRecord();
+    if (blockId.isNull()) {
+        std::string own = TrueName(record);
+        return own.empty() ? stored : own;
+    }
+    AcDbObject* object = nullptr;
+    if (acdbOpenAcDbObject(object, blockId, AcDbBlockTableRecord::desc(), AcDb::kForRead) != Acad::eOk)
+        return stored;
+    auto* block = static_cast<AcDbBlockTableRecord*>(object);
+    HostString copy;
+    [[maybe_unused]] Acad::ErrorStatus named = block->getName(copy.Out());
+    std::string name = copy.Get();
+    // Files of R2000 to R2007 may keep the dynamic block itself under an anonymous name, its own in extended data.
+    if (block->isAnonymous())
+        name = TrueName(*block);
+    CloseObject(block);
+    return name.empty() ? stored : name;
+}
+
+} // namespace vantorel
