@@ -303,6 +303,11 @@ bool Session::Next(cad::Request request, const std::string& prompt, cad::Answer&
         }
         break;
     case Step::Scale: ok = request == cad::Request::Event && ScaleEvents(step, answer); break;
+    case Step::TypeText:
+        // Typed at a prompt of the command line and ended by Enter.
+        ok = request == cad::Request::Text;
+        answer = cad::TextAnswer{step.text};
+        break;
     default: break;
     }
     if (!ok) {

@@ -50,10 +50,9 @@ Editor::Editor() {
     DefineVariable("MAXSORT", std::int32_t{1000}, false);
     // What the bill of materials counts beyond each selected reference under its stored name; 0 and "" keep
     // the plain count.
-    DefineVariable("BOMNAMES", S{0}, false);
-    DefineVariable("BOMNESTED", S{0}, false);
-    DefineVariable("BOMMINSERT", S{0}, false);
-    DefineVariable("BOMSKIPTABLES", S{0}, false);
+    for (const char* name : {"BOMNAMES", "BOMNESTED", "BOMMINSERT", "BOMSKIPTABLES", "ATTREQ", "ATTDIA", "CMDECHO",
+                             "SNAPMODE", "ORTHOMODE", "FILEDIA", "PICKFIRST"})
+        DefineSwitch(name);
     DefineVariable("BOMKEYATTR", std::string(), false);
 }
 
@@ -94,6 +93,16 @@ int Editor::SetVariable(std::string_view name, const VariableValue& value) {
     return RtNorm;
 }
 
+void Editor::DefineSwitch(std::string_view name) {
+    auto it = m_variables.find(Upper(name));
+    if (it == m_variables.end()) {
+        DefineVariable(name, std::int16_t{0}, false);
+        it = m_variables.find(Upper(name));
+    }
+    it->second.low = 0;
+    it->second.high = 1;
+}
+
 int Editor::SetVariableFromText(std::string_view name, std::string_view text, std::string& error) {
     auto it = m_variables.find(Upper(name));
     if (it == m_variables.end()) {
@@ -119,8 +128,9 @@ int Editor::SetVariableFromText(std::string_view name, std::string_view text, st
     };
     long long integer = 0;
     if (std::holds_alternative<std::int16_t>(value)) {
-        if (!whole(-32768, 32767, integer)) {
-            error = "Requires an integer between -32768 and 32767.";
+        if (!whole(it->second.low, it->second.high, integer)) {
+            error = "Requires an integer between " + std::to_string(it->second.low) + " and " +
+                    std::to_string(it->second.high) + ".";
             return RtError;
         }
         value = static_cast<std::int16_t>(integer);

@@ -85,7 +85,11 @@ private:
     struct Variable {
         VariableValue value;
         bool readOnly = false;
+        long long low = -32768; // what a typed integer may be
+        long long high = 32767;
     };
+    // Switches take 0 or 1 when typed.
+    void DefineSwitch(std::string_view name);
     std::map<std::string, Variable> m_variables; // keys in upper case
     std::string m_commandLine;
     std::vector<std::string> m_alerts;

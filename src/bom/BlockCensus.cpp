@@ -4,8 +4,11 @@
 #include "bom/BomMessages.h"
 #include "bom/ReferenceCounter.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <unordered_map>
+#include <utility>
 
 namespace vantorel {
 
@@ -103,27 +106,55 @@ bool BlockCensus::CountWithSwitches(BomReport& report, const ads_name selection,
     auto& index = report.NameIndex();
     std::vector<ReportRow>& rows = report.Rows();
     ReferenceCounter counter(std::move(switches));
-    std::vector<ReferenceCounter::Counted> counts;
+    // The row of a name, appended when new; none when only catalogued blocks count.
+    std::string lowered;
+    auto rowOf = [&](const std::string& name) -> long {
+        lowered = name;
+        LowerBlockName(lowered);
+        auto row = index.find(lowered);
+        if (row == index.end()) {
+            if (cataloguedOnly)
+                return -1;
+            report.AppendRow(ReportRow{lowered, 0.0, 0, "", 0.0});
+            row = index.emplace(lowered, rows.size() - 1).first;
+        }
+        return static_cast<long>(row->second);
+    };
+    // What a definition holds is looked up in the rows once; every reference to it then only adds.
+    std::unordered_map<std::uint64_t, std::vector<std::pair<long, std::uint64_t>>> insideRows;
+    ReferenceCounter::Reference counted;
     for (Adesk::Int32 i = 0; i < length; ++i) {
         ads_name entity = {0, 0};
         [[maybe_unused]] int named = acedSSName(selection, i, entity);
         AcDbObjectId id;
         [[maybe_unused]] Acad::ErrorStatus found = acdbGetObjectId(id, entity);
-        if (!counter.Count(id, counts))
+        if (!counter.Count(id, counted))
             return false;
-        for (ReferenceCounter::Counted& counted : counts) {
-            LowerBlockName(counted.name);
-            auto row = index.find(counted.name);
-            if (row == index.end()) {
-                if (cataloguedOnly)
-                    continue;
-                report.AppendRow(ReportRow{counted.name, 0.0, 0, "", 0.0});
-                row = index.emplace(counted.name, rows.size() - 1).first;
-            }
-            AddQuantity(rows[row->second], counted.quantity);
+        if (!counted.counted)
+            continue;
+        if (long row = rowOf(counted.name); row >= 0)
+            AddQuantity(rows[static_cast<std::size_t>(row)], counted.times);
+        if (!counter.Nested())
+            continue;
+        auto [resolved, fresh] = insideRows.try_emplace(counted.blockId.asOldId());
+        if (fresh) {
+            const std::vector<ReferenceCounter::Counted>* inside = counter.Contents(counted.blockId);
+            if (!inside)
+                return false;
+            for (const ReferenceCounter::Counted& each : *inside)
+                resolved->second.emplace_back(rowOf(each.name), each.quantity);
+        }
+        for (const auto& [row, quantity] : resolved->second) {
+            if (row >= 0)
+                AddQuantity(rows[static_cast<std::size_t>(row)], Times(quantity, counted.times));
         }
     }
     return true;
+}
+
+std::uint64_t Times(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t product = 0;
+    return __builtin_mul_overflow(a, b, &product) ? std::numeric_limits<std::uint64_t>::max() : product;
 }
 
 void AddQuantity(ReportRow& row, std::uint64_t quantity) {

@@ -29,5 +29,7 @@ private:
 // `quantity` more references of the row's block: the quantity stops at the largest it can hold, the total
 // at the largest price.
 void AddQuantity(ReportRow& row, std::uint64_t quantity);
+// a × b, at most the largest count.
+[[nodiscard]] std::uint64_t Times(std::uint64_t a, std::uint64_t b);
 
 } // namespace vantorel

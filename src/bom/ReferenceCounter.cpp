@@ -1,5 +1,6 @@
 #include "bom/ReferenceCounter.h"
 
+#include "bom/BlockCensus.h"
 #include "bom/BlockNames.h"
 #include "bom/BomMessages.h"
 
@@ -10,12 +11,6 @@
 namespace vantorel {
 
 namespace {
-std::uint64_t Times(std::uint64_t a, std::uint64_t b) {
-    if (a != 0 && b > std::numeric_limits<std::uint64_t>::max() / a)
-        return std::numeric_limits<std::uint64_t>::max();
-    return a * b;
-}
-
 std::uint64_t Plus(std::uint64_t a, std::uint64_t b) {
     return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max() : a + b;
 }
@@ -47,12 +42,9 @@ std::string TrueName(const AcDbBlockTableRecord& record) {
 }
 } // namespace
 
-bool ReferenceCounter::Count(AcDbObjectId referenceId, std::vector<Counted>& out) {
-    out.clear();
-    return AddReference(referenceId, 1, out);
-}
-
-bool ReferenceCounter::AddReference(AcDbObjectId referenceId, std::uint64_t times, std::vector<Counted>& out) {
+bool ReferenceCounter::Count(AcDbObjectId referenceId, Reference& out) {
+    out.counted = false;
+    out.times = 1;
     AcDbObject* object = nullptr;
     if (acdbOpenAcDbObject(object, referenceId, AcDbBlockReference::desc(), AcDb::kForRead) != Acad::eOk) {
         acedAlert(kCannotOpenInsert);
@@ -62,7 +54,7 @@ bool ReferenceCounter::AddReference(AcDbObjectId referenceId, std::uint64_t time
     AcDbObjectId blockId = reference->blockTableRecord();
     if (m_switches.grids) {
         if (auto* grid = AcDbMInsertBlock::cast(reference))
-            times = Times(times, Times(std::max<std::uint64_t>(grid->columns(), 1), std::max<std::uint64_t>(grid->rows(), 1)));
+            out.times = Times(std::max<std::uint64_t>(grid->columns(), 1), std::max<std::uint64_t>(grid->rows(), 1));
     }
     std::string key = m_switches.keyAttribute.empty() ? std::string() : KeyValue(*reference);
     CloseObject(reference);
@@ -74,43 +66,59 @@ bool ReferenceCounter::AddReference(AcDbObjectId referenceId, std::uint64_t time
     auto* record = static_cast<AcDbBlockTableRecord*>(object);
     HostString copy;
     [[maybe_unused]] Acad::ErrorStatus named = record->getName(copy.Out());
-    std::string stored = copy.Get();
-    if (m_switches.skipTables && IsTableBlockName(stored)) {
+    out.blockId = blockId;
+    out.name = copy.Get();
+    if (m_switches.skipTables && IsTableBlockName(out.name)) {
         CloseObject(record);
         return true;
     }
-    std::string name = !key.empty() ? key : m_switches.effectiveNames ? EffectiveName(referenceId, *record, stored) : stored;
+    if (!key.empty())
+        out.name = std::move(key);
+    else if (m_switches.effectiveNames)
+        out.name = EffectiveName(referenceId, *record, out.name);
     CloseObject(record);
-    Add(out, name, times);
-    if (!m_switches.nested)
-        return true;
-    const std::vector<Counted>* inside = Contents(blockId, stored);
-    if (!inside)
-        return false;
-    for (const Counted& counted : *inside)
-        Add(out, counted.name, Times(counted.quantity, times));
+    out.counted = true;
     return true;
 }
 
-const std::vector<ReferenceCounter::Counted>* ReferenceCounter::Contents(AcDbObjectId blockId, const std::string& blockName) {
+bool ReferenceCounter::AddReference(AcDbObjectId referenceId, std::vector<Counted>& out) {
+    Reference reference;
+    if (!Count(referenceId, reference))
+        return false;
+    if (!reference.counted)
+        return true;
+    Add(out, reference.name, reference.times);
+    if (!m_switches.nested)
+        return true;
+    const std::vector<Counted>* inside = Contents(reference.blockId);
+    if (!inside)
+        return false;
+    for (const Counted& counted : *inside)
+        Add(out, counted.name, Times(counted.quantity, reference.times));
+    return true;
+}
+
+const std::vector<ReferenceCounter::Counted>* ReferenceCounter::Contents(AcDbObjectId blockId) {
     static const std::vector<Counted> kNothing;
     std::uint64_t key = blockId.asOldId();
     if (auto found = m_contents.find(key); found != m_contents.end())
         return &found->second;
-    if (!m_walking.insert(key).second) {
-        // A definition that holds a reference to itself would count without end: it counts once, unfollowed.
-        acutPrintf("\nBlock %s holds a reference to itself: that reference is counted once and not followed.\n",
-                   blockName.c_str());
-        m_contents.emplace(key, std::vector<Counted>{});
-        return &kNothing;
-    }
     AcDbObject* object = nullptr;
     if (acdbOpenAcDbObject(object, blockId, AcDbBlockTableRecord::desc(), AcDb::kForRead) != Acad::eOk) {
         acedAlert(kCannotOpenBlockRecord);
-        m_walking.erase(key);
         return nullptr;
     }
     auto* record = static_cast<AcDbBlockTableRecord*>(object);
+    if (!m_walking.insert(key).second) {
+        // A definition that holds a reference to itself would count without end: it counts once, unfollowed.
+        HostString name;
+        [[maybe_unused]] Acad::ErrorStatus named = record->getName(name.Out());
+        CloseObject(record);
+        acutPrintf("\nBlock %s holds a reference to itself: that reference is counted once and not followed.\n",
+                   name.Get());
+        m_contents.emplace(key, std::vector<Counted>{});
+        return &kNothing;
+    }
     std::vector<AcDbObjectId> references;
     AcDbBlockTableRecordIterator* iterator = nullptr;
     if (record->newIterator(iterator) == Acad::eOk && iterator) {
@@ -130,7 +138,7 @@ const std::vector<ReferenceCounter::Counted>* ReferenceCounter::Contents(AcDbObj
     CloseObject(record);
     std::vector<Counted> counts;
     for (AcDbObjectId id : references) {
-        if (!AddReference(id, 1, counts)) {
+        if (!AddReference(id, counts)) {
             m_walking.erase(key);
             return nullptr;
         }

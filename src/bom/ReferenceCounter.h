@@ -20,16 +20,27 @@ public:
         std::uint64_t quantity = 0;
     };
 
+    // One selected reference: the name it counts under and how many times, and what its definition holds.
+    struct Reference {
+        bool counted = false; // false for a reference that does not count at all (one of our tables)
+        std::string name;
+        std::uint64_t times = 1;
+        AcDbObjectId blockId; // its definition
+    };
+
     explicit ReferenceCounter(CensusSwitches switches) : m_switches(std::move(switches)) {}
 
-    // Replaces `out` with the counts of the reference; false, with the alert, when an object cannot be opened.
-    [[nodiscard]] bool Count(AcDbObjectId referenceId, std::vector<Counted>& out);
+    // False, with the alert, when an object cannot be opened.
+    [[nodiscard]] bool Count(AcDbObjectId referenceId, Reference& out);
+    // Whether references inside definitions count.
+    bool Nested() const { return m_switches.nested; }
+    // The counts of every reference a definition holds, through all its levels, for one placement of it;
+    // null, with the alert, when it cannot be read.
+    const std::vector<Counted>* Contents(AcDbObjectId blockId);
 
 private:
     // Adds the reference's own count and, when nested references count, its definition's, `times` over.
-    bool AddReference(AcDbObjectId referenceId, std::uint64_t times, std::vector<Counted>& out);
-    // The counts of every reference a definition holds, through all its levels; null when it cannot be read.
-    const std::vector<Counted>* Contents(AcDbObjectId blockId, const std::string& blockName);
+    bool AddReference(AcDbObjectId referenceId, std::vector<Counted>& out);
     std::string KeyValue(AcDbBlockReference& reference) const;
     std::string EffectiveName(AcDbObjectId referenceId, AcDbBlockTableRecord& record, const std::string& stored);
 
