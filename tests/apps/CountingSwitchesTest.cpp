@@ -83,6 +83,11 @@ TEST_F(CountingSwitches, EachSwitchCountsWhatTheUserMeans) {
         {"nested", "--nested --minsert --names effective --skip-tables --key-attribute PARTNO",
          Unpriced("floor", 2) + Unpriced("room", 7) + Unpriced("desk", 9) + Unpriced("chair", 16) + Unpriced("loop", 2)},
     };
+    // The same switches as a script sets them.
+    const std::pair<std::string, std::string> kVariables[] = {
+        {"--nested", "setvar BOMNESTED 1\n"},          {"--minsert", "setvar BOMMINSERT 1\n"},
+        {"--skip-tables", "setvar BOMSKIPTABLES 1\n"}, {"--names effective", "setvar BOMNAMES 1\n"},
+        {"--key-attribute partno", "setvar BOMKEYATTR partno\n"}};
     for (const Case& c : cases) {
         for (const char* format : {"asc", "bin"}) {
             if (std::string(format) == "bin" && c.arguments.empty())
@@ -91,6 +96,15 @@ TEST_F(CountingSwitches, EachSwitchCountsWhatTheUserMeans) {
             EXPECT_EQ(run.exitCode, 0) << c.kind << " " << c.arguments;
             EXPECT_EQ(run.out, kHead + c.rows + Summary("0.00")) << c.kind << " " << c.arguments << " " << format;
         }
+        std::string setvars;
+        for (const auto& [flag, line] : kVariables)
+            setvars += c.arguments.find(flag) != std::string::npos ? line : "";
+        bool layouts = c.arguments.find("all-layouts") != std::string::npos;
+        ShellRun run = Session("open " + Drawing(c.kind) + "\n" + setvars + "command KXBOMC\ncancel\n" +
+                               (layouts ? "select all-layouts\n" : "select all\n") + "click Save to file\nfile " +
+                               Path("report.txt") + "\nclick Close\n");
+        EXPECT_EQ(run.exitCode, 0) << run.out;
+        EXPECT_EQ(ReadFile(Path("report.txt")), kHead + c.rows + Summary("0.00")) << c.kind << "\n" << setvars;
     }
 }
 
