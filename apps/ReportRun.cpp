@@ -94,6 +94,18 @@ bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hos
         session.Add(MakeStep(Step::Snapshot, o.snapshot));
     session.Add(MakeStep(Step::ClickControl, "Save to file"));
     session.Add(MakeStep(Step::File, textPath));
+    for (auto [path, extension] : {std::pair{&o.csv, ".csv"}, std::pair{&o.xlsx, ".xlsx"}, std::pair{&o.json, ".json"}}) {
+        if (path->empty())
+            continue;
+        std::string ending(extension);
+        if (path->size() < ending.size() || !SameWords(path->substr(path->size() - ending.size()), ending)) {
+            std::fprintf(stderr, "vantorel: --%s takes a name ending in %s, which says the format\n", extension + 1,
+                         extension);
+            return false;
+        }
+        session.Add(MakeStep(Step::ClickControl, "Save to file"));
+        session.Add(MakeStep(Step::File, *path));
+    }
     if (o.scaleGiven && !(o.scale > 0.0)) {
         std::fprintf(stderr, "vantorel: --scale takes a number above 0, the size of the table against its own\n");
         return false;
@@ -199,8 +211,13 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
         }
         ReportOpenObjects();
         const std::vector<std::string>& alerts = host.GetEditor().Alerts();
-        bool textFailed = std::find(alerts.begin(), alerts.end(),
-                                    "File " + textPath + " could  not be opened") != alerts.end();
+        std::string failedPath;
+        for (const std::string* path : std::initializer_list<const std::string*>{&textPath, &ro.csv, &ro.xlsx, &ro.json}) {
+            if (!path->empty() && failedPath.empty() &&
+                std::find(alerts.begin(), alerts.end(), "File " + *path + " could  not be opened") != alerts.end())
+                failedPath = *path;
+        }
+        bool textFailed = !failedPath.empty();
         if (status == cad::RtNorm && session.Error().empty() && !session.Empty() &&
             host.GetEditor().LastSelectionKept() == 0) {
             std::fprintf(stderr, "vantorel: no block references were selected; try --select all or another "
@@ -211,7 +228,7 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
             std::fprintf(stderr, "vantorel: the catalogue %s could not be read\n", ro.catalog.c_str());
             exitCode = kExitCommandFailed;
         } else if (textFailed) {
-            std::fprintf(stderr, "vantorel: the report could not be written to %s\n", textPath.c_str());
+            std::fprintf(stderr, "vantorel: the report could not be written to %s\n", failedPath.c_str());
             exitCode = kExitCommandFailed;
         } else if (status == cad::RtNorm && session.Error().empty() && !session.Empty()) {
             // The command ended before the user's side was done: a selection without block references,

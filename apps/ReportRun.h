@@ -23,6 +23,10 @@ struct ReportOptions {
     bool minsert = false;         // BOMMINSERT
     bool skipTables = false;      // BOMSKIPTABLES
     std::string keyAttribute;     // BOMKEYATTR
+    // The report also saved in these formats, through the dialog's "Save to file" as a user would.
+    std::string csv;
+    std::string xlsx;
+    std::string json;
 };
 
 // Runs the report on the drawing with the module at `modulePath`; the exit code, after saying what went wrong.

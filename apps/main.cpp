@@ -49,6 +49,9 @@ int main(int argc, char** argv) {
         report->add_option("--scale", ro.scale, "Drag the table to this scale (default: RETURN, scale 1)");
     report->add_option("-o,--output", ro.output, "Save the drawing here, as DXF");
     report->add_option("--snapshot", ro.snapshot, "Write a PNG of the BOM Report dialog");
+    report->add_option("--csv", ro.csv, "Save the report as CSV (UTF-8, RFC 4180) too");
+    report->add_option("--xlsx", ro.xlsx, "Save the report as an XLSX workbook too");
+    report->add_option("--json", ro.json, "Save the report as JSON too");
     report->add_option("--names", ro.names, "stored (default), or effective: a dynamic block's states under its own name")
         ->check(CLI::IsMember({"stored", "effective"}));
     report->add_flag("--nested", ro.nested, "Count the references inside counted blocks too, through every level");

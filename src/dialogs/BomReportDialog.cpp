@@ -1,7 +1,9 @@
 #include "dialogs/BomReportDialog.h"
 
 #include "bom/BlockCensus.h"
+#include "bom/BomMessages.h"
 #include "bom/SettingsFiles.h"
+#include "exporters/ExportedReport.h"
 #include "dialogs/DialogResources.h"
 #include "host/HostServices.h"
 #include "host/ModuleState.h"
@@ -74,13 +76,18 @@ void BomReportDialog::CloseReport() {
     EndDialog(ui::kIdCancel);
 }
 
+namespace {
+std::string TextVariable(const char* name) {
+    resbuf value{};
+    if (acedGetVar(name, &value) != RTNORM || value.restype != RTSTR)
+        return {};
+    HostString text(value.resval.rstring);
+    return text.Get();
+}
+} // namespace
+
 void BomReportDialog::SaveReportToFile() {
-    resbuf drawing{};
-    std::string drawingName;
-    if (acedGetVar("DWGNAME", &drawing) == RTNORM && drawing.restype == RTSTR) {
-        drawingName = drawing.resval.rstring ? drawing.resval.rstring : "";
-        acad_free(drawing.resval.rstring);
-    }
+    std::string drawingName = TextVariable("DWGNAME");
     std::string proposal = ProposeReportFileName(g_catalogFile, drawingName);
     resbuf chosen{};
     if (acedGetFileD("Save as", proposal.c_str(), "txt", 1, &chosen) != RTNORM)
@@ -88,7 +95,23 @@ void BomReportDialog::SaveReportToFile() {
     HostString name(chosen.restype == RTSTR ? chosen.resval.rstring : nullptr);
     if (chosen.restype != RTSTR)
         return;
-    [[maybe_unused]] bool written = grid.WriteTextFile(name.Get(), "w");
+    // A name ending in .csv, .xlsx or .json asks for that format; any other gets the text file.
+    std::string format = ExportFormatOf(name.Get());
+    if (format.empty()) {
+        [[maybe_unused]] bool written = grid.WriteTextFile(name.Get(), "w");
+        return;
+    }
+    int codePage = _getmbcp();
+    ExportedReport exported = ExportShownReport(grid, showPrice, codePage);
+    exported.catalog = CodePageToUtf8(g_catalogFile, codePage);
+    exported.drawings.push_back(CodePageToUtf8(TextVariable("DWGPREFIX") + drawingName, codePage));
+    exported.switches = ReadCensusSwitches();
+    std::string error;
+    bool written = format == "csv"    ? WriteCsv(name.Get(), exported, error)
+                   : format == "json" ? WriteJson(name.Get(), exported, error)
+                                      : WriteXlsx(name.Get(), exported, error);
+    if (!written)
+        AlertFileNotOpened(name.Get());
 }
 
 void BomReportDialog::onInsertTable() {

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "bom/CensusSwitches.h"
+#include "bom/ReportTextFile.h"
+
+#include <string>
+#include <vector>
+
+namespace vantorel {
+
+// A report as it leaves for other programs (spreadsheets, scripts): the rows in the order the grid shows them,
+// prices and totals as numbers, texts in UTF-8.
+struct ExportedRow {
+    std::string blockName;
+    double itemPrice = 0.0;
+    long long quantity = 0;
+    std::vector<long long> quantities; // one per drawing when the report covers several
+    std::string description;
+    double total = 0.0;
+};
+
+struct ExportedReport {
+    bool showPrice = true;
+    std::vector<ExportedRow> rows;     // the summary row is not among them
+    bool hasSummary = false;           // the grid shows the summary row (it does while prices show)
+    double summary = 0.0;
+    std::string catalog;               // the catalogue in use; empty for none
+    std::vector<std::string> drawings; // the drawing, or the drawings summed
+    CensusSwitches switches;           // the counting switches in force
+};
+
+// The report as `view` shows it, its texts converted from `codePage` to UTF-8.
+[[nodiscard]] ExportedReport ExportShownReport(const ShownReportView& view, int showPrice, int codePage);
+
+// Text of a Windows code page as UTF-8; bytes that are no character become U+FFFD.
+[[nodiscard]] std::string CodePageToUtf8(const std::string& text, int codePage);
+
+// Each writes the whole file or leaves what was there; false, with the reason in `error`, when it cannot.
+// CSV: RFC 4180 in UTF-8, a heading line, a point as the decimal separator.
+[[nodiscard]] bool WriteCsv(const std::string& path, const ExportedReport& report, std::string& error);
+// JSON: the rows, the summary, the catalogue, the drawings and the switches.
+[[nodiscard]] bool WriteJson(const std::string& path, const ExportedReport& report, std::string& error);
+// XLSX: bold headings frozen in place, numbers formatted 0.00 and 0, the summary a SUM of the totals.
+[[nodiscard]] bool WriteXlsx(const std::string& path, const ExportedReport& report, std::string& error);
+
+// Which of them a file name asks for, by its extension in any case: "csv", "json", "xlsx", or "" for text.
+[[nodiscard]] std::string ExportFormatOf(const std::string& path);
+
+} // namespace vantorel

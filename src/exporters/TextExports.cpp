@@ -1,0 +1,154 @@
+// The report as CSV and as JSON: text formats every other program reads.
+#include "exporters/ExportedReport.h"
+
+#include "bom/ReplacingFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace vantorel {
+
+namespace {
+std::string Money(double value) {
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%.2f", value);
+    return buffer;
+}
+
+std::string BaseName(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool Write(const std::string& path, const std::string& text, std::string& error) {
+    ReplacingFile file(path);
+    if (!file.Stream() || std::fwrite(text.data(), 1, text.size(), file.Stream()) != text.size() || !file.Commit()) {
+        error = "cannot write " + path + ": " + std::strerror(errno ? errno : EIO);
+        return false;
+    }
+    return true;
+}
+
+// A field as RFC 4180 wants it: quoted, with its quotes doubled, when it holds a comma, a quote or a line end.
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+                out += escape;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+bool ManyDrawings(const ExportedReport& report) {
+    return report.drawings.size() > 1;
+}
+} // namespace
+
+bool WriteCsv(const std::string& path, const ExportedReport& report, std::string& error) {
+    std::string text;
+    auto line = [&text](const std::vector<std::string>& fields) {
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            text += (i ? "," : "") + CsvField(fields[i]);
+        text += "\r\n";
+    };
+    std::vector<std::string> heading{"Block name"};
+    if (report.showPrice)
+        heading.push_back("Item Price");
+    heading.push_back("Quantity");
+    if (ManyDrawings(report)) {
+        for (const std::string& drawing : report.drawings)
+            heading.push_back(BaseName(drawing));
+    }
+    heading.push_back("Description");
+    if (report.showPrice)
+        heading.push_back("Total");
+    line(heading);
+    for (const ExportedRow& row : report.rows) {
+        std::vector<std::string> fields{row.blockName};
+        if (report.showPrice)
+            fields.push_back(Money(row.itemPrice));
+        fields.push_back(std::to_string(row.quantity));
+        if (ManyDrawings(report)) {
+            for (std::size_t d = 0; d < report.drawings.size(); ++d)
+                fields.push_back(std::to_string(d < row.quantities.size() ? row.quantities[d] : 0));
+        }
+        fields.push_back(row.description);
+        if (report.showPrice)
+            fields.push_back(Money(row.total));
+        line(fields);
+    }
+    if (report.hasSummary) {
+        std::vector<std::string> fields(heading.size());
+        fields.front() = "Summary:";
+        fields.back() = Money(report.summary);
+        line(fields);
+    }
+    return Write(path, text, error);
+}
+
+bool WriteJson(const std::string& path, const ExportedReport& report, std::string& error) {
+    const CensusSwitches& s = report.switches;
+    std::string text = "{\n";
+    text += "  \"catalog\": " + (report.catalog.empty() ? std::string("null") : JsonString(report.catalog)) + ",\n";
+    text += "  \"drawings\": [";
+    for (std::size_t d = 0; d < report.drawings.size(); ++d)
+        text += (d ? ", " : "") + JsonString(report.drawings[d]);
+    text += "],\n";
+    text += std::string("  \"switches\": {\"names\": ") + (s.effectiveNames ? "\"effective\"" : "\"stored\"") +
+            ", \"nested\": " + (s.nested ? "true" : "false") + ", \"minsert\": " + (s.grids ? "true" : "false") +
+            ", \"skipTables\": " + (s.skipTables ? "true" : "false") +
+            ", \"keyAttribute\": " + JsonString(s.keyAttribute) + "},\n";
+    text += std::string("  \"showPrice\": ") + (report.showPrice ? "true" : "false") + ",\n";
+    text += "  \"rows\": [";
+    for (std::size_t r = 0; r < report.rows.size(); ++r) {
+        const ExportedRow& row = report.rows[r];
+        text += (r ? ",\n    {" : "\n    {");
+        text += "\"blockName\": " + JsonString(row.blockName);
+        if (report.showPrice)
+            text += ", \"itemPrice\": " + Money(row.itemPrice);
+        text += ", \"quantity\": " + std::to_string(row.quantity);
+        if (ManyDrawings(report)) {
+            text += ", \"quantities\": {";
+            for (std::size_t d = 0; d < report.drawings.size(); ++d)
+                text += (d ? ", " : "") + JsonString(report.drawings[d]) + ": " +
+                        std::to_string(d < row.quantities.size() ? row.quantities[d] : 0);
+            text += "}";
+        }
+        text += ", \"description\": " + JsonString(row.description);
+        if (report.showPrice)
+            text += ", \"total\": " + Money(row.total);
+        text += "}";
+    }
+    text += report.rows.empty() ? "],\n" : "\n  ],\n";
+    text += "  \"summary\": " + (report.hasSummary ? "{\"total\": " + Money(report.summary) + "}" : std::string("null")) +
+            "\n}\n";
+    return Write(path, text, error);
+}
+
+} // namespace vantorel

@@ -1,0 +1,139 @@
+// The report as a spreadsheet, through libxlsxwriter.
+#include "exporters/ExportedReport.h"
+
+#include <xlsxwriter.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace vantorel {
+
+namespace {
+// Characters, not bytes: what a column's width is counted in.
+std::size_t Characters(const std::string& utf8) {
+    std::size_t count = 0;
+    for (char c : utf8)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+std::string ColumnLetters(int column) {
+    std::string letters;
+    for (int c = column + 1; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    return letters;
+}
+
+std::string Money(double value) {
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%.2f", value);
+    return buffer;
+}
+
+std::string BaseName(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+} // namespace
+
+bool WriteXlsx(const std::string& path, const ExportedReport& report, std::string& error) {
+    // The workbook is written beside the target and takes its place only when it is whole.
+    std::string temporary = path + ".XXXXXX";
+    int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        error = "cannot write beside " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    close(fd);
+    lxw_workbook* workbook = workbook_new(temporary.c_str());
+    lxw_worksheet* sheet = workbook ? workbook_add_worksheet(workbook, "BOM") : nullptr;
+    if (!sheet) {
+        if (workbook)
+            workbook_close(workbook);
+        std::remove(temporary.c_str());
+        error = "cannot write " + path;
+        return false;
+    }
+    lxw_format* bold = workbook_add_format(workbook);
+    format_set_bold(bold);
+    lxw_format* money = workbook_add_format(workbook);
+    format_set_num_format(money, "0.00");
+    lxw_format* count = workbook_add_format(workbook);
+    format_set_num_format(count, "0");
+    lxw_format* boldMoney = workbook_add_format(workbook);
+    format_set_bold(boldMoney);
+    format_set_num_format(boldMoney, "0.00");
+
+    bool many = report.drawings.size() > 1;
+    std::vector<std::string> heading{"Block name"};
+    if (report.showPrice)
+        heading.push_back("Item Price");
+    heading.push_back("Quantity");
+    if (many) {
+        for (const std::string& drawing : report.drawings)
+            heading.push_back(BaseName(drawing));
+    }
+    heading.push_back("Description");
+    if (report.showPrice)
+        heading.push_back("Total");
+    std::vector<std::size_t> widths(heading.size(), 0);
+    for (std::size_t c = 0; c < heading.size(); ++c) {
+        worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), heading[c].c_str(), bold);
+        widths[c] = Characters(heading[c]);
+    }
+    lxw_row_t row = 1;
+    for (const ExportedRow& entry : report.rows) {
+        lxw_col_t c = 0;
+        auto text = [&](const std::string& value) {
+            worksheet_write_string(sheet, row, c, value.c_str(), nullptr);
+            widths[c] = std::max(widths[c], Characters(value));
+            ++c;
+        };
+        auto number = [&](double value, lxw_format* format, std::size_t shown) {
+            worksheet_write_number(sheet, row, c, value, format);
+            widths[c] = std::max(widths[c], shown);
+            ++c;
+        };
+        text(entry.blockName);
+        if (report.showPrice)
+            number(entry.itemPrice, money, Money(entry.itemPrice).size());
+        number(static_cast<double>(entry.quantity), count, std::to_string(entry.quantity).size());
+        if (many) {
+            for (std::size_t d = 0; d < report.drawings.size(); ++d) {
+                long long quantity = d < entry.quantities.size() ? entry.quantities[d] : 0;
+                number(static_cast<double>(quantity), count, std::to_string(quantity).size());
+            }
+        }
+        text(entry.description);
+        if (report.showPrice)
+            number(entry.total, money, Money(entry.total).size());
+        ++row;
+    }
+    if (report.hasSummary) {
+        lxw_col_t last = static_cast<lxw_col_t>(heading.size() - 1);
+        worksheet_write_string(sheet, row, 0, "Summary:", bold);
+        std::string column = ColumnLetters(last);
+        std::string formula = row > 1 ? "=SUM(" + column + "2:" + column + std::to_string(row) + ")" : "=0";
+        worksheet_write_formula_num(sheet, row, last, formula.c_str(), boldMoney, report.summary);
+        widths[last] = std::max(widths[last], Money(report.summary).size());
+    }
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                             static_cast<double>(std::min<std::size_t>(widths[c] + 2, 100)), nullptr);
+    worksheet_freeze_panes(sheet, 1, 0);
+    lxw_error closed = workbook_close(workbook);
+    if (closed != LXW_NO_ERROR || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        int why = errno;
+        std::remove(temporary.c_str());
+        error = "cannot write " + path + ": " + (closed != LXW_NO_ERROR ? lxw_strerror(closed) : std::strerror(why));
+        return false;
+    }
+    return true;
+}
+
+} // namespace vantorel

@@ -1,0 +1,55 @@
+"""An independent reading of the report files vantorel exports, a fact per line.
+
+    export_check.py csv FILE     the rows as Python's csv module reads them (UTF-8), one list per line
+    export_check.py json FILE    the document as Python's json module reads it, keys sorted
+    export_check.py xlsx FILE    openpyxl's reading: values, cached values of formulas, number formats, bold
+                                 headings, the frozen cell, and whether every column is wide enough
+"""
+import csv
+import json
+import sys
+
+import openpyxl
+
+
+def read_csv(path):
+    with open(path, newline="", encoding="utf-8") as f:
+        raw = f.read()
+    print("line ends", "CRLF" if raw.count("\r\n") == raw.count("\n") else "mixed")
+    with open(path, newline="", encoding="utf-8") as f:
+        for row in csv.reader(f):
+            print(row)
+
+
+def read_json(path):
+    with open(path, encoding="utf-8") as f:
+        print(json.dumps(json.load(f), sort_keys=True, ensure_ascii=False))
+
+
+def read_xlsx(path):
+    sheet = openpyxl.load_workbook(path).active
+    cached = openpyxl.load_workbook(path, data_only=True).active
+    print("sheet", sheet.title, "frozen", sheet.freeze_panes)
+    print("bold headings", all(c.font.b for c in sheet[1]))
+    for row, values in zip(sheet.iter_rows(), cached.iter_rows(values_only=True)):
+        cells = []
+        for cell, value in zip(row, values):
+            text = repr(cell.value)
+            if cell.data_type == "f":
+                text += f" cached {value!r}"
+            if cell.data_type == "n" and cell.value is not None:
+                text += f" [{cell.number_format}]"
+            cells.append(text)
+        print(" | ".join(cells))
+    narrow = []
+    for column in cached.iter_cols():  # what is shown: a formula's value, not its text
+        letter = column[0].column_letter
+        longest = max(len(f"{c.value:.2f}" if isinstance(c.value, float) else str(c.value))
+                      for c in column if c.value is not None)
+        if sheet.column_dimensions[letter].width < longest:
+            narrow.append(letter)
+    print("narrow columns", narrow)
+
+
+if __name__ == "__main__":
+    {"csv": read_csv, "json": read_json, "xlsx": read_xlsx}[sys.argv[1]](sys.argv[2])
