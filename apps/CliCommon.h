@@ -11,6 +11,7 @@ enum ExitCode : int {
     kExitCommandFailed = 1,
     kExitModuleRefused = 2,
     kExitDrawingRefused = 3,
+    kExitPartialReport = 4, // a report over several drawings, some of which could not be read
     kExitUsage = 64,
 };
 

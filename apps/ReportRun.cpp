@@ -1,6 +1,7 @@
 #include "ReportRun.h"
 
 #include "CliCommon.h"
+#include "ManyDrawings.h"
 #include "Session.h"
 
 #include "platform/cad/Host.h"
@@ -41,7 +42,8 @@ Step MakeStep(Step::Kind kind, std::string text = {}, double number = 0.0) {
     return step;
 }
 
-// The user's side of one report, from the options: false after printing why they make no session.
+} // namespace
+
 bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hostapp::Session& session) {
     session.Add(o.catalog.empty() ? MakeStep(Step::Cancel) : MakeStep(Step::File, o.catalog));
     std::vector<double> n;
@@ -138,6 +140,8 @@ bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hos
     session.Add(o.scaleGiven ? MakeStep(Step::Scale, {}, o.scale) : MakeStep(Step::Return));
     return true;
 }
+
+namespace {
 // The switches of the command line as the host's variables, where the module reads them.
 void SetCountingVariables(const ReportOptions& o) {
     cad::Editor& editor = cad::Host::Instance().GetEditor();
@@ -176,7 +180,9 @@ long AnonymousReferences(const std::string& textPath, bool hidePrices) {
 int RunReport(const ReportOptions& ro, const std::string& modulePath) {
     cad::Host& host = cad::Host::Instance();
     SetCountingVariables(ro);
-    if (!OpenDrawing(ro.drawing))
+    if (ro.drawings.size() > 1)
+        return RunManyDrawingsReport(ro, modulePath);
+    if (!OpenDrawing(ro.drawings.front()))
         return kExitDrawingRefused;
     std::string error;
     if (!host.Modules().Load(modulePath, error)) {

@@ -1,12 +1,16 @@
 #pragma once
 
 // `vantorel report`: the user's side of one report built from the options, run through the real dialog.
+#include "Session.h"
+
 #include <string>
+#include <vector>
 
 namespace hostapp {
 
 struct ReportOptions {
-    std::string drawing;
+    std::vector<std::string> drawings; // one, or several reported as one
+    int jobs = 0;                      // drawings read at once; 0: one per core
     std::string catalog;
     std::string select = "all";
     std::string sort;
@@ -28,6 +32,9 @@ struct ReportOptions {
     std::string xlsx;
     std::string json;
 };
+
+// The user's side of one report, from the options: false after printing why they make no session.
+bool BuildReportSession(const ReportOptions& options, const std::string& textPath, Session& session);
 
 // Runs the report on the drawing with the module at `modulePath`; the exit code, after saying what went wrong.
 int RunReport(const ReportOptions& options, const std::string& modulePath);

@@ -36,7 +36,9 @@ int main(int argc, char** argv) {
 
     CLI::App* report = app.add_subcommand("report", "Count a drawing's block references and show the priced report");
     ReportOptions ro;
-    report->add_option("drawing", ro.drawing, "The drawing (DXF or DWG)")->required();
+    report->add_option("drawings", ro.drawings, "The drawing (DXF or DWG), or several to report as one")->required();
+    report->add_option("--jobs", ro.jobs, "Drawings read at once when there are several (default: one per core)")
+        ->check(CLI::PositiveNumber);
     report->add_option("--catalog", ro.catalog, "The price catalogue (.prc); none: the file prompt is closed");
     report->add_option("--select", ro.select,
                        "all (model space), all-layouts (and every paper-space layout), layer:NAME or window:X1,Y1,X2,Y2 "

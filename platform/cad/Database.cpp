@@ -2,17 +2,37 @@
 
 #include "platform/cad/Text.h"
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <utility>
 
 namespace cad {
 
 namespace {
 constexpr int kSerialShift = 40;
-ObjectId s_nextSerial = 1;
-std::unordered_map<ObjectId, Database*>& LiveDatabases() {
-    static auto* s_live = new std::unordered_map<ObjectId, Database*>();
-    return *s_live;
+std::atomic<ObjectId> s_nextSerial{1};
+
+// The live databases by serial. Drawings are read on several threads while the census looks objects up on
+// another, which must cost no lock: the table is filled in chunks that, once there, stay.
+constexpr std::size_t kChunk = 4096;
+constexpr std::size_t kChunks = 4096; // serials below 2^24, as many as an id's upper bits hold
+std::atomic<std::atomic<Database*>*> s_chunks[kChunks];
+std::mutex s_chunkMutex;
+
+void SetLive(ObjectId serial, Database* database) {
+    if (serial >= kChunk * kChunks)
+        return;
+    std::atomic<Database*>* chunk = s_chunks[serial / kChunk].load(std::memory_order_acquire);
+    if (!chunk) {
+        std::lock_guard<std::mutex> hold(s_chunkMutex);
+        chunk = s_chunks[serial / kChunk].load(std::memory_order_acquire);
+        if (!chunk) {
+            chunk = new std::atomic<Database*>[kChunk]();
+            s_chunks[serial / kChunk].store(chunk, std::memory_order_release);
+        }
+    }
+    chunk[serial % kChunk].store(database, std::memory_order_release);
 }
 } // namespace
 
@@ -28,8 +48,8 @@ int ReleaseNumber(std::string_view acadver) {
     return 0;
 }
 
-Database::Database() : m_serial(s_nextSerial++) {
-    LiveDatabases()[m_serial] = this;
+Database::Database() : m_serial(s_nextSerial.fetch_add(1)) {
+    SetLive(m_serial, this);
     m_blockTable = AddTable(ObjectKind::BlockTable);
     m_layerTable = AddTable(ObjectKind::LayerTable);
     m_textStyleTable = AddTable(ObjectKind::TextStyleTable);
@@ -49,12 +69,15 @@ Database::Database() : m_serial(s_nextSerial++) {
 }
 
 Database::~Database() {
-    LiveDatabases().erase(m_serial);
+    SetLive(m_serial, nullptr);
 }
 
 Database* Database::Owning(ObjectId id) {
-    auto it = LiveDatabases().find(id >> kSerialShift);
-    return it == LiveDatabases().end() ? nullptr : it->second;
+    ObjectId serial = id >> kSerialShift;
+    if (serial >= kChunk * kChunks)
+        return nullptr;
+    std::atomic<Database*>* chunk = s_chunks[serial / kChunk].load(std::memory_order_acquire);
+    return chunk ? chunk[serial % kChunk].load(std::memory_order_acquire) : nullptr;
 }
 
 ObjectId Database::Adopt(ObjectPtr<Object> object, ObjectId owner) {

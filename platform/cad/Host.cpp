@@ -33,12 +33,29 @@ const VariableValue* Host::Variable(std::string_view name) {
 
 DxfResult Host::OpenDrawing(const std::string& path) {
     std::unique_ptr<Database> database;
+    bool dwg = false;
+    DxfResult result = ReadDrawing(path, *m_codePage, database, dwg);
+    if (result.Ok())
+        AdoptDrawing(path, std::move(database), dwg);
+    return result;
+}
+
+void Host::AdoptDrawing(const std::string& path, std::unique_ptr<Database> database, bool fromDwg) {
+    Document& document = m_documents.NewDocument("");
+    document.SetPath(path);
+    document.SetFromDwg(fromDwg);
+    document.ReplaceDatabase(std::move(database));
+}
+
+DxfResult Host::ReadDrawing(const std::string& path, const CodePage& active, std::unique_ptr<Database>& database,
+                            bool& fromDwg) {
     // A DWG drawing is told by its first bytes, not its name, and read as the DXF that LibreDWG makes of it.
     bool dwg = IsDwgFile(path);
+    fromDwg = dwg;
     std::string converted;
     DxfResult result = dwg ? ConvertDwgToDxf(path, converted) : DxfResult{};
     if (result.Ok())
-        result = ReadDxfFile(dwg ? converted : path, *m_codePage, database);
+        result = ReadDxfFile(dwg ? converted : path, active, database);
     if (dwg && !converted.empty()) {
         std::error_code ignored;
         std::filesystem::remove(converted, ignored);
@@ -46,12 +63,6 @@ DxfResult Host::OpenDrawing(const std::string& path) {
         if (!result.Ok() && result.detail.find(converted) != std::string::npos)
             result.detail.replace(result.detail.find(converted), converted.size(), path + " (as converted from DWG)");
     }
-    if (!result.Ok())
-        return result;
-    Document& document = m_documents.NewDocument("");
-    document.SetPath(path);
-    document.SetFromDwg(dwg);
-    document.ReplaceDatabase(std::move(database));
     return result;
 }
 

@@ -1,0 +1,406 @@
+#include "ManyDrawings.h"
+
+#include "CliCommon.h"
+
+#include "exporters/ExportedReport.h"
+#include "platform/cad/Host.h"
+#include "platform/ui/TextCodec.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cfloat>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <semaphore>
+#include <sstream>
+#include <thread>
+#include <unordered_map>
+
+namespace hostapp {
+
+namespace {
+
+// A drawing read on a worker thread, waiting for the host's thread to count it.
+struct ReadDrawing {
+    bool ready = false;
+    bool dwg = false;
+    cad::DxfResult result;
+    std::unique_ptr<cad::Database> database;
+};
+
+// Reads the drawings in order on `jobs` threads. At most `jobs` drawings are held at once (being read, waiting,
+// or being counted), so memory follows the largest of them, not their number.
+class ParallelReader {
+public:
+    ParallelReader(const std::vector<std::string>& paths, int jobs)
+        : m_paths(paths), m_slots(paths.size()), m_permits(jobs) {
+        for (int i = 0; i < jobs; ++i)
+            m_workers.emplace_back([this] { Work(); });
+    }
+    ~ParallelReader() {
+        for (std::thread& worker : m_workers)
+            worker.join();
+    }
+    ParallelReader(const ParallelReader&) = delete;
+    ParallelReader& operator=(const ParallelReader&) = delete;
+
+    // Waits for drawing `index` and hands it over.
+    ReadDrawing Take(std::size_t index) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_ready.wait(lock, [&] { return m_slots[index].ready; });
+        return std::move(m_slots[index]);
+    }
+    // The drawing taken last is done with: another may be read.
+    void Release() { m_permits.release(); }
+
+private:
+    void Work() {
+        const cad::CodePage& active = cad::Host::Instance().ActiveCodePage();
+        for (;;) {
+            m_permits.acquire();
+            std::size_t index = m_next.fetch_add(1);
+            if (index >= m_paths.size()) {
+                m_permits.release();
+                return;
+            }
+            ReadDrawing read;
+            read.result = cad::Host::ReadDrawing(m_paths[index], active, read.database, read.dwg);
+            read.ready = true;
+            {
+                std::lock_guard<std::mutex> hold(m_mutex);
+                m_slots[index] = std::move(read);
+            }
+            m_ready.notify_all();
+        }
+    }
+
+    const std::vector<std::string>& m_paths;
+    std::vector<ReadDrawing> m_slots;
+    std::counting_semaphore<> m_permits;
+    std::atomic<std::size_t> m_next{0};
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::vector<std::thread> m_workers;
+};
+
+// RFC 4180 records, as the module's CSV export writes them.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> records;
+    std::vector<std::string> record;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            record.push_back(std::move(field));
+            field.clear();
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            record.push_back(std::move(field));
+            field.clear();
+            records.push_back(std::move(record));
+            record.clear();
+        } else {
+            field += c;
+        }
+    }
+    if (!field.empty() || !record.empty()) {
+        record.push_back(std::move(field));
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+double Plus(double a, double b) {
+    double sum = a + b;
+    return std::isfinite(sum) ? sum : sum > 0.0 ? DBL_MAX : -DBL_MAX;
+}
+
+// Shows how far the work is, on a terminal and once it has taken a second.
+class Progress {
+public:
+    explicit Progress(std::size_t total) : m_total(total), m_start(std::chrono::steady_clock::now()) {}
+    ~Progress() {
+        if (m_shown)
+            std::fputs("\n", stderr);
+    }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+    void Done(std::size_t done) {
+        if (!isatty(STDERR_FILENO) || std::chrono::steady_clock::now() - m_start < std::chrono::seconds(1))
+            return;
+        constexpr std::size_t kWidth = 30;
+        std::size_t filled = m_total ? done * kWidth / m_total : kWidth;
+        std::fprintf(stderr, "\rvantorel: [%s%s] %zu of %zu drawings", std::string(filled, '#').c_str(),
+                     std::string(kWidth - filled, ' ').c_str(), done, m_total);
+        std::fflush(stderr);
+        m_shown = true;
+    }
+
+private:
+    std::size_t m_total;
+    std::chrono::steady_clock::time_point m_start;
+    bool m_shown = false;
+};
+
+// The merged rows as the text file lays them out, names and descriptions in the active code page.
+void PrintText(std::ostream& out, const vantorel::ExportedReport& report) {
+    auto local = [](const std::string& utf8) {
+        std::string bytes;
+        return ui::TextCodec::Instance().FromUtf8(utf8, bytes) ? bytes : utf8;
+    };
+    char line[1024];
+    auto money = [](double value) {
+        char buffer[400];
+        std::snprintf(buffer, sizeof buffer, "%.2f", value);
+        return std::string(buffer);
+    };
+    if (report.showPrice)
+        std::snprintf(line, sizeof line, "%10s %10s %10s %20s %10s\n", "Block name", "Item Price", "Quantity",
+                      "Description", "Total");
+    else
+        std::snprintf(line, sizeof line, "%10s %10s %20s\n", "Block name", "Quantity", "Description");
+    out << line;
+    for (const vantorel::ExportedRow& row : report.rows) {
+        std::string name = local(row.blockName);
+        std::string description = local(row.description);
+        std::string quantity = std::to_string(row.quantity);
+        if (report.showPrice)
+            out << std::string(std::max<int>(0, 10 - static_cast<int>(name.size())), ' ') << name << ' '
+                << std::string(std::max<int>(0, 10 - static_cast<int>(money(row.itemPrice).size())), ' ')
+                << money(row.itemPrice) << ' ' << std::string(std::max<int>(0, 10 - static_cast<int>(quantity.size())), ' ')
+                << quantity << ' ' << std::string(std::max<int>(0, 20 - static_cast<int>(description.size())), ' ')
+                << description << ' ' << std::string(std::max<int>(0, 10 - static_cast<int>(money(row.total).size())), ' ')
+                << money(row.total) << '\n';
+        else
+            out << std::string(std::max<int>(0, 10 - static_cast<int>(name.size())), ' ') << name << ' '
+                << std::string(std::max<int>(0, 10 - static_cast<int>(quantity.size())), ' ') << quantity << ' '
+                << std::string(std::max<int>(0, 20 - static_cast<int>(description.size())), ' ') << description
+                << '\n';
+    }
+    if (report.hasSummary) {
+        std::snprintf(line, sizeof line, "%10s %10s %10s %20s %10s\n", "Summary:", "", "", "",
+                      money(report.summary).c_str());
+        out << line;
+    }
+}
+
+// The column a --sort names, and its direction.
+void SortRows(std::vector<vantorel::ExportedRow>& rows, const std::string& sort) {
+    if (sort.empty())
+        return;
+    std::string column = sort.substr(0, sort.rfind(':'));
+    bool descending = sort.size() > 5 && sort.substr(sort.size() - 5) == ":desc";
+    auto lower = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        return text;
+    };
+    column = lower(column);
+    auto less = [&](const vantorel::ExportedRow& a, const vantorel::ExportedRow& b) {
+        if (column == "item price")
+            return a.itemPrice < b.itemPrice;
+        if (column == "quantity")
+            return a.quantity < b.quantity;
+        if (column == "description")
+            return lower(a.description) < lower(b.description);
+        if (column == "total")
+            return a.total < b.total;
+        return lower(a.blockName) < lower(b.blockName);
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return descending ? less(b, a) : less(a, b); });
+}
+
+} // namespace
+
+int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath) {
+    if (!o.table.empty() || !o.output.empty() || !o.snapshot.empty()) {
+        std::fprintf(stderr, "vantorel: --table, -o and --snapshot take one drawing; a report over several drawings "
+                             "places no table\n");
+        return kExitUsage;
+    }
+    for (auto [path, extension] : {std::pair{&o.csv, ".csv"}, std::pair{&o.xlsx, ".xlsx"}, std::pair{&o.json, ".json"}}) {
+        std::string ending(extension);
+        if (!path->empty() && (path->size() < ending.size() || !SameWords(path->substr(path->size() - ending.size()), ending))) {
+            std::fprintf(stderr, "vantorel: --%s takes a name ending in %s, which says the format\n", extension + 1,
+                         extension);
+            return kExitUsage;
+        }
+    }
+    cad::Host& host = cad::Host::Instance();
+    std::string error;
+    if (!host.Modules().Load(modulePath, error)) {
+        std::fprintf(stderr, "vantorel: %s\n", error.c_str());
+        return kExitModuleRefused;
+    }
+    char folder[] = "/tmp/vantorel-drawings-XXXXXX";
+    if (!mkdtemp(folder)) {
+        std::fprintf(stderr, "vantorel: cannot make a temporary folder\n");
+        return kExitCommandFailed;
+    }
+    std::string textPath = std::string(folder) + "/report.txt";
+    std::string csvPath = std::string(folder) + "/report.csv";
+    ReportOptions each = o;
+    each.sort.clear();
+    each.text.clear();
+    each.xlsx.clear();
+    each.json.clear();
+    each.csv = csvPath;
+
+    vantorel::ExportedReport merged;
+    merged.showPrice = !o.hidePrices;
+    merged.hasSummary = merged.showPrice;
+    std::string catalogBytes = o.catalog;
+    merged.catalog = o.catalog;
+    merged.switches.effectiveNames = o.names == "effective";
+    merged.switches.nested = o.nested;
+    merged.switches.grids = o.minsert;
+    merged.switches.skipTables = o.skipTables;
+    merged.switches.keyAttribute = o.keyAttribute;
+    std::unordered_map<std::string, std::size_t> byName;
+    std::vector<std::string> counted; // the drawings reported
+    std::vector<std::vector<vantorel::ExportedRow>> perDrawing;
+    int failures = 0;
+    int jobs = o.jobs > 0 ? o.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    jobs = std::min<int>(jobs, static_cast<int>(o.drawings.size()));
+    Progress progress(o.drawings.size());
+    bool pricesHidden = false;
+    {
+        ParallelReader reader(o.drawings, jobs);
+        for (std::size_t d = 0; d < o.drawings.size(); ++d) {
+            const std::string& path = o.drawings[d];
+            ReadDrawing read = reader.Take(d);
+            if (!read.result.Ok()) {
+                if (read.result.line > 0)
+                    std::fprintf(stderr, "vantorel: %s, %s: %s\n", path.c_str(), read.result.Place().c_str(),
+                                 read.result.detail.c_str());
+                else
+                    std::fprintf(stderr, "vantorel: %s\n", read.result.detail.c_str());
+                ++failures;
+                reader.Release();
+                progress.Done(d + 1);
+                continue;
+            }
+            host.AdoptDrawing(path, std::move(read.database), read.dwg);
+            // Show Price is the module's to remember from one report to the next: it is clicked off once.
+            each.hidePrices = o.hidePrices && !pricesHidden;
+            Session session;
+            bool built = BuildReportSession(each, textPath, session);
+            int status = cad::RtNorm;
+            if (built) {
+                session.Attach();
+                host.GetEditor().ForgetSelection();
+                status = host.RunCommand("KXBOMC");
+                session.Detach();
+                pricesHidden = pricesHidden || (each.hidePrices && status == cad::RtNorm && session.Error().empty());
+            }
+            host.GetEditor().ClearAlerts();
+            ReportOpenObjects();
+            host.Documents().CloseDocument(&host.Documents().Current());
+            reader.Release();
+            progress.Done(d + 1);
+            std::ifstream csvFile(csvPath, std::ios::binary);
+            std::stringstream csvText;
+            csvText << csvFile.rdbuf();
+            std::remove(csvPath.c_str());
+            if (!built || status != cad::RtNorm || !session.Error().empty() || csvText.str().empty()) {
+                std::fprintf(stderr, "vantorel: %s: the report did not run through%s%s\n", path.c_str(),
+                             session.Error().empty() ? "" : ": ", session.Error().c_str());
+                ++failures;
+                continue;
+            }
+            std::vector<std::vector<std::string>> records = ParseCsv(csvText.str());
+            std::vector<vantorel::ExportedRow> rows;
+            for (std::size_t r = 1; r < records.size(); ++r) {
+                const std::vector<std::string>& f = records[r];
+                if (f.empty() || f[0] == "Summary:")
+                    continue;
+                vantorel::ExportedRow row;
+                std::size_t at = 0;
+                row.blockName = f.size() > at ? f[at++] : "";
+                if (merged.showPrice)
+                    row.itemPrice = f.size() > at ? std::strtod(f[at++].c_str(), nullptr) : 0.0;
+                row.quantity = f.size() > at ? std::strtoll(f[at++].c_str(), nullptr, 10) : 0;
+                row.description = f.size() > at ? f[at++] : "";
+                if (merged.showPrice)
+                    row.total = f.size() > at ? std::strtod(f[at++].c_str(), nullptr) : 0.0;
+                rows.push_back(std::move(row));
+            }
+            counted.push_back(path);
+            perDrawing.push_back(std::move(rows));
+        }
+    }
+    std::remove(textPath.c_str());
+    rmdir(folder);
+    // The rows summed: each name once, in the order it first came, its quantity in each drawing beside the sum.
+    merged.drawings = counted;
+    for (std::size_t d = 0; d < perDrawing.size(); ++d) {
+        for (const vantorel::ExportedRow& row : perDrawing[d]) {
+            auto [found, fresh] = byName.try_emplace(row.blockName, merged.rows.size());
+            if (fresh) {
+                merged.rows.push_back(row);
+                merged.rows.back().quantity = 0;
+                merged.rows.back().total = 0.0;
+                merged.rows.back().quantities.assign(perDrawing.size(), 0);
+            }
+            vantorel::ExportedRow& sum = merged.rows[found->second];
+            sum.quantities[d] += row.quantity;
+            sum.quantity += row.quantity;
+            sum.total = Plus(sum.total, row.total);
+        }
+    }
+    for (const vantorel::ExportedRow& row : merged.rows)
+        merged.summary = Plus(merged.summary, row.total);
+    SortRows(merged.rows, o.sort);
+
+    int exitCode = failures == 0 ? kExitOk : counted.empty() ? kExitDrawingRefused : kExitPartialReport;
+    if (!counted.empty()) {
+        PrintText(std::cout, merged);
+        std::cout.flush();
+        if (!o.text.empty()) {
+            std::ofstream text(o.text, std::ios::binary);
+            PrintText(text, merged);
+            if (!text) {
+                std::fprintf(stderr, "vantorel: the report could not be written to %s\n", o.text.c_str());
+                exitCode = kExitCommandFailed;
+            }
+        }
+        for (auto [path, write] : {std::pair{&o.csv, &vantorel::WriteCsv}, std::pair{&o.xlsx, &vantorel::WriteXlsx},
+                                   std::pair{&o.json, &vantorel::WriteJson}}) {
+            if (path->empty())
+                continue;
+            std::string why;
+            if (!write(*path, merged, why)) {
+                std::fprintf(stderr, "vantorel: the report could not be written to %s\n", path->c_str());
+                exitCode = kExitCommandFailed;
+            }
+        }
+    }
+    if (failures > 0 && !counted.empty())
+        std::fprintf(stderr, "vantorel: the report is partial: %d of %zu drawings could not be read\n", failures,
+                     o.drawings.size());
+    host.Modules().UnloadAll();
+    return exitCode;
+}
+
+} // namespace hostapp
