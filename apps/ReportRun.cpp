@@ -42,6 +42,21 @@ Step MakeStep(Step::Kind kind, std::string text = {}, double number = 0.0) {
     return step;
 }
 
+// Whether model space holds a table this program placed (a reference to a block named QVT and four more
+// characters): then Insert refreshes it with --replace-table, and asks for no corner.
+bool HoldsPlacedTable() {
+    const cad::Database& database = cad::Host::Instance().WorkingDatabase();
+    const auto* model = database.PeekAs<cad::BlockTableRecord>(database.ModelSpaceId());
+    for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
+        const auto* reference = database.PeekAs<cad::BlockReference>(id);
+        const auto* block = reference && !reference->IsErased() ? database.PeekAs<cad::BlockTableRecord>(reference->blockId)
+                                                                : nullptr;
+        if (block && block->name.size() == 7 && SameWords(block->name.substr(0, 3), "QVT"))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hostapp::Session& session) {
@@ -108,6 +123,10 @@ bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hos
         session.Add(MakeStep(Step::ClickControl, "Save to file"));
         session.Add(MakeStep(Step::File, *path));
     }
+    if (!(o.textHeight > 0.0)) {
+        std::fprintf(stderr, "vantorel: --text-height takes a number above 0, the height of the table's text\n");
+        return false;
+    }
     if (o.scaleGiven && !(o.scale > 0.0)) {
         std::fprintf(stderr, "vantorel: --scale takes a number above 0, the size of the table against its own\n");
         return false;
@@ -134,6 +153,8 @@ bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hos
         return false;
     }
     session.Add(MakeStep(Step::ClickControl, "Insert"));
+    if (o.replaceTable && HoldsPlacedTable())
+        return true;
     Step corner = MakeStep(Step::Point);
     corner.a = cad::Point3d{n[0], n[1], 0.0};
     session.Add(corner);
@@ -153,7 +174,11 @@ void SetCountingVariables(const ReportOptions& o) {
     flag("BOMMINSERT", o.minsert);
     flag("BOMSKIPTABLES", o.skipTables);
     [[maybe_unused]] int set = editor.SetVariable("BOMKEYATTR", cad::VariableValue{o.keyAttribute});
+    flag("BOMREPLACE", o.replaceTable);
+    flag("BOMTABLETEXT", o.tableText);
+    set = editor.SetVariable("BOMTEXTHEIGHT", cad::VariableValue{o.textHeight});
 }
+
 
 // References the report lists under anonymous names (*U12: a dynamic block's state), counted from the rows of
 // the text file: such a name has no blanks, and its quantity is the third field (the second without prices).

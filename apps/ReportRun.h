@@ -27,6 +27,10 @@ struct ReportOptions {
     bool minsert = false;         // BOMMINSERT
     bool skipTables = false;      // BOMSKIPTABLES
     std::string keyAttribute;     // BOMKEYATTR
+    // How Insert makes and places the table (BOMREPLACE, BOMTABLETEXT, BOMTEXTHEIGHT).
+    bool replaceTable = false;
+    bool tableText = false;
+    double textHeight = 1.0;
     // The report also saved in these formats, through the dialog's "Save to file" as a user would.
     std::string csv;
     std::string xlsx;

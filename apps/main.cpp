@@ -51,6 +51,10 @@ int main(int argc, char** argv) {
         report->add_option("--scale", ro.scale, "Drag the table to this scale (default: RETURN, scale 1)");
     report->add_option("-o,--output", ro.output, "Save the drawing here, as DXF");
     report->add_option("--snapshot", ro.snapshot, "Write a PNG of the BOM Report dialog");
+    report->add_flag("--replace-table", ro.replaceTable,
+                     "Insert refreshes the table placed before, in its place, rather than placing another");
+    report->add_flag("--table-text", ro.tableText, "Write the table's cells as plain text, which every viewer shows");
+    report->add_option("--text-height", ro.textHeight, "The height of the table's text (default 1.0)");
     report->add_option("--csv", ro.csv, "Save the report as CSV (UTF-8, RFC 4180) too");
     report->add_option("--xlsx", ro.xlsx, "Save the report as an XLSX workbook too");
     report->add_option("--json", ro.json, "Save the report as JSON too");

@@ -54,6 +54,11 @@ Editor::Editor() {
                              "SNAPMODE", "ORTHOMODE", "FILEDIA", "PICKFIRST"})
         DefineSwitch(name);
     DefineVariable("BOMKEYATTR", std::string(), false);
+    // How Insert places the report's table: 0 and 1.0 place it as always.
+    DefineSwitch("BOMREPLACE");
+    DefineSwitch("BOMTABLETEXT");
+    DefineVariable("BOMTEXTHEIGHT", 1.0, false);
+    m_variables["BOMTEXTHEIGHT"].positive = true;
 }
 
 void Editor::Print(std::string_view text) {
@@ -142,8 +147,8 @@ int Editor::SetVariableFromText(std::string_view name, std::string_view text, st
         value = static_cast<std::int32_t>(integer);
     } else if (std::holds_alternative<double>(value)) {
         double number = 0.0;
-        if (!real(typed, number)) {
-            error = "Requires a number.";
+        if (!real(typed, number) || (it->second.positive && !(number > 0.0))) {
+            error = it->second.positive ? "Requires a number above 0." : "Requires a number.";
             return RtError;
         }
         value = number;

@@ -87,6 +87,7 @@ private:
         bool readOnly = false;
         long long low = -32768; // what a typed integer may be
         long long high = 32767;
+        bool positive = false;  // a typed real must be above 0
     };
     // Switches take 0 or 1 when typed.
     void DefineSwitch(std::string_view name);

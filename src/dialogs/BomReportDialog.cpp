@@ -76,18 +76,8 @@ void BomReportDialog::CloseReport() {
     EndDialog(ui::kIdCancel);
 }
 
-namespace {
-std::string TextVariable(const char* name) {
-    resbuf value{};
-    if (acedGetVar(name, &value) != RTNORM || value.restype != RTSTR)
-        return {};
-    HostString text(value.resval.rstring);
-    return text.Get();
-}
-} // namespace
-
 void BomReportDialog::SaveReportToFile() {
-    std::string drawingName = TextVariable("DWGNAME");
+    std::string drawingName = HostText("DWGNAME");
     std::string proposal = ProposeReportFileName(g_catalogFile, drawingName);
     resbuf chosen{};
     if (acedGetFileD("Save as", proposal.c_str(), "txt", 1, &chosen) != RTNORM)
@@ -104,7 +94,7 @@ void BomReportDialog::SaveReportToFile() {
     int codePage = _getmbcp();
     ExportedReport exported = ExportShownReport(grid, showPrice, codePage);
     exported.catalog = CodePageToUtf8(g_catalogFile, codePage);
-    exported.drawings.push_back(CodePageToUtf8(TextVariable("DWGPREFIX") + drawingName, codePage));
+    exported.drawings.push_back(CodePageToUtf8(HostText("DWGPREFIX") + drawingName, codePage));
     exported.switches = ReadCensusSwitches();
     std::string error;
     bool written = format == "csv"    ? WriteCsv(name.Get(), exported, error)
@@ -117,6 +107,19 @@ void BomReportDialog::SaveReportToFile() {
 void BomReportDialog::onInsertTable() {
     CloseReport();
     [[maybe_unused]] int existed = ensureTableTextStyle();
+    TableOptions options = ReadTableOptions();
+    if (options.replace) {
+        // The table placed before gives way: its definition is filled anew, its reference placed again.
+        PlacedTable placed = FindPlacedTable();
+        if (placed.found && ClearPlacedTable(placed)) {
+            replaced = placed;
+            std::snprintf(tableBlockName, sizeof tableBlockName, "%.7s", placed.blockName.c_str());
+            EndDialog(grid.buildTableBlock(tableBlockName, kTableStyleName, options.textHeight, options.cellsAsText) == 1
+                          ? ui::kIdOk
+                          : ui::kIdCancel);
+            return;
+        }
+    }
     int number = nextTableNumber() + 1;
     if (number > kLastTableNumber) {
         acedAlert(kTooLargeTableNumber);
@@ -127,7 +130,9 @@ void BomReportDialog::onInsertTable() {
     char name[16];
     std::snprintf(name, sizeof name, "QVT%04i", number);
     std::snprintf(tableBlockName, sizeof tableBlockName, "%.7s", name);
-    EndDialog(grid.buildTableBlock(tableBlockName, kTableStyleName, 1.0) == 1 ? ui::kIdOk : ui::kIdCancel);
+    EndDialog(grid.buildTableBlock(tableBlockName, kTableStyleName, options.textHeight, options.cellsAsText) == 1
+                  ? ui::kIdOk
+                  : ui::kIdCancel);
 }
 
 void BomReportDialog::ToggleShowPrice() {

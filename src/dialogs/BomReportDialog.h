@@ -3,6 +3,7 @@
 #include "bom/BomReport.h"
 #include "dialogs/DialogResources.h"
 #include "dialogs/ReportGrid.h"
+#include "table/TableOptions.h"
 #include "platform/ui/Dialog.h"
 #include "table/PriceTableBuilder.h"
 
@@ -41,6 +42,8 @@ public:
     ReportGrid grid;
     BomReport report;
     char tableBlockName[kTableNameSize] = {};
+    // The table Insert refreshed in place of the one placed before, when the drawing's switch asks for that.
+    PlacedTable replaced;
     ui::Window* catalogPathLabel = nullptr;
     int showPriceValue = 0;
 

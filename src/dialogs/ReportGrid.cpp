@@ -87,8 +87,8 @@ bool ReportGrid::WriteTextFile(const std::string& path, const char* mode) {
     return WriteReportTextFile(path, mode, *this, showPrice);
 }
 
-int ReportGrid::buildTableBlock(const char* blockName, const char* styleName, double H) {
-    return vantorel::buildTableBlock(*this, blockName, styleName, H, &tableWidth, &tableHeight);
+int ReportGrid::buildTableBlock(const char* blockName, const char* styleName, double H, bool cellsAsText) {
+    return vantorel::buildTableBlock(*this, blockName, styleName, H, &tableWidth, &tableHeight, cellsAsText);
 }
 
 void ReportGrid::measureColumns(std::int32_t* widths, int count) {

@@ -28,7 +28,7 @@ public:
     // Hides or shows the price columns as showPrice says.
     void ApplyShowPrice();
     [[nodiscard]] bool WriteTextFile(const std::string& path, const char* mode);
-    int buildTableBlock(const char* blockName, const char* styleName, double H);
+    int buildTableBlock(const char* blockName, const char* styleName, double H, bool cellsAsText = false);
     void measureColumns(std::int32_t* widths, int count);
 
     long ShownRowCount() const override { return GetRowCount(); }

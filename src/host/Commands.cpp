@@ -58,7 +58,10 @@ void ReportFlow() {
         return;
     if (dialog->Run() != ui::kIdOk)
         return;
-    placeTable(dialog->tableBlockName, dialog->grid.tableWidth, dialog->grid.tableHeight);
+    if (dialog->replaced.found)
+        placeTableAt(dialog->tableBlockName, dialog->replaced.corner, dialog->replaced.scale);
+    else
+        placeTable(dialog->tableBlockName, dialog->grid.tableWidth, dialog->grid.tableHeight);
 }
 } // namespace
 

@@ -45,4 +45,34 @@ std::vector<std::string> DrawingBlockNames() {
     return names;
 }
 
+bool HostSwitchOn(const char* variable) {
+    resbuf value{};
+    if (acedGetVar(variable, &value) != RTNORM)
+        return false;
+    if (value.restype == RTSTR) {
+        acad_free(value.resval.rstring);
+        return false;
+    }
+    return (value.restype == RTSHORT && value.resval.rint != 0) || (value.restype == RTLONG && value.resval.rlong != 0);
+}
+
+std::string HostText(const char* variable) {
+    resbuf value{};
+    if (acedGetVar(variable, &value) != RTNORM || value.restype != RTSTR)
+        return {};
+    HostString text(value.resval.rstring);
+    return text.Get();
+}
+
+double HostReal(const char* variable, double fallback) {
+    resbuf value{};
+    if (acedGetVar(variable, &value) != RTNORM)
+        return fallback;
+    if (value.restype == RTSTR) {
+        acad_free(value.resval.rstring);
+        return fallback;
+    }
+    return value.restype == RTREAL ? value.resval.rreal : fallback;
+}
+
 } // namespace vantorel

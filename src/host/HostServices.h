@@ -34,6 +34,12 @@ inline void CloseObject(AcDbObject* object) {
 // record is opened for reading and closed again.
 [[nodiscard]] std::vector<std::string> DrawingBlockNames();
 
+// The host's system variables as the module's switches read them: a switch is on when its variable holds a
+// number other than 0; a host without the variable leaves it off, the text empty, the number at `fallback`.
+[[nodiscard]] bool HostSwitchOn(const char* variable);
+[[nodiscard]] std::string HostText(const char* variable);
+[[nodiscard]] double HostReal(const char* variable, double fallback);
+
 // A string the host handed out, released with acad_free when the guard ends.
 class HostString {
 public:

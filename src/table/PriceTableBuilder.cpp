@@ -104,15 +104,12 @@ void measureColumns(const ShownReportView& view, std::int32_t* widths, int count
     }
 }
 
-int addAttributeDefinition(AcDbAttributeDefinition*& out, const AcGePoint3d& position, double height,
-                           double widthFactor, const char* text, const char* tag, AcDbObjectId styleId,
-                           TableLayout layout, int column, int mode) {
-    out = new AcDbAttributeDefinition(position, text, tag, tag, styleId);
+namespace {
+// Where a cell's text stands in its column, for an attribute definition and for a plain text alike.
+void placeCell(AcDbText* out, const AcGePoint3d& position, double height, double widthFactor, TableLayout layout,
+               int column, int mode) {
     [[maybe_unused]] Acad::ErrorStatus status = out->setHeight(height);
     status = out->setWidthFactor(widthFactor);
-    status = out->setInvisible(false);
-    status = out->setVerifiable(false);
-    status = out->setPreset(false);
     // The inset is a fixed length of the drawing, whatever the text height.
     double left = layout.columnLeft(column) + 1.0;
     double right = layout.columnLeft(column + 1) - 1.0;
@@ -134,7 +131,27 @@ int addAttributeDefinition(AcDbAttributeDefinition*& out, const AcGePoint3d& pos
     default:
         break;
     }
+}
+} // namespace
+
+int addAttributeDefinition(AcDbAttributeDefinition*& out, const AcGePoint3d& position, double height,
+                           double widthFactor, const char* text, const char* tag, AcDbObjectId styleId,
+                           TableLayout layout, int column, int mode) {
+    out = new AcDbAttributeDefinition(position, text, tag, tag, styleId);
+    [[maybe_unused]] Acad::ErrorStatus status = out->setInvisible(false);
+    status = out->setVerifiable(false);
+    status = out->setPreset(false);
+    placeCell(out, position, height, widthFactor, layout, column, mode);
     return 1;
+}
+
+void addCellText(AcDbText*& out, const AcGePoint3d& position, double height, double widthFactor, const char* text,
+                 AcDbObjectId styleId, TableLayout layout, int column, int mode) {
+    out = new AcDbText();
+    [[maybe_unused]] Acad::ErrorStatus status = out->setPosition(position);
+    status = out->setTextString(text);
+    status = out->setTextStyle(styleId);
+    placeCell(out, position, height, widthFactor, layout, column, mode);
 }
 
 int addTableLine(AcDbBlockTableRecord* record, const AcGePoint3d& start, const AcGePoint3d& end) {
@@ -156,17 +173,31 @@ bool containsHebrewLetter(const char* text) {
 }
 
 namespace {
-// Appends a made attribute definition to the block and lets it go.
-void AppendCell(AcDbBlockTableRecord* block, AcDbAttributeDefinition* cell) {
+// Appends a made cell to the block and lets it go.
+void AppendCell(AcDbBlockTableRecord* block, AcDbText* cell) {
     if (block->appendAcDbEntity(cell) == Acad::eOk)
         CloseObject(cell);
     else
         delete cell;
 }
+
+// A cell as an attribute definition, or as plain text when the table is to show in every viewer.
+void AddCell(AcDbBlockTableRecord* block, bool asText, const AcGePoint3d& position, double height, const char* text,
+             const char* tag, AcDbObjectId styleId, const TableLayout& layout, int column, int mode) {
+    if (asText) {
+        AcDbText* cell = nullptr;
+        addCellText(cell, position, height, 1.0, text, styleId, layout, column, mode);
+        AppendCell(block, cell);
+        return;
+    }
+    AcDbAttributeDefinition* cell = nullptr;
+    addAttributeDefinition(cell, position, height, 1.0, text, tag, styleId, layout, column, mode);
+    AppendCell(block, cell);
+}
 } // namespace
 
 int buildTableBlock(const ShownReportView& view, const char* blockName, const char* styleName, double H,
-                    double* tableWidth, double* tableHeight) {
+                    double* tableWidth, double* tableHeight, bool cellsAsText) {
     AcDbDatabase* database = acdbHostApplicationServices()->workingDatabase();
     AcDbBlockTable* blocks = nullptr;
     [[maybe_unused]] Acad::ErrorStatus opened = database->getSymbolTable(blocks, AcDb::kForWrite);
@@ -218,9 +249,7 @@ int buildTableBlock(const ShownReportView& view, const char* blockName, const ch
         if (!ColumnShown(c))
             continue;
         text.x = layout.centredTextX(static_cast<unsigned>(std::strlen(reportColumnTitles[c])), c);
-        AcDbAttributeDefinition* cell = nullptr;
-        addAttributeDefinition(cell, text, H, 1.0, reportColumnTitles[c], kHeadingTags[c], styleId, layout, c, 1);
-        AppendCell(block, cell);
+        AddCell(block, cellsAsText, text, H, reportColumnTitles[c], kHeadingTags[c], styleId, layout, c, 1);
     }
     double y = -H;
     addTableLine(block, AcGePoint3d(0.0, y, 0.0), AcGePoint3d(W, y, 0.0));
@@ -250,9 +279,7 @@ int buildTableBlock(const ShownReportView& view, const char* blockName, const ch
             else if (c == 3)
                 mode = containsHebrewLetter(texts[c].c_str()) ? 2 : 0;
             text.x = layout.centredTextX(static_cast<unsigned>(texts[c].size()), c);
-            AcDbAttributeDefinition* cell = nullptr;
-            addAttributeDefinition(cell, text, H, 1.0, texts[c].c_str(), tags[c], styleId, layout, c, mode);
-            AppendCell(block, cell);
+            AddCell(block, cellsAsText, text, H, texts[c].c_str(), tags[c], styleId, layout, c, mode);
         }
         y -= H;
         addTableLine(block, AcGePoint3d(0.0, y, 0.0), AcGePoint3d(W, y, 0.0));

@@ -48,7 +48,10 @@ void measureColumns(const ShownReportView& view, std::int32_t* widths, int count
 // Writes the table of the shown report as the block definition `blockName`, its texts attribute definitions
 // of height H; 1 when written, 0 after an alert. The table's size comes back in the last two.
 int buildTableBlock(const ShownReportView& view, const char* blockName, const char* styleName, double H,
-                    double* tableWidth, double* tableHeight);
+                    double* tableWidth, double* tableHeight, bool cellsAsText = false);
+// The same cell as plain text at the same place: what viewers that show no attribute definitions draw.
+void addCellText(AcDbText*& out, const AcGePoint3d& position, double height, double widthFactor, const char* text,
+                 AcDbObjectId styleId, TableLayout layout, int column, int mode);
 // One cell of the table, aligned in its column by `mode`: 0 left, 1 centre, 2 right. Always 1.
 int addAttributeDefinition(AcDbAttributeDefinition*& out, const AcGePoint3d& position, double height,
                            double widthFactor, const char* text, const char* tag, AcDbObjectId styleId,

@@ -120,4 +120,11 @@ void placeTable(const char* tableBlockName, double tableWidth, double tableHeigh
                                                 scale, RTREAL, scale, RTSTR, "0", 0);
 }
 
+void placeTableAt(const char* tableBlockName, const AcGePoint3d& upperLeft, double scale) {
+    SavedVariables saved;
+    ads_point corner{upperLeft.x, upperLeft.y, upperLeft.z};
+    [[maybe_unused]] int inserted = acedCommand(RTSTR, ".INSERT", RTSTR, tableBlockName, RTPOINT, corner, RTREAL,
+                                                scale, RTREAL, scale, RTSTR, "0", 0);
+}
+
 } // namespace vantorel

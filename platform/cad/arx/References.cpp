@@ -60,6 +60,11 @@ AcDbObjectIterator* AcDbBlockReference::attributeIterator() const {
     return new AcDbObjectIterator(*AcDbAccess::DatabaseOf(*this), As<cad::BlockReference>(*this).attributes);
 }
 
+AcGeScale3d AcDbBlockReference::scaleFactors() const {
+    const cad::Point3d& scale = As<cad::BlockReference>(*this).scale;
+    return AcGeScale3d(scale.x, scale.y, scale.z);
+}
+
 // MINSERT
 
 AcDbMInsertBlock::AcDbMInsertBlock(const AcDbResident& resident) : AcDbBlockReference(resident) {}

@@ -137,6 +137,7 @@ public:
     Acad::ErrorStatus setPosition(const AcGePoint3d& point);
     double rotation() const;
     Acad::ErrorStatus setRotation(double radians);
+    AcGeScale3d scaleFactors() const;
     static AcRxClass* desc();
     static AcDbBlockReference* cast(AcRxObject* object);
     explicit AcDbBlockReference(const AcDbResident& resident);

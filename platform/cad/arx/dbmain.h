@@ -24,6 +24,15 @@ public:
     double z = 0.0;
 };
 
+class AcGeScale3d {
+public:
+    AcGeScale3d() = default;
+    AcGeScale3d(double x, double y, double z) : sx(x), sy(y), sz(z) {}
+    double sx = 1.0;
+    double sy = 1.0;
+    double sz = 1.0;
+};
+
 class AcDbObjectId {
 public:
     AcDbObjectId() = default;
