@@ -7,6 +7,8 @@
     report_audit.py cased OUT.dxf PAGE NAME...  an R2000 drawing in code page PAGE, two references of each block
     report_audit.py drawn OUT.dxf VERSION PAGE asc|bin NAME...  the same in any release, ASCII or binary DXF
     report_audit.py summary FILE         audit result, model space by entity type, the block definitions
+    report_audit.py cells FILE NAME      each cell of a table block (attribute definition or text): its kind,
+                                         text, place, alignment and height, then the references' attributes
 """
 import sys
 
@@ -97,6 +99,19 @@ def summary(path):
     print("styles " + " ".join(sorted(s.dxf.name for s in doc.styles)))
 
 
+def cells(path, name):
+    doc = ezdxf.readfile(path)
+    print(f"audit errors {len(doc.audit().errors)}")
+    for e in doc.blocks.get(name).query("ATTDEF TEXT"):
+        align = e.dxf.get("align_point")
+        at = f" align {r(align.x)},{r(align.y)}" if align is not None and e.dxf.get("halign", 0) else ""
+        print(f"{e.dxftype()} '{e.dxf.text}' at {r(e.dxf.insert.x)},{r(e.dxf.insert.y)} h {r(e.dxf.height)}"
+              f" halign {e.dxf.get('halign', 0)}{at} style {e.dxf.style}")
+    for ref in doc.modelspace().query("INSERT"):
+        if ref.dxf.name == name:
+            print(f"INSERT {r(ref.dxf.insert.x)},{r(ref.dxf.insert.y)} attributes {len(ref.attribs)}")
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "chairs":
         chairs(sys.argv[2])
@@ -108,6 +123,8 @@ if __name__ == "__main__":
         cased(sys.argv[2], sys.argv[3], sys.argv[4:])
     elif sys.argv[1] == "summary":
         summary(sys.argv[2])
+    elif sys.argv[1] == "cells":
+        cells(sys.argv[2], sys.argv[3])
     elif sys.argv[1] == "named":
         named(sys.argv[2], sys.argv[3])
     else:
