@@ -2,6 +2,7 @@
 
 #include "CliCommon.h"
 
+#include "bom/BomReport.h"
 #include "exporters/ExportedReport.h"
 #include "platform/cad/Host.h"
 #include "platform/ui/TextCodec.h"
@@ -10,9 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cfloat>
 #include <chrono>
-#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -131,11 +130,6 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
     return records;
 }
 
-double Plus(double a, double b) {
-    double sum = a + b;
-    return std::isfinite(sum) ? sum : sum > 0.0 ? DBL_MAX : -DBL_MAX;
-}
-
 // Shows how far the work is, on a terminal and once it has taken a second.
 class Progress {
 public:
@@ -169,40 +163,31 @@ void PrintText(std::ostream& out, const vantorel::ExportedReport& report) {
         std::string bytes;
         return ui::TextCodec::Instance().FromUtf8(utf8, bytes) ? bytes : utf8;
     };
-    char line[1024];
-    auto money = [](double value) {
-        char buffer[400];
-        std::snprintf(buffer, sizeof buffer, "%.2f", value);
-        return std::string(buffer);
+    // The text file's own layout ("%10s %10s ..."), however long the fields.
+    auto right = [](const std::string& text, std::size_t width) {
+        return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+    };
+    auto line = [&](const std::vector<std::string>& fields) {
+        static constexpr std::size_t kPriced[] = {10, 10, 10, 20, 10};
+        static constexpr std::size_t kPlain[] = {10, 10, 20};
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            out << (i ? " " : "") << right(fields[i], report.showPrice ? kPriced[i] : kPlain[i]);
+        out << '\n';
     };
     if (report.showPrice)
-        std::snprintf(line, sizeof line, "%10s %10s %10s %20s %10s\n", "Block name", "Item Price", "Quantity",
-                      "Description", "Total");
+        line({"Block name", "Item Price", "Quantity", "Description", "Total"});
     else
-        std::snprintf(line, sizeof line, "%10s %10s %20s\n", "Block name", "Quantity", "Description");
-    out << line;
+        line({"Block name", "Quantity", "Description"});
     for (const vantorel::ExportedRow& row : report.rows) {
-        std::string name = local(row.blockName);
-        std::string description = local(row.description);
         std::string quantity = std::to_string(row.quantity);
         if (report.showPrice)
-            out << std::string(std::max<int>(0, 10 - static_cast<int>(name.size())), ' ') << name << ' '
-                << std::string(std::max<int>(0, 10 - static_cast<int>(money(row.itemPrice).size())), ' ')
-                << money(row.itemPrice) << ' ' << std::string(std::max<int>(0, 10 - static_cast<int>(quantity.size())), ' ')
-                << quantity << ' ' << std::string(std::max<int>(0, 20 - static_cast<int>(description.size())), ' ')
-                << description << ' ' << std::string(std::max<int>(0, 10 - static_cast<int>(money(row.total).size())), ' ')
-                << money(row.total) << '\n';
+            line({local(row.blockName), vantorel::FormatMoney(row.itemPrice), quantity, local(row.description),
+                  vantorel::FormatMoney(row.total)});
         else
-            out << std::string(std::max<int>(0, 10 - static_cast<int>(name.size())), ' ') << name << ' '
-                << std::string(std::max<int>(0, 10 - static_cast<int>(quantity.size())), ' ') << quantity << ' '
-                << std::string(std::max<int>(0, 20 - static_cast<int>(description.size())), ' ') << description
-                << '\n';
+            line({local(row.blockName), quantity, local(row.description)});
     }
-    if (report.hasSummary) {
-        std::snprintf(line, sizeof line, "%10s %10s %10s %20s %10s\n", "Summary:", "", "", "",
-                      money(report.summary).c_str());
-        out << line;
-    }
+    if (report.hasSummary)
+        line({"Summary:", "", "", "", vantorel::FormatMoney(report.summary)});
 }
 
 // The column a --sort names, and its direction.
@@ -239,14 +224,8 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
                              "places no table\n");
         return kExitUsage;
     }
-    for (auto [path, extension] : {std::pair{&o.csv, ".csv"}, std::pair{&o.xlsx, ".xlsx"}, std::pair{&o.json, ".json"}}) {
-        std::string ending(extension);
-        if (!path->empty() && (path->size() < ending.size() || !SameWords(path->substr(path->size() - ending.size()), ending))) {
-            std::fprintf(stderr, "vantorel: --%s takes a name ending in %s, which says the format\n", extension + 1,
-                         extension);
-            return kExitUsage;
-        }
-    }
+    if (!ExportNamesFit(o))
+        return kExitUsage;
     cad::Host& host = cad::Host::Instance();
     std::string error;
     if (!host.Modules().Load(modulePath, error)) {
@@ -366,11 +345,11 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
             vantorel::ExportedRow& sum = merged.rows[found->second];
             sum.quantities[d] += row.quantity;
             sum.quantity += row.quantity;
-            sum.total = Plus(sum.total, row.total);
+            sum.total = vantorel::AddPrices(sum.total, row.total);
         }
     }
     for (const vantorel::ExportedRow& row : merged.rows)
-        merged.summary = Plus(merged.summary, row.total);
+        merged.summary = vantorel::AddPrices(merged.summary, row.total);
     SortRows(merged.rows, o.sort);
 
     int exitCode = failures == 0 ? kExitOk : counted.empty() ? kExitDrawingRefused : kExitPartialReport;

@@ -59,6 +59,19 @@ bool HoldsPlacedTable() {
 
 } // namespace
 
+bool ExportNamesFit(const ReportOptions& o) {
+    for (auto [path, extension] : {std::pair{&o.csv, ".csv"}, std::pair{&o.xlsx, ".xlsx"}, std::pair{&o.json, ".json"}}) {
+        std::string ending(extension);
+        if (!path->empty() &&
+            (path->size() < ending.size() || !SameWords(path->substr(path->size() - ending.size()), ending))) {
+            std::fprintf(stderr, "vantorel: --%s takes a name ending in %s, which says the format\n", extension + 1,
+                         extension);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hostapp::Session& session) {
     session.Add(o.catalog.empty() ? MakeStep(Step::Cancel) : MakeStep(Step::File, o.catalog));
     std::vector<double> n;
@@ -111,15 +124,11 @@ bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hos
         session.Add(MakeStep(Step::Snapshot, o.snapshot));
     session.Add(MakeStep(Step::ClickControl, "Save to file"));
     session.Add(MakeStep(Step::File, textPath));
-    for (auto [path, extension] : {std::pair{&o.csv, ".csv"}, std::pair{&o.xlsx, ".xlsx"}, std::pair{&o.json, ".json"}}) {
+    if (!ExportNamesFit(o))
+        return false;
+    for (const std::string* path : {&o.csv, &o.xlsx, &o.json}) {
         if (path->empty())
             continue;
-        std::string ending(extension);
-        if (path->size() < ending.size() || !SameWords(path->substr(path->size() - ending.size()), ending)) {
-            std::fprintf(stderr, "vantorel: --%s takes a name ending in %s, which says the format\n", extension + 1,
-                         extension);
-            return false;
-        }
         session.Add(MakeStep(Step::ClickControl, "Save to file"));
         session.Add(MakeStep(Step::File, *path));
     }

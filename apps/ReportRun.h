@@ -37,6 +37,8 @@ struct ReportOptions {
     std::string json;
 };
 
+// Whether --csv, --xlsx and --json name files of their formats; false after saying which does not.
+bool ExportNamesFit(const ReportOptions& options);
 // The user's side of one report, from the options: false after printing why they make no session.
 bool BuildReportSession(const ReportOptions& options, const std::string& textPath, Session& session);
 

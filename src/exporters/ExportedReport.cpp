@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cerrno>
 #include <cstdlib>
 
@@ -73,6 +74,17 @@ ExportedReport ExportShownReport(const ShownReportView& view, int showPrice, int
         report.rows.push_back(std::move(exported));
     }
     return report;
+}
+
+std::string FormatMoney(double value) {
+    char buffer[400]; // room for the largest double written out in full
+    std::snprintf(buffer, sizeof buffer, "%.2f", value);
+    return buffer;
+}
+
+std::string DrawingColumnName(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string ExportFormatOf(const std::string& path) {

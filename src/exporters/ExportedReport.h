@@ -43,6 +43,11 @@ struct ExportedReport {
 // XLSX: bold headings frozen in place, numbers formatted 0.00 and 0, the summary a SUM of the totals.
 [[nodiscard]] bool WriteXlsx(const std::string& path, const ExportedReport& report, std::string& error);
 
+// A price or total with two decimals and a point, as every format writes it.
+[[nodiscard]] std::string FormatMoney(double value);
+// The heading of a drawing's own quantity column: its file name without the folders.
+[[nodiscard]] std::string DrawingColumnName(const std::string& path);
+
 // Which of them a file name asks for, by its extension in any case: "csv", "json", "xlsx", or "" for text.
 [[nodiscard]] std::string ExportFormatOf(const std::string& path);
 

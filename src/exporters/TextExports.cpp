@@ -10,17 +10,6 @@
 namespace vantorel {
 
 namespace {
-std::string Money(double value) {
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.2f", value);
-    return buffer;
-}
-
-std::string BaseName(const std::string& path) {
-    std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool Write(const std::string& path, const std::string& text, std::string& error) {
     ReplacingFile file(path);
     if (!file.Stream() || std::fwrite(text.data(), 1, text.size(), file.Stream()) != text.size() || !file.Commit()) {
@@ -83,7 +72,7 @@ bool WriteCsv(const std::string& path, const ExportedReport& report, std::string
     heading.push_back("Quantity");
     if (ManyDrawings(report)) {
         for (const std::string& drawing : report.drawings)
-            heading.push_back(BaseName(drawing));
+            heading.push_back(DrawingColumnName(drawing));
     }
     heading.push_back("Description");
     if (report.showPrice)
@@ -92,7 +81,7 @@ bool WriteCsv(const std::string& path, const ExportedReport& report, std::string
     for (const ExportedRow& row : report.rows) {
         std::vector<std::string> fields{row.blockName};
         if (report.showPrice)
-            fields.push_back(Money(row.itemPrice));
+            fields.push_back(FormatMoney(row.itemPrice));
         fields.push_back(std::to_string(row.quantity));
         if (ManyDrawings(report)) {
             for (std::size_t d = 0; d < report.drawings.size(); ++d)
@@ -100,13 +89,13 @@ bool WriteCsv(const std::string& path, const ExportedReport& report, std::string
         }
         fields.push_back(row.description);
         if (report.showPrice)
-            fields.push_back(Money(row.total));
+            fields.push_back(FormatMoney(row.total));
         line(fields);
     }
     if (report.hasSummary) {
         std::vector<std::string> fields(heading.size());
         fields.front() = "Summary:";
-        fields.back() = Money(report.summary);
+        fields.back() = FormatMoney(report.summary);
         line(fields);
     }
     return Write(path, text, error);
@@ -131,7 +120,7 @@ bool WriteJson(const std::string& path, const ExportedReport& report, std::strin
         text += (r ? ",\n    {" : "\n    {");
         text += "\"blockName\": " + JsonString(row.blockName);
         if (report.showPrice)
-            text += ", \"itemPrice\": " + Money(row.itemPrice);
+            text += ", \"itemPrice\": " + FormatMoney(row.itemPrice);
         text += ", \"quantity\": " + std::to_string(row.quantity);
         if (ManyDrawings(report)) {
             text += ", \"quantities\": {";
@@ -142,11 +131,11 @@ bool WriteJson(const std::string& path, const ExportedReport& report, std::strin
         }
         text += ", \"description\": " + JsonString(row.description);
         if (report.showPrice)
-            text += ", \"total\": " + Money(row.total);
+            text += ", \"total\": " + FormatMoney(row.total);
         text += "}";
     }
     text += report.rows.empty() ? "],\n" : "\n  ],\n";
-    text += "  \"summary\": " + (report.hasSummary ? "{\"total\": " + Money(report.summary) + "}" : std::string("null")) +
+    text += "  \"summary\": " + (report.hasSummary ? "{\"total\": " + FormatMoney(report.summary) + "}" : std::string("null")) +
             "\n}\n";
     return Write(path, text, error);
 }

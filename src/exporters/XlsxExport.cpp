@@ -28,17 +28,6 @@ std::string ColumnLetters(int column) {
         letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
     return letters;
 }
-
-std::string Money(double value) {
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.2f", value);
-    return buffer;
-}
-
-std::string BaseName(const std::string& path) {
-    std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 } // namespace
 
 bool WriteXlsx(const std::string& path, const ExportedReport& report, std::string& error) {
@@ -76,7 +65,7 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
     heading.push_back("Quantity");
     if (many) {
         for (const std::string& drawing : report.drawings)
-            heading.push_back(BaseName(drawing));
+            heading.push_back(DrawingColumnName(drawing));
     }
     heading.push_back("Description");
     if (report.showPrice)
@@ -101,7 +90,7 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
         };
         text(entry.blockName);
         if (report.showPrice)
-            number(entry.itemPrice, money, Money(entry.itemPrice).size());
+            number(entry.itemPrice, money, FormatMoney(entry.itemPrice).size());
         number(static_cast<double>(entry.quantity), count, std::to_string(entry.quantity).size());
         if (many) {
             for (std::size_t d = 0; d < report.drawings.size(); ++d) {
@@ -111,7 +100,7 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
         }
         text(entry.description);
         if (report.showPrice)
-            number(entry.total, money, Money(entry.total).size());
+            number(entry.total, money, FormatMoney(entry.total).size());
         ++row;
     }
     if (report.hasSummary) {
@@ -120,7 +109,7 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
         std::string column = ColumnLetters(last);
         std::string formula = row > 1 ? "=SUM(" + column + "2:" + column + std::to_string(row) + ")" : "=0";
         worksheet_write_formula_num(sheet, row, last, formula.c_str(), boldMoney, report.summary);
-        widths[last] = std::max(widths[last], Money(report.summary).size());
+        widths[last] = std::max(widths[last], FormatMoney(report.summary).size());
     }
     for (std::size_t c = 0; c < widths.size(); ++c)
         worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
