@@ -5,9 +5,8 @@
 
 namespace cad {
 
-// Big drawings make arrays of tens of megabytes. Taking them from the system in huge pages where it
-// offers them saves one page fault per 4 KB, which on a virtual machine costs more than reading the bytes.
-// Null when the system has no memory to give.
+// Big drawings make arrays of tens of megabytes: they are mapped from the system and unmapped whole, so the
+// heap neither grows by them nor keeps them. Null when the system has no memory to give.
 [[nodiscard]] void* AllocateLarge(std::size_t bytes);
 void FreeLarge(void* memory, std::size_t bytes);
 

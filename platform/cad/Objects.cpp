@@ -2,6 +2,11 @@
 
 namespace cad {
 
+const InternedText& LayerZero() {
+    static const InternedText zero("0");
+    return zero;
+}
+
 const char* ClassNameOf(ObjectKind kind) {
     switch (kind) {
     case ObjectKind::BlockTable: return "AcDbBlockTable";

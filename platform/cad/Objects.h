@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/cad/Geometry.h"
+#include "platform/cad/InternedText.h"
 
 #include <cstdint>
 #include <memory>
@@ -95,11 +96,14 @@ struct ObjectDeleter {
 };
 template <typename T> using ObjectPtr = std::unique_ptr<T, ObjectDeleter>;
 
+// The layer every entity is on until told otherwise.
+[[nodiscard]] const InternedText& LayerZero();
+
 class Entity : public Object {
 public:
     static bool Holds(ObjectKind kind) { return IsEntityKind(kind); }
     using Object::Object;
-    std::string layer = "0";
+    InternedText layer = LayerZero();
     int color = 256; // by layer
 };
 
@@ -196,7 +200,7 @@ struct Polyline : Entity {
 struct OpaqueEntity : Entity {
     static bool Holds(ObjectKind kind) { return kind == ObjectKind::Opaque; }
     OpaqueEntity() : Entity(ObjectKind::Opaque) {}
-    std::string typeName;
+    InternedText typeName;
 };
 
 class SymbolTableRecord : public Object {

@@ -2,6 +2,7 @@
 
 #include "platform/cad/LargeMemory.h"
 #include "platform/cad/Objects.h"
+#include "platform/cad/dxf/DxfSource.h"
 #include "platform/cad/dxf/DxfTags.h"
 
 #include <cstdint>
@@ -11,7 +12,7 @@
 
 namespace cad {
 
-enum class DxfItemKind {
+enum class DxfItemKind : std::uint8_t {
     Raw,         // bytes of the file written back as they were
     Object,      // a modelled object: its bytes while it stays unmodified
     NewRecords,  // where records added to the table `object` go
@@ -19,18 +20,21 @@ enum class DxfItemKind {
     NewEntities, // where entities added to the block record `object` go
 };
 
+// One piece of the file. The pieces cover it in order, so each ends where the next begins and the last at the
+// file's end; that keeps them at 16 bytes, and a big drawing has millions.
 struct DxfItem {
-    DxfItemKind kind = DxfItemKind::Raw;
-    std::size_t begin = 0;
-    std::size_t end = 0;
+    DxfItem(DxfItemKind of, std::size_t at, ObjectId id) : begin(at), kind(of), object(id) {}
+    std::uint64_t begin : 56;
+    DxfItemKind kind : 8;
     ObjectId object = kNullId;
 };
 
 // A drawing file as read: its bytes and how they map onto the objects of the database.
 struct DxfLayout {
-    ByteBuffer bytes;
-    std::string_view content; // all of `bytes`
+    DxfSource source;
+    std::string_view content; // all of the source's bytes
     std::vector<DxfItem, LargeAllocator<DxfItem>> items;
+    std::size_t End(std::size_t item) const { return item + 1 < items.size() ? items[item + 1].begin : content.size(); }
     DxfFormat format = DxfFormat::Ascii; // saved as it was read
     bool utf8 = false;                 // R2007 and later
     int codePage = 1252;               // of the file's text up to R2004

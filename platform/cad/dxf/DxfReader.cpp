@@ -3,11 +3,7 @@
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfLayout.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <algorithm>
@@ -97,10 +93,9 @@ struct EntityTags {
 
 class DxfReader {
 public:
-    DxfReader(ByteBuffer content, const CodePage& active)
-        : m_layout(std::make_shared<DxfLayout>()), m_stream(std::string_view()), m_active(active) {
-        m_layout->bytes = std::move(content);
-        m_layout->content = std::string_view(m_layout->bytes.Data(), m_layout->bytes.Size());
+    DxfReader(std::shared_ptr<DxfLayout> layout, const CodePage& active)
+        : m_layout(std::move(layout)), m_stream(std::string_view()), m_active(active) {
+        m_layout->content = m_layout->source.Content();
         m_stream = DxfTagStream(m_layout->content);
         m_layout->format = m_stream.Format();
         if (m_layout->format == DxfFormat::Ascii && m_layout->content.find("\r\n") != std::string_view::npos)
@@ -119,8 +114,16 @@ public:
         bool ended = ReadSections();
         if (!m_stream.Failed() && !ended)
             m_stream.Fail(DxfStatus::MissingEof, m_stream.Line(), "the file ends without 0 EOF");
+        // What was read no longer needs its pages: saving brings back those it copies.
+        m_layout->source.ReleaseBefore(m_released, m_layout->content.size(), true);
         if (m_stream.Failed())
             return m_stream.Error();
+        if (std::string changed = m_layout->source.Changed(); !changed.empty()) {
+            DxfResult result;
+            result.status = DxfStatus::CannotOpen;
+            result.detail = "the drawing changed while it was read: " + changed;
+            return result;
+        }
         ResolveReferences();
         DxfResult result;
         result.warnings = std::move(m_warnings);
@@ -137,9 +140,10 @@ private:
 
     void Mark(DxfItemKind kind, std::size_t begin, std::size_t end, ObjectId object) {
         if (begin > m_rawStart)
-            m_layout->items.push_back(DxfItem{DxfItemKind::Raw, m_rawStart, begin, kNullId});
-        m_layout->items.push_back(DxfItem{kind, begin, end, object});
-        m_rawStart = end;
+            m_layout->items.emplace_back(DxfItemKind::Raw, m_rawStart, kNullId);
+        m_layout->items.emplace_back(kind, begin, object);
+        m_rawStart = end; // the bytes from here to the next piece are raw
+
     }
     void Anchor(DxfItemKind kind, std::size_t at, ObjectId object) { Mark(kind, at, at, object); }
 
@@ -202,7 +206,8 @@ private:
         DxfTag tag;
         while (Next(tag)) {
             if (tag.code == 0 && Is(tag.value, "EOF")) {
-                m_layout->items.push_back(DxfItem{DxfItemKind::Raw, m_rawStart, m_layout->content.size(), kNullId});
+                if (m_layout->content.size() > m_rawStart)
+                    m_layout->items.emplace_back(DxfItemKind::Raw, m_rawStart, kNullId);
                 m_rawStart = m_layout->content.size();
                 return true;
             }
@@ -597,9 +602,8 @@ private:
         std::string_view layer = tags.Text(8);
         if (layer != m_lastLayerRaw || m_lastLayer.empty()) {
             m_lastLayerRaw = layer;
-            m_lastLayer = Decode(layer);
-            if (m_lastLayer.empty())
-                m_lastLayer = "0";
+            std::string decoded = Decode(layer);
+            m_lastLayer = decoded.empty() ? LayerZero() : InternedText(decoded);
         }
         entity.layer = m_lastLayer;
         entity.color = static_cast<int>(tags.Int(62, 256));
@@ -632,6 +636,7 @@ private:
         DxfTag head;
         Next(head);
         std::size_t begin = head.begin;
+        m_layout->source.ReleaseBefore(m_released, begin);
         EntityTags& tags = m_tags;
         ReadBody(tags);
         if (m_stream.Failed())
@@ -688,6 +693,11 @@ private:
             entity = std::move(reference);
         } else if (Is(type, "LWPOLYLINE")) {
             auto polyline = m_database->Make<Polyline>();
+            // Exactly as many vertices as there are: a big drawing has hundreds of thousands of polylines.
+            std::size_t vertices = 0;
+            for (std::size_t i = 0; i < tags.modelled; ++i)
+                vertices += tags.tags[i].code == 10 ? 1 : 0;
+            polyline->vertices.reserve(vertices);
             for (std::size_t i = 0; i < tags.modelled; ++i) {
                 if (tags.tags[i].code == 10)
                     polyline->vertices.push_back(Point3d{tags.tags[i].number, 0.0, 0.0});
@@ -804,6 +814,7 @@ private:
     const CodePage* m_fileCodePage = &CodePage::Default();
     std::unique_ptr<Database> m_database;
     std::size_t m_rawStart = 0;
+    std::size_t m_released = 0; // the file's pages before this are let go
     EntityTags m_headTags; // of a table or a block
     EntityTags m_tags;
     EntityTags m_followerTags;
@@ -811,7 +822,7 @@ private:
     std::unordered_map<std::string_view, ObjectId> m_blockByRawName; // views into the file's bytes
     std::unordered_map<std::string_view, ObjectId> m_styleByRawName; // read after the STYLE table
     std::string_view m_lastLayerRaw;
-    std::string m_lastLayer;
+    InternedText m_lastLayer;
     std::vector<std::string> m_warnings;
     std::set<std::string> m_undefined;
     bool m_lost = false;
@@ -827,63 +838,22 @@ private:
 } // namespace
 
 DxfResult ReadDxfText(std::string_view content, const CodePage& active, std::unique_ptr<Database>& out) {
-    ByteBuffer buffer;
-    if (!buffer.Reserve(content.size() + 1)) {
+    auto layout = std::make_shared<DxfLayout>();
+    if (!layout->source.Copy(content)) {
         DxfResult result;
         result.status = DxfStatus::CannotOpen;
         result.detail = "not enough memory for a drawing of " + std::to_string(content.size()) + " bytes";
         return result;
     }
-    if (!content.empty())
-        std::memcpy(buffer.Data(), content.data(), content.size());
-    buffer.SetSize(content.size());
-    DxfReader reader(std::move(buffer), active);
+    DxfReader reader(std::move(layout), active);
     return reader.Read(out);
 }
 
 DxfResult ReadDxfFile(const std::string& path, const CodePage& active, std::unique_ptr<Database>& out) {
-    auto failure = [&path](const char* what, int error) {
-        DxfResult result;
-        result.status = DxfStatus::CannotOpen;
-        result.detail = std::string(what) + " " + path + ": " + std::strerror(error);
-        return result;
-    };
-    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return failure("cannot open", errno);
-    struct stat info {};
-    std::size_t expected = fstat(descriptor, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
-    if (S_ISDIR(info.st_mode)) {
-        close(descriptor);
-        return failure("cannot open", EISDIR);
-    }
-    // Read straight into the buffer the drawing keeps; the loop covers files that grow or lie about their size.
-    ByteBuffer buffer;
-    std::size_t size = 0;
-    bool ok = buffer.Reserve(expected + 1);
-    while (ok) {
-        if (size == buffer.Capacity() && !buffer.Reserve(buffer.Capacity() * 2)) {
-            ok = false;
-            break;
-        }
-        ssize_t n = read(descriptor, buffer.Data() + size, buffer.Capacity() - size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            int error = errno;
-            close(descriptor);
-            return failure("cannot read", error);
-        }
-        if (n == 0)
-            break;
-        size += static_cast<std::size_t>(n);
-        buffer.SetSize(size);
-    }
-    close(descriptor);
-    if (!ok)
-        return failure("not enough memory to read", ENOMEM);
-    buffer.SetSize(size);
-    DxfReader reader(std::move(buffer), active);
+    auto layout = std::make_shared<DxfLayout>();
+    if (DxfResult opened = layout->source.Open(path); !opened.Ok())
+        return opened;
+    DxfReader reader(std::move(layout), active);
     return reader.Read(out);
 }
 

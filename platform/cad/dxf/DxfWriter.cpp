@@ -39,10 +39,11 @@ public:
     void Write() {
         AssignHandles();
         m_out.reserve(m_layout.content.size() + 4096);
-        for (const DxfItem& item : m_layout.items) {
+        for (std::size_t i = 0; i < m_layout.items.size(); ++i) {
+            const DxfItem& item = m_layout.items[i];
             switch (item.kind) {
-            case DxfItemKind::Raw: WriteRaw(item.begin, item.end); break;
-            case DxfItemKind::Object: WriteObject(item); break;
+            case DxfItemKind::Raw: WriteRaw(item.begin, m_layout.End(i)); break;
+            case DxfItemKind::Object: WriteObject(item.object, item.begin, m_layout.End(i)); break;
             case DxfItemKind::NewRecords: WriteNewRecords(item.object); break;
             case DxfItemKind::NewBlocks: WriteNewBlocks(); break;
             case DxfItemKind::NewEntities: WriteNewEntities(item.object); break;
@@ -118,16 +119,16 @@ private:
         }
     }
 
-    void WriteObject(const DxfItem& item) {
-        Object* object = m_database.Peek(item.object);
+    void WriteObject(ObjectId id, std::size_t begin, std::size_t end) {
+        Object* object = m_database.Peek(id);
         if (!object || object->IsErased())
             return;
         if (!object->IsModified()) {
-            WriteRaw(item.begin, item.end);
+            WriteRaw(begin, end);
             return;
         }
         if (object->Kind() == ObjectKind::Opaque) {
-            WriteRaw(item.begin, item.end); // nothing of it is modelled, so nothing of it changed
+            WriteRaw(begin, end); // nothing of it is modelled, so nothing of it changed
             return;
         }
         // What the file holds beyond the fields modelled here (extended data, reactors, true colours,
@@ -139,7 +140,7 @@ private:
         else
             WriteEntity(*object);
         m_target = &m_out;
-        std::vector<TagSegment> read = Segments(m_layout.content.substr(item.begin, item.end - item.begin), m_layout.format);
+        std::vector<TagSegment> read = Segments(m_layout.content.substr(begin, end - begin), m_layout.format);
         std::vector<TagSegment> written = Segments(fresh, m_layout.format);
         std::vector<bool> used(read.size(), false);
         for (std::size_t i = 0; i < written.size(); ++i) {
@@ -663,11 +664,11 @@ public:
 
 private:
     void Raw(const std::string& text) {
-        m_layout.items.push_back(DxfItem{DxfItemKind::Raw, m_text.size(), m_text.size() + text.size(), kNullId});
+        m_layout.items.emplace_back(DxfItemKind::Raw, m_text.size(), kNullId);
         m_text += text;
     }
     void Anchor(DxfItemKind kind, ObjectId object) {
-        m_layout.items.push_back(DxfItem{kind, m_text.size(), m_text.size(), object});
+        m_layout.items.emplace_back(kind, m_text.size(), object);
     }
     void Point(const char* variable, const Point3d& p) {
         Raw(std::string("  9\n") + variable + "\n 10\n" + FormatReal(p.x) + "\n 20\n" + FormatReal(p.y) + "\n 30\n" +
