@@ -2,6 +2,8 @@
 
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfLayout.h"
+#include "platform/cad/dxf/DxfNewLayout.h"
+#include "platform/cad/dxf/DxfPatch.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,10 +27,12 @@ double Degrees(double radians) {
     return radians * 180.0 / std::numbers::pi;
 }
 
+// Where the drawing goes while it is written: all of it into a string, or into a file a piece at a time, so that
+// saving a big drawing holds a few megabytes of it rather than all of it.
 class DxfWriter {
 public:
-    DxfWriter(Database& database, DxfLayout& layout, const CodePage& active, std::string& out)
-        : m_database(database), m_layout(layout), m_active(active), m_out(out), m_target(&out),
+    DxfWriter(Database& database, DxfLayout& layout, const CodePage& active, std::string& out, int file = -1)
+        : m_database(database), m_layout(layout), m_active(active), m_out(out), m_target(&out), m_file(file),
           m_modern(database.Header().Release() >= kReleaseR2000) {
         m_fileCodePage = m_layout.utf8 ? nullptr : CodePage::Find(m_layout.codePage);
         if (!m_layout.utf8 && !m_fileCodePage)
@@ -36,10 +40,12 @@ public:
         m_nextHandle = std::max<std::uint64_t>(database.Header().handseed, m_layout.highestHandle + 1);
     }
 
-    void Write() {
+    // False when the file could not be written: Error() tells why.
+    bool Write() {
         AssignHandles();
-        m_out.reserve(m_layout.content.size() + 4096);
-        for (std::size_t i = 0; i < m_layout.items.size(); ++i) {
+        if (m_file < 0)
+            m_out.reserve(m_layout.content.size() + 4096);
+        for (std::size_t i = 0; i < m_layout.items.size() && m_error == 0; ++i) {
             const DxfItem& item = m_layout.items[i];
             switch (item.kind) {
             case DxfItemKind::Raw: WriteRaw(item.begin, m_layout.End(i)); break;
@@ -48,8 +54,13 @@ public:
             case DxfItemKind::NewBlocks: WriteNewBlocks(); break;
             case DxfItemKind::NewEntities: WriteNewEntities(item.object); break;
             }
+            if (m_out.size() >= kPiece)
+                Flush();
         }
+        Flush();
+        return m_error == 0;
     }
+    int Error() const { return m_error; }
 
 private:
     // Handles
@@ -104,18 +115,58 @@ private:
         }
     }
 
-    // Raw bytes, with $HANDSEED raised when it lies inside them.
+    // Output
 
+    static constexpr std::size_t kPiece = std::size_t{4} << 20;
+
+    void Send(const char* data, std::size_t size) {
+        while (size > 0 && m_error == 0) {
+            ssize_t n = ::write(m_file, data, size);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                m_error = n < 0 ? errno : EIO;
+                break;
+            }
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        }
+    }
+
+    // Sends what has gathered to the file, and lets go of the pages of the drawing read that went into it.
+    void Flush() {
+        if (m_file < 0)
+            return;
+        Send(m_out.data(), m_out.size());
+        m_out.clear();
+        m_layout.source.ReleaseBefore(m_released, m_copied);
+    }
+
+    // Bytes of the file read, as they were: a long run goes straight from the drawing read to the file.
+    void Copy(std::size_t begin, std::size_t end) {
+        if (m_file < 0 || end - begin < kPiece) {
+            m_out.append(m_layout.content, begin, end - begin);
+        } else {
+            Flush();
+            for (std::size_t at = begin; at < end && m_error == 0; at += kPiece) {
+                std::size_t size = std::min(kPiece, end - at);
+                Send(m_layout.content.data() + at, size);
+                m_layout.source.ReleaseBefore(m_released, at + size);
+            }
+        }
+        m_copied = std::max(m_copied, end);
+    }
+
+    // Raw bytes, with $HANDSEED raised when it lies inside them.
     void WriteRaw(std::size_t begin, std::size_t end) {
-        std::string_view content = m_layout.content;
         std::size_t seedBegin = m_layout.handseedBegin;
         std::size_t seedEnd = m_layout.handseedEnd;
         if (seedEnd > seedBegin && seedBegin >= begin && seedEnd <= end) {
-            m_out.append(content, begin, seedBegin - begin);
+            Copy(begin, seedBegin);
             m_out += FormatHandle(m_database.Header().handseed);
-            m_out.append(content, seedEnd, end - seedEnd);
+            Copy(seedEnd, end);
         } else {
-            m_out.append(content, begin, end - begin);
+            Copy(begin, end);
         }
     }
 
@@ -140,173 +191,7 @@ private:
         else
             WriteEntity(*object);
         m_target = &m_out;
-        std::vector<TagSegment> read = Segments(m_layout.content.substr(begin, end - begin), m_layout.format);
-        std::vector<TagSegment> written = Segments(fresh, m_layout.format);
-        std::vector<bool> used(read.size(), false);
-        for (std::size_t i = 0; i < written.size(); ++i) {
-            std::size_t match = MatchingSegment(read, used, written[i], i);
-            if (match == read.size()) {
-                WriteSegment(written[i]);
-                continue;
-            }
-            used[match] = true;
-            Merge(read[match], written[i]);
-        }
-    }
-
-    // Patching a modified object
-
-    struct TagSegment { // one entity or record: its group 0 and the tags up to the next
-        std::vector<std::pair<int, std::string_view>> tags;
-        std::string_view Type() const { return tags.empty() ? std::string_view() : tags[0].second; }
-        std::uint64_t Handle() const {
-            for (const auto& [code, value] : tags) {
-                if (code == 5)
-                    return ParseHandle(value);
-            }
-            return 0;
-        }
-    };
-
-    static std::vector<TagSegment> Segments(std::string_view text, DxfFormat format) {
-        std::vector<TagSegment> segments;
-        DxfTagStream stream(text, format);
-        DxfTag tag;
-        while (stream.Next(tag)) {
-            if (tag.code == 0 || segments.empty())
-                segments.emplace_back();
-            segments.back().tags.emplace_back(tag.code, tag.value);
-        }
-        return segments;
-    }
-
-    // The read segment a written one replaces: the one with its handle, or else the one in its place.
-    static std::size_t MatchingSegment(const std::vector<TagSegment>& read, const std::vector<bool>& used,
-                                       const TagSegment& written, std::size_t index) {
-        std::uint64_t handle = written.Handle();
-        for (std::size_t i = 0; i < read.size(); ++i) {
-            if (!used[i] && handle != 0 && read[i].Handle() == handle)
-                return read[i].Type() == written.Type() ? i : read.size();
-        }
-        if (handle == 0 && index < read.size() && !used[index] && read[index].Type() == written.Type())
-            return index;
-        return read.size();
-    }
-
-    void WriteSegment(const TagSegment& segment) {
-        for (const auto& [code, value] : segment.tags)
-            StoredTag(code, value);
-    }
-
-    // The group codes this editor models for each type; every other code the file gave stays as it was.
-    static bool Modelled(std::string_view type, int code) {
-        static constexpr int kCommon[] = {67, 8, 62};
-        static constexpr int kPoint10[] = {10, 20, 30};
-        static constexpr int kPoint11[] = {11, 21, 31};
-        auto in = [code](std::initializer_list<int> codes) {
-            return std::find(codes.begin(), codes.end(), code) != codes.end();
-        };
-        bool point10 = std::find(std::begin(kPoint10), std::end(kPoint10), code) != std::end(kPoint10);
-        bool point11 = std::find(std::begin(kPoint11), std::end(kPoint11), code) != std::end(kPoint11);
-        if (type == "LAYER")
-            return in({2, 62, 6});
-        if (type == "STYLE")
-            return in({2, 40, 41, 50, 3, 4});
-        if (type == "BLOCK_RECORD")
-            return code == 2;
-        if (std::find(std::begin(kCommon), std::end(kCommon), code) != std::end(kCommon))
-            return true;
-        if (type == "LINE")
-            return point10 || point11;
-        if (type == "CIRCLE")
-            return point10 || code == 40;
-        if (type == "ARC")
-            return point10 || in({40, 50, 51});
-        if (type == "TEXT")
-            return point10 || point11 || in({40, 1, 50, 41, 7, 72, 73});
-        if (type == "ATTDEF" || type == "ATTRIB")
-            return point10 || point11 || in({40, 1, 50, 41, 7, 72, 2, 70, 74}) || (type == "ATTDEF" && code == 3);
-        if (type == "INSERT")
-            return point10 || in({66, 2, 41, 42, 43, 50, 70, 71, 44, 45});
-        if (type == "LWPOLYLINE")
-            return in({90, 70, 10, 20, 40, 41, 42, 91});
-        if (type == "POLYLINE")
-            return point10 || in({66, 70});
-        if (type == "VERTEX")
-            return point10;
-        return false; // SEQEND: only its handle and owner
-    }
-
-    void Merge(const TagSegment& read, const TagSegment& written) {
-        std::string_view type = written.Type();
-        // What stays of the read tags, by the subclass they were in; "" for those before the first one.
-        std::vector<std::pair<std::string_view, std::vector<std::pair<int, std::string_view>>>> kept{{"", {}}};
-        std::vector<std::pair<int, std::string_view>> trailing; // an embedded object and extended data
-        const auto& tags = read.tags;
-        for (std::size_t i = 1; i < tags.size(); ++i) {
-            auto [code, value] = tags[i];
-            if (code == 101 || code == 1001) {
-                trailing.assign(tags.begin() + static_cast<std::ptrdiff_t>(i), tags.end());
-                break;
-            }
-            if (code == 102 && !value.empty() && value[0] == '{') {
-                // Reactors and extension dictionaries stay whole, their handles with them.
-                std::size_t end = i;
-                while (end + 1 < tags.size() && !(tags[end].first == 102 && tags[end].second == "}"))
-                    ++end;
-                kept.back().second.insert(kept.back().second.end(), tags.begin() + static_cast<std::ptrdiff_t>(i),
-                                          tags.begin() + static_cast<std::ptrdiff_t>(end) + 1);
-                i = end;
-                continue;
-            }
-            if (code == 100) {
-                kept.emplace_back(value, std::vector<std::pair<int, std::string_view>>{});
-                continue;
-            }
-            if (code == 5 || code == 330 || Modelled(type, code))
-                continue;
-            kept.back().second.push_back(tags[i]);
-        }
-        std::vector<bool> placed(kept.size(), false);
-        auto place = [&](std::string_view subclass) {
-            for (std::size_t k = 0; k < kept.size(); ++k) {
-                if (!placed[k] && kept[k].first == subclass) {
-                    placed[k] = true;
-                    for (const auto& [code, value] : kept[k].second)
-                        StoredTag(code, value);
-                    return;
-                }
-            }
-        };
-        const auto& fresh = written.tags;
-        bool headPlaced = false;
-        std::string_view subclass;
-        for (std::size_t i = 0; i < fresh.size(); ++i) {
-            auto [code, value] = fresh[i];
-            // A written field this editor does not model (a layer's flags, say) gives way to the file's.
-            if (i > 0 && code != 5 && code != 330 && code != 100 && !Modelled(type, code))
-                continue;
-            StoredTag(code, value);
-            if (code == 100)
-                subclass = value;
-            bool headHere = !headPlaced && (code == 5 || (i == 0 && (fresh.size() < 2 || fresh[1].first != 5)));
-            if (headHere) {
-                place("");
-                headPlaced = true;
-            }
-            bool segmentEnds = i + 1 == fresh.size() || fresh[i + 1].first == 100;
-            if (segmentEnds && !subclass.empty())
-                place(subclass);
-        }
-        for (std::size_t k = 0; k < kept.size(); ++k) {
-            if (!placed[k]) {
-                if (!kept[k].first.empty())
-                    StoredTag(100, kept[k].first);
-                for (const auto& [code, value] : kept[k].second)
-                    StoredTag(code, value);
-            }
-        }
-        for (const auto& [code, value] : trailing)
+        for (const auto& [code, value] : MergeTags(m_layout.content.substr(begin, end - begin), fresh, m_layout.format))
             StoredTag(code, value);
     }
 
@@ -625,69 +510,13 @@ private:
     const CodePage& m_active;
     std::string& m_out;
     std::string* m_target; // where tags go: the file, or an object's fresh tags while it is patched
+    int m_file;            // -1 when all of it goes to m_out
+    int m_error = 0;
+    std::size_t m_copied = 0;   // the drawing read has been copied up to here
+    std::size_t m_released = 0; // and its pages let go up to here
     bool m_modern;
     const CodePage* m_fileCodePage = nullptr;
     std::uint64_t m_nextHandle = 1;
-};
-
-// A drawing made here rather than read has no file to follow. It is written as an R12 drawing, which every
-// reader takes and which needs no handles: the header, the tables, blocks and entities, all of them new.
-class NewDrawingLayout {
-public:
-    NewDrawingLayout(Database& database, const CodePage& active) : m_database(database) {
-        DrawingHeader& header = database.Header();
-        header.version = "AC1009";
-        header.codePage = active.DxfName();
-        m_layout.handles = false;
-        m_layout.codePage = active.Number();
-        // The layouts are not blocks of an R12 file: their entities go in ENTITIES.
-        m_layout.defaultRecords = {database.ModelSpaceId(), database.PaperSpaceId()};
-
-        Raw("  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  9\n$DWGCODEPAGE\n  3\n" + header.codePage + "\n");
-        Point("$INSBASE", header.insertionBase);
-        Point("$EXTMIN", header.extentsMin);
-        Point("$EXTMAX", header.extentsMax);
-        Raw("  0\nENDSEC\n  0\nSECTION\n  2\nTABLES\n");
-        Raw("  0\nTABLE\n  2\nLTYPE\n 70\n1\n  0\nLTYPE\n  2\nCONTINUOUS\n 70\n0\n  3\nSolid line\n 72\n65\n"
-            " 73\n0\n 40\n0.0\n  0\nENDTAB\n");
-        Table("LAYER", database.LayerTableId());
-        Table("STYLE", database.TextStyleTableId());
-        Raw("  0\nENDSEC\n  0\nSECTION\n  2\nBLOCKS\n");
-        Anchor(DxfItemKind::NewBlocks, kNullId);
-        Raw("  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n");
-        Anchor(DxfItemKind::NewEntities, database.ModelSpaceId());
-        Anchor(DxfItemKind::NewEntities, database.PaperSpaceId());
-        Raw("  0\nENDSEC\n  0\nEOF\n");
-        m_layout.content = m_text;
-    }
-    DxfLayout& Layout() { return m_layout; }
-
-private:
-    void Raw(const std::string& text) {
-        m_layout.items.emplace_back(DxfItemKind::Raw, m_text.size(), kNullId);
-        m_text += text;
-    }
-    void Anchor(DxfItemKind kind, ObjectId object) {
-        m_layout.items.emplace_back(kind, m_text.size(), object);
-    }
-    void Point(const char* variable, const Point3d& p) {
-        Raw(std::string("  9\n") + variable + "\n 10\n" + FormatReal(p.x) + "\n 20\n" + FormatReal(p.y) + "\n 30\n" +
-            FormatReal(p.z) + "\n");
-    }
-    void Table(const char* name, ObjectId tableId) {
-        std::size_t count = 0;
-        for (ObjectId id : m_database.PeekAs<SymbolTable>(tableId)->records) {
-            const Object* record = m_database.Peek(id);
-            count += record && !record->IsErased() ? 1 : 0;
-        }
-        Raw(std::string("  0\nTABLE\n  2\n") + name + "\n 70\n" + std::to_string(count) + "\n");
-        Anchor(DxfItemKind::NewRecords, tableId);
-        Raw("  0\nENDTAB\n");
-    }
-
-    Database& m_database;
-    DxfLayout m_layout;
-    std::string m_text; // the layout's content points into it
 };
 
 DxfResult WriteFailure(const std::string& detail) {
@@ -699,38 +528,54 @@ DxfResult WriteFailure(const std::string& detail) {
 
 } // namespace
 
-DxfResult WriteDxfText(Database& database, const CodePage& active, std::string& out) {
-    out.clear();
+namespace {
+// A mapped drawing file changed by another program no longer holds what was read: copying from it would save
+// something else, or fail outright.
+bool SourceChanged(Database& database, const std::string& target, DxfResult& result) {
+    if (!database.Layout())
+        return false;
+    std::string changed = database.Layout()->source.Changed();
+    if (changed.empty())
+        return false;
+    result = WriteFailure("cannot save " + target + ": " + changed +
+                          ", so the parts of the drawing not changed here cannot be copied from it. Nothing was "
+                          "written; open the drawing again and redo the changes.");
+    return true;
+}
+
+// Writes the drawing into `out`, or into `file` when it is not -1; an errno, or 0.
+int Write(Database& database, const CodePage& active, std::string& out, int file) {
     if (!database.Layout()) {
         NewDrawingLayout layout(database, active);
-        DxfWriter writer(database, layout.Layout(), active, out);
+        DxfWriter writer(database, layout.Layout(), active, out, file);
         writer.Write();
-        return DxfResult{};
+        return writer.Error();
     }
-    DxfWriter writer(database, *database.Layout(), active, out);
+    DxfWriter writer(database, *database.Layout(), active, out, file);
     writer.Write();
-    return DxfResult{};
+    return writer.Error();
+}
+} // namespace
+
+DxfResult WriteDxfText(Database& database, const CodePage& active, std::string& out) {
+    out.clear();
+    DxfResult result;
+    if (SourceChanged(database, "the drawing", result))
+        return result;
+    Write(database, active, out, -1);
+    return result;
 }
 
 DxfResult WriteDxfFile(Database& database, const CodePage& active, const std::string& path) {
-    std::string text;
-    DxfResult result = WriteDxfText(database, active, text);
-    if (!result.Ok())
+    DxfResult result;
+    if (SourceChanged(database, path, result))
         return result;
     std::string temporary = path + ".XXXXXX";
     int fd = mkstemp(temporary.data());
     if (fd < 0)
         return WriteFailure("cannot write beside " + path + ": " + std::strerror(errno));
-    std::size_t written = 0;
-    while (written < text.size()) {
-        ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += static_cast<std::size_t>(n);
-    }
-    int error = written == text.size() ? 0 : errno;
+    std::string buffer;
+    int error = Write(database, active, buffer, fd);
     if (error == 0 && fsync(fd) != 0)
         error = errno;
     // The saved drawing keeps the permissions of the one it replaces.
@@ -744,7 +589,7 @@ DxfResult WriteDxfFile(Database& database, const CodePage& active, const std::st
         error = errno;
     if (error != 0) {
         std::remove(temporary.c_str());
-        return WriteFailure("cannot write " + path + ": " + std::strerror(error ? error : EIO));
+        return WriteFailure("cannot write " + path + ": " + std::strerror(error));
     }
     return result;
 }
