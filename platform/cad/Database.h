@@ -90,14 +90,20 @@ public:
 
     // A new object in this database's arena, for one who makes many (a file reader); it still has to be
     // added like any other. When the arena cannot grow it comes from the heap, as any other would.
-    template <typename T> ObjectPtr<T> Make() {
-        void* memory = m_arena.Allocate(sizeof(T), alignof(T));
+    template <typename T> ObjectPtr<T> Make() { return MakeIn<T>(m_arena); }
+    // The same in another arena, for readers on other threads; the database takes the arena with the objects.
+    template <typename T> static ObjectPtr<T> MakeIn(cad::Arena& arena) {
+        void* memory = arena.Allocate(sizeof(T), alignof(T));
         if (!memory)
             return ObjectPtr<T>(new T());
         T* object = new (memory) T();
         object->m_inArena = true;
         return ObjectPtr<T>(object);
     }
+    // Where Make makes objects.
+    cad::Arena& Arena() { return m_arena; }
+    // Keeps an arena whose objects were added, for as long as they live.
+    void AdoptArena(std::unique_ptr<cad::Arena> arena) { m_arenas.push_back(std::move(arena)); }
 
     std::size_t ObjectCount() const { return m_objects.size(); }
     // Room for this many more objects, when the caller knows roughly how many will come.
@@ -157,7 +163,8 @@ private:
     DrawingHeader m_header;
     std::shared_ptr<DxfLayout> m_layout;
     std::unordered_map<std::uint64_t, FileObject> m_fileObjects;
-    Arena m_arena; // before the objects, so that they go first
+    cad::Arena m_arena; // before the objects, so that they go first
+    std::vector<std::unique_ptr<cad::Arena>> m_arenas;
     std::vector<ObjectPtr<Object>, LargeAllocator<ObjectPtr<Object>>> m_objects; // by the local id, less one
     std::size_t m_openCount = 0; // objects open for read or write
     ObjectId m_serial = 0;

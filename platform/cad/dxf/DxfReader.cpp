@@ -1,6 +1,7 @@
 #include "platform/cad/dxf/DxfReader.h"
 
 #include "platform/cad/Text.h"
+#include "platform/cad/dxf/DxfEntityReader.h"
 #include "platform/cad/dxf/DxfLayout.h"
 
 
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numbers>
+#include <optional>
 #include <set>
 #include <unordered_map>
 #include <string_view>
@@ -32,64 +34,6 @@ template <std::size_t N> bool Is(std::string_view value, const char (&name)[N]) 
 double Radians(double degrees) {
     return degrees * std::numbers::pi / 180.0;
 }
-
-// The tags of one entity, read ahead so fields can be looked up by group code.
-struct EntityTags {
-    static constexpr int kCodes = 1072; // the stream refuses higher group codes
-    std::vector<DxfTag> tags; // the first `count` are this entity's
-    std::size_t count = 0;
-    std::size_t modelled = 0; // tags after an embedded object (group 101) are not modelled
-    std::uint64_t handle = 0; // of the first group 5, read once
-    // Where the first tag of each group code is, so that a field is found without a search; an entry holds
-    // for the current entity only while its stamp equals `generation`.
-    std::uint32_t generation = 0;
-    std::vector<std::uint32_t> stamps = std::vector<std::uint32_t>(kCodes, 0);
-    std::vector<std::uint32_t> firsts = std::vector<std::uint32_t>(kCodes, 0);
-
-    void Clear() {
-        count = 0;
-        if (++generation == 0) {
-            std::fill(stamps.begin(), stamps.end(), 0);
-            generation = 1;
-        }
-    }
-    void AddModelled(const DxfTag& tag) {
-        if (tag.code >= 0 && tag.code < kCodes && stamps[static_cast<std::size_t>(tag.code)] != generation) {
-            stamps[static_cast<std::size_t>(tag.code)] = generation;
-            firsts[static_cast<std::size_t>(tag.code)] = static_cast<std::uint32_t>(count);
-        }
-        Add(tag);
-    }
-    // The tags stay allocated from one entity to the next; only their count starts again.
-    void Add(const DxfTag& tag) {
-        if (count == tags.size())
-            tags.resize(tags.size() * 2 + 32);
-        tags[count++] = tag;
-    }
-    const DxfTag* Find(int code) const {
-        if (code < 0 || code >= kCodes || stamps[static_cast<std::size_t>(code)] != generation)
-            return nullptr;
-        return &tags[firsts[static_cast<std::size_t>(code)]];
-    }
-    // Numbers come checked and read from the tag stream.
-    double Real(int code, double fallback = 0.0) const {
-        const DxfTag* tag = Find(code);
-        return tag && ValueKindOf(code) == DxfValueKind::Real ? tag->number : fallback;
-    }
-    // Integers the entity's own fields can hold; a group with a value beyond them reads as the fallback.
-    int Int(int code, int fallback = 0) const {
-        const DxfTag* tag = Find(code);
-        DxfValueKind kind = ValueKindOf(code);
-        if (!tag || kind == DxfValueKind::Real || kind == DxfValueKind::Text || kind == DxfValueKind::Handle)
-            return fallback;
-        return tag->number >= -2147483648.0 && tag->number <= 2147483647.0 ? static_cast<int>(tag->number) : fallback;
-    }
-    std::string_view Text(int code) const {
-        const DxfTag* tag = Find(code);
-        return tag ? tag->value : std::string_view();
-    }
-    Point3d Point(int code) const { return Point3d{Real(code), Real(code + 10), Real(code + 20)}; }
-};
 
 class DxfReader {
 public:
@@ -124,6 +68,12 @@ public:
             result.detail = "the drawing changed while it was read: " + changed;
             return result;
         }
+        if (m_entities) {
+            m_handles.highest = std::max(m_handles.highest, m_entities->Handles().highest);
+            m_handles.seen = m_handles.seen || m_entities->Handles().seen;
+            m_lost = m_lost || m_entities->Lost();
+        }
+        m_layout->highestHandle = m_handles.highest;
         ResolveReferences();
         DxfResult result;
         result.warnings = std::move(m_warnings);
@@ -152,19 +102,9 @@ private:
     bool Next(DxfTag& tag) {
         if (!m_stream.Next(tag))
             return false;
-        CountHandle(tag);
+        if (!m_inHeader) // $HANDSEED is a handle to come, not one in use
+            m_handles.Count(tag);
         return true;
-    }
-    // The handle of a group 5 or 105, 0 for any other tag.
-    std::uint64_t CountHandle(const DxfTag& tag) {
-        if ((tag.code == 5 || tag.code == 105) && !m_inHeader) {
-            std::uint64_t handle = ParseHandle(tag.value);
-            if (handle > m_layout->highestHandle)
-                m_layout->highestHandle = handle;
-            m_sawHandles = true;
-            return handle;
-        }
-        return 0;
     }
     bool PeekIsZero(std::string_view value) {
         DxfTag tag;
@@ -178,27 +118,7 @@ private:
         return DecodeFileText(raw, m_fileCodePage, m_active, m_lost);
     }
 
-    // Reads the tags up to the next group 0 into `into`.
-    void ReadBody(EntityTags& into) {
-        into.Clear();
-        into.handle = 0;
-        into.modelled = std::string_view::npos;
-        DxfTag tag;
-        while (m_stream.NextInBody(tag)) {
-            std::uint64_t handle = CountHandle(tag);
-            if (tag.code == 101 && into.modelled == std::string_view::npos)
-                into.modelled = into.count;
-            if (into.modelled == std::string_view::npos) {
-                if (tag.code == 5 && !into.Find(5))
-                    into.handle = handle;
-                into.AddModelled(tag);
-            }
-            else
-                into.Add(tag);
-        }
-        if (into.modelled == std::string_view::npos)
-            into.modelled = into.count;
-    }
+    void ReadBody(EntityTags& into) { cad::ReadBody(m_stream, into, m_handles); }
 
     // Sections
 
@@ -406,15 +326,21 @@ private:
         m_layout->utf8 = m_database->Header().Release() >= kReleaseR2007;
         if (m_layout->utf8) {
             m_fileCodePage = nullptr;
-            return;
+        } else {
+            m_fileCodePage = CodePage::FromDxfName(m_database->Header().codePage);
+            if (!m_fileCodePage) {
+                m_warnings.push_back("The drawing's code page " + m_database->Header().codePage +
+                                     " is not known here; its text is read as ANSI_1252.");
+                m_fileCodePage = &CodePage::Default();
+            }
+            m_layout->codePage = m_fileCodePage->Number();
         }
-        m_fileCodePage = CodePage::FromDxfName(m_database->Header().codePage);
-        if (!m_fileCodePage) {
-            m_warnings.push_back("The drawing's code page " + m_database->Header().codePage +
-                                 " is not known here; its text is read as ANSI_1252.");
-            m_fileCodePage = &CodePage::Default();
-        }
-        m_layout->codePage = m_fileCodePage->Number();
+        // Names are looked up as they stand at the time: a block may be defined after a reference to it.
+        Database& database = *m_database;
+        m_entities.emplace(
+            database.Arena(), m_fileCodePage, m_active,
+            [&database](const std::string& name) { return database.FindRecord(database.BlockTableId(), name); },
+            [&database](const std::string& name) { return database.FindRecord(database.TextStyleTableId(), name); });
     }
 
     // Tables
@@ -597,194 +523,46 @@ private:
 
     // Entities
 
-    void ReadCommon(const EntityTags& tags, Entity& entity) {
-        // Entities come in runs on one layer: decode its name once per run.
-        std::string_view layer = tags.Text(8);
-        if (layer != m_lastLayerRaw || m_lastLayer.empty()) {
-            m_lastLayerRaw = layer;
-            std::string decoded = Decode(layer);
-            m_lastLayer = decoded.empty() ? LayerZero() : InternedText(decoded);
-        }
-        entity.layer = m_lastLayer;
-        entity.color = static_cast<int>(tags.Int(62, 256));
-        entity.SetHandle(tags.handle);
-        entity.SetFromFile(true);
-    }
-
-    void ReadText(const EntityTags& tags, TextEntity& text, int verticalCode) {
-        text.position = tags.Point(10);
-        text.alignmentPoint = tags.Find(11) ? tags.Point(11) : text.position;
-        text.text = Decode(tags.Text(1));
-        text.height = tags.Real(40, 0.2);
-        text.widthFactor = tags.Real(41, 1.0);
-        text.rotation = Radians(tags.Real(50));
-        text.horizontalMode = static_cast<HorizontalMode>(tags.Int(72) >= 0 && tags.Int(72) <= 5 ? tags.Int(72) : 0);
-        text.verticalMode = static_cast<VerticalMode>(tags.Int(verticalCode) >= 0 && tags.Int(verticalCode) <= 3
-                                                          ? tags.Int(verticalCode)
-                                                          : 0);
-        std::string_view style = tags.Text(7);
-        auto found = m_styleByRawName.find(style);
-        if (found == m_styleByRawName.end()) {
-            std::string name = Decode(style);
-            ObjectId id = m_database->FindRecord(m_database->TextStyleTableId(), name.empty() ? "Standard" : name);
-            found = m_styleByRawName.emplace(style, id).first;
-        }
-        text.styleId = found->second;
-    }
-
     bool ReadEntity(ObjectId owner, ObjectId paperOwner) {
-        DxfTag head;
-        Next(head);
-        std::size_t begin = head.begin;
-        m_layout->source.ReleaseBefore(m_released, begin);
-        EntityTags& tags = m_tags;
-        ReadBody(tags);
-        if (m_stream.Failed())
+        m_layout->source.ReleaseBefore(m_released, m_stream.Offset());
+        m_records.clear();
+        if (!m_entities->Read(m_stream, m_records))
             return false;
-        if (tags.Int(67) == 1)
-            owner = paperOwner;
-        std::string_view type = head.value;
-        ObjectPtr<Entity> entity;
-        bool hasFollowers = false; // ATTRIB or VERTEX entities up to a SEQEND
-        if (Is(type, "LINE")) {
-            auto line = m_database->Make<Line>();
-            line->start = tags.Point(10);
-            line->end = tags.Point(11);
-            entity = std::move(line);
-        } else if (Is(type, "CIRCLE")) {
-            auto circle = m_database->Make<Circle>();
-            circle->center = tags.Point(10);
-            circle->radius = tags.Real(40);
-            entity = std::move(circle);
-        } else if (Is(type, "ARC")) {
-            auto arc = m_database->Make<Arc>();
-            arc->center = tags.Point(10);
-            arc->radius = tags.Real(40);
-            arc->startAngle = Radians(tags.Real(50));
-            arc->endAngle = Radians(tags.Real(51));
-            entity = std::move(arc);
-        } else if (Is(type, "TEXT")) {
-            auto text = m_database->Make<Text>();
-            ReadText(tags, *text, 73);
-            entity = std::move(text);
-        } else if (Is(type, "ATTDEF")) {
-            auto definition = m_database->Make<AttributeDefinition>();
-            ReadText(tags, *definition, 74);
-            definition->tag = Decode(tags.Text(2));
-            definition->prompt = Decode(tags.Text(3));
-            definition->flags = static_cast<int>(tags.Int(70));
-            entity = std::move(definition);
-        } else if (Is(type, "INSERT")) {
-            auto reference = m_database->Make<BlockReference>();
-            reference->position = tags.Point(10);
-            reference->scale = Point3d{tags.Real(41, 1.0), tags.Real(42, 1.0), tags.Real(43, 1.0)};
-            reference->rotation = Radians(tags.Real(50));
-            reference->columnCount = static_cast<int>(tags.Int(70, 1));
-            reference->rowCount = static_cast<int>(tags.Int(71, 1));
-            reference->columnSpacing = tags.Real(44);
-            reference->rowSpacing = tags.Real(45);
-            hasFollowers = tags.Int(66) == 1 || PeekIsZero("ATTRIB");
-            for (std::size_t i = 0; i + 1 < tags.modelled; ++i) {
-                if (tags.tags[i].code == 102 && tags.tags[i].value == "{ACAD_XDICTIONARY" && tags.tags[i + 1].code == 360) {
-                    reference->extensionDictionary = ParseHandle(tags.tags[i + 1].value);
-                    break;
-                }
-            }
-            entity = std::move(reference);
-        } else if (Is(type, "LWPOLYLINE")) {
-            auto polyline = m_database->Make<Polyline>();
-            // Exactly as many vertices as there are: a big drawing has hundreds of thousands of polylines.
-            std::size_t vertices = 0;
-            for (std::size_t i = 0; i < tags.modelled; ++i)
-                vertices += tags.tags[i].code == 10 ? 1 : 0;
-            polyline->vertices.reserve(vertices);
-            for (std::size_t i = 0; i < tags.modelled; ++i) {
-                if (tags.tags[i].code == 10)
-                    polyline->vertices.push_back(Point3d{tags.tags[i].number, 0.0, 0.0});
-                else if (tags.tags[i].code == 20 && !polyline->vertices.empty())
-                    polyline->vertices.back().y = tags.tags[i].number;
-            }
-            polyline->closed = (tags.Int(70) & 1) != 0;
-            entity = std::move(polyline);
-        } else if (Is(type, "POLYLINE")) {
-            auto polyline = m_database->Make<Polyline>();
-            polyline->heavy = true;
-            polyline->closed = (tags.Int(70) & 1) != 0;
-            hasFollowers = true;
-            entity = std::move(polyline);
-        } else {
-            auto opaque = m_database->Make<OpaqueEntity>();
-            opaque->typeName = std::string(type);
-            entity = std::move(opaque);
-        }
-        ReadCommon(tags, *entity);
-        auto* reference = Is(type, "INSERT") ? static_cast<BlockReference*>(entity.get()) : nullptr;
-        if (reference)
-            reference->blockId = FindBlock(tags.Text(2));
-        ObjectId id = kNullId;
-        if (m_database->AppendEntity(owner, std::move(entity), &id) != ErrorStatus::Ok)
-            return Fail(head, "an entity outside any block");
-        // An R12 block may use one defined after it: that name is looked up again at the end.
-        if (reference && reference->blockId == kNullId)
-            m_pendingReferences.emplace_back(id, Decode(tags.Text(2)));
-        if (hasFollowers && !ReadFollowers(head, id))
-            return false;
-        Mark(DxfItemKind::Object, begin, m_stream.Offset(), id);
-        return true;
+        std::size_t unresolved = 0;
+        return Adopt(m_records, unresolved, owner, paperOwner, m_stream.Offset());
     }
 
-    // The ATTRIBs of an INSERT or the VERTEXes of a POLYLINE, and the SEQEND that closes them.
-    bool ReadFollowers(const DxfTag& head, ObjectId ownerId) {
-        auto* reference = m_database->PeekAs<BlockReference>(ownerId);
-        auto* polyline = m_database->PeekAs<Polyline>(ownerId);
-        DxfTag tag;
-        EntityTags& follower = m_followerTags;
-        while (m_stream.Peek(tag) && tag.code == 0) {
-            if (Is(tag.value, "SEQEND")) {
-                Next(tag);
-                ReadBody(follower);
-                if (reference)
-                    reference->sequenceEndHandle = follower.handle;
-                return !m_stream.Failed();
-            }
-            if (!Is(tag.value, "ATTRIB") && !Is(tag.value, "VERTEX"))
-                break; // a missing SEQEND is forgiven, as other readers do
-            Next(tag);
-            ReadBody(follower);
-            if (Is(tag.value, "VERTEX") && polyline) {
-                polyline->vertices.push_back(follower.Point(10));
-            } else if (Is(tag.value, "ATTRIB") && reference) {
-                auto attribute = m_database->Make<Attribute>();
-                ReadText(follower, *attribute, 74);
-                attribute->tag = Decode(follower.Text(2));
-                attribute->flags = static_cast<int>(follower.Int(70));
-                attribute->layer = Decode(follower.Text(8));
-                attribute->color = static_cast<int>(follower.Int(62, 256));
-                attribute->SetHandle(follower.handle);
-                attribute->SetFromFile(true);
+    // Entities read and made, into the database in their order; `unresolved` counts the names of references to
+    // blocks not defined yet that were taken from the reader's list.
+    bool Adopt(std::vector<EntityRecord>& records, std::size_t& unresolved, ObjectId owner, ObjectId paperOwner,
+               std::size_t end) {
+        std::vector<std::string>& names = m_entities->UnresolvedNames();
+        ObjectId last = kNullId;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const EntityRecord& record = records[i];
+            if (record.flags & EntityRecord::kAttribute) {
                 ObjectId attributeId = kNullId;
-                [[maybe_unused]] ErrorStatus status =
-                    m_database->AppendAttribute(ownerId, std::move(attribute), &attributeId);
+                [[maybe_unused]] ErrorStatus status = m_database->AppendAttribute(
+                    last, ObjectPtr<Attribute>(static_cast<Attribute*>(record.entity)), &attributeId);
+                continue;
             }
+            ObjectId block = record.flags & EntityRecord::kPaperSpace ? paperOwner : owner;
+            if (m_database->AppendEntity(block, ObjectPtr<Entity>(record.entity), &last) != ErrorStatus::Ok) {
+                m_stream.Fail(DxfStatus::BadStructure, m_stream.Line(), "an entity outside any block");
+                return false;
+            }
+            if (record.flags & EntityRecord::kUnresolved)
+                m_pendingReferences.emplace_back(last, std::move(names[unresolved++]));
+            std::size_t next = i + 1;
+            while (next < records.size() && (records[next].flags & EntityRecord::kAttribute))
+                ++next;
+            Mark(DxfItemKind::Object, record.begin, next < records.size() ? records[next].begin : end, last);
         }
-        if (m_stream.Failed())
-            return false;
-        (void)head;
+        if (unresolved == names.size()) {
+            names.clear();
+            unresolved = 0;
+        }
         return true;
-    }
-
-    // References far outnumber blocks: the name as the file writes it is decoded and looked up once.
-    ObjectId FindBlock(std::string_view raw) {
-        if (raw.empty())
-            return kNullId;
-        auto found = m_blockByRawName.find(raw);
-        if (found != m_blockByRawName.end())
-            return found->second;
-        ObjectId id = m_database->FindRecord(m_database->BlockTableId(), Decode(raw));
-        // A miss is not kept: the block may still come.
-        if (id != kNullId)
-            m_blockByRawName.emplace(raw, id);
-        return id;
     }
 
     void ResolveReferences() {
@@ -805,7 +583,7 @@ private:
                     m_warnings.push_back(warning);
             }
         }
-        m_layout->handles = m_sawHandles || m_handling || m_database->Header().Release() >= kReleaseR2000;
+        m_layout->handles = m_handles.seen || m_handling || m_database->Header().Release() >= kReleaseR2000;
     }
 
     std::shared_ptr<DxfLayout> m_layout;
@@ -819,16 +597,14 @@ private:
     EntityTags m_tags;
     EntityTags m_followerTags;
     std::vector<std::pair<ObjectId, std::string>> m_pendingReferences;
-    std::unordered_map<std::string_view, ObjectId> m_blockByRawName; // views into the file's bytes
-    std::unordered_map<std::string_view, ObjectId> m_styleByRawName; // read after the STYLE table
-    std::string_view m_lastLayerRaw;
-    InternedText m_lastLayer;
+    HandleCount m_handles; // of the tags read here rather than by the entity reader
+    std::optional<EntityReader> m_entities; // once the text's encoding is known
+    std::vector<EntityRecord> m_records;
     std::vector<std::string> m_warnings;
     std::set<std::string> m_undefined;
     bool m_lost = false;
     bool m_headerRead = false;
     bool m_encodingSettled = false;
-    bool m_sawHandles = false;
     bool m_handling = false;
     bool m_inHeader = false;
     bool m_sawHandseed = false;

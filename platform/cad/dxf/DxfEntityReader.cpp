@@ -1,0 +1,273 @@
+#include "platform/cad/dxf/DxfEntityReader.h"
+
+#include <algorithm>
+#include <numbers>
+
+namespace cad {
+
+namespace {
+// Group 0 names are compared all the time; a byte loop of known length beats a call to memcmp.
+template <std::size_t N> bool Is(std::string_view value, const char (&name)[N]) {
+    if (value.size() != N - 1)
+        return false;
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        if (value[i] != name[i])
+            return false;
+    }
+    return true;
+}
+
+double Radians(double degrees) {
+    return degrees * std::numbers::pi / 180.0;
+}
+} // namespace
+
+void EntityTags::Clear() {
+    count = 0;
+    if (++generation == 0) {
+        std::fill(stamps.begin(), stamps.end(), 0);
+        generation = 1;
+    }
+}
+
+void EntityTags::AddModelled(const DxfTag& tag) {
+    if (tag.code >= 0 && tag.code < kCodes && stamps[static_cast<std::size_t>(tag.code)] != generation) {
+        stamps[static_cast<std::size_t>(tag.code)] = generation;
+        firsts[static_cast<std::size_t>(tag.code)] = static_cast<std::uint32_t>(count);
+    }
+    Add(tag);
+}
+
+double EntityTags::Real(int code, double fallback) const {
+    const DxfTag* tag = Find(code);
+    return tag && ValueKindOf(code) == DxfValueKind::Real ? tag->number : fallback;
+}
+
+int EntityTags::Int(int code, int fallback) const {
+    const DxfTag* tag = Find(code);
+    DxfValueKind kind = ValueKindOf(code);
+    if (!tag || kind == DxfValueKind::Real || kind == DxfValueKind::Text || kind == DxfValueKind::Handle)
+        return fallback;
+    return tag->number >= -2147483648.0 && tag->number <= 2147483647.0 ? static_cast<int>(tag->number) : fallback;
+}
+
+EntityReader::EntityReader(Arena& arena, const CodePage* fileCodePage, const CodePage& active, Lookup findBlock,
+                           Lookup findStyle)
+    : m_arena(arena), m_fileCodePage(fileCodePage), m_active(active), m_findBlock(std::move(findBlock)),
+      m_findStyle(std::move(findStyle)) {}
+
+template <typename T> T* EntityReader::Make() {
+    return Database::MakeIn<T>(m_arena).release();
+}
+
+std::uint64_t HandleCount::Count(const DxfTag& tag) {
+    if (tag.code != 5 && tag.code != 105)
+        return 0;
+    std::uint64_t handle = ParseHandle(tag.value);
+    highest = std::max(highest, handle);
+    seen = true;
+    return handle;
+}
+
+void ReadBody(DxfTagStream& stream, EntityTags& into, HandleCount& handles) {
+    into.Clear();
+    into.handle = 0;
+    into.modelled = std::string_view::npos;
+    DxfTag tag;
+    while (stream.NextInBody(tag)) {
+        std::uint64_t handle = handles.Count(tag);
+        if (tag.code == 101 && into.modelled == std::string_view::npos)
+            into.modelled = into.count;
+        if (into.modelled == std::string_view::npos) {
+            if (tag.code == 5 && !into.Find(5))
+                into.handle = handle;
+            into.AddModelled(tag);
+        } else {
+            into.Add(tag);
+        }
+    }
+    if (into.modelled == std::string_view::npos)
+        into.modelled = into.count;
+}
+
+void EntityReader::ReadCommon(const EntityTags& tags, Entity& entity) {
+    // Entities come in runs on one layer: decode its name once per run.
+    std::string_view layer = tags.Text(8);
+    if (layer != m_lastLayerRaw || m_lastLayer.empty()) {
+        m_lastLayerRaw = layer;
+        std::string decoded = Decode(layer);
+        m_lastLayer = decoded.empty() ? LayerZero() : InternedText(decoded);
+    }
+    entity.layer = m_lastLayer;
+    entity.color = static_cast<int>(tags.Int(62, 256));
+    entity.SetHandle(tags.handle);
+    entity.SetFromFile(true);
+}
+
+void EntityReader::ReadText(const EntityTags& tags, TextEntity& text, int verticalCode) {
+    text.position = tags.Point(10);
+    text.alignmentPoint = tags.Find(11) ? tags.Point(11) : text.position;
+    text.text = Decode(tags.Text(1));
+    text.height = tags.Real(40, 0.2);
+    text.widthFactor = tags.Real(41, 1.0);
+    text.rotation = Radians(tags.Real(50));
+    text.horizontalMode = static_cast<HorizontalMode>(tags.Int(72) >= 0 && tags.Int(72) <= 5 ? tags.Int(72) : 0);
+    text.verticalMode = static_cast<VerticalMode>(tags.Int(verticalCode) >= 0 && tags.Int(verticalCode) <= 3
+                                                      ? tags.Int(verticalCode)
+                                                      : 0);
+    std::string_view style = tags.Text(7);
+    auto found = m_styleByRawName.find(style);
+    if (found == m_styleByRawName.end()) {
+        std::string name = Decode(style);
+        found = m_styleByRawName.emplace(style, m_findStyle(name.empty() ? "Standard" : name)).first;
+    }
+    text.styleId = found->second;
+}
+
+// References far outnumber blocks: the name as the file writes it is decoded and looked up once.
+ObjectId EntityReader::FindBlock(std::string_view raw) {
+    if (raw.empty())
+        return kNullId;
+    auto found = m_blockByRawName.find(raw);
+    if (found != m_blockByRawName.end())
+        return found->second;
+    ObjectId id = m_findBlock(Decode(raw));
+    // A miss is not kept: the block may still come.
+    if (id != kNullId)
+        m_blockByRawName.emplace(raw, id);
+    return id;
+}
+
+bool EntityReader::Read(DxfTagStream& stream, std::vector<EntityRecord>& out) {
+    DxfTag head;
+    stream.Next(head);
+    EntityTags& tags = m_tags;
+    ReadBody(stream, tags, m_handles);
+    if (stream.Failed())
+        return false;
+    std::uint64_t flags = tags.Int(67) == 1 ? EntityRecord::kPaperSpace : 0;
+    std::string_view type = head.value;
+    Entity* entity = nullptr;
+    BlockReference* reference = nullptr;
+    bool hasFollowers = false; // ATTRIB or VERTEX entities up to a SEQEND
+    if (Is(type, "LINE")) {
+        auto* line = Make<Line>();
+        line->start = tags.Point(10);
+        line->end = tags.Point(11);
+        entity = line;
+    } else if (Is(type, "CIRCLE")) {
+        auto* circle = Make<Circle>();
+        circle->center = tags.Point(10);
+        circle->radius = tags.Real(40);
+        entity = circle;
+    } else if (Is(type, "ARC")) {
+        auto* arc = Make<Arc>();
+        arc->center = tags.Point(10);
+        arc->radius = tags.Real(40);
+        arc->startAngle = Radians(tags.Real(50));
+        arc->endAngle = Radians(tags.Real(51));
+        entity = arc;
+    } else if (Is(type, "TEXT")) {
+        auto* text = Make<Text>();
+        ReadText(tags, *text, 73);
+        entity = text;
+    } else if (Is(type, "ATTDEF")) {
+        auto* definition = Make<AttributeDefinition>();
+        ReadText(tags, *definition, 74);
+        definition->tag = Decode(tags.Text(2));
+        definition->prompt = Decode(tags.Text(3));
+        definition->flags = static_cast<int>(tags.Int(70));
+        entity = definition;
+    } else if (Is(type, "INSERT")) {
+        reference = Make<BlockReference>();
+        reference->position = tags.Point(10);
+        reference->scale = Point3d{tags.Real(41, 1.0), tags.Real(42, 1.0), tags.Real(43, 1.0)};
+        reference->rotation = Radians(tags.Real(50));
+        reference->columnCount = static_cast<int>(tags.Int(70, 1));
+        reference->rowCount = static_cast<int>(tags.Int(71, 1));
+        reference->columnSpacing = tags.Real(44);
+        reference->rowSpacing = tags.Real(45);
+        DxfTag next;
+        hasFollowers = tags.Int(66) == 1 || (stream.Peek(next) && next.code == 0 && next.value == "ATTRIB");
+        for (std::size_t i = 0; i + 1 < tags.modelled; ++i) {
+            if (tags.tags[i].code == 102 && tags.tags[i].value == "{ACAD_XDICTIONARY" && tags.tags[i + 1].code == 360) {
+                reference->extensionDictionary = ParseHandle(tags.tags[i + 1].value);
+                break;
+            }
+        }
+        entity = reference;
+    } else if (Is(type, "LWPOLYLINE")) {
+        auto* polyline = Make<Polyline>();
+        // Exactly as many vertices as there are: a big drawing has hundreds of thousands of polylines.
+        std::size_t vertices = 0;
+        for (std::size_t i = 0; i < tags.modelled; ++i)
+            vertices += tags.tags[i].code == 10 ? 1 : 0;
+        polyline->vertices.reserve(vertices);
+        for (std::size_t i = 0; i < tags.modelled; ++i) {
+            if (tags.tags[i].code == 10)
+                polyline->vertices.push_back(Point3d{tags.tags[i].number, 0.0, 0.0});
+            else if (tags.tags[i].code == 20 && !polyline->vertices.empty())
+                polyline->vertices.back().y = tags.tags[i].number;
+        }
+        polyline->closed = (tags.Int(70) & 1) != 0;
+        entity = polyline;
+    } else if (Is(type, "POLYLINE")) {
+        auto* polyline = Make<Polyline>();
+        polyline->heavy = true;
+        polyline->closed = (tags.Int(70) & 1) != 0;
+        hasFollowers = true;
+        entity = polyline;
+    } else {
+        auto* opaque = Make<OpaqueEntity>();
+        opaque->typeName = type;
+        entity = opaque;
+    }
+    ReadCommon(tags, *entity);
+    if (reference) {
+        reference->blockId = FindBlock(tags.Text(2));
+        // An R12 block may use one defined after it: that name is looked up again at the end.
+        if (reference->blockId == kNullId) {
+            flags |= EntityRecord::kUnresolved;
+            m_unresolved.push_back(Decode(tags.Text(2)));
+        }
+    }
+    out.push_back(EntityRecord{entity, head.begin, flags});
+    return !hasFollowers || ReadFollowers(stream, entity, out);
+}
+
+// The ATTRIBs of an INSERT or the VERTEXes of a POLYLINE, and the SEQEND that closes them.
+bool EntityReader::ReadFollowers(DxfTagStream& stream, Entity* owner, std::vector<EntityRecord>& out) {
+    auto* reference = owner->Kind() == ObjectKind::BlockReference ? static_cast<BlockReference*>(owner) : nullptr;
+    auto* polyline = owner->Kind() == ObjectKind::Polyline ? static_cast<Polyline*>(owner) : nullptr;
+    DxfTag tag;
+    EntityTags& follower = m_followerTags;
+    while (stream.Peek(tag) && tag.code == 0) {
+        if (Is(tag.value, "SEQEND")) {
+            stream.Next(tag);
+            ReadBody(stream, follower, m_handles);
+            if (reference)
+                reference->sequenceEndHandle = follower.handle;
+            return !stream.Failed();
+        }
+        if (!Is(tag.value, "ATTRIB") && !Is(tag.value, "VERTEX"))
+            break; // a missing SEQEND is forgiven, as other readers do
+        stream.Next(tag);
+        ReadBody(stream, follower, m_handles);
+        if (Is(tag.value, "VERTEX") && polyline) {
+            polyline->vertices.push_back(follower.Point(10));
+        } else if (Is(tag.value, "ATTRIB") && reference) {
+            auto* attribute = Make<Attribute>();
+            ReadText(follower, *attribute, 74);
+            attribute->tag = Decode(follower.Text(2));
+            attribute->flags = static_cast<int>(follower.Int(70));
+            attribute->layer = Decode(follower.Text(8));
+            attribute->color = static_cast<int>(follower.Int(62, 256));
+            attribute->SetHandle(follower.handle);
+            attribute->SetFromFile(true);
+            out.push_back(EntityRecord{attribute, tag.begin, EntityRecord::kAttribute});
+        }
+    }
+    return !stream.Failed();
+}
+
+} // namespace cad
