@@ -40,7 +40,9 @@ struct ReadDrawing {
 class ParallelReader {
 public:
     ParallelReader(const std::vector<std::string>& paths, int jobs)
-        : m_paths(paths), m_slots(paths.size()), m_permits(jobs) {
+        : m_paths(paths), m_slots(paths.size()), m_permits(jobs),
+          // The cores are shared among the drawings read at once.
+          m_threadsEach(std::max(1u, std::thread::hardware_concurrency() / static_cast<unsigned>(jobs))) {
         for (int i = 0; i < jobs; ++i)
             m_workers.emplace_back([this] { Work(); });
     }
@@ -71,7 +73,7 @@ private:
                 return;
             }
             ReadDrawing read;
-            read.result = cad::Host::ReadDrawing(m_paths[index], active, read.database, read.dwg);
+            read.result = cad::Host::ReadDrawing(m_paths[index], active, read.database, read.dwg, m_threadsEach);
             read.ready = true;
             {
                 std::lock_guard<std::mutex> hold(m_mutex);
@@ -84,6 +86,7 @@ private:
     const std::vector<std::string>& m_paths;
     std::vector<ReadDrawing> m_slots;
     std::counting_semaphore<> m_permits;
+    unsigned m_threadsEach;
     std::atomic<std::size_t> m_next{0};
     std::mutex m_mutex;
     std::condition_variable m_ready;

@@ -48,14 +48,14 @@ void Host::AdoptDrawing(const std::string& path, std::unique_ptr<Database> datab
 }
 
 DxfResult Host::ReadDrawing(const std::string& path, const CodePage& active, std::unique_ptr<Database>& database,
-                            bool& fromDwg) {
+                            bool& fromDwg, unsigned threads) {
     // A DWG drawing is told by its first bytes, not its name, and read as the DXF that LibreDWG makes of it.
     bool dwg = IsDwgFile(path);
     fromDwg = dwg;
     std::string converted;
     DxfResult result = dwg ? ConvertDwgToDxf(path, converted) : DxfResult{};
     if (result.Ok())
-        result = ReadDxfFile(dwg ? converted : path, active, database);
+        result = ReadDxfFile(dwg ? converted : path, active, database, threads);
     if (dwg && !converted.empty()) {
         std::error_code ignored;
         std::filesystem::remove(converted, ignored);

@@ -43,8 +43,9 @@ public:
     [[nodiscard]] DxfResult OpenDrawing(const std::string& path);
     // The two halves of OpenDrawing. Reading touches nothing of the host but the code page it is given, so
     // several drawings may be read at once on threads of their own; only the host's own thread adopts them.
+    // A big drawing is read on up to `threads` threads (0: one per core).
     [[nodiscard]] static DxfResult ReadDrawing(const std::string& path, const CodePage& active,
-                                               std::unique_ptr<Database>& out, bool& fromDwg);
+                                               std::unique_ptr<Database>& out, bool& fromDwg, unsigned threads = 0);
     void AdoptDrawing(const std::string& path, std::unique_ptr<Database> database, bool fromDwg);
     // Saves the current document's drawing to `path`, or to where it was read from when `path` is empty.
     [[nodiscard]] DxfResult SaveDrawing(const std::string& path);

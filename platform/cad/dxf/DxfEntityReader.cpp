@@ -138,7 +138,7 @@ ObjectId EntityReader::FindBlock(std::string_view raw) {
     return id;
 }
 
-bool EntityReader::Read(DxfTagStream& stream, std::vector<EntityRecord>& out) {
+bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
     DxfTag head;
     stream.Next(head);
     EntityTags& tags = m_tags;
@@ -236,7 +236,7 @@ bool EntityReader::Read(DxfTagStream& stream, std::vector<EntityRecord>& out) {
 }
 
 // The ATTRIBs of an INSERT or the VERTEXes of a POLYLINE, and the SEQEND that closes them.
-bool EntityReader::ReadFollowers(DxfTagStream& stream, Entity* owner, std::vector<EntityRecord>& out) {
+bool EntityReader::ReadFollowers(DxfTagStream& stream, Entity* owner, EntityRecords& out) {
     auto* reference = owner->Kind() == ObjectKind::BlockReference ? static_cast<BlockReference*>(owner) : nullptr;
     auto* polyline = owner->Kind() == ObjectKind::Polyline ? static_cast<Polyline*>(owner) : nullptr;
     DxfTag tag;
@@ -260,7 +260,13 @@ bool EntityReader::ReadFollowers(DxfTagStream& stream, Entity* owner, std::vecto
             ReadText(follower, *attribute, 74);
             attribute->tag = Decode(follower.Text(2));
             attribute->flags = static_cast<int>(follower.Int(70));
-            attribute->layer = Decode(follower.Text(8));
+            std::string_view layer = follower.Text(8);
+            if (!m_attributeLayerRead || layer != m_attributeLayerRaw) {
+                m_attributeLayerRaw = layer;
+                m_attributeLayer = Decode(layer);
+                m_attributeLayerRead = true;
+            }
+            attribute->layer = m_attributeLayer;
             attribute->color = static_cast<int>(follower.Int(62, 256));
             attribute->SetHandle(follower.handle);
             attribute->SetFromFile(true);

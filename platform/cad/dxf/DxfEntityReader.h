@@ -75,6 +75,8 @@ struct EntityRecord {
     std::uint64_t flags : 8;
 };
 
+using EntityRecords = std::vector<EntityRecord, LargeAllocator<EntityRecord>>;
+
 // Turns the tags of entities into objects. One reader per thread: a reader keeps its own lookups and makes its
 // objects in its own arena, and looks names up through functions that are safe to call from its thread.
 class EntityReader {
@@ -85,7 +87,7 @@ public:
 
     // Reads the entity whose group 0 comes next, with the attributes or vertices that follow it and their
     // SEQEND, onto `out`. False when the stream fails.
-    bool Read(DxfTagStream& stream, std::vector<EntityRecord>& out);
+    bool Read(DxfTagStream& stream, EntityRecords& out);
     std::string Decode(std::string_view raw) { return DecodeFileText(raw, m_fileCodePage, m_active, m_lost); }
 
     const HandleCount& Handles() const { return m_handles; }
@@ -98,7 +100,7 @@ private:
     template <typename T> T* Make();
     void ReadCommon(const EntityTags& tags, Entity& entity);
     void ReadText(const EntityTags& tags, TextEntity& text, int verticalCode);
-    bool ReadFollowers(DxfTagStream& stream, Entity* owner, std::vector<EntityRecord>& out);
+    bool ReadFollowers(DxfTagStream& stream, Entity* owner, EntityRecords& out);
     ObjectId FindBlock(std::string_view raw);
 
     Arena& m_arena;
@@ -112,6 +114,9 @@ private:
     std::unordered_map<std::string_view, ObjectId> m_styleByRawName;
     std::string_view m_lastLayerRaw;
     InternedText m_lastLayer;
+    std::string_view m_attributeLayerRaw; // attributes keep an empty layer as it is
+    InternedText m_attributeLayer;
+    bool m_attributeLayerRead = false;
     std::vector<std::string> m_unresolved;
     HandleCount m_handles;
     bool m_lost = false;

@@ -1,6 +1,7 @@
 #include "platform/cad/dxf/DxfReader.h"
 
 #include "platform/cad/Text.h"
+#include "platform/cad/dxf/DxfEntityChunks.h"
 #include "platform/cad/dxf/DxfEntityReader.h"
 #include "platform/cad/dxf/DxfLayout.h"
 
@@ -11,6 +12,8 @@
 #include <cstring>
 #include <numbers>
 #include <optional>
+#include <chrono>
+#include <thread>
 #include <set>
 #include <unordered_map>
 #include <string_view>
@@ -37,8 +40,8 @@ double Radians(double degrees) {
 
 class DxfReader {
 public:
-    DxfReader(std::shared_ptr<DxfLayout> layout, const CodePage& active)
-        : m_layout(std::move(layout)), m_stream(std::string_view()), m_active(active) {
+    DxfReader(std::shared_ptr<DxfLayout> layout, const CodePage& active, unsigned threads)
+        : m_layout(std::move(layout)), m_stream(std::string_view()), m_active(active), m_threads(threads) {
         m_layout->content = m_layout->source.Content();
         m_stream = DxfTagStream(m_layout->content);
         m_layout->format = m_stream.Format();
@@ -505,6 +508,12 @@ private:
         SettleEncoding();
         DxfTag start;
         m_stream.Peek(start);
+        if (m_threads > 1 && m_layout->format == DxfFormat::Ascii && start.code == 0 && !Is(start.value, "ENDSEC") &&
+            m_layout->content.size() - start.begin >= kChunkedFrom) {
+            if (!ReadEntitiesInChunks(start))
+                return false;
+            m_stream.Peek(start);
+        }
         DxfTag tag;
         while (m_stream.Peek(tag)) {
             if (tag.code == 0 && Is(tag.value, "ENDSEC")) {
@@ -523,20 +532,78 @@ private:
 
     // Entities
 
+    // Names as FindRecord finds them, in a map that threads can share while the database stays as it is.
+    std::unordered_map<std::string, ObjectId> NamesOf(ObjectId tableId) const {
+        std::unordered_map<std::string, ObjectId> names;
+        for (ObjectId id : m_database->PeekAs<SymbolTable>(tableId)->records) {
+            const auto* record = m_database->PeekAs<SymbolTableRecord>(id);
+            if (record && !record->IsErased())
+                names.emplace(FoldName(record->name), id); // the first of a name, as FindRecord gives
+        }
+        return names;
+    }
+
+    // The section's entities in chunks on several threads, taken in file order; the stream goes on after the
+    // last one taken, where the single reader reads what is left (the ENDSEC, or a chunk that has to be read again).
+    bool ReadEntitiesInChunks(const DxfTag& first) {
+        std::string_view content = m_layout->content;
+        // A few chunks per thread, so that a thread slowed by something else holds up little.
+        std::size_t most = std::min<std::size_t>((content.size() - first.begin) / (kChunkedFrom / 2), 4 * m_threads);
+        std::vector<std::size_t> starts = EntityChunkStarts(content, first.begin, static_cast<unsigned>(most));
+        if (starts.size() < 2)
+            return true;
+        std::vector<EntityChunk> chunks(starts.size());
+        for (std::size_t k = 0; k < starts.size(); ++k) {
+            chunks[k].begin = starts[k];
+            chunks[k].limit = k + 1 < starts.size() ? starts[k + 1] : content.size();
+        }
+        auto blocks = NamesOf(m_database->BlockTableId());
+        auto styles = NamesOf(m_database->TextStyleTableId());
+        auto find = [](const std::unordered_map<std::string, ObjectId>& names, const std::string& name) {
+            auto found = names.find(FoldName(name));
+            return found == names.end() ? kNullId : found->second;
+        };
+        int lines = first.line - 1; // before the chunk to take
+        bool failed = false;
+        auto take = [&](EntityChunk& chunk) {
+            if (chunk.outcome == EntityChunk::Outcome::Redo) {
+                m_stream.Resume(chunk.begin, lines);
+                return false;
+            }
+            std::size_t end = chunk.outcome == EntityChunk::Outcome::Complete ? chunk.limit : chunk.stop;
+            if (!Adopt(chunk.records, chunk.unresolved, m_database->ModelSpaceId(), m_database->PaperSpaceId(), end)) {
+                failed = true;
+                return false;
+            }
+            EntityRecords().swap(chunk.records);
+            m_database->AdoptArena(std::move(chunk.arena));
+            m_handles.highest = std::max(m_handles.highest, chunk.handles.highest);
+            m_handles.seen = m_handles.seen || chunk.handles.seen;
+            m_lost = m_lost || chunk.lost;
+            lines += chunk.stopLines;
+            m_stream.Resume(end, lines);
+            return chunk.outcome == EntityChunk::Outcome::Complete;
+        };
+        ReadEntityChunks(
+            m_layout->source, chunks, m_threads, m_fileCodePage, m_active,
+            [&](const std::string& name) { return find(blocks, name); },
+            [&](const std::string& name) { return find(styles, name); }, take);
+        return !failed;
+    }
+
     bool ReadEntity(ObjectId owner, ObjectId paperOwner) {
         m_layout->source.ReleaseBefore(m_released, m_stream.Offset());
         m_records.clear();
         if (!m_entities->Read(m_stream, m_records))
             return false;
-        std::size_t unresolved = 0;
-        return Adopt(m_records, unresolved, owner, paperOwner, m_stream.Offset());
+        return Adopt(m_records, m_entities->UnresolvedNames(), owner, paperOwner, m_stream.Offset());
     }
 
-    // Entities read and made, into the database in their order; `unresolved` counts the names of references to
-    // blocks not defined yet that were taken from the reader's list.
-    bool Adopt(std::vector<EntityRecord>& records, std::size_t& unresolved, ObjectId owner, ObjectId paperOwner,
+    // Entities read and made, into the database in their order, which then owns them; `names` are those of
+    // their references to blocks not defined yet, in order. The last entity ends at `end`.
+    bool Adopt(EntityRecords& records, std::vector<std::string>& names, ObjectId owner, ObjectId paperOwner,
                std::size_t end) {
-        std::vector<std::string>& names = m_entities->UnresolvedNames();
+        std::size_t unresolved = 0;
         ObjectId last = kNullId;
         for (std::size_t i = 0; i < records.size(); ++i) {
             const EntityRecord& record = records[i];
@@ -548,6 +615,9 @@ private:
             }
             ObjectId block = record.flags & EntityRecord::kPaperSpace ? paperOwner : owner;
             if (m_database->AppendEntity(block, ObjectPtr<Entity>(record.entity), &last) != ErrorStatus::Ok) {
+                for (std::size_t rest = i + 1; rest < records.size(); ++rest)
+                    ObjectDeleter()(records[rest].entity);
+                records.clear();
                 m_stream.Fail(DxfStatus::BadStructure, m_stream.Line(), "an entity outside any block");
                 return false;
             }
@@ -558,10 +628,8 @@ private:
                 ++next;
             Mark(DxfItemKind::Object, record.begin, next < records.size() ? records[next].begin : end, last);
         }
-        if (unresolved == names.size()) {
-            names.clear();
-            unresolved = 0;
-        }
+        records.clear();
+        names.clear();
         return true;
     }
 
@@ -599,7 +667,8 @@ private:
     std::vector<std::pair<ObjectId, std::string>> m_pendingReferences;
     HandleCount m_handles; // of the tags read here rather than by the entity reader
     std::optional<EntityReader> m_entities; // once the text's encoding is known
-    std::vector<EntityRecord> m_records;
+    EntityRecords m_records;
+    unsigned m_threads;
     std::vector<std::string> m_warnings;
     std::set<std::string> m_undefined;
     bool m_lost = false;
@@ -613,7 +682,17 @@ private:
 
 } // namespace
 
-DxfResult ReadDxfText(std::string_view content, const CodePage& active, std::unique_ptr<Database>& out) {
+namespace {
+unsigned Threads(unsigned asked) {
+    if (asked > 0)
+        return asked;
+    unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : std::min(cores, 8u);
+}
+} // namespace
+
+DxfResult ReadDxfText(std::string_view content, const CodePage& active, std::unique_ptr<Database>& out,
+                      unsigned threads) {
     auto layout = std::make_shared<DxfLayout>();
     if (!layout->source.Copy(content)) {
         DxfResult result;
@@ -621,15 +700,16 @@ DxfResult ReadDxfText(std::string_view content, const CodePage& active, std::uni
         result.detail = "not enough memory for a drawing of " + std::to_string(content.size()) + " bytes";
         return result;
     }
-    DxfReader reader(std::move(layout), active);
+    DxfReader reader(std::move(layout), active, Threads(threads));
     return reader.Read(out);
 }
 
-DxfResult ReadDxfFile(const std::string& path, const CodePage& active, std::unique_ptr<Database>& out) {
+DxfResult ReadDxfFile(const std::string& path, const CodePage& active, std::unique_ptr<Database>& out,
+                      unsigned threads) {
     auto layout = std::make_shared<DxfLayout>();
     if (DxfResult opened = layout->source.Open(path); !opened.Ok())
         return opened;
-    DxfReader reader(std::move(layout), active);
+    DxfReader reader(std::move(layout), active, Threads(threads));
     return reader.Read(out);
 }
 

@@ -9,8 +9,11 @@
 
 namespace cad {
 
-// Parses a drawing into a fresh database; `out` is set only on success. Text is converted to `active`.
-[[nodiscard]] DxfResult ReadDxfText(std::string_view content, const CodePage& active, std::unique_ptr<Database>& out);
-[[nodiscard]] DxfResult ReadDxfFile(const std::string& path, const CodePage& active, std::unique_ptr<Database>& out);
+// Parses a drawing into a fresh database; `out` is set only on success. Text is converted to `active`. A big
+// drawing's entities are read on up to `threads` threads (0: one per core, up to 8); the drawing is the same.
+[[nodiscard]] DxfResult ReadDxfText(std::string_view content, const CodePage& active, std::unique_ptr<Database>& out,
+                                    unsigned threads = 0);
+[[nodiscard]] DxfResult ReadDxfFile(const std::string& path, const CodePage& active, std::unique_ptr<Database>& out,
+                                    unsigned threads = 0);
 
 } // namespace cad

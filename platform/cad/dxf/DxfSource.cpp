@@ -12,8 +12,8 @@ namespace cad {
 namespace {
 constexpr std::size_t kPage = 4096;
 // Pages are let go in steps of this size: one call per step, and the pages just read stay for the tags that
-// look back at them.
-constexpr std::size_t kReleaseStep = std::size_t{4} << 20;
+// look back at them. Each call makes every core forget the pages, so the steps are not small.
+constexpr std::size_t kReleaseStep = std::size_t{16} << 20;
 
 DxfResult Failure(const char* what, const std::string& path, int error) {
     DxfResult result;

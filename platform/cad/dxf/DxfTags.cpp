@@ -272,15 +272,33 @@ bool DxfTagStream::ReadPlainDecimal(DxfTag& tag) {
             break;
         }
     }
-    if (digits == 0 || digits > 15 || at >= size)
+    bool exact = digits <= 15;
+    // A double written in full has 16 or 17 digits: too many for one exact division, but still a plain decimal
+    // that the general parser takes as it stands, without reading the line again.
+    for (; at < size && !exact; ++at) {
+        char c = data[at];
+        if (c >= '0' && c <= '9')
+            continue;
+        if (c == '.' && fraction < 0)
+            fraction = 0;
+        else
+            break;
+    }
+    if (digits == 0 || at >= size)
         return false;
     std::size_t valueEnd = at;
     if (data[at] == '\r')
         ++at;
     if (at >= size || data[at] != '\n')
         return false;
-    double value = static_cast<double>(mantissa) / kPowers[fraction < 0 ? 0 : fraction];
-    tag.number = negative ? -value : value;
+    double value = 0.0;
+    if (exact) {
+        value = static_cast<double>(mantissa) / kPowers[fraction < 0 ? 0 : fraction];
+        value = negative ? -value : value;
+    } else if (std::from_chars(data + m_position, data + valueEnd, value).ptr != data + valueEnd) {
+        return false;
+    }
+    tag.number = value;
     tag.value = std::string_view(data + m_position, valueEnd - m_position);
     m_position = at + 1;
     ++m_line;

@@ -60,6 +60,12 @@ public:
     bool Peek(DxfTag& tag);
     // Next, unless the next tag has group code 0: that one stays for the following Next or Peek.
     bool NextInBody(DxfTag& tag);
+    // Goes on from `offset`, a tag's start, with `line` lines before it; forgets a tag peeked at.
+    void Resume(std::size_t offset, int line) {
+        m_position = m_offset = offset;
+        m_line = line;
+        m_hasPeeked = false;
+    }
     // Byte offset just after the last tag taken by Next.
     std::size_t Offset() const { return m_offset; }
     bool Failed() const { return m_error.status != DxfStatus::Ok; }

@@ -1,0 +1,185 @@
+#include "platform/cad/dxf/DxfEntityChunks.h"
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace cad {
+
+namespace {
+std::string_view TrimLine(std::string_view line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    return line;
+}
+
+bool AllDigits(std::string_view text) {
+    if (text.empty())
+        return false;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+// Tags that follow an entity as part of it, and those that end the section.
+bool IsFollower(std::string_view type) {
+    return type == "ATTRIB" || type == "VERTEX" || type == "SEQEND";
+}
+bool EndsSection(std::string_view type) {
+    return type == "ENDSEC" || type == "SECTION" || type == "EOF";
+}
+
+// The line from `at` to its end, and where the next line starts.
+std::string_view LineAt(std::string_view content, std::size_t at, std::size_t& next) {
+    const void* found = std::memchr(content.data() + at, '\n', content.size() - at);
+    std::size_t end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - content.data()) : content.size();
+    next = end < content.size() ? end + 1 : content.size();
+    return content.substr(at, end - at);
+}
+
+// The first entity start from the line after `from` on: a group code 0 and a type that is no follower. Values
+// and codes take turns, and a code is all digits, so a line "0" followed by one that is not is a group 0 and
+// its type. npos when the section or the content ends first.
+std::size_t NextEntityStart(std::string_view content, std::size_t from) {
+    const void* found = std::memchr(content.data() + from, '\n', content.size() - from);
+    if (!found)
+        return std::string_view::npos;
+    std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - content.data()) + 1;
+    while (at < content.size()) {
+        std::size_t next = 0;
+        std::string_view line = TrimLine(LineAt(content, at, next));
+        if (line == "0" && next < content.size()) {
+            std::size_t after = 0;
+            std::string_view type = TrimLine(LineAt(content, next, after));
+            if (!AllDigits(type)) {
+                if (EndsSection(type))
+                    return std::string_view::npos;
+                if (!IsFollower(type) && !type.empty())
+                    return at;
+            }
+        }
+        at = next;
+    }
+    return std::string_view::npos;
+}
+
+void ReadChunk(const DxfSource& source, EntityChunk& chunk, const CodePage* fileCodePage, const CodePage& active,
+               const EntityReader::Lookup& findBlock, const EntityReader::Lookup& findStyle) {
+    std::string_view content = source.Content();
+    EntityReader reader(*chunk.arena, fileCodePage, active, findBlock, findStyle);
+    DxfTagStream stream(content, DxfFormat::Ascii);
+    stream.Resume(chunk.begin, 0);
+    std::size_t released = chunk.begin;
+    chunk.outcome = EntityChunk::Outcome::Redo;
+    DxfTag tag;
+    while (stream.Peek(tag)) {
+        if (tag.begin >= chunk.limit) {
+            if (tag.begin == chunk.limit)
+                chunk.outcome = EntityChunk::Outcome::Complete;
+            break;
+        }
+        if (tag.code != 0 || EndsSection(tag.value) || IsFollower(tag.value)) {
+            chunk.outcome = EntityChunk::Outcome::Stopped;
+            break;
+        }
+        std::size_t kept = chunk.records.size();
+        if (!reader.Read(stream, chunk.records)) {
+            // The entity that failed is read again, and fails again, where its line is known.
+            for (std::size_t i = kept; i < chunk.records.size(); ++i)
+                ObjectDeleter()(chunk.records[i].entity);
+            chunk.records.resize(kept);
+            break;
+        }
+        source.ReleaseBefore(released, stream.Offset());
+    }
+    source.ReleaseBefore(released, stream.Offset(), true);
+    chunk.stop = tag.begin;
+    chunk.stopLines = tag.line - 1;
+    chunk.handles = reader.Handles();
+    chunk.lost = reader.Lost();
+    chunk.unresolved = std::move(reader.UnresolvedNames());
+}
+} // namespace
+
+EntityChunk::~EntityChunk() {
+    for (const EntityRecord& record : records)
+        ObjectDeleter()(record.entity);
+}
+
+std::vector<std::size_t> EntityChunkStarts(std::string_view content, std::size_t begin, unsigned count) {
+    std::vector<std::size_t> starts{begin};
+    std::size_t share = count > 1 ? (content.size() - begin) / count : 0;
+    for (unsigned k = 1; k < count; ++k) {
+        std::size_t start = NextEntityStart(content, std::max(begin + k * share, starts.back() + 1));
+        if (start == std::string_view::npos)
+            break;
+        starts.push_back(start);
+    }
+    return starts;
+}
+
+void ReadEntityChunks(const DxfSource& source, std::vector<EntityChunk>& chunks, unsigned threads,
+                      const CodePage* fileCodePage, const CodePage& active, const EntityReader::Lookup& findBlock,
+                      const EntityReader::Lookup& findStyle, const std::function<bool(EntityChunk&)>& take) {
+    // Chunks are handed out in order to whichever thread is free. The calling thread also takes the chunks that are
+    // read, in order, as soon as they are, so that filling the database overlaps with reading.
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::size_t next = 0;
+    std::vector<char> read(chunks.size(), 0);
+    auto claim = [&]() -> std::size_t {
+        std::lock_guard lock(mutex);
+        return next < chunks.size() ? next++ : chunks.size();
+    };
+    auto readChunk = [&](std::size_t k) {
+        ReadChunk(source, chunks[k], fileCodePage, active, findBlock, findStyle);
+        std::lock_guard lock(mutex);
+        read[k] = 1;
+        ready.notify_all();
+    };
+    auto work = [&] {
+        for (std::size_t k = claim(); k < chunks.size(); k = claim())
+            readChunk(k);
+    };
+    std::vector<std::thread> helpers;
+    // A system out of threads leaves more of the chunks to this one.
+    try {
+        for (unsigned t = 1; t < threads; ++t)
+            helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+    }
+    std::size_t taken = 0;
+    bool taking = true;
+    while (taken < chunks.size()) {
+        bool isRead = false;
+        {
+            std::lock_guard lock(mutex);
+            isRead = read[taken] != 0;
+        }
+        if (isRead) {
+            if (taking && !take(chunks[taken])) {
+                taking = false;
+                std::lock_guard lock(mutex);
+                next = chunks.size(); // what comes after is read by the single reader
+            }
+            ++taken;
+            continue;
+        }
+        if (std::size_t k = claim(); k < chunks.size()) {
+            readChunk(k);
+            continue;
+        }
+        std::unique_lock lock(mutex);
+        ready.wait(lock, [&] { return read[taken] != 0; });
+    }
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+} // namespace cad
