@@ -2,7 +2,9 @@
 
     drawings.py make FOLDER          writes the test drawings into FOLDER
     drawings.py summary FILE         prints ezdxf's audit and reading of FILE, a fact per line
+    drawings.py big FILE COUNT       writes a drawing of COUNT mixed entities (the benchmark's, smaller)
 """
+import os
 import sys
 
 import ezdxf
@@ -125,7 +127,16 @@ def extras(path):
     print("\n".join(lines))
 
 
+def big(path, count):
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
+    import mixed_drawing
+    mixed_drawing.main(path, count)
+
+
 if __name__ == "__main__":
+    if sys.argv[1] == "big":
+        big(sys.argv[2], int(sys.argv[3]))
+        sys.exit(0)
     if sys.argv[1] == "extras":
         extras(sys.argv[2])
         sys.exit(0)

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <numbers>
 #include <optional>
-#include <chrono>
 #include <thread>
 #include <set>
 #include <unordered_map>
@@ -512,7 +511,6 @@ private:
             m_layout->content.size() - start.begin >= kChunkedFrom) {
             if (!ReadEntitiesInChunks(start))
                 return false;
-            m_stream.Peek(start);
         }
         DxfTag tag;
         while (m_stream.Peek(tag)) {
