@@ -5,22 +5,6 @@
 
 namespace cad {
 
-namespace {
-// Group 0 names are compared all the time; a byte loop of known length beats a call to memcmp.
-template <std::size_t N> bool Is(std::string_view value, const char (&name)[N]) {
-    if (value.size() != N - 1)
-        return false;
-    for (std::size_t i = 0; i + 1 < N; ++i) {
-        if (value[i] != name[i])
-            return false;
-    }
-    return true;
-}
-
-double Radians(double degrees) {
-    return degrees * std::numbers::pi / 180.0;
-}
-} // namespace
 
 void EntityTags::Clear() {
     count = 0;
@@ -150,35 +134,35 @@ bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
     Entity* entity = nullptr;
     BlockReference* reference = nullptr;
     bool hasFollowers = false; // ATTRIB or VERTEX entities up to a SEQEND
-    if (Is(type, "LINE")) {
+    if (IsName(type, "LINE")) {
         auto* line = Make<Line>();
         line->start = tags.Point(10);
         line->end = tags.Point(11);
         entity = line;
-    } else if (Is(type, "CIRCLE")) {
+    } else if (IsName(type, "CIRCLE")) {
         auto* circle = Make<Circle>();
         circle->center = tags.Point(10);
         circle->radius = tags.Real(40);
         entity = circle;
-    } else if (Is(type, "ARC")) {
+    } else if (IsName(type, "ARC")) {
         auto* arc = Make<Arc>();
         arc->center = tags.Point(10);
         arc->radius = tags.Real(40);
         arc->startAngle = Radians(tags.Real(50));
         arc->endAngle = Radians(tags.Real(51));
         entity = arc;
-    } else if (Is(type, "TEXT")) {
+    } else if (IsName(type, "TEXT")) {
         auto* text = Make<Text>();
         ReadText(tags, *text, 73);
         entity = text;
-    } else if (Is(type, "ATTDEF")) {
+    } else if (IsName(type, "ATTDEF")) {
         auto* definition = Make<AttributeDefinition>();
         ReadText(tags, *definition, 74);
         definition->tag = Decode(tags.Text(2));
         definition->prompt = Decode(tags.Text(3));
         definition->flags = static_cast<int>(tags.Int(70));
         entity = definition;
-    } else if (Is(type, "INSERT")) {
+    } else if (IsName(type, "INSERT")) {
         reference = Make<BlockReference>();
         reference->position = tags.Point(10);
         reference->scale = Point3d{tags.Real(41, 1.0), tags.Real(42, 1.0), tags.Real(43, 1.0)};
@@ -196,7 +180,7 @@ bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
             }
         }
         entity = reference;
-    } else if (Is(type, "LWPOLYLINE")) {
+    } else if (IsName(type, "LWPOLYLINE")) {
         auto* polyline = Make<Polyline>();
         // Exactly as many vertices as there are: a big drawing has hundreds of thousands of polylines.
         std::size_t vertices = 0;
@@ -211,7 +195,7 @@ bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
         }
         polyline->closed = (tags.Int(70) & 1) != 0;
         entity = polyline;
-    } else if (Is(type, "POLYLINE")) {
+    } else if (IsName(type, "POLYLINE")) {
         auto* polyline = Make<Polyline>();
         polyline->heavy = true;
         polyline->closed = (tags.Int(70) & 1) != 0;
@@ -242,20 +226,20 @@ bool EntityReader::ReadFollowers(DxfTagStream& stream, Entity* owner, EntityReco
     DxfTag tag;
     EntityTags& follower = m_followerTags;
     while (stream.Peek(tag) && tag.code == 0) {
-        if (Is(tag.value, "SEQEND")) {
+        if (IsName(tag.value, "SEQEND")) {
             stream.Next(tag);
             ReadBody(stream, follower, m_handles);
             if (reference)
                 reference->sequenceEndHandle = follower.handle;
             return !stream.Failed();
         }
-        if (!Is(tag.value, "ATTRIB") && !Is(tag.value, "VERTEX"))
+        if (!IsName(tag.value, "ATTRIB") && !IsName(tag.value, "VERTEX"))
             break; // a missing SEQEND is forgiven, as other readers do
         stream.Next(tag);
         ReadBody(stream, follower, m_handles);
-        if (Is(tag.value, "VERTEX") && polyline) {
+        if (IsName(tag.value, "VERTEX") && polyline) {
             polyline->vertices.push_back(follower.Point(10));
-        } else if (Is(tag.value, "ATTRIB") && reference) {
+        } else if (IsName(tag.value, "ATTRIB") && reference) {
             auto* attribute = Make<Attribute>();
             ReadText(follower, *attribute, 74);
             attribute->tag = Decode(follower.Text(2));

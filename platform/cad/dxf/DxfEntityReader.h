@@ -7,12 +7,28 @@
 
 #include <cstdint>
 #include <functional>
+#include <numbers>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace cad {
+
+// Group 0 names are compared all the time; a byte loop of known length beats a call to memcmp.
+template <std::size_t N> bool IsName(std::string_view value, const char (&name)[N]) {
+    if (value.size() != N - 1)
+        return false;
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        if (value[i] != name[i])
+            return false;
+    }
+    return true;
+}
+
+inline double Radians(double degrees) {
+    return degrees * std::numbers::pi / 180.0;
+}
 
 // The tags of one entity or record, read ahead so fields can be looked up by group code.
 struct EntityTags {
