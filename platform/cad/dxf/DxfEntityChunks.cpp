@@ -93,7 +93,7 @@ void ReadChunk(const DxfSource& source, EntityChunk& chunk, const CodePage* file
             // The entity that failed is read again, and fails again, where its line is known.
             for (std::size_t i = kept; i < chunk.records.size(); ++i)
                 ObjectDeleter()(chunk.records[i].entity);
-            chunk.records.resize(kept);
+            chunk.records.erase(chunk.records.begin() + static_cast<std::ptrdiff_t>(kept), chunk.records.end());
             break;
         }
         source.ReleaseBefore(released, stream.Offset());

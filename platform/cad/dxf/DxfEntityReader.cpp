@@ -14,12 +14,13 @@ void EntityTags::Clear() {
     }
 }
 
-void EntityTags::AddModelled(const DxfTag& tag) {
-    if (tag.code >= 0 && tag.code < kCodes && stamps[static_cast<std::size_t>(tag.code)] != generation) {
+void EntityTags::Keep(bool indexed) {
+    const DxfTag& tag = tags[count];
+    if (indexed && tag.code >= 0 && tag.code < kCodes && stamps[static_cast<std::size_t>(tag.code)] != generation) {
         stamps[static_cast<std::size_t>(tag.code)] = generation;
         firsts[static_cast<std::size_t>(tag.code)] = static_cast<std::uint32_t>(count);
     }
-    Add(tag);
+    ++count;
 }
 
 double EntityTags::Real(int code, double fallback) const {
@@ -57,18 +58,18 @@ void ReadBody(DxfTagStream& stream, EntityTags& into, HandleCount& handles) {
     into.Clear();
     into.handle = 0;
     into.modelled = std::string_view::npos;
-    DxfTag tag;
-    while (stream.NextInBody(tag)) {
+    // Each tag is read straight into its place: a big drawing has tens of millions of them.
+    for (;;) {
+        DxfTag& tag = into.Slot();
+        if (!stream.NextInBody(tag))
+            break;
         std::uint64_t handle = handles.Count(tag);
         if (tag.code == 101 && into.modelled == std::string_view::npos)
             into.modelled = into.count;
-        if (into.modelled == std::string_view::npos) {
-            if (tag.code == 5 && !into.Find(5))
-                into.handle = handle;
-            into.AddModelled(tag);
-        } else {
-            into.Add(tag);
-        }
+        bool modelled = into.modelled == std::string_view::npos;
+        if (modelled && tag.code == 5 && !into.Find(5))
+            into.handle = handle;
+        into.Keep(modelled);
     }
     if (into.modelled == std::string_view::npos)
         into.modelled = into.count;
@@ -129,7 +130,7 @@ bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
     ReadBody(stream, tags, m_handles);
     if (stream.Failed())
         return false;
-    std::uint64_t flags = tags.Int(67) == 1 ? EntityRecord::kPaperSpace : 0;
+    unsigned flags = tags.Int(67) == 1 ? EntityRecord::kPaperSpace : 0;
     std::string_view type = head.value;
     Entity* entity = nullptr;
     BlockReference* reference = nullptr;
@@ -215,7 +216,7 @@ bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
             m_unresolved.push_back(Decode(tags.Text(2)));
         }
     }
-    out.push_back(EntityRecord{entity, head.begin, flags});
+    out.emplace_back(entity, head.begin, flags);
     return !hasFollowers || ReadFollowers(stream, entity, out);
 }
 
@@ -254,7 +255,7 @@ bool EntityReader::ReadFollowers(DxfTagStream& stream, Entity* owner, EntityReco
             attribute->color = static_cast<int>(follower.Int(62, 256));
             attribute->SetHandle(follower.handle);
             attribute->SetFromFile(true);
-            out.push_back(EntityRecord{attribute, tag.begin, EntityRecord::kAttribute});
+            out.emplace_back(attribute, tag.begin, EntityRecord::kAttribute);
         }
     }
     return !stream.Failed();

@@ -44,13 +44,15 @@ struct EntityTags {
     std::vector<std::uint32_t> firsts = std::vector<std::uint32_t>(kCodes, 0);
 
     void Clear();
-    void AddModelled(const DxfTag& tag);
-    // The tags stay allocated from one entity to the next; only their count starts again.
-    void Add(const DxfTag& tag) {
+    // Where the next tag is read to. The tags stay allocated from one entity to the next; only their count starts
+    // again.
+    DxfTag& Slot() {
         if (count == tags.size())
             tags.resize(tags.size() * 2 + 32);
-        tags[count++] = tag;
+        return tags[count];
     }
+    // Keeps the tag read into Slot(), found by its group code when `indexed`.
+    void Keep(bool indexed);
     const DxfTag* Find(int code) const {
         if (code < 0 || code >= kCodes || stamps[static_cast<std::size_t>(code)] != generation)
             return nullptr;
@@ -79,16 +81,23 @@ struct HandleCount {
 void ReadBody(DxfTagStream& stream, EntityTags& into, HandleCount& handles);
 
 // One entity read from the file and made, but not yet in the database, which takes it in file order.
-// Sixteen bytes: a big drawing's entities are read on several threads and wait here for their turn.
+// Sixteen bytes: a big drawing's entities are read on several threads and wait here for their turn. Where it
+// begins and its flags share one word, written whole (see DxfItem).
 struct EntityRecord {
     enum Flags : std::uint8_t {
         kPaperSpace = 1, // in the paper space of a drawing (group 67)
         kAttribute = 2,  // an attribute of the last entity before it that is not one
         kUnresolved = 4, // a reference to a block not defined (yet): its name is in the reader's list
     };
-    Entity* entity;           // made in the reader's arena
-    std::uint64_t begin : 56; // where its group 0 is; it ends where the next entity begins
-    std::uint64_t flags : 8;
+    EntityRecord(Entity* made, std::size_t begin, unsigned flags)
+        : entity(made), m_beginAndFlags(static_cast<std::uint64_t>(begin) << 8 | (flags & 0xFFu)) {}
+    Entity* entity; // made in the reader's arena
+    // Where its group 0 is; it ends where the next entity begins.
+    std::size_t Begin() const { return static_cast<std::size_t>(m_beginAndFlags >> 8); }
+    bool Has(Flags flag) const { return (m_beginAndFlags & flag) != 0; }
+
+private:
+    std::uint64_t m_beginAndFlags;
 };
 
 using EntityRecords = std::vector<EntityRecord, LargeAllocator<EntityRecord>>;

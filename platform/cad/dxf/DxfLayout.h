@@ -21,11 +21,19 @@ enum class DxfItemKind : std::uint8_t {
 };
 
 // One piece of the file. The pieces cover it in order, so each ends where the next begins and the last at the
-// file's end; that keeps them at 16 bytes, and a big drawing has millions.
+// file's end; that keeps them at 16 bytes, and a big drawing has millions. Where a piece begins and what it is
+// share one word, written whole: a field of bits would be read before it is written, and reading a fresh page
+// first costs a second fault on writing it, which stops every other thread of the process.
 struct DxfItem {
-    DxfItem(DxfItemKind of, std::size_t at, ObjectId id) : begin(at), kind(of), object(id) {}
-    std::uint64_t begin : 56;
-    DxfItemKind kind : 8;
+    DxfItem(DxfItemKind kind, std::size_t begin, ObjectId id)
+        : m_beginAndKind(static_cast<std::uint64_t>(begin) << 8 | static_cast<std::uint64_t>(kind)), object(id) {}
+    std::size_t Begin() const { return static_cast<std::size_t>(m_beginAndKind >> 8); }
+    DxfItemKind Kind() const { return static_cast<DxfItemKind>(m_beginAndKind & 0xFF); }
+
+private:
+    std::uint64_t m_beginAndKind;
+
+public:
     ObjectId object = kNullId;
 };
 
@@ -34,7 +42,7 @@ struct DxfLayout {
     DxfSource source;
     std::string_view content; // all of the source's bytes
     std::vector<DxfItem, LargeAllocator<DxfItem>> items;
-    std::size_t End(std::size_t item) const { return item + 1 < items.size() ? items[item + 1].begin : content.size(); }
+    std::size_t End(std::size_t item) const { return item + 1 < items.size() ? items[item + 1].Begin() : content.size(); }
     DxfFormat format = DxfFormat::Ascii; // saved as it was read
     bool utf8 = false;                 // R2007 and later
     int codePage = 1252;               // of the file's text up to R2004

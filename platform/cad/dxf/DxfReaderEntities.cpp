@@ -101,13 +101,13 @@ bool DxfReader::Adopt(EntityRecords& records, std::vector<std::string>& names, O
     ObjectId last = kNullId;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const EntityRecord& record = records[i];
-        if (record.flags & EntityRecord::kAttribute) {
+        if (record.Has(EntityRecord::kAttribute)) {
             ObjectId attributeId = kNullId;
             [[maybe_unused]] ErrorStatus status = m_database->AppendAttribute(
                 last, ObjectPtr<Attribute>(static_cast<Attribute*>(record.entity)), &attributeId);
             continue;
         }
-        ObjectId block = record.flags & EntityRecord::kPaperSpace ? paperOwner : owner;
+        ObjectId block = record.Has(EntityRecord::kPaperSpace) ? paperOwner : owner;
         if (m_database->AppendEntity(block, ObjectPtr<Entity>(record.entity), &last) != ErrorStatus::Ok) {
             for (std::size_t rest = i + 1; rest < records.size(); ++rest)
                 ObjectDeleter()(records[rest].entity);
@@ -115,12 +115,12 @@ bool DxfReader::Adopt(EntityRecords& records, std::vector<std::string>& names, O
             m_stream.Fail(DxfStatus::BadStructure, m_stream.Line(), "an entity outside any block");
             return false;
         }
-        if (record.flags & EntityRecord::kUnresolved)
+        if (record.Has(EntityRecord::kUnresolved))
             m_pendingReferences.emplace_back(last, std::move(names[unresolved++]));
         std::size_t next = i + 1;
-        while (next < records.size() && (records[next].flags & EntityRecord::kAttribute))
+        while (next < records.size() && records[next].Has(EntityRecord::kAttribute))
             ++next;
-        Mark(DxfItemKind::Object, record.begin, next < records.size() ? records[next].begin : end, last);
+        Mark(DxfItemKind::Object, record.Begin(), next < records.size() ? records[next].Begin() : end, last);
     }
     records.clear();
     names.clear();

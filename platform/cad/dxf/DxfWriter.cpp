@@ -47,9 +47,9 @@ public:
             m_out.reserve(m_layout.content.size() + 4096);
         for (std::size_t i = 0; i < m_layout.items.size() && m_error == 0; ++i) {
             const DxfItem& item = m_layout.items[i];
-            switch (item.kind) {
-            case DxfItemKind::Raw: WriteRaw(item.begin, m_layout.End(i)); break;
-            case DxfItemKind::Object: WriteObject(item.object, item.begin, m_layout.End(i)); break;
+            switch (item.Kind()) {
+            case DxfItemKind::Raw: WriteRaw(item.Begin(), m_layout.End(i)); break;
+            case DxfItemKind::Object: WriteObject(item.object, item.Begin(), m_layout.End(i)); break;
             case DxfItemKind::NewRecords: WriteNewRecords(item.object); break;
             case DxfItemKind::NewBlocks: WriteNewBlocks(); break;
             case DxfItemKind::NewEntities: WriteNewEntities(item.object); break;

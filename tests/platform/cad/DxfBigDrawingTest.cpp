@@ -63,7 +63,7 @@ std::string Describe(const cad::Database& database) {
     const cad::DxfLayout& layout = *database.Layout();
     out += "highest " + std::to_string(layout.highestHandle) + " handles " + std::to_string(layout.handles) + "\n";
     for (const cad::DxfItem& item : layout.items)
-        out += std::to_string(static_cast<int>(item.kind)) + "@" + std::to_string(item.begin) + ":" +
+        out += std::to_string(static_cast<int>(item.Kind())) + "@" + std::to_string(item.Begin()) + ":" +
                Local(item.object) + "\n";
     for (cad::ObjectId blockId : database.PeekAs<cad::SymbolTable>(database.BlockTableId())->records) {
         const auto* block = database.PeekAs<cad::BlockTableRecord>(blockId);
