@@ -16,7 +16,8 @@ DxfReader::DxfReader(std::shared_ptr<DxfLayout> layout, const CodePage& active, 
     m_layout->content = m_layout->source.Content();
     m_stream = DxfTagStream(m_layout->content);
     m_layout->format = m_stream.Format();
-    if (m_layout->format == DxfFormat::Ascii && m_layout->content.find("\r\n") != std::string_view::npos)
+    // A file keeps to one line end; its first lines tell which, without a pass over a big file's every byte.
+    if (m_layout->format == DxfFormat::Ascii && m_layout->content.substr(0, 65536).find("\r\n") != std::string_view::npos)
         m_layout->lineEnd = "\r\n";
     m_database = std::make_unique<Database>();
     // A drawing has roughly one object per 100 bytes; reserving saves regrowing big arrays.
