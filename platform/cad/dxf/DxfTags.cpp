@@ -246,59 +246,47 @@ bool DxfTagStream::ReadLine(std::string_view& line) {
 }
 
 bool DxfTagStream::ReadPlainDecimal(DxfTag& tag) {
-    // The common real, "-12.5" and a line end, read in one pass over its bytes; anything else (blanks,
-    // exponents, long digit runs) is left for the general path, which reads the line again from its start.
+    // The common real, "-12.5" and a line end, read in one pass over its bytes: the whole part, then the fraction,
+    // each a run of digits. Anything else (blanks, exponents) is left for the general path, which reads the line
+    // again from its start.
     static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13,
                                          1e14, 1e15};
-    const char* data = m_content.data();
-    std::size_t size = m_content.size();
-    std::size_t at = m_position;
-    bool negative = at < size && data[at] == '-';
-    at += negative ? 1 : 0;
+    const char* const start = m_content.data() + m_position;
+    const char* const end = m_content.data() + m_content.size();
+    const char* p = start;
+    bool negative = p < end && *p == '-';
+    p += negative ? 1 : 0;
+    const char* digits = p;
+    // Wraps past 19 digits; then it is not used.
     std::uint64_t mantissa = 0;
-    int digits = 0;
-    int fraction = -1;
-    for (; at < size && digits <= 15; ++at) {
-        char c = data[at];
-        if (c >= '0' && c <= '9') {
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-            ++digits;
-            fraction += fraction >= 0 ? 1 : 0;
-        } else if (c == '.' && fraction < 0) {
-            fraction = 0;
-        } else {
-            break;
-        }
+    while (p < end && static_cast<unsigned char>(*p - '0') < 10)
+        mantissa = mantissa * 10 + static_cast<unsigned char>(*p++ - '0');
+    std::ptrdiff_t whole = p - digits;
+    std::ptrdiff_t fraction = 0;
+    if (p < end && *p == '.') {
+        const char* first = ++p;
+        while (p < end && static_cast<unsigned char>(*p - '0') < 10)
+            mantissa = mantissa * 10 + static_cast<unsigned char>(*p++ - '0');
+        fraction = p - first;
     }
-    bool exact = digits <= 15;
-    // A double written in full has 16 or 17 digits: too many for one exact division, but still a plain decimal
-    // that the general parser takes as it stands, without reading the line again.
-    for (; at < size && !exact; ++at) {
-        char c = data[at];
-        if (c >= '0' && c <= '9')
-            continue;
-        if (c == '.' && fraction < 0)
-            fraction = 0;
-        else
-            break;
-    }
-    if (digits == 0 || at >= size)
+    if (whole + fraction == 0 || p >= end)
         return false;
-    std::size_t valueEnd = at;
-    if (data[at] == '\r')
-        ++at;
-    if (at >= size || data[at] != '\n')
+    const char* valueEnd = p;
+    p += *p == '\r' ? 1 : 0;
+    if (p >= end || *p != '\n')
         return false;
     double value = 0.0;
-    if (exact) {
-        value = static_cast<double>(mantissa) / kPowers[fraction < 0 ? 0 : fraction];
+    if (whole + fraction <= 15) {
+        value = static_cast<double>(mantissa) / kPowers[fraction];
         value = negative ? -value : value;
-    } else if (std::from_chars(data + m_position, data + valueEnd, value).ptr != data + valueEnd) {
+    } else if (std::from_chars(start, valueEnd, value).ptr != valueEnd) {
+        // A double written in full has 16 or 17 digits: too many for one exact division, but still a plain
+        // decimal that the general parser takes as it stands.
         return false;
     }
     tag.number = value;
-    tag.value = std::string_view(data + m_position, valueEnd - m_position);
-    m_position = at + 1;
+    tag.value = std::string_view(start, static_cast<std::size_t>(valueEnd - start));
+    m_position = static_cast<std::size_t>(p + 1 - m_content.data());
     ++m_line;
     return true;
 }
@@ -362,12 +350,32 @@ bool DxfTagStream::Read(DxfTag& tag) {
     const char* data = m_content.data();
     std::size_t size = m_content.size();
     std::size_t at = m_position;
-    while (at < size && at - m_position < 3 && data[at] == ' ')
-        ++at;
-    std::size_t first = at;
-    while (at < size && at - first < 4 && data[at] >= '0' && data[at] <= '9')
-        code = code * 10 + (data[at++] - '0');
-    bool quick = at > first && at < size && (data[at] == '\n' || (data[at] == '\r' && at + 1 < size && data[at + 1] == '\n'));
+    bool quick = false;
+    if (size - at >= 5) {
+        // Three columns and a line end, looked at all at once.
+        const auto* q = reinterpret_cast<const unsigned char*>(data + at);
+        unsigned d0 = q[0] - unsigned{'0'};
+        unsigned d1 = q[1] - unsigned{'0'};
+        unsigned d2 = q[2] - unsigned{'0'};
+        bool ends = q[3] == '\n' || (q[3] == '\r' && q[4] == '\n');
+        if (ends && d2 < 10) {
+            if (q[0] == ' ' && q[1] == ' ')
+                code = static_cast<int>(d2), quick = true;
+            else if (q[0] == ' ' && d1 < 10)
+                code = static_cast<int>(d1 * 10 + d2), quick = true;
+            else if (d0 < 10 && d1 < 10)
+                code = static_cast<int>(d0 * 100 + d1 * 10 + d2), quick = true;
+            at += quick ? 3 : 0;
+        }
+    }
+    if (!quick) {
+        while (at < size && at - m_position < 3 && data[at] == ' ')
+            ++at;
+        std::size_t first = at;
+        while (at < size && at - first < 4 && data[at] >= '0' && data[at] <= '9')
+            code = code * 10 + (data[at++] - '0');
+        quick = at > first && at < size && (data[at] == '\n' || (data[at] == '\r' && at + 1 < size && data[at + 1] == '\n'));
+    }
     std::string_view codeLine;
     if (quick) {
         codeLine = std::string_view(data + m_position, at - m_position);
