@@ -59,7 +59,7 @@ TEST(DxfTagNumbers, RealsReadToTheSameDoubleAsTheCLibrary) {
     for (const std::string& text : texts) {
         double expected = std::strtod(text.c_str(), nullptr);
         for (const char* end : {"\n", "\r\n", "  \n"}) {
-            std::string content = "10\n" + text + end;
+            std::string content = (text.size() % 2 ? "10\n" : " 10\n") + text + end;
             cad::DxfTag tag = ReadOne(content);
             ASSERT_EQ(Bits(tag.number), Bits(expected)) << "\"" << text << "\" ending " << (end[0] == '\n' ? "LF" : end[0] == '\r' ? "CR LF" : "blanks");
             EXPECT_EQ(tag.value, text);
@@ -94,6 +94,43 @@ TEST(DxfTagNumbers, IntegersTakeSignsZerosAndWholeReals) {
     EXPECT_FALSE(cad::ParseInt("-9.3e18", value));
     EXPECT_TRUE(cad::ParseInt("-4e3", value));
     EXPECT_EQ(value, -4000);
+}
+
+// Writers put codes right-aligned in three columns, or left-aligned, or with blanks and tabs about them; the
+// last tag of a file may be too short for any quick look. Every layout reads to the same tags and lines.
+TEST(DxfTagCodes, EveryLayoutOfACodeReadsAlike) {
+    for (int code : {0, 5, 8, 10, 62, 100, 330, 999, 1001, 1071}) {
+        std::string number = std::to_string(code);
+        std::string value = cad::ValueKindOf(code) == cad::DxfValueKind::Real ? "2.5"
+                            : cad::ValueKindOf(code) == cad::DxfValueKind::Text ? "NAME"
+                                                                               : "7";
+        std::string right = std::string(number.size() < 3 ? 3 - number.size() : 0, ' ') + number;
+        for (const std::string& layout : {right, number, right + " ", "\t" + number, " " + number + "\t"}) {
+            for (const char* end : {"\n", "\r\n"}) {
+                std::string content = "999\nx" + std::string(end) + layout + end + value + end + layout + end + value;
+                cad::DxfTagStream stream(content);
+                cad::DxfTag tag;
+                ASSERT_TRUE(stream.Next(tag));
+                for (int line : {3, 5}) {
+                    ASSERT_TRUE(stream.Next(tag)) << "\"" << layout << "\": " << stream.Error().detail;
+                    EXPECT_EQ(tag.code, code) << "\"" << layout << "\"";
+                    EXPECT_EQ(tag.line, line);
+                    EXPECT_EQ(tag.value, value);
+                }
+                EXPECT_FALSE(stream.Next(tag));
+                EXPECT_FALSE(stream.Failed()) << "\"" << layout << "\": " << stream.Error().detail;
+            }
+        }
+    }
+    for (const char* bad : {" 1 0\n1\n", "  a\n1\n", " -1\n1\n", "   \n1\n"}) {
+        std::string content = std::string("  0\nX\n") + bad;
+        cad::DxfTagStream stream(content);
+        cad::DxfTag tag;
+        ASSERT_TRUE(stream.Next(tag));
+        EXPECT_FALSE(stream.Next(tag)) << bad;
+        EXPECT_EQ(stream.Error().status, cad::DxfStatus::BadGroupCode) << bad;
+        EXPECT_EQ(stream.Error().line, 3) << bad;
+    }
 }
 
 TEST(DxfTagCodes, TheLongestCodeIsReadAndLongerOnesRefusedWithTheLine) {
