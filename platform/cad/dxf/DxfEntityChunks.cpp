@@ -88,14 +88,9 @@ void ReadChunk(const DxfSource& source, EntityChunk& chunk, const CodePage* file
             chunk.outcome = EntityChunk::Outcome::Stopped;
             break;
         }
-        std::size_t kept = chunk.records.size();
-        if (!reader.Read(stream, chunk.records)) {
-            // The entity that failed is read again, and fails again, where its line is known.
-            for (std::size_t i = kept; i < chunk.records.size(); ++i)
-                ObjectDeleter()(chunk.records[i].entity);
-            chunk.records.erase(chunk.records.begin() + static_cast<std::ptrdiff_t>(kept), chunk.records.end());
+        // An entity that fails is read again by the single reader, and fails again where its line is known.
+        if (!reader.Read(stream, chunk.records))
             break;
-        }
         source.ReleaseBefore(released, stream.Offset());
     }
     source.ReleaseBefore(released, stream.Offset(), true);

@@ -216,8 +216,15 @@ bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
             m_unresolved.push_back(Decode(tags.Text(2)));
         }
     }
+    std::size_t kept = out.size();
     out.emplace_back(entity, head.begin, flags);
-    return !hasFollowers || ReadFollowers(stream, entity, out);
+    if (!hasFollowers || ReadFollowers(stream, entity, out))
+        return true;
+    // Nothing of an entity that could not be read whole stays: its objects go, with what they hold.
+    for (std::size_t i = kept; i < out.size(); ++i)
+        ObjectDeleter()(out[i].entity);
+    out.erase(out.begin() + static_cast<std::ptrdiff_t>(kept), out.end());
+    return false;
 }
 
 // The ATTRIBs of an INSERT or the VERTEXes of a POLYLINE, and the SEQEND that closes them.

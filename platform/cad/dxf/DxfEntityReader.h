@@ -111,7 +111,7 @@ public:
                  Lookup findStyle);
 
     // Reads the entity whose group 0 comes next, with the attributes or vertices that follow it and their
-    // SEQEND, onto `out`. False when the stream fails.
+    // SEQEND, onto `out`. False when the stream fails; then nothing of the entity is added.
     bool Read(DxfTagStream& stream, EntityRecords& out);
     std::string Decode(std::string_view raw) { return DecodeFileText(raw, m_fileCodePage, m_active, m_lost); }
 

@@ -183,6 +183,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "block \"A\" does not end with 0 ENDBLK"},
         BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nLINE\n0\nEOF\n", cad::DxfStatus::BadStructure, "line 5",
                    "the section that starts here does not end with 0 ENDSEC"},
+        // A polyline whose second vertex is broken: the vertices read before it go with it (the sanitizer build
+        // tells if they do not).
+        BrokenCase{"0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB\n0\nPOLYLINE\n66\n1\n0\nVERTEX\n10\n1.0\n0\nVERTEX\n"
+                   "10\n1,5\n",
+                   cad::DxfStatus::BadValue, "line 19", "expected a real after group 10, found \"1,5\""},
+        BrokenCase{"0\nSECTION\n2\nENTITIES\n0\nINSERT\n2\nB\n66\n1\n0\nATTRIB\n2\nTAG\n1\nv\n0\nATTRIB\n40\nhigh\n",
+                   cad::DxfStatus::BadValue, "line 19", "expected a real after group 40, found \"high\""},
         BrokenCase{kBinaryLine + "\x0a\0\1\2\3"s, cad::DxfStatus::UnexpectedEnd, "byte 50",
                    "the file ends inside the value of group code 10"},
         BrokenCase{kBinaryLine + "\x08\0Walls"s, cad::DxfStatus::UnexpectedEnd, "byte 50",
