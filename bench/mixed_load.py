@@ -4,8 +4,8 @@
 
 Makes BUILD_DIR/bench/mixed.dxf once (bench/mixed_drawing.py, about 220 MB) and times whole processes, medians of
 N runs (5 by default):
-  - `vantorel blocks` warm (right after another run) and cold (after a pause of S seconds, 8 by default, in which a
-    virtual machine hands idle memory back to its host), with peak memory against the file's size;
+  - `vantorel blocks` cold (after a pause of S seconds, 8 by default, in which a virtual machine hands idle memory
+    back to its host) and warm (right after), in pairs, with peak memory against the file's size;
   - `vantorel report --table 0,0 -o` (a table of the 200 blocks, the drawing saved), peak memory and what saving
     adds over loading;
   - with --baseline REV, the same for revision REV built in a worktree of its own, run alternately with ours, and
@@ -125,17 +125,19 @@ def main():
         programs["baseline"] = build_baseline(o.baseline, folder)
     print(f"drawing: {drawing}, {size:.0f} MB; medians of {o.runs} runs")
 
+    # Each cold run is followed at once by a warm one, so that both meet the machine in the same mood: a virtual
+    # machine's speed wanders from minute to minute, and the ratio of a pair is steadier than a ratio of medians.
     warm = {name: [] for name in programs}
     cold = {name: [] for name in programs}
+    ratios = {name: [] for name in programs}
     for name, vantorel in programs.items():
         run([vantorel, "blocks", drawing])  # the file in the cache, the program's pages too
     for _ in range(o.runs):
         for name, vantorel in programs.items():
-            warm[name].append(run([vantorel, "blocks", drawing]))
-    for _ in range(o.runs):
-        for name, vantorel in programs.items():
             time.sleep(o.pause)
             cold[name].append(run([vantorel, "blocks", drawing]))
+            warm[name].append(run([vantorel, "blocks", drawing]))
+            ratios[name].append(cold[name][-1]["s"] / warm[name][-1]["s"])
     saved = {}
     reports = {name: [] for name in programs}
     for _ in range(max(1, o.runs // 2)):
@@ -151,7 +153,7 @@ def main():
         load_peak = median(w, "peak")
         print(f"{name}: blocks warm {median(w, 's'):.2f} s (user {median(w, 'user'):.2f}, sys {median(w, 'sys'):.2f}),"
               f" cold {median(c, 's'):.2f} s (user {median(c, 'user'):.2f}, sys {median(c, 'sys'):.2f}),"
-              f" cold/warm {median(c, 's') / median(w, 's'):.2f}")
+              f" cold/warm {statistics.median(ratios[name]):.2f} (median of the pairs)")
         print(f"{name}: load peak {load_peak:.0f} MB ({load_peak / size:.2f} x the file); report with a table saved"
               f" {median(r, 's'):.2f} s, peak {median(r, 'peak'):.0f} MB ({median(r, 'peak') / size:.2f} x the file,"
               f" saving adds {median(r, 'peak') - load_peak:.0f} MB)")

@@ -139,6 +139,19 @@ TEST(ChunkedReadingFaults, AFaultDeepInTheEntitiesIsToldWithItsTrueLine) {
     ExpectReadAlike(content);
 }
 
+TEST(ChunkedReadingFaults, AFaultAfterTheEntitiesIsToldAtTheLineOneReaderTells) {
+    std::string content = BigText();
+    std::size_t objects = content.find("\nOBJECTS\n");
+    ASSERT_NE(objects, std::string::npos);
+    std::size_t at = content.find("\n 70\n", objects) + 5;
+    content.replace(at, content.find('\n', at) - at, "seven");
+    std::unique_ptr<cad::Database> database;
+    int line = static_cast<int>(std::count(content.begin(), content.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+    EXPECT_EQ(Read(content, 4, database),
+              "3 line " + std::to_string(line) + ": expected an integer after group 70, found \"seven\"");
+    ExpectReadAlike(content);
+}
+
 TEST(ChunkedReadingFaults, ADrawingCutShortInItsEntitiesIsToldAsByOneReader) {
     std::string content = BigText().substr(0, BigText().size() * 2 / 3);
     content = content.substr(0, content.rfind("\n  0\nLINE\n") + 1);
