@@ -7,6 +7,23 @@
 
 namespace vantorel {
 
+namespace {
+// The entities of a block, listed while it is open so that each can be opened after it is closed.
+std::vector<AcDbObjectId> EntityIds(AcDbBlockTableRecord& block) {
+    std::vector<AcDbObjectId> ids;
+    AcDbBlockTableRecordIterator* iterator = nullptr;
+    if (block.newIterator(iterator) == Acad::eOk && iterator) {
+        for (; !iterator->done(); iterator->step()) {
+            AcDbObjectId id;
+            if (iterator->getEntityId(id) == Acad::eOk)
+                ids.push_back(id);
+        }
+    }
+    delete iterator;
+    return ids;
+}
+} // namespace
+
 TableOptions ReadTableOptions() {
     TableOptions options;
     options.replace = HostSwitchOn("BOMREPLACE");
@@ -29,16 +46,7 @@ PlacedTable FindPlacedTable() {
     CloseObject(blocks);
     if (!model)
         return newest;
-    AcDbBlockTableRecordIterator* iterator = nullptr;
-    std::vector<AcDbObjectId> entities;
-    if (model->newIterator(iterator) == Acad::eOk && iterator) {
-        for (; !iterator->done(); iterator->step()) {
-            AcDbObjectId id;
-            if (iterator->getEntityId(id) == Acad::eOk)
-                entities.push_back(id);
-        }
-    }
-    delete iterator;
+    std::vector<AcDbObjectId> entities = EntityIds(*model);
     CloseObject(model);
     for (AcDbObjectId id : entities) {
         AcDbObject* object = nullptr;
@@ -75,16 +83,7 @@ bool ClearPlacedTable(const PlacedTable& table) {
     CloseObject(object);
     if (acdbOpenAcDbObject(object, table.blockId, AcDbBlockTableRecord::desc(), AcDb::kForRead) != Acad::eOk)
         return false;
-    std::vector<AcDbObjectId> entities;
-    AcDbBlockTableRecordIterator* iterator = nullptr;
-    if (static_cast<AcDbBlockTableRecord*>(object)->newIterator(iterator) == Acad::eOk && iterator) {
-        for (; !iterator->done(); iterator->step()) {
-            AcDbObjectId id;
-            if (iterator->getEntityId(id) == Acad::eOk)
-                entities.push_back(id);
-        }
-    }
-    delete iterator;
+    std::vector<AcDbObjectId> entities = EntityIds(*static_cast<AcDbBlockTableRecord*>(object));
     CloseObject(object);
     for (AcDbObjectId id : entities) {
         if (acdbOpenAcDbObject(object, id, AcDb::kForWrite) != Acad::eOk)

@@ -45,6 +45,15 @@ inline void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// An empty folder of the running test's own: `prefix` and the test's name, in the test temporary folder.
+inline std::filesystem::path TestFolder(const std::string& prefix) {
+    std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
+                                (prefix + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
 // ezdxf's reading of a table block and its reference in a drawing we wrote.
 inline std::string AuditTable(const std::string& drawing, const std::string& block) {
     return Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " table " + drawing + " " + block).out;

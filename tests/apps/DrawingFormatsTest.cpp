@@ -17,10 +17,7 @@ using apptest::WriteFile;
 class DrawingFormats : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = std::filesystem::path(::testing::TempDir()) /
-              ("formats-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        dir = apptest::TestFolder("formats-");
     }
     std::string Path(const std::string& name) const { return (dir / name).string(); }
     // An ezdxf drawing with two references of each block NAME (names in UTF-8).

@@ -18,9 +18,7 @@ const std::string kSamples = DWG_SAMPLES_DIR;
 class DwgDrawing : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = std::filesystem::path(::testing::TempDir()) /
-              ("dwg-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
+        dir = apptest::TestFolder("dwg-");
         std::filesystem::create_directories(dir / "tmp");
     }
     // `vantorel ARGUMENTS`, its temporary files in a folder of the test's own; stdout and stderr together.

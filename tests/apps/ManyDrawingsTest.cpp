@@ -16,10 +16,7 @@ using apptest::WriteFile;
 class ManyDrawings : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = std::filesystem::path(::testing::TempDir()) /
-              ("many-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        dir = apptest::TestFolder("many-");
         ASSERT_EQ(Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " chairs " + Path("chairs.dxf")).exitCode, 0);
         ASSERT_EQ(Shell(std::string("/usr/bin/python3 ") + COUNTING_DRAWINGS + " nested " + Path("nested.dxf") + " bin")
                       .exitCode,

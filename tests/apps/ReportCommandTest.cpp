@@ -18,10 +18,7 @@ using apptest::ShellRun;
 class ReportCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = std::filesystem::path(::testing::TempDir()) /
-              ("report-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        dir = apptest::TestFolder("report-");
         chairs = (dir / "chairs.dxf").string();
         ASSERT_EQ(Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " chairs " + chairs).exitCode, 0);
         catalog = (dir / "chairs.prc").string();

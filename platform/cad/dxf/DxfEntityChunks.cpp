@@ -9,14 +9,6 @@
 namespace cad {
 
 namespace {
-std::string_view TrimLine(std::string_view line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
-        line.remove_suffix(1);
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
-        line.remove_prefix(1);
-    return line;
-}
-
 bool AllDigits(std::string_view text) {
     if (text.empty())
         return false;
@@ -53,10 +45,10 @@ std::size_t NextEntityStart(std::string_view content, std::size_t from) {
     std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - content.data()) + 1;
     while (at < content.size()) {
         std::size_t next = 0;
-        std::string_view line = TrimLine(LineAt(content, at, next));
+        std::string_view line = Trim(LineAt(content, at, next));
         if (line == "0" && next < content.size()) {
             std::size_t after = 0;
-            std::string_view type = TrimLine(LineAt(content, next, after));
+            std::string_view type = Trim(LineAt(content, next, after));
             if (!AllDigits(type)) {
                 if (EndsSection(type))
                     return std::string_view::npos;

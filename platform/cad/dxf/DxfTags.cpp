@@ -43,11 +43,6 @@ struct KindTable {
 constexpr KindTable kKinds;
 } // namespace
 
-DxfValueKind ValueKindOf(int code) {
-    return code >= 0 && code < 1072 ? kKinds.kinds[code] : DxfValueKind::Text;
-}
-
-namespace {
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
@@ -55,6 +50,12 @@ std::string_view Trim(std::string_view text) {
         text.remove_suffix(1);
     return text;
 }
+
+DxfValueKind ValueKindOf(int code) {
+    return code >= 0 && code < 1072 ? kKinds.kinds[code] : DxfValueKind::Text;
+}
+
+namespace {
 
 const char* KindName(DxfValueKind kind) {
     switch (kind) {

@@ -93,6 +93,8 @@ private:
     DxfResult m_error;
 };
 
+// A line without the blanks and tabs around it and the carriage return of a CR LF end.
+[[nodiscard]] std::string_view Trim(std::string_view text);
 [[nodiscard]] bool ParseReal(std::string_view text, double& out);
 [[nodiscard]] bool ParseInt(std::string_view text, std::int64_t& out);
 // A hexadecimal handle; 0 for empty or malformed text.
