@@ -55,7 +55,7 @@ DxfResult Host::ReadDrawing(const std::string& path, const CodePage& active, std
     std::string converted;
     DxfResult result = dwg ? ConvertDwgToDxf(path, converted) : DxfResult{};
     if (result.Ok())
-        result = ReadDxfFile(dwg ? converted : path, active, database, threads);
+        result = ReadDxfFile(dwg ? converted : path, active, database, DxfReadOptions{threads});
     if (dwg && !converted.empty()) {
         std::error_code ignored;
         std::filesystem::remove(converted, ignored);

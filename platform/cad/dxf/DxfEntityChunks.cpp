@@ -1,5 +1,6 @@
 #include "platform/cad/dxf/DxfEntityChunks.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -99,11 +100,42 @@ EntityChunk::~EntityChunk() {
         ObjectDeleter()(record.entity);
 }
 
-std::vector<std::size_t> EntityChunkStarts(std::string_view content, std::size_t begin, unsigned count) {
+std::size_t EntitySectionEnd(std::string_view content, std::size_t begin) {
+    static constexpr std::string_view kEnd = "ENDSEC";
+    std::size_t at = begin;
+    while (at < content.size()) {
+        const void* found = memmem(content.data() + at, content.size() - at, kEnd.data(), kEnd.size());
+        if (!found)
+            return std::string_view::npos;
+        std::size_t hit = static_cast<std::size_t>(static_cast<const char*>(found) - content.data());
+        at = hit + kEnd.size();
+        // The word must be a line of its own, after a line "0".
+        std::size_t lineStart = content.rfind('\n', hit);
+        if (lineStart == std::string_view::npos || lineStart < begin)
+            continue;
+        std::size_t next = 0;
+        if (Trim(LineAt(content, lineStart + 1, next)) != kEnd)
+            continue;
+        std::size_t codeStart = lineStart == 0 ? 0 : content.rfind('\n', lineStart - 1);
+        codeStart = codeStart == std::string_view::npos ? 0 : codeStart + 1;
+        if (codeStart < begin)
+            continue;
+        if (Trim(content.substr(codeStart, lineStart - codeStart)) == "0")
+            return codeStart;
+    }
+    return std::string_view::npos;
+}
+
+std::vector<std::size_t> EntityChunkStarts(std::string_view content, std::size_t begin, std::size_t end,
+                                           unsigned count) {
     std::vector<std::size_t> starts{begin};
-    std::size_t share = count > 1 ? (content.size() - begin) / count : 0;
+    end = std::min(end, content.size());
+    if (end <= begin)
+        return starts;
+    std::string_view section = content.substr(0, end);
+    std::size_t share = count > 1 ? (end - begin) / count : 0;
     for (unsigned k = 1; k < count; ++k) {
-        std::size_t start = NextEntityStart(content, std::max(begin + k * share, starts.back() + 1));
+        std::size_t start = NextEntityStart(section, std::max(begin + k * share, starts.back() + 1));
         if (start == std::string_view::npos)
             break;
         starts.push_back(start);
@@ -114,20 +146,32 @@ std::vector<std::size_t> EntityChunkStarts(std::string_view content, std::size_t
 void ReadEntityChunks(const DxfSource& source, std::vector<EntityChunk>& chunks, unsigned threads,
                       const CodePage* fileCodePage, const CodePage& active, const EntityReader::Lookup& findBlock,
                       const EntityReader::Lookup& findStyle, const std::function<bool(EntityChunk&)>& take) {
-    // Chunks are handed out in order to whichever thread is free. The calling thread also takes the chunks that are
-    // read, in order, as soon as they are, so that filling the database overlaps with reading.
+    // Chunks are claimed in their order by whichever thread is free, the calling one too, which also takes the
+    // chunks read, in order, as soon as they are, so that filling the database overlaps with reading. A chunk
+    // is only ever waited for once some thread has claimed it, and a thread that claims a chunk always marks it
+    // read, whatever became of it: so no wait is for work that no thread will do.
+    enum State : char { Unclaimed, Claimed, Read };
     std::mutex mutex;
     std::condition_variable ready;
-    std::size_t next = 0;
-    std::vector<char> read(chunks.size(), 0);
+    std::size_t next = 0; // chunks before this are claimed
+    bool stopped = false;  // no more are claimed
+    std::vector<State> states(chunks.size(), Unclaimed);
     auto claim = [&]() -> std::size_t {
         std::lock_guard lock(mutex);
-        return next < chunks.size() ? next++ : chunks.size();
+        if (stopped || next >= chunks.size())
+            return chunks.size();
+        states[next] = Claimed;
+        return next++;
     };
     auto readChunk = [&](std::size_t k) {
-        ReadChunk(source, chunks[k], fileCodePage, active, findBlock, findStyle);
+        try {
+            ReadChunk(source, chunks[k], fileCodePage, active, findBlock, findStyle);
+        } catch (...) {
+            // Out of memory, say: the single reader reads the chunk instead, and says so if it fails too.
+            chunks[k].outcome = EntityChunk::Outcome::Redo;
+        }
         std::lock_guard lock(mutex);
-        read[k] = 1;
+        states[k] = Read;
         ready.notify_all();
     };
     auto work = [&] {
@@ -137,33 +181,32 @@ void ReadEntityChunks(const DxfSource& source, std::vector<EntityChunk>& chunks,
     std::vector<std::thread> helpers;
     // A system out of threads leaves more of the chunks to this one.
     try {
-        for (unsigned t = 1; t < threads; ++t)
+        for (unsigned t = 1; t < threads && t < chunks.size(); ++t)
             helpers.emplace_back(work);
     } catch (const std::system_error&) {
     }
-    std::size_t taken = 0;
-    bool taking = true;
-    while (taken < chunks.size()) {
-        bool isRead = false;
+    for (std::size_t taken = 0; taken < chunks.size();) {
+        State state = Unclaimed;
         {
-            std::lock_guard lock(mutex);
-            isRead = read[taken] != 0;
+            std::unique_lock lock(mutex);
+            // Claimed by another thread: it will be read. Unclaimed: this thread reads it now.
+            ready.wait(lock, [&] { return states[taken] != Claimed; });
+            state = states[taken];
         }
-        if (isRead) {
-            if (taking && !take(chunks[taken])) {
-                taking = false;
-                std::lock_guard lock(mutex);
-                next = chunks.size(); // what comes after is read by the single reader
-            }
+        if (state == Read) {
+            if (!take(chunks[taken]))
+                break; // what comes after is read by the single reader
             ++taken;
             continue;
         }
-        if (std::size_t k = claim(); k < chunks.size()) {
-            readChunk(k);
-            continue;
-        }
-        std::unique_lock lock(mutex);
-        ready.wait(lock, [&] { return read[taken] != 0; });
+        std::size_t k = claim();
+        if (k >= chunks.size())
+            break;
+        readChunk(k);
+    }
+    {
+        std::lock_guard lock(mutex);
+        stopped = true;
     }
     for (std::thread& helper : helpers)
         helper.join();

@@ -20,10 +20,10 @@ struct EntityChunk {
     enum class Outcome {
         Complete, // read up to the next chunk's start
         Stopped,  // stopped at a tag that is no entity of the section (its ENDSEC): `stop`, `stopLines`
-        Redo,     // a fault, or an entity that ran past the chunk: nothing of it is kept
+        Redo,     // a fault, an entity that ran past the chunk, or not read at all: nothing of it is kept
     };
     std::size_t begin = 0;
-    std::size_t limit = 0; // the next chunk's begin
+    std::size_t limit = 0; // the next chunk's begin, or the section's end
     Outcome outcome = Outcome::Redo;
     std::size_t stop = 0;
     int stopLines = 0; // lines between `begin` and `stop`
@@ -39,16 +39,21 @@ struct EntityChunk {
     ~EntityChunk(); // destroys the objects of records not taken
 };
 
-// Sections smaller than this are read by one thread: starting others costs more than it saves.
-inline constexpr std::size_t kChunkedFrom = std::size_t{4} << 20;
+// Where the ASCII section whose first entity starts at `begin` ends: the start of the line "0" before its first
+// "ENDSEC" line. Codes and values take turns and a code is all digits, so in a well-formed file that pair can
+// only be the section's end. npos when there is none.
+[[nodiscard]] std::size_t EntitySectionEnd(std::string_view content, std::size_t begin);
 
-// The starts of up to `count` chunks of the ASCII entities from `begin` (an entity's start) on: `begin` itself,
-// then the first entity start after each equal share of the rest, up to where the section ends.
-[[nodiscard]] std::vector<std::size_t> EntityChunkStarts(std::string_view content, std::size_t begin, unsigned count);
+// The starts of up to `count` chunks of the ASCII entities from `begin` (an entity's start) to `end` (the
+// section's end): `begin` itself, then the first entity start after each equal share of the section. No chunk
+// starts at or beyond `end`.
+[[nodiscard]] std::vector<std::size_t> EntityChunkStarts(std::string_view content, std::size_t begin, std::size_t end,
+                                                         unsigned count);
 
 // Reads the chunks on up to `threads` threads, the calling one among them, and hands them to `take` on the calling
-// thread in their order as soon as each is read; once `take` says false the rest are not read. Block and text style
-// names are looked up with `findBlock` and `findStyle`, which must be safe to call from any thread.
+// thread in their order as soon as each is read; once `take` says false the rest are not read, and the call
+// returns as soon as the chunks already begun are done. Block and text style names are looked up with `findBlock`
+// and `findStyle`, which must be safe to call from any thread.
 void ReadEntityChunks(const DxfSource& source, std::vector<EntityChunk>& chunks, unsigned threads,
                       const CodePage* fileCodePage, const CodePage& active, const EntityReader::Lookup& findBlock,
                       const EntityReader::Lookup& findStyle, const std::function<bool(EntityChunk&)>& take);

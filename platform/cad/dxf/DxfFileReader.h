@@ -4,6 +4,7 @@
 #include "platform/cad/dxf/CodePage.h"
 #include "platform/cad/dxf/DxfEntityReader.h"
 #include "platform/cad/dxf/DxfLayout.h"
+#include "platform/cad/dxf/DxfReader.h"
 #include "platform/cad/dxf/DxfTags.h"
 
 #include <cstddef>
@@ -23,7 +24,7 @@ namespace cad {
 // DxfReaderEntities.cpp.
 class DxfReader {
 public:
-    DxfReader(std::shared_ptr<DxfLayout> layout, const CodePage& active, unsigned threads);
+    DxfReader(std::shared_ptr<DxfLayout> layout, const CodePage& active, const DxfReadOptions& options);
     DxfResult Read(std::unique_ptr<Database>& out);
 
 private:
@@ -70,7 +71,7 @@ private:
 
     // The section's entities in chunks on several threads, taken in file order; the stream goes on after the
     // last one taken, where the single reader reads what is left (the ENDSEC, or a chunk that has to be read again).
-    bool ReadEntitiesInChunks(const DxfTag& first);
+    bool ReadEntitiesInChunks(const DxfTag& first, std::size_t sectionEnd);
     bool ReadEntity(ObjectId owner, ObjectId paperOwner);
 
     // Entities read and made, into the database in their order, which then owns them; `names` are those of
@@ -92,7 +93,7 @@ private:
     HandleCount m_handles; // of the tags read here rather than by the entity reader
     std::optional<EntityReader> m_entities; // once the text's encoding is known
     EntityRecords m_records;
-    unsigned m_threads;
+    DxfReadOptions m_options; // with the threads counted
     std::vector<std::string> m_warnings;
     std::set<std::string> m_undefined;
     bool m_lost = false;

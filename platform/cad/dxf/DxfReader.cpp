@@ -11,8 +11,8 @@
 
 namespace cad {
 
-DxfReader::DxfReader(std::shared_ptr<DxfLayout> layout, const CodePage& active, unsigned threads)
-    : m_layout(std::move(layout)), m_stream(std::string_view()), m_active(active), m_threads(threads) {
+DxfReader::DxfReader(std::shared_ptr<DxfLayout> layout, const CodePage& active, const DxfReadOptions& options)
+    : m_layout(std::move(layout)), m_stream(std::string_view()), m_active(active), m_options(options) {
     m_layout->content = m_layout->source.Content();
     m_stream = DxfTagStream(m_layout->content);
     m_layout->format = m_stream.Format();
@@ -458,16 +458,17 @@ bool DxfReader::ReadBlock(const DxfTag& start) {
 }
 
 namespace {
-unsigned Threads(unsigned asked) {
-    if (asked > 0)
-        return asked;
-    unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : std::min(cores, 8u);
+DxfReadOptions Counted(DxfReadOptions options) {
+    if (options.threads == 0) {
+        unsigned cores = std::thread::hardware_concurrency();
+        options.threads = cores == 0 ? 1 : std::min(cores, 8u);
+    }
+    return options;
 }
 } // namespace
 
 DxfResult ReadDxfText(std::string_view content, const CodePage& active, std::unique_ptr<Database>& out,
-                      unsigned threads) {
+                      const DxfReadOptions& options) {
     auto layout = std::make_shared<DxfLayout>();
     if (!layout->source.Copy(content)) {
         DxfResult result;
@@ -475,16 +476,16 @@ DxfResult ReadDxfText(std::string_view content, const CodePage& active, std::uni
         result.detail = "not enough memory for a drawing of " + std::to_string(content.size()) + " bytes";
         return result;
     }
-    DxfReader reader(std::move(layout), active, Threads(threads));
+    DxfReader reader(std::move(layout), active, Counted(options));
     return reader.Read(out);
 }
 
 DxfResult ReadDxfFile(const std::string& path, const CodePage& active, std::unique_ptr<Database>& out,
-                      unsigned threads) {
+                      const DxfReadOptions& options) {
     auto layout = std::make_shared<DxfLayout>();
     if (DxfResult opened = layout->source.Open(path); !opened.Ok())
         return opened;
-    DxfReader reader(std::move(layout), active, Threads(threads));
+    DxfReader reader(std::move(layout), active, Counted(options));
     return reader.Read(out);
 }
 

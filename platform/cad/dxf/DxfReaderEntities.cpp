@@ -10,9 +10,13 @@ bool DxfReader::ReadEntities() {
     SettleEncoding();
     DxfTag start;
     m_stream.Peek(start);
-    if (m_threads > 1 && m_layout->format == DxfFormat::Ascii && start.code == 0 && !IsName(start.value, "ENDSEC") &&
-        m_layout->content.size() - start.begin >= kChunkedFrom) {
-        if (!ReadEntitiesInChunks(start))
+    // Whether chunks pay is told by the section's own size: what follows it (objects, extended data) is not
+    // read here, and no chunk may start there.
+    if (m_options.threads > 1 && m_layout->format == DxfFormat::Ascii && start.code == 0 &&
+        !IsName(start.value, "ENDSEC") && m_layout->content.size() - start.begin >= m_options.chunkedFrom) {
+        std::size_t end = EntitySectionEnd(m_layout->content, start.begin);
+        if (end != std::string_view::npos && end - start.begin >= m_options.chunkedFrom &&
+            !ReadEntitiesInChunks(start, end))
             return false;
     }
     DxfTag tag;
@@ -41,17 +45,18 @@ std::unordered_map<std::string, ObjectId> DxfReader::NamesOf(ObjectId tableId) c
     return names;
 }
 
-bool DxfReader::ReadEntitiesInChunks(const DxfTag& first) {
+bool DxfReader::ReadEntitiesInChunks(const DxfTag& first, std::size_t sectionEnd) {
     std::string_view content = m_layout->content;
     // A few chunks per thread, so that a thread slowed by something else holds up little.
-    std::size_t most = std::min<std::size_t>((content.size() - first.begin) / (kChunkedFrom / 2), 4 * m_threads);
-    std::vector<std::size_t> starts = EntityChunkStarts(content, first.begin, static_cast<unsigned>(most));
+    std::size_t most = std::min<std::size_t>((sectionEnd - first.begin) / std::max<std::size_t>(m_options.chunkedFrom / 2, 1),
+                                             4 * std::size_t{m_options.threads});
+    std::vector<std::size_t> starts = EntityChunkStarts(content, first.begin, sectionEnd, static_cast<unsigned>(most));
     if (starts.size() < 2)
         return true;
     std::vector<EntityChunk> chunks(starts.size());
     for (std::size_t k = 0; k < starts.size(); ++k) {
         chunks[k].begin = starts[k];
-        chunks[k].limit = k + 1 < starts.size() ? starts[k + 1] : content.size();
+        chunks[k].limit = k + 1 < starts.size() ? starts[k + 1] : sectionEnd;
     }
     auto blocks = NamesOf(m_database->BlockTableId());
     auto styles = NamesOf(m_database->TextStyleTableId());
@@ -81,7 +86,7 @@ bool DxfReader::ReadEntitiesInChunks(const DxfTag& first) {
         return chunk.outcome == EntityChunk::Outcome::Complete;
     };
     ReadEntityChunks(
-        m_layout->source, chunks, m_threads, m_fileCodePage, m_active,
+        m_layout->source, chunks, m_options.threads, m_fileCodePage, m_active,
         [&](const std::string& name) { return find(blocks, name); },
         [&](const std::string& name) { return find(styles, name); }, take);
     return !failed;

@@ -1,5 +1,6 @@
 // Big drawings: entities read in chunks on several threads must make the drawing one reader makes; a mapped
 // file is saved in pieces to the byte, and not at all once another program has changed it.
+#include "DxfDescribe.h"
 #include "DxfTestSupport.h"
 
 #include "platform/cad/dxf/DxfLayout.h"
@@ -33,67 +34,11 @@ const std::string& BigText() {
 }
 
 std::string Read(const std::string& content, unsigned threads, std::unique_ptr<cad::Database>& database) {
-    cad::DxfResult result = cad::ReadDxfText(content, cad::CodePage::Default(), database, threads);
+    cad::DxfResult result = cad::ReadDxfText(content, cad::CodePage::Default(), database, cad::DxfReadOptions{threads});
     std::string said = std::to_string(static_cast<int>(result.status)) + " " + result.Place() + ": " + result.detail;
     for (const std::string& warning : result.warnings)
         said += "\n" + warning;
     return said;
-}
-
-// Ids carry their database in their high bits; within one they count up from 1.
-std::string Local(cad::ObjectId id) {
-    return std::to_string(id & ((cad::ObjectId{1} << 40) - 1));
-}
-
-// The first line where two descriptions part, or "" when they do not.
-std::string FirstDifference(const std::string& a, const std::string& b) {
-    std::size_t at = 0;
-    while (at < a.size() && at < b.size() && a[at] == b[at])
-        ++at;
-    if (at == a.size() && at == b.size())
-        return "";
-    std::size_t line = a.rfind('\n', at == 0 ? 0 : at - 1);
-    line = line == std::string::npos ? 0 : line + 1;
-    return a.substr(line, a.find('\n', line) - line) + "\n  versus\n" + b.substr(line, b.find('\n', line) - line);
-}
-
-// Everything a reader decides, in order: the pieces of the file and the objects with their fields.
-std::string Describe(const cad::Database& database) {
-    std::string out;
-    const cad::DxfLayout& layout = *database.Layout();
-    out += "highest " + std::to_string(layout.highestHandle) + " handles " + std::to_string(layout.handles) + "\n";
-    for (const cad::DxfItem& item : layout.items)
-        out += std::to_string(static_cast<int>(item.Kind())) + "@" + std::to_string(item.Begin()) + ":" +
-               Local(item.object) + "\n";
-    for (cad::ObjectId blockId : database.PeekAs<cad::SymbolTable>(database.BlockTableId())->records) {
-        const auto* block = database.PeekAs<cad::BlockTableRecord>(blockId);
-        out += "block " + block->name + "\n";
-        for (cad::ObjectId id : block->entities) {
-            const auto* entity = database.PeekAs<cad::Entity>(id);
-            out += Local(id) + " " + cad::ClassNameOf(entity->Kind()) + " " + std::to_string(entity->Handle()) +
-                   " " + Local(entity->OwnerId()) + " " + entity->layer.str() + " " +
-                   std::to_string(entity->color);
-            if (const auto* reference = database.PeekAs<cad::BlockReference>(id)) {
-                out += " -> " + Local(reference->blockId) + " seqend " +
-                       std::to_string(reference->sequenceEndHandle);
-                for (cad::ObjectId attributeId : reference->attributes) {
-                    const auto* attribute = database.PeekAs<cad::Attribute>(attributeId);
-                    out += " [" + Local(attributeId) + " " + std::to_string(attribute->Handle()) + " " + attribute->tag + "=" + attribute->text + "]";
-                }
-            }
-            if (const auto* polyline = database.PeekAs<cad::Polyline>(id))
-                out += " vertices " + std::to_string(polyline->vertices.size()) + " last x " +
-                       cad::FormatReal(polyline->vertices.empty() ? 0.0 : polyline->vertices.back().x);
-            if (const auto* line = database.PeekAs<cad::Line>(id))
-                out += " " + cad::FormatReal(line->start.x) + "," + cad::FormatReal(line->end.y);
-            if (const auto* text = database.PeekAs<cad::TextEntity>(id))
-                out += " '" + text->text + "' style " + Local(text->styleId);
-            if (const auto* opaque = database.PeekAs<cad::OpaqueEntity>(id))
-                out += " " + opaque->typeName.str();
-            out += "\n";
-        }
-    }
-    return out;
 }
 
 class ChunkedReading : public ::testing::TestWithParam<unsigned> {};
@@ -104,7 +49,7 @@ TEST_P(ChunkedReading, TheDrawingIsTheOneASingleReaderMakesAndIsSavedToTheByte) 
     ASSERT_EQ(Read(BigText(), 1, one), "0 line 0: ");
     ASSERT_EQ(Read(BigText(), GetParam(), many), "0 line 0: ");
     ASSERT_GT(one->PeekAs<cad::BlockTableRecord>(one->ModelSpaceId())->entities.size(), 60000u - 1);
-    EXPECT_EQ(FirstDifference(Describe(*one), Describe(*many)), "");
+    EXPECT_EQ(dxftest::FirstDifference(dxftest::Describe(*one), dxftest::Describe(*many)), "");
     std::string saved;
     ASSERT_TRUE(cad::WriteDxfText(*many, cad::CodePage::Default(), saved).Ok());
     EXPECT_TRUE(saved == BigText()) << "the unchanged drawing read on " << GetParam() << " threads is saved otherwise";
@@ -120,7 +65,7 @@ void ExpectReadAlike(const std::string& content) {
     EXPECT_EQ(Read(content, 4, many), saidByOne);
     ASSERT_EQ(one == nullptr, many == nullptr);
     if (one) {
-        EXPECT_EQ(FirstDifference(Describe(*one), Describe(*many)), "");
+        EXPECT_EQ(dxftest::FirstDifference(dxftest::Describe(*one), dxftest::Describe(*many)), "");
         std::string saved;
         ASSERT_TRUE(cad::WriteDxfText(*many, cad::CodePage::Default(), saved).Ok());
         EXPECT_TRUE(saved == content);
