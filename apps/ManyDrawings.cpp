@@ -287,6 +287,7 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
             // Show Price is the module's to remember from one report to the next: it is clicked off once.
             each.hidePrices = o.hidePrices && !pricesHidden;
             Session session;
+            session.SetFilesFromCommandLine(true);
             bool built = BuildReportSession(each, textPath, session);
             int status = cad::RtNorm;
             if (built) {

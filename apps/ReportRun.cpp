@@ -232,6 +232,7 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
         textPath = name;
     }
     hostapp::Session session;
+    session.SetFilesFromCommandLine(true);
     int exitCode = kExitOk;
     if (!BuildReportSession(ro, textPath, session)) {
         exitCode = kExitUsage;

@@ -320,6 +320,15 @@ bool Session::Next(cad::Request request, const std::string& prompt, cad::Answer&
     return true;
 }
 
+bool Session::ConfirmReplace(const cad::FilePrompt& prompt, const std::string& path) {
+    if (m_filesFromCommandLine)
+        return true;
+    ui::WindowSystem& system = ui::WindowSystem::Instance();
+    int answer = system.MessageBox(system.Modal(), cad::ReplaceQuestion(path), prompt.title, ui::MessageBoxYesNo);
+    // A script without the answer has already failed: nothing is replaced on a guess.
+    return answer == ui::ResultYes && m_error.empty();
+}
+
 bool Session::MessageBoxAnswer(const std::string& text, int, int& answer) {
     if (m_steps.empty() || m_steps.front().kind != Step::Answer)
         return Fail(m_steps.empty() ? Step{} : m_steps.front(), "a message box \"" + text + "\" wants an answer");

@@ -59,6 +59,9 @@ public:
     bool Empty() const { return m_steps.empty(); }
     // Where dumps and the message boxes met are written; nowhere when null.
     void SetLog(std::ostream* log) { m_log = log; }
+    // Files answered to a dialog for a file to be created were named on the command line: the user's explicit
+    // choice, replaced without a question. Otherwise the question is a message box, answered by a step.
+    void SetFilesFromCommandLine(bool given) { m_filesFromCommandLine = given; }
     // The first thing that went wrong, with the step it happened at; empty while all is well.
     const std::string& Error() const { return m_error; }
 
@@ -70,6 +73,7 @@ public:
     // A dialog waits for the user: the next step is done in it. False when there is no step for it.
     bool Idle(ui::WindowSystem& system);
     bool MessageBoxAnswer(const std::string& text, int type, int& answer);
+    bool ConfirmReplace(const cad::FilePrompt& prompt, const std::string& path) override;
 
 private:
     bool Fail(const Step& step, const std::string& why);
@@ -80,6 +84,7 @@ private:
     cad::Point3d m_lastPoint;
     std::string m_error;
     std::ostream* m_log = nullptr;
+    bool m_filesFromCommandLine = false;
 };
 
 } // namespace hostapp

@@ -165,6 +165,11 @@ void FileChooser::Accept() {
                                                 ui::MessageBoxOk);
         return;
     }
+    // No goes back to choosing, as the host's own dialogs do.
+    if ((m_prompt.flags & 1) && std::filesystem::exists(path, ignored) &&
+        ui::WindowSystem::Instance().MessageBox(this, Shown(cad::ReplaceQuestion(path.string())), Text(),
+                                                ui::MessageBoxYesNo) != ui::ResultYes)
+        return;
     m_chosen = path.string();
     EndDialog(ui::kIdOk);
 }

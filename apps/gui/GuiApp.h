@@ -112,6 +112,8 @@ class LiveInput : public cad::InputSource {
 public:
     explicit LiveInput(GuiApp& app) : m_app(app) {}
     bool Next(cad::Request request, const std::string& prompt, cad::Answer& answer, std::string& error) override;
+    // The chooser has asked already, and gone back to choosing on No.
+    bool ConfirmReplace(const cad::FilePrompt&, const std::string&) override { return true; }
 
     bool Asking() const { return m_asking; }
     cad::Request Request() const { return m_request; }

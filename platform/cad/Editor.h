@@ -60,6 +60,10 @@ public:
     // RtNorm with the answer, or RtError after printing why no answer fits (the message is kept too).
     [[nodiscard]] int Ask(Request request, const std::string& prompt, Answer& answer);
     const std::vector<std::string>& InputErrors() const { return m_inputErrors; }
+    // Whether the existing file chosen in a file dialog for a file to be created is to be replaced.
+    [[nodiscard]] bool ConfirmReplace(const FilePrompt& prompt, const std::string& path) {
+        return m_input->ConfirmReplace(prompt, path);
+    }
 
     // Colour -1 is exclusive-or ink: drawing a vector that is on screen removes it.
     void DrawVector(const ScreenVector& vector);

@@ -62,6 +62,11 @@ const char* AnswerName(const Answer& answer) {
     return std::visit(NameOf{}, answer);
 }
 
+std::string ReplaceQuestion(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    return (slash == std::string::npos ? path : path.substr(slash + 1)) + " already exists. Do you want to replace it?";
+}
+
 bool ScriptedInput::Next(Request request, const std::string& prompt, Answer& answer, std::string& error) {
     std::string asked = prompt.empty() ? std::string() : " (prompt \"" + prompt + "\")";
     if (m_answers.empty()) {

@@ -53,6 +53,9 @@ struct FilePrompt {
 // False when the text is not such a prompt.
 [[nodiscard]] bool ParseFilePrompt(const std::string& text, FilePrompt& prompt);
 [[nodiscard]] const char* RequestName(Request request);
+// The question the host's file dialog asks before it replaces a file: "NAME already exists. Do you want to
+// replace it?", NAME being the file's name without its folder.
+[[nodiscard]] std::string ReplaceQuestion(const std::string& path);
 [[nodiscard]] const char* AnswerName(const Answer& answer);
 
 class InputSource {
@@ -61,6 +64,9 @@ public:
     // False when no fitting answer can be given; `error` then says why.
     [[nodiscard]] virtual bool Next(Request request, const std::string& prompt, Answer& answer,
                                     std::string& error) = 0;
+    // A file to be created was chosen that exists: whether to replace it. A source that asks the user itself
+    // while choosing, or whose names are the user's explicit choice, replaces without a word.
+    [[nodiscard]] virtual bool ConfirmReplace(const FilePrompt& /*prompt*/, const std::string& /*path*/) { return true; }
 };
 
 // A queue of prepared answers. A request meets the answer at the front: an answer of another kind, or no

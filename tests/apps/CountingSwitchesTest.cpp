@@ -100,6 +100,7 @@ TEST_F(CountingSwitches, EachSwitchCountsWhatTheUserMeans) {
         for (const auto& [flag, line] : kVariables)
             setvars += c.arguments.find(flag) != std::string::npos ? line : "";
         bool layouts = c.arguments.find("all-layouts") != std::string::npos;
+        std::filesystem::remove(Path("report.txt"));
         ShellRun run = Session("open " + Drawing(c.kind) + "\n" + setvars + "command KXBOMC\ncancel\n" +
                                (layouts ? "select all-layouts\n" : "select all\n") + "click Save to file\nfile " +
                                Path("report.txt") + "\nclick Close\n");

@@ -308,6 +308,25 @@ TEST_F(ReportSession, SaveToFileProposesTheCatalogueAndDrawingNames) {
     EXPECT_EQ(Settings("filename.set"), "");
 }
 
+TEST_F(ReportSession, SaveToFileOntoAnExistingFileAsksTheCommandLinesTextDoesNot) {
+    std::string text = Path("report.txt");
+    apptest::WriteFile(text, "an older report\n");
+    ShellRun run = Session(Opening() + "click Save to file\nfile " + text + "\nanswer no\nclick Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("message box \"report.txt already exists. Do you want to replace it?\": 7\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(apptest::ReadFile(text), "an older report\n");
+    run = Session(Opening() + "click Save to file\nfile " + text + "\nanswer yes\nclick Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(apptest::ReadFile(text), kChairsReport);
+    // A file named on the command line is the user's explicit choice.
+    apptest::WriteFile(text, "an older report\n");
+    run = Shell(std::string(VANTOREL_EXE) + " report " + drawing + " --catalog " + catalog + " --text " + text);
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(apptest::ReadFile(text), kChairsReport);
+}
+
 TEST_F(ReportSession, InsertNumbersTheTableAfterTheHighestAndRemembersTheSettings) {
     MakeDrawing("named qvt0005");
     std::string out = Path("out.dxf");

@@ -578,3 +578,66 @@ TEST_F(TemplateCommand, PricesTakeDigitsAndOnePointDescriptionsNoBarAndSaveAsWri
 }
 
 } // namespace
+
+namespace {
+
+// A file to be created that exists is replaced only when the user says so: the host asks, as its own dialogs do.
+TEST_F(TemplateCommand, NewAndSaveAsOntoAnExistingFileAskAndNoKeepsIt) {
+    std::string other = Path("other.prc");
+    WriteFile(other, "LAMP|15|Lamp\n");
+    ShellRun run = Session("command KXBOMT\n"
+                           "click New\n"
+                           "file " + catalog + "\n"
+                           "answer no\n"
+                           "dump 210\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "click Save As\n"
+                           "file " + other + "\n"
+                           "answer no\n"
+                           "dump 210\n"
+                           "click Save As\n"
+                           "file " + other + "\n"
+                           "answer yes\n"
+                           "dump 210\n"
+                           "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "file dialog \"New [] *.prc flags 1\"\n"
+                       "message box \"office.prc already exists. Do you want to replace it?\": 7\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  210 \"\"\n"
+                       "file dialog \"Open [] *.prc flags 2\"\n"
+                       "file dialog \"Save as [" + catalog + "] *.prc flags 1\"\n"
+                       "message box \"other.prc already exists. Do you want to replace it?\": 7\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  210 \"" + catalog + "\"\n"
+                       "file dialog \"Save as [" + catalog + "] *.prc flags 1\"\n"
+                       "message box \"other.prc already exists. Do you want to replace it?\": 6\n"
+                       "dialog \"BOM Template\", beeps 0\n"
+                       "  210 \"" + other + "\"\n");
+    EXPECT_EQ(ReadFile(catalog), kOffice);
+    EXPECT_EQ(ReadFile(other), kOffice);
+}
+
+TEST_F(TemplateCommand, NewOntoAnExistingFileAnsweredYesStartsItEmpty) {
+    ShellRun run = Session("command KXBOMT\n"
+                           "click New\n"
+                           "file " + catalog + "\n"
+                           "answer yes\n"
+                           "click Close\n"
+                           "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(ReadFile(catalog), "");
+    // A script that does not answer the question ends there, and the file is not replaced on a guess.
+    WriteFile(catalog, kOffice);
+    run = Session("command KXBOMT\n"
+                  "click New\n"
+                  "file " + catalog + "\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("a message box \"office.prc already exists. Do you want to replace it?\" wants an answer"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(ReadFile(catalog), kOffice);
+}
+
+} // namespace

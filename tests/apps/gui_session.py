@@ -217,12 +217,22 @@ def report_session(editor, width, height):
     check((painted.width, painted.height) == (w, h) and differing == 0,
           f"the live dialog is the headless one: {differing} pixels differ (see {work}/report-live.png)")
 
-    # Alt+S is "&Save to file".
+    # Alt+S is "&Save to file". The name chosen is taken by a file already: the chooser asks before it replaces
+    # it, and No goes back to choosing with the file as it was.
+    with open(os.path.join(work, "report.txt"), "w") as older:
+        older.write("an older report\n")
     editor.key("alt+s")
     saver = controls(editor.wait(r'^modal "Save as"'))
     editor.key("ctrl+a")
     editor.type("report.txt")
     editor.click(*centre(saver[("control", 1)]))
+    editor.wait(r'"report\.txt already exists\. Do you want to replace it\?"')
+    editor.click(*centre(editor.layout("Save as")[("control", 7)]))
+    time.sleep(0.3)
+    check(open(os.path.join(work, "report.txt")).read() == "an older report\n", "No replaced the file all the same")
+    editor.click(*centre(saver[("control", 1)]))
+    editor.wait(r'"report\.txt already exists\. Do you want to replace it\?"')
+    editor.click(*centre(editor.layout("Save as")[("control", 6)]))
     editor.wait(r'^file ".*/report.txt"$')
     time.sleep(0.3)
     editor.click(*centre(report[("control", 207)]))
@@ -410,10 +420,9 @@ def start_display():
 
 
 def main():
+    # What an earlier run saved would be asked about before it is replaced: each run starts with nothing.
+    shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work, exist_ok=True)
-    for name in ("vantorel1.set", "vantorel2.set", "filename.set"):
-        if os.path.exists(os.path.join(work, name)):
-            os.remove(os.path.join(work, name))
     shutil.copy(module_source, os.path.join(work, "libvantorel.so"))
     shutil.copy(os.path.join(examples, "office.prc"), os.path.join(work, "office.prc"))
     xvfb, display = start_display()

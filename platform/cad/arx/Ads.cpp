@@ -5,6 +5,7 @@
 #include "platform/cad/Text.h"
 
 #include <cstdarg>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -192,6 +193,14 @@ int acedGetFileD(const ACHAR* title, const ACHAR* defaultName, const ACHAR* exte
         return RTERROR;
     const auto* file = std::get_if<cad::FileAnswer>(&answer);
     if (!file)
+        return RTCAN;
+    // As the host's own dialogs do, a file to be created that exists is replaced only when the user says so;
+    // No ends the dialog as a cancel.
+    std::error_code ignored;
+    if ((flags & 1) && std::filesystem::exists(file->path, ignored) &&
+        !TheEditor().ConfirmReplace(cad::FilePrompt{title ? title : "", defaultName ? defaultName : "",
+                                                    extension ? extension : "", flags},
+                                    file->path))
         return RTCAN;
     if (result) {
         result->rbnext = nullptr;
