@@ -3,8 +3,10 @@
 #include "CliCommon.h"
 
 #include "bom/BomReport.h"
+#include "bom/ReplacingFile.h"
 #include "exporters/ExportedReport.h"
 #include "platform/cad/Host.h"
+#include "platform/files/ReplacingWrite.h"
 #include "platform/ui/TextCodec.h"
 
 #include <unistd.h>
@@ -235,7 +237,11 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
         std::fprintf(stderr, "vantorel: %s\n", error.c_str());
         return kExitModuleRefused;
     }
-    char folder[] = "/tmp/vantorel-drawings-XXXXXX";
+    // The module writes each drawing's report into a folder of this run's, which says whose it is: a later run
+    // removes it if this one is killed.
+    files::RemoveLeftovers("/tmp", "vantorel-drawings-");
+    std::string folderName = "/tmp/vantorel-drawings-" + std::to_string(getpid()) + "-XXXXXX";
+    char* folder = folderName.data();
     if (!mkdtemp(folder)) {
         std::fprintf(stderr, "vantorel: cannot make a temporary folder\n");
         return kExitCommandFailed;
@@ -361,9 +367,12 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
         PrintText(std::cout, merged);
         std::cout.flush();
         if (!o.text.empty()) {
-            std::ofstream text(o.text, std::ios::binary);
+            std::ostringstream text;
             PrintText(text, merged);
-            if (!text) {
+            vantorel::ReplacingFile file(o.text);
+            std::string bytes = text.str();
+            bool written = file.Stream() && std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) == bytes.size();
+            if (!written || !file.Commit()) {
                 std::fprintf(stderr, "vantorel: the report could not be written to %s\n", o.text.c_str());
                 exitCode = kExitCommandFailed;
             }

@@ -5,6 +5,7 @@
 #include "Session.h"
 
 #include "platform/cad/Host.h"
+#include "platform/files/ReplacingWrite.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -223,13 +224,16 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
         std::fprintf(stderr, "vantorel: %s\n", error.c_str());
         return kExitModuleRefused;
     }
+    // Without --text the report goes to a file without a name, read back for stdout: nothing is left behind.
     std::string textPath = ro.text;
+    files::PrivateTemporary unnamed;
+    std::string why;
     if (textPath.empty()) {
-        char name[] = "/tmp/vantorel-report-XXXXXX";
-        int fd = mkstemp(name);
-        if (fd >= 0)
-            close(fd);
-        textPath = name;
+        if (!unnamed.Open("vantorel-report-", ".txt", why)) {
+            std::fprintf(stderr, "vantorel: %s\n", why.c_str());
+            return kExitCommandFailed;
+        }
+        textPath = unnamed.Path();
     }
     hostapp::Session session;
     session.SetFilesFromCommandLine(true);
@@ -298,8 +302,6 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
                 exitCode = kExitCommandFailed;
         }
     }
-    if (ro.text.empty())
-        std::remove(textPath.c_str());
     host.Modules().UnloadAll();
     return exitCode;
 }

@@ -52,17 +52,14 @@ DxfResult Host::ReadDrawing(const std::string& path, const CodePage& active, std
     // A DWG drawing is told by its first bytes, not its name, and read as the DXF that LibreDWG makes of it.
     bool dwg = IsDwgFile(path);
     fromDwg = dwg;
-    std::string converted;
+    ConvertedDrawing converted;
     DxfResult result = dwg ? ConvertDwgToDxf(path, converted) : DxfResult{};
+    std::string dxf = dwg ? converted.file.Path() : path;
     if (result.Ok())
-        result = ReadDxfFile(dwg ? converted : path, active, database, DxfReadOptions{threads});
-    if (dwg && !converted.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(converted, ignored);
-        // What the reader says of the converted file is said of the drawing the user opened.
-        if (!result.Ok() && result.detail.find(converted) != std::string::npos)
-            result.detail.replace(result.detail.find(converted), converted.size(), path + " (as converted from DWG)");
-    }
+        result = ReadDxfFile(dxf, active, database, DxfReadOptions{threads});
+    // What the reader says of the converted file is said of the drawing the user opened.
+    if (dwg && !result.Ok() && result.detail.find(dxf) != std::string::npos)
+        result.detail.replace(result.detail.find(dxf), dxf.size(), path + " (as converted from DWG)");
     return result;
 }
 

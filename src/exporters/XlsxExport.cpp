@@ -1,15 +1,11 @@
 // The report as a spreadsheet, through libxlsxwriter.
+#include "bom/ReplacingFile.h"
 #include "exporters/ExportedReport.h"
 
 #include <xlsxwriter.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <string>
 
 namespace vantorel {
 
@@ -32,19 +28,16 @@ std::string ColumnLetters(int column) {
 
 bool WriteXlsx(const std::string& path, const ExportedReport& report, std::string& error) {
     // The workbook is written beside the target and takes its place only when it is whole.
-    std::string temporary = path + ".XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        error = "cannot write beside " + path + ": " + std::strerror(errno);
+    ReplacingFile file(path);
+    if (!file.Stream()) {
+        error = "cannot write " + path;
         return false;
     }
-    close(fd);
-    lxw_workbook* workbook = workbook_new(temporary.c_str());
+    lxw_workbook* workbook = workbook_new(file.Path().c_str());
     lxw_worksheet* sheet = workbook ? workbook_add_worksheet(workbook, "BOM") : nullptr;
     if (!sheet) {
         if (workbook)
             workbook_close(workbook);
-        std::remove(temporary.c_str());
         error = "cannot write " + path;
         return false;
     }
@@ -116,10 +109,8 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
                              static_cast<double>(std::min<std::size_t>(widths[c] + 2, 100)), nullptr);
     worksheet_freeze_panes(sheet, 1, 0);
     lxw_error closed = workbook_close(workbook);
-    if (closed != LXW_NO_ERROR || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        int why = errno;
-        std::remove(temporary.c_str());
-        error = "cannot write " + path + ": " + (closed != LXW_NO_ERROR ? lxw_strerror(closed) : std::strerror(why));
+    if (closed != LXW_NO_ERROR || !file.Commit()) {
+        error = "cannot write " + path + (closed != LXW_NO_ERROR ? std::string(": ") + lxw_strerror(closed) : "");
         return false;
     }
     return true;

@@ -99,8 +99,7 @@ bool IsDwgFile(const std::string& path) {
     return LooksLikeDwg(std::string_view(head, read));
 }
 
-DxfResult ConvertDwgToDxf(const std::string& dwgPath, std::string& dxfPath) {
-    dxfPath.clear();
+DxfResult ConvertDwgToDxf(const std::string& dwgPath, ConvertedDrawing& converted) {
     std::string script = ConverterScript();
     std::error_code error;
     if (script.empty() || !std::filesystem::exists(script, error))
@@ -109,17 +108,15 @@ DxfResult ConvertDwgToDxf(const std::string& dwgPath, std::string& dxfPath) {
     const char* nodeName = std::getenv("VANTOREL_NODE");
     std::string node = nodeName && *nodeName ? nodeName : "node";
 
-    std::string temporary = (std::filesystem::temp_directory_path(error) / "vantorel-dwg-XXXXXX.dxf").string();
-    Descriptor output{mkstemps(temporary.data(), 4)};
-    if (output.fd < 0)
-        return Failure(dwgPath, std::string("no temporary file for the DXF: ") + std::strerror(errno));
-    auto removeTemporary = [&] { std::filesystem::remove(temporary, error); };
+    std::string why;
+    if (!converted.file.Open("vantorel-dwg-", ".dxf", why))
+        return Failure(dwgPath, why);
+    // The converter writes to the file it is given as its descriptor 3, whatever the file's name, if any.
+    std::string output = "/dev/fd/3";
 
     int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        removeTemporary();
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return Failure(dwgPath, std::string("cannot start the converter: ") + std::strerror(errno));
-    }
     Descriptor reading{pipeEnds[0]};
     Descriptor writing{pipeEnds[1]};
 
@@ -128,20 +125,29 @@ DxfResult ConvertDwgToDxf(const std::string& dwgPath, std::string& dxfPath) {
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, writing.fd, STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, converted.file.Descriptor(), 3);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // Its own process group, so that a converter that has to be stopped goes with everything it started.
     posix_spawnattr_setpgroup(&attributes, 0);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    std::vector<char*> argv{node.data(), script.data(), const_cast<char*>(dwgPath.c_str()), temporary.data(), nullptr};
+    std::vector<char*> argv{node.data(), script.data(), const_cast<char*>(dwgPath.c_str()), output.data(), nullptr};
+    // The converter ends when this process does, killed or not, rather than run on for no one.
+    std::string host = "VANTOREL_HOST_PID=" + std::to_string(getpid());
+    std::vector<char*> environment;
+    for (char** variable = environ; *variable; ++variable) {
+        if (std::strncmp(*variable, "VANTOREL_HOST_PID=", 18) != 0)
+            environment.push_back(*variable);
+    }
+    environment.push_back(host.data());
+    environment.push_back(nullptr);
     pid_t pid = -1;
-    int spawned = posix_spawnp(&pid, node.c_str(), &actions, &attributes, argv.data(), environ);
+    int spawned = posix_spawnp(&pid, node.c_str(), &actions, &attributes, argv.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     close(writing.fd);
     writing.fd = -1;
     if (spawned != 0) {
-        removeTemporary();
         return Failure(dwgPath, "Node.js (node) is not installed here; install it (apt-get install nodejs npm) and "
                                 "run scripts/install-deps.sh");
     }
@@ -179,21 +185,17 @@ DxfResult ConvertDwgToDxf(const std::string& dwgPath, std::string& dxfPath) {
 
     std::string reason = LastLine(said);
     if (timedOut) {
-        removeTemporary();
         return Failure(dwgPath, "the converter ran past " + std::to_string(limit) + " s and was stopped");
     }
     if (WIFSIGNALED(status)) {
-        removeTemporary();
         return Failure(dwgPath, "the converter crashed (signal " + std::to_string(WTERMSIG(status)) + ")");
     }
     int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     if (code != 0) {
-        removeTemporary();
         if (code == 127 || reason.find("Cannot find module") != std::string::npos)
             return Failure(dwgPath, "the DWG converter is not installed here; run scripts/install-deps.sh");
         return Failure(dwgPath, reason.empty() ? "the converter failed" : reason);
     }
-    dxfPath = temporary;
     return DxfResult{};
 }
 

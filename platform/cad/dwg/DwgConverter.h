@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/cad/dxf/DxfTags.h"
+#include "platform/files/ReplacingWrite.h"
 
 #include <string>
 #include <string_view>
@@ -12,10 +13,15 @@ namespace cad {
 [[nodiscard]] bool LooksLikeDwg(std::string_view head);
 [[nodiscard]] bool IsDwgFile(const std::string& path);
 
+// A DWG drawing as DXF: a private temporary file, readable by its Path() while this lives.
+struct ConvertedDrawing {
+    files::PrivateTemporary file;
+};
+
 // Converts the DWG drawing at `dwgPath` to DXF in a process of its own (node running LibreDWG, found beside the
-// program or where the build put it), into a temporary file whose path is returned in `dxfPath`; the caller
-// removes it. A converter that fails, crashes or runs past its time leaves nothing behind, and the result says
+// program or where the build put it), into `converted`. The file has no name, so nothing is left behind, whether
+// the converter fails, crashes, runs past its time or this program is killed; a failure says
 // "cannot convert PATH from DWG: reason".
-[[nodiscard]] DxfResult ConvertDwgToDxf(const std::string& dwgPath, std::string& dxfPath);
+[[nodiscard]] DxfResult ConvertDwgToDxf(const std::string& dwgPath, ConvertedDrawing& converted);
 
 } // namespace cad

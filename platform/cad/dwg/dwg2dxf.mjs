@@ -12,6 +12,25 @@ v8.setFlagsFromString('--liftoff-only');
 v8.setFlagsFromString('--wasm-lazy-compilation');
 
 const here = dirname(fileURLToPath(import.meta.url));
+
+// A program killed while this runs leaves it nothing to do: it ends rather than run on for no one.
+const host = Number(process.env.VANTOREL_HOST_PID || 0);
+function hostGone() {
+    try {
+        process.kill(host, 0);
+        return false;
+    } catch (error) {
+        return error.code === 'ESRCH';
+    }
+}
+if (host > 0) {
+    if (hostGone())
+        process.exit(1);
+    setInterval(() => {
+        if (hostGone())
+            process.exit(1);
+    }, 500).unref();
+}
 const [input, output] = process.argv.slice(2);
 if (!input || !output) {
     process.stderr.write('usage: dwg2dxf.mjs DRAWING.dwg OUT.dxf\n');
@@ -42,4 +61,6 @@ const lib = await LibreDwg.create(join(here, 'node_modules', '@mlightcad', 'libr
 const dxf = lib.dwg_write_dxf(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length));
 if (!dxf || dxf.length === 0)
     fail(2, 'LibreDWG could not read it');
+if (host > 0 && hostGone())
+    process.exit(1);
 writeFileSync(output, dxf);

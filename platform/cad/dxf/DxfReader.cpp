@@ -35,14 +35,17 @@ DxfResult DxfReader::Read(std::unique_ptr<Database>& out) {
         m_stream.Fail(DxfStatus::MissingEof, m_stream.Line(), "the file ends without 0 EOF");
     // What was read no longer needs its pages: saving brings back those it copies.
     m_layout->source.ReleaseBefore(m_released, m_layout->content.size(), true);
-    if (m_stream.Failed())
-        return m_stream.Error();
+    // A file another program changed meanwhile may have been read in part as it was and in part as it became,
+    // or not at all where it was cut short: whatever came of it is not the drawing.
     if (std::string changed = m_layout->source.Changed(); !changed.empty()) {
         DxfResult result;
         result.status = DxfStatus::CannotOpen;
-        result.detail = "the drawing changed while it was read: " + changed;
+        result.detail = m_layout->source.Path() + " changed while it was being read. Open it again once the program "
+                                                  "that changes it has finished.";
         return result;
     }
+    if (m_stream.Failed())
+        return m_stream.Error();
     if (m_entities) {
         m_handles.highest = std::max(m_handles.highest, m_entities->Handles().highest);
         m_handles.seen = m_handles.seen || m_entities->Handles().seen;

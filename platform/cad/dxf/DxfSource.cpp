@@ -1,5 +1,7 @@
 #include "platform/cad/dxf/DxfSource.h"
 
+#include "platform/cad/dxf/MappedFileGuard.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -28,8 +30,10 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 } // namespace
 
 DxfSource::~DxfSource() {
-    if (m_map)
+    if (m_map) {
+        UnguardMapping(m_guard);
         munmap(m_map, m_mapSize);
+    }
     if (m_descriptor >= 0)
         close(m_descriptor);
 }
@@ -67,6 +71,7 @@ DxfResult DxfSource::Open(const std::string& path) {
             madvise(map, expected, MADV_SEQUENTIAL);
             m_map = map;
             m_mapSize = expected;
+            m_guard = GuardMapping(map, expected);
             m_content = std::string_view(static_cast<const char*>(map), expected);
             m_descriptor = descriptor;
             m_read = info;
@@ -117,7 +122,7 @@ std::string DxfSource::Changed() const {
     struct stat now {};
     if (fstat(m_descriptor, &now) != 0)
         return std::string("it can no longer be read: ") + std::strerror(errno);
-    if (!SameFile(now, m_read))
+    if (!SameFile(now, m_read) || MappingWasCut(m_guard))
         return "another program changed " + m_path + " after it was read";
     return std::string();
 }

@@ -38,6 +38,7 @@ public:
     void ReleaseBefore(std::size_t& mark, std::size_t offset, bool now = false) const;
     // Empty while the file is as it was read; else what happened to it, for a message.
     [[nodiscard]] std::string Changed() const;
+    const std::string& Path() const { return m_path; }
 
 private:
     ByteBuffer m_buffer;
@@ -45,6 +46,7 @@ private:
     std::size_t m_mapSize = 0;
     std::string_view m_content;
     int m_descriptor = -1;
+    int m_guard = -1; // against another program cutting the mapped file short
     struct stat m_read {};
     std::string m_path;
 };

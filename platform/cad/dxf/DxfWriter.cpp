@@ -1,5 +1,7 @@
 #include "platform/cad/dxf/DxfWriter.h"
 
+#include "platform/files/ReplacingWrite.h"
+
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfLayout.h"
 #include "platform/cad/dxf/DxfNewLayout.h"
@@ -570,27 +572,20 @@ DxfResult WriteDxfFile(Database& database, const CodePage& active, const std::st
     DxfResult result;
     if (SourceChanged(database, path, result))
         return result;
-    std::string temporary = path + ".XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0)
-        return WriteFailure("cannot write beside " + path + ": " + std::strerror(errno));
+    // The drawing takes the file's place only once it is whole, with the mode of the file it replaces.
+    files::ReplacingWrite file;
+    std::string why;
+    if (!file.Open(path, why))
+        return WriteFailure(why);
     std::string buffer;
-    int error = Write(database, active, buffer, fd);
-    if (error == 0 && fsync(fd) != 0)
-        error = errno;
-    // The saved drawing keeps the permissions of the one it replaces.
-    struct stat existing {};
-    mode_t mode = stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    if (error == 0 && fchmod(fd, mode) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        std::remove(temporary.c_str());
+    int error = Write(database, active, buffer, file.Descriptor());
+    if (error != 0)
         return WriteFailure("cannot write " + path + ": " + std::strerror(error));
-    }
+    // Another program may have cut the drawing read short while it was copied: what was copied is not it.
+    if (SourceChanged(database, path, result))
+        return result;
+    if (!file.Commit(why))
+        return WriteFailure(why);
     return result;
 }
 

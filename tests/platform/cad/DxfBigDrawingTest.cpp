@@ -222,3 +222,28 @@ TEST(MappedDrawing, SavedOverItselfItStaysReadableForTheNextSave) {
 }
 
 } // namespace
+
+#include "platform/cad/dxf/DxfSource.h"
+
+#include <filesystem>
+
+namespace {
+
+// Touching a page of a mapping past the end of a file cut short raises SIGBUS; the guard turns it into zeros and
+// the source says it changed.
+TEST(MappedDrawing, CutShortByAnotherProgramReadsAsZerosAndIsToldChanged) {
+    fs::path path = Copy(BigDrawing(), "big-cut.dxf");
+    cad::DxfSource source;
+    ASSERT_TRUE(source.Open(path.string()).Ok());
+    ASSERT_TRUE(source.Mapped());
+    EXPECT_EQ(source.Changed(), "");
+    std::size_t size = source.Content().size();
+    fs::resize_file(path, 8192);
+    std::string_view content = source.Content();
+    EXPECT_EQ(content[100], BigText()[100]);
+    EXPECT_EQ(content[size / 2], '\0');
+    EXPECT_EQ(content[size - 1], '\0');
+    EXPECT_NE(source.Changed(), "");
+}
+
+} // namespace
