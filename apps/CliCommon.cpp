@@ -8,7 +8,7 @@
 
 namespace hostapp {
 
-bool OpenDrawing(const std::string& path) {
+bool OpenDrawing(const std::string& path, std::size_t* leftOut) {
     cad::DxfResult result = cad::Host::Instance().OpenDrawing(path);
     if (!result.Ok()) {
         if (result.line > 0)
@@ -17,9 +17,22 @@ bool OpenDrawing(const std::string& path) {
             std::fprintf(stderr, "vantorel: %s\n", result.detail.c_str());
         return false;
     }
+    TellWhatWasRead(path, result);
+    if (leftOut)
+        *leftOut = result.leftOut.size();
+    return true;
+}
+
+void TellWhatWasRead(const std::string& path, const cad::DxfResult& result) {
     for (const std::string& warning : result.warnings)
         std::fprintf(stderr, "vantorel: %s: %s\n", path.c_str(), warning.c_str());
-    return true;
+    for (const std::string& note : result.DamageNotes(path))
+        std::fprintf(stderr, "vantorel: %s\n", note.c_str());
+}
+
+std::string CountedFromDamaged(std::size_t leftOut) {
+    return "counted from a damaged drawing: " + std::to_string(leftOut) + (leftOut == 1 ? " object" : " objects") +
+           " left out";
 }
 
 bool SameWords(const std::string& a, const std::string& b) {

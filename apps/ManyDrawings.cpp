@@ -75,7 +75,10 @@ private:
                 return;
             }
             ReadDrawing read;
-            read.result = cad::Host::ReadDrawing(m_paths[index], active, read.database, read.dwg, m_threadsEach);
+            cad::DxfReadOptions options;
+            options.threads = m_threadsEach;
+            options.strict = cad::Host::Instance().StrictReading();
+            read.result = cad::Host::ReadDrawing(m_paths[index], active, read.database, read.dwg, options);
             read.ready = true;
             {
                 std::lock_guard<std::mutex> hold(m_mutex);
@@ -289,6 +292,10 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
                 progress.Done(d + 1);
                 continue;
             }
+            TellWhatWasRead(path, read.result);
+            if (!read.result.leftOut.empty())
+                std::fprintf(stderr, "vantorel: %s: %s\n", path.c_str(),
+                             CountedFromDamaged(read.result.leftOut.size()).c_str());
             host.AdoptDrawing(path, std::move(read.database), read.dwg);
             // Show Price is the module's to remember from one report to the next: it is clicked off once.
             each.hidePrices = o.hidePrices && !pricesHidden;

@@ -217,7 +217,8 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
     SetCountingVariables(ro);
     if (ro.drawings.size() > 1)
         return RunManyDrawingsReport(ro, modulePath);
-    if (!OpenDrawing(ro.drawings.front()))
+    std::size_t leftOut = 0;
+    if (!OpenDrawing(ro.drawings.front(), &leftOut))
         return kExitDrawingRefused;
     std::string error;
     if (!host.Modules().Load(modulePath, error)) {
@@ -298,6 +299,8 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
                                          "names\n",
                                  anonymous, anonymous == 1 ? " is" : "s are");
             }
+            if (leftOut > 0)
+                std::fprintf(stderr, "vantorel: %s\n", CountedFromDamaged(leftOut).c_str());
             if (!ro.output.empty() && !SaveDrawingTo(ro.output))
                 exitCode = kExitCommandFailed;
         }

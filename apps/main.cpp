@@ -23,6 +23,11 @@ int main(int argc, char** argv) {
     int codePage = 1252;
     app.add_option("--module", modulePath, "The module to load (default: libvantorel.so beside this program)");
     app.add_option("--codepage", codePage, "The active code page of the module's text (default 1252)");
+    bool strict = false;
+    app.add_flag("--strict", strict,
+                 "Refuse a damaged drawing (exit 3) rather than read what it still holds and say what was left out");
+    // The host's options may come after the subcommand too: "vantorel report plan.dxf --strict".
+    app.fallthrough();
 
     CLI::App* commands = app.add_subcommand("commands", "List the commands the module registers");
     CLI::App* run = app.add_subcommand("run", "Run a command by the name a user types");
@@ -88,6 +93,7 @@ int main(int argc, char** argv) {
     ro.scaleGiven = scaleOption->count() > 0;
 
     cad::Host& host = cad::Host::Instance();
+    host.SetStrictReading(strict);
     const cad::CodePage* active = cad::CodePage::Find(codePage);
     if (!active) {
         std::fprintf(stderr, "vantorel: code page %d is not known here\n", codePage);

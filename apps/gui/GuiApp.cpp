@@ -112,6 +112,14 @@ void GuiApp::TraceParts(const ui::Window& window, std::vector<std::string>& line
         TraceParts(*child, lines);
 }
 
+// What was read worth telling, on the command line: the reader's warnings, and what of a damaged drawing was left out.
+void GuiApp::TellWhatWasRead(const std::string& path, const cad::DxfResult& result) {
+    for (const std::string& warning : result.warnings)
+        PrintLine(path + ": " + warning);
+    for (const std::string& note : result.DamageNotes(path))
+        PrintLine(note);
+}
+
 bool GuiApp::ChooseFile(const cad::FilePrompt& prompt, std::string& path) {
     Trace("file dialog \"" + cad::FormatFilePrompt(prompt) + "\"");
     std::error_code ignored;
@@ -156,8 +164,7 @@ void GuiApp::OpenDrawing() {
         PrintLine(DescribeFailure(path, result));
         return;
     }
-    for (const std::string& warning : result.warnings)
-        PrintLine(path + ": " + warning);
+    TellWhatWasRead(path, result);
     Reload();
     RememberSaved();
     main.view.FitAll();
@@ -300,6 +307,8 @@ int GuiApp::Run(const std::string& drawing, bool trace, int width, int height) {
         cad::DxfResult result = host.OpenDrawing(drawing);
         if (!result.Ok())
             PrintLine(DescribeFailure(drawing, result));
+        else
+            TellWhatWasRead(drawing, result);
     }
     Reload();
     RememberSaved();

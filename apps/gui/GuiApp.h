@@ -3,6 +3,7 @@
 #include "Scene.h"
 
 #include "platform/cad/Input.h"
+#include "platform/cad/dxf/DxfTags.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/SdlBackend.h"
 #include "platform/ui/Window.h"
@@ -161,6 +162,7 @@ public:
     // A file through the chooser; false when the user cancelled.
     bool ChooseFile(const cad::FilePrompt& prompt, std::string& path);
     void PrintLine(const std::string& text);
+    void TellWhatWasRead(const std::string& path, const cad::DxfResult& result);
 
     Scene scene;
     MainWindow main;

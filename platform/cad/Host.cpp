@@ -34,7 +34,9 @@ const VariableValue* Host::Variable(std::string_view name) {
 DxfResult Host::OpenDrawing(const std::string& path) {
     std::unique_ptr<Database> database;
     bool dwg = false;
-    DxfResult result = ReadDrawing(path, *m_codePage, database, dwg);
+    DxfReadOptions options;
+    options.strict = m_strict;
+    DxfResult result = ReadDrawing(path, *m_codePage, database, dwg, options);
     if (result.Ok())
         AdoptDrawing(path, std::move(database), dwg);
     return result;
@@ -48,7 +50,7 @@ void Host::AdoptDrawing(const std::string& path, std::unique_ptr<Database> datab
 }
 
 DxfResult Host::ReadDrawing(const std::string& path, const CodePage& active, std::unique_ptr<Database>& database,
-                            bool& fromDwg, unsigned threads) {
+                            bool& fromDwg, const DxfReadOptions& options) {
     // A DWG drawing is told by its first bytes, not its name, and read as the DXF that LibreDWG makes of it.
     bool dwg = IsDwgFile(path);
     fromDwg = dwg;
@@ -56,7 +58,7 @@ DxfResult Host::ReadDrawing(const std::string& path, const CodePage& active, std
     DxfResult result = dwg ? ConvertDwgToDxf(path, converted) : DxfResult{};
     std::string dxf = dwg ? converted.file.Path() : path;
     if (result.Ok())
-        result = ReadDxfFile(dxf, active, database, DxfReadOptions{threads});
+        result = ReadDxfFile(dxf, active, database, options);
     // What the reader says of the converted file is said of the drawing the user opened.
     if (dwg && !result.Ok() && result.detail.find(dxf) != std::string::npos)
         result.detail.replace(result.detail.find(dxf), dxf.size(), path + " (as converted from DWG)");

@@ -6,6 +6,7 @@
 #include "platform/cad/ModuleLoader.h"
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/CodePage.h"
+#include "platform/cad/dxf/DxfReader.h"
 #include "platform/cad/dxf/DxfTags.h"
 
 #include <string>
@@ -39,13 +40,16 @@ public:
         m_codePage = &codePage;
         SetNamesCodePage(codePage);
     }
-    // Reads a drawing file into a new current document. On failure nothing changes.
+    // Reads a drawing file into a new current document. On failure nothing changes. A damaged drawing is read for
+    // what it still holds (the result says what was left out), unless reading is strict.
     [[nodiscard]] DxfResult OpenDrawing(const std::string& path);
+    void SetStrictReading(bool strict) { m_strict = strict; }
+    bool StrictReading() const { return m_strict; }
     // The two halves of OpenDrawing. Reading touches nothing of the host but the code page it is given, so
     // several drawings may be read at once on threads of their own; only the host's own thread adopts them.
-    // A big drawing is read on up to `threads` threads (0: one per core).
     [[nodiscard]] static DxfResult ReadDrawing(const std::string& path, const CodePage& active,
-                                               std::unique_ptr<Database>& out, bool& fromDwg, unsigned threads = 0);
+                                               std::unique_ptr<Database>& out, bool& fromDwg,
+                                               const DxfReadOptions& options = {});
     void AdoptDrawing(const std::string& path, std::unique_ptr<Database> database, bool fromDwg);
     // Saves the current document's drawing to `path`, or to where it was read from when `path` is empty.
     [[nodiscard]] DxfResult SaveDrawing(const std::string& path);
@@ -67,6 +71,7 @@ private:
     Editor m_editor;
     const CodePage* m_codePage = &CodePage::Default();
     void* m_mainWindow = nullptr;
+    bool m_strict = false;
 };
 
 // The block named `blockName` as a new reference in model space of `database`. With `promptAttributes`

@@ -332,3 +332,66 @@ TEST_F(LiveView, AClickPicksAPointInDrawingUnits) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Chooser, AFileToCreateThatExistsIsAskedAboutAndNoGoesBackToChoosing) {
+    gui::FileChooser chooser(cad::FilePrompt{"Save as", "", "prc", 1}, folder.string());
+    bool stillChoosing = false;
+    Turns turns({[&] { chooser.Control(gui::FileChooser::IdName)->SetText("b"); },
+                 [&] {
+                     WindowSystem::Instance().QueueMessageBoxAnswer(ui::ResultNo);
+                     ClickControl(chooser, ui::kIdOk);
+                 },
+                 [&] {
+                     stillChoosing = WindowSystem::Instance().Modal() == &chooser;
+                     WindowSystem::Instance().QueueMessageBoxAnswer(ui::ResultYes);
+                     ClickControl(chooser, ui::kIdOk);
+                 }});
+    ASSERT_EQ(chooser.DoModal(), ui::kIdOk);
+    EXPECT_TRUE(stillChoosing);
+    const auto& boxes = WindowSystem::Instance().MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const ui::ShownMessageBox& box : boxes) {
+        EXPECT_EQ(box.text, "b.prc already exists. Do you want to replace it?");
+        EXPECT_EQ(box.caption, "Save as");
+        EXPECT_EQ(box.type, ui::MessageBoxYesNo);
+    }
+    EXPECT_EQ(chooser.Chosen(), (folder / "b.prc").string());
+}
+
+// OPEN of a damaged drawing: what could not be read is said on the command line, the rest is there to work on.
+TEST_F(LiveView, ADamagedDrawingOpenedSaysWhatWasLeftOut) {
+    std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-damaged.dxf";
+    {
+        std::ofstream out(drawing, std::ios::binary);
+        out << "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n1.0\n 20\n2.0\n 11\n3.0\n 21\n4.0\n"
+               "  0\nMTEXT\n  8\n0\n  1\nhello\nworld\n  0\nLINE\n  8\n0\n 10\n1.0\n 20\nx2.0\n"
+               "  0\nCIRCLE\n  8\n0\n 10\n0.0\n 20\n0.0\n 40\n1.0\n  0\nENDSEC\n  0\nEOF\n";
+    }
+    Turns turns({[&] {
+        auto* chooser = dynamic_cast<gui::FileChooser*>(WindowSystem::Instance().Modal());
+        ASSERT_NE(chooser, nullptr);
+        chooser->Control(gui::FileChooser::IdName)->SetText(drawing.string());
+        WindowSystem::Instance().Click(chooser->Control(ui::kIdOk)->ClientToScreen(ui::Point{3, 3}));
+    }});
+    // The view's lines are not saved first.
+    WindowSystem::Instance().QueueMessageBoxAnswer(ui::ResultNo);
+    app.Submit("OPEN");
+    WindowSystem::Instance().RunPending();
+    std::string history;
+    for (const std::string& line : app.main.commandLine.ShownHistory())
+        history += line + "\n";
+    EXPECT_NE(history.find(drawing.string() + ", lines 17-23: an MTEXT could not be read and was left out\n"),
+              std::string::npos)
+        << history;
+    EXPECT_NE(history.find(drawing.string() + ", lines 24-31: a LINE could not be read and was left out\n"),
+              std::string::npos)
+        << history;
+    EXPECT_EQ(cad::Host::Instance().WorkingDatabase().PeekAs<cad::BlockTableRecord>(
+                  cad::Host::Instance().WorkingDatabase().ModelSpaceId())->entities.size(),
+              2u);
+    std::filesystem::remove(drawing);
+}
+
+} // namespace

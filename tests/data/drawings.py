@@ -3,6 +3,7 @@
     drawings.py make FOLDER          writes the test drawings into FOLDER
     drawings.py summary FILE         prints ezdxf's audit and reading of FILE, a fact per line
     drawings.py big FILE COUNT       writes a drawing of COUNT mixed entities (the benchmark's, smaller)
+    drawings.py recovery FILE R2018  writes the drawing the recovery tests damage
 """
 import os
 import sys
@@ -82,6 +83,28 @@ def make(folder):
             "VANTOREL_TEST", [(1000, "line note")])
         doc.saveas(f"{folder}/extras{version}.dxf")
         doc.saveas(f"{folder}/extras{version}-bin.dxf", fmt="bin")
+    # The drawing the recovery tests damage, in both forms.
+    recovery(f"{folder}/recovery.dxf", "R2018")
+    recovery(f"{folder}/recovery-r12.dxf", "R12")
+
+
+def recovery(path, version):
+    """References with attributes, texts and a layer of its own: what the recovery tests damage."""
+    doc = ezdxf.new(version)
+    doc.layers.add("Walls", color=3)
+    door = doc.blocks.new("DOOR")
+    door.add_line((0, 0), (1, 0))
+    door.add_attdef("PRICE", (0, 1)).dxf.text = "12.50"
+    doc.blocks.new("CHAIR").add_circle((0, 0), 0.5)
+    msp = doc.modelspace()
+    for i in range(3):
+        msp.add_blockref("DOOR", (i, 0)).add_auto_attribs({"PRICE": f"{10 + i}.00"})
+    msp.add_line((0, 0), (9, 9), dxfattribs={"layer": "Walls"})
+    msp.add_blockref("CHAIR", (0, 5))
+    msp.add_text("hello world") if version == "R12" else msp.add_mtext("hello world")
+    msp.add_blockref("CHAIR", (1, 5))
+    msp.add_text("note")
+    doc.saveas(path)
 
 
 def summary(path):
@@ -134,6 +157,9 @@ def big(path, count):
 
 
 if __name__ == "__main__":
+    if sys.argv[1] == "recovery":
+        recovery(sys.argv[2], sys.argv[3])
+        sys.exit(0)
     if sys.argv[1] == "big":
         big(sys.argv[2], int(sys.argv[3]))
         sys.exit(0)

@@ -77,7 +77,8 @@ void ReadChunk(const DxfSource& source, EntityChunk& chunk, const CodePage* file
                 chunk.outcome = EntityChunk::Outcome::Complete;
             break;
         }
-        if (tag.code != 0 || EndsSection(tag.value) || IsFollower(tag.value)) {
+        // A stray ENDBLK is the single reader's to skip.
+        if (tag.code != 0 || EndsSection(tag.value) || IsFollower(tag.value) || tag.value == "ENDBLK") {
             chunk.outcome = EntityChunk::Outcome::Stopped;
             break;
         }

@@ -1,5 +1,7 @@
 #include "platform/cad/dxf/DxfEntityReader.h"
 
+#include "platform/cad/dxf/DxfRecovery.h"
+
 #include <algorithm>
 #include <numbers>
 
@@ -126,6 +128,12 @@ ObjectId EntityReader::FindBlock(std::string_view raw) {
 bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
     DxfTag head;
     stream.Next(head);
+    // A number where a name belongs is a value read as a code: a line was lost or added before it.
+    if (!PlausibleTypeName(head.value)) {
+        stream.Fail(DxfStatus::BadName, head.line,
+                    "expected the name of an entity after group 0, found \"" + std::string(head.value.substr(0, 40)) + "\"");
+        return false;
+    }
     EntityTags& tags = m_tags;
     ReadBody(stream, tags, m_handles);
     if (stream.Failed())

@@ -32,6 +32,17 @@ private:
     void Mark(DxfItemKind kind, std::size_t begin, std::size_t end, ObjectId object);
     void Anchor(DxfItemKind kind, std::size_t at, ObjectId object) { Mark(kind, at, at, object); }
 
+    // Damage: a stretch from the group 0 at `begin` (on `line`) that could not be read is left as it stood and
+    // said; reading goes on at the next thing that begins. False when the fault stands (see DxfReadOptions).
+    bool LeaveOut(std::size_t begin, int line, std::string what);
+    // The same for a fault met between two things, before a group 0 was read.
+    bool LeaveOutHere(std::string what) { return LeaveOut(m_stream.Offset(), m_stream.OffsetLine() + 1, std::move(what)); }
+    // A marker out of place (an ENDBLK between blocks, an ENDSEC inside a section) peeked at: skipped with its
+    // body and counted, unless the drawing is read strictly. False when it stands.
+    bool SkipStray(const DxfTag& marker);
+    // Whether the ENDSEC peeked at ends its section: what follows it is a section or the file's end.
+    bool EndsSection();
+
     // Tags
     bool Next(DxfTag& tag);
     bool Fail(const DxfTag& at, std::string detail);
@@ -95,6 +106,8 @@ private:
     EntityRecords m_records;
     DxfReadOptions m_options; // with the threads counted
     std::vector<std::string> m_warnings;
+    std::vector<DxfLeftOut> m_leftOut;
+    std::vector<DxfResult::Skipped> m_skipped;
     std::set<std::string> m_undefined;
     bool m_lost = false;
     bool m_headerRead = false;

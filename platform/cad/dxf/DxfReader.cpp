@@ -2,6 +2,7 @@
 
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfFileReader.h"
+#include "platform/cad/dxf/DxfRecovery.h"
 
 #include <algorithm>
 #include <cmath>
@@ -55,6 +56,8 @@ DxfResult DxfReader::Read(std::unique_ptr<Database>& out) {
     ResolveReferences();
     DxfResult result;
     result.warnings = std::move(m_warnings);
+    result.leftOut = std::move(m_leftOut);
+    result.skipped = std::move(m_skipped);
     if (m_lost)
         result.warnings.push_back("Some texts hold characters that code page " + std::to_string(m_active.Number()) +
                                   " cannot show; they are kept as \\U+XXXX escapes.");
@@ -108,6 +111,13 @@ bool DxfReader::ReadSections() {
             m_afterStrayHeader = false;
             continue;
         }
+        // An end with nothing to end, left over by a writer that lost its count.
+        if (tag.code == 0 && (IsName(tag.value, "ENDSEC") || IsName(tag.value, "ENDBLK")) && !m_options.strict) {
+            m_stream.Recover(tag.begin, tag.line - 1);
+            if (!SkipStray(tag))
+                return false;
+            continue;
+        }
         if (tag.code != 0 || !IsName(tag.value, "SECTION"))
             return Fail(tag, "expected 0 SECTION, found " + std::to_string(tag.code) + " " +
                                  std::string(tag.value.substr(0, 40)));
@@ -156,7 +166,18 @@ bool DxfReader::SkipSection(const DxfTag& start) {
 bool DxfReader::ReadObjects(const DxfTag& start) {
     DxfTag tag;
     EntityTags& body = m_tags;
-    while (Next(tag)) {
+    for (;;) {
+        if (!m_stream.Peek(tag)) {
+            if (LeaveOutHere("an object"))
+                continue;
+            break;
+        }
+        if (tag.code == 0 && IsName(tag.value, "ENDSEC") && !EndsSection()) {
+            if (!SkipStray(tag))
+                return false;
+            continue;
+        }
+        Next(tag);
         if (tag.code != 0)
             continue;
         if (IsName(tag.value, "ENDSEC"))
@@ -165,8 +186,11 @@ bool DxfReader::ReadObjects(const DxfTag& start) {
             break;
         std::string_view type = tag.value;
         ReadBody(body);
-        if (m_stream.Failed())
+        if (m_stream.Failed()) {
+            if (LeaveOut(tag.begin, tag.line, PlausibleTypeName(type) ? WithArticle(Trim(type)) : "an object"))
+                continue;
             return false;
+        }
         FileObject object;
         bool dictionary = IsName(type, "DICTIONARY");
         for (std::size_t i = 0; i < body.count; ++i) {
@@ -311,7 +335,13 @@ bool DxfReader::ReadTables() {
     DxfTag start;
     m_stream.Peek(start);
     DxfTag tag;
-    while (Next(tag)) {
+    while (m_stream.Peek(tag)) {
+        if (tag.code == 0 && IsName(tag.value, "ENDSEC") && !EndsSection()) {
+            if (!SkipStray(tag))
+                return false;
+            continue;
+        }
+        Next(tag);
         if (tag.code == 0 && IsName(tag.value, "ENDSEC"))
             return true;
         if (tag.code != 0 || !IsName(tag.value, "TABLE"))
@@ -325,6 +355,8 @@ bool DxfReader::ReadTables() {
 bool DxfReader::ReadTable(const DxfTag& start) {
     EntityTags& head = m_headTags;
     ReadBody(head);
+    if (m_stream.Failed())
+        return false;
     std::string_view name = head.Text(2);
     ObjectId tableId = name == "STYLE"          ? m_database->TextStyleTableId()
                        : name == "LAYER"        ? m_database->LayerTableId()
@@ -333,7 +365,12 @@ bool DxfReader::ReadTable(const DxfTag& start) {
     if (tableId != kNullId)
         m_database->Peek(tableId)->SetHandle(head.handle);
     DxfTag tag;
-    while (m_stream.Peek(tag)) {
+    for (;;) {
+        if (!m_stream.Peek(tag)) {
+            if (LeaveOutHere(WithArticle(name) + " table entry"))
+                continue;
+            break;
+        }
         if (tag.code != 0)
             return Fail(tag, "expected a table entry");
         if (IsName(tag.value, "ENDTAB")) {
@@ -348,8 +385,11 @@ bool DxfReader::ReadTable(const DxfTag& start) {
         std::size_t begin = tag.begin;
         EntityTags& entry = m_tags;
         ReadBody(entry);
-        if (m_stream.Failed())
+        if (m_stream.Failed()) {
+            if (LeaveOut(tag.begin, tag.line, WithArticle(name) + " table entry"))
+                continue;
             return false;
+        }
         if (tableId != kNullId && tag.value == name)
             ReadRecord(tableId, entry, begin);
     }
@@ -399,7 +439,14 @@ bool DxfReader::ReadBlocks() {
     DxfTag start;
     m_stream.Peek(start);
     DxfTag tag;
-    while (Next(tag)) {
+    while (m_stream.Peek(tag)) {
+        if (tag.code == 0 && (IsName(tag.value, "ENDBLK") || (IsName(tag.value, "ENDSEC") && !EndsSection()))) {
+            if (!SkipStray(tag))
+                return m_stream.Failed() ? false : Fail(tag, "expected 0 BLOCK in the BLOCKS section, found " +
+                                                                 std::string(tag.value.substr(0, 40)));
+            continue;
+        }
+        Next(tag);
         if (tag.code == 0 && IsName(tag.value, "ENDSEC")) {
             Anchor(DxfItemKind::NewBlocks, tag.begin, kNullId);
             return true;
@@ -415,6 +462,9 @@ bool DxfReader::ReadBlocks() {
 bool DxfReader::ReadBlock(const DxfTag& start) {
     EntityTags& head = m_headTags;
     ReadBody(head);
+    // A block whose own tags cannot be read cannot be made sense of: its entities have no block to go to.
+    if (m_stream.Failed())
+        return false;
     std::string name = Decode(head.Text(2));
     if (name.empty())
         return Fail(start, "a block definition without a name");
@@ -439,7 +489,12 @@ bool DxfReader::ReadBlock(const DxfTag& start) {
     block->externalPath = Decode(head.Text(1));
     block->beginHandle = head.handle;
     DxfTag tag;
-    while (m_stream.Peek(tag)) {
+    for (;;) {
+        if (!m_stream.Peek(tag)) {
+            if (LeaveOutHere("an object"))
+                continue;
+            break;
+        }
         if (tag.code != 0)
             return Fail(tag, "expected an entity in block \"" + name + "\"");
         if (IsName(tag.value, "ENDBLK")) {

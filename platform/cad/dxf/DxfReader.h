@@ -18,6 +18,10 @@ struct DxfReadOptions {
     // An ASCII ENTITIES section of at least this many bytes is read in chunks; a smaller one costs less on one
     // thread than starting others would.
     std::size_t chunkedFrom = std::size_t{4} << 20;
+    // A damaged ASCII drawing is read for what it still holds: an entity, table entry or object whose tags cannot
+    // be read is left out (and kept in the file as it stood), a stray ENDBLK or ENDSEC is skipped, and the result
+    // says so. Strict, the first fault refuses the drawing.
+    bool strict = false;
 };
 
 // Parses a drawing into a fresh database; `out` is set only on success. Text is converted to `active`.

@@ -1,6 +1,7 @@
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfEntityChunks.h"
 #include "platform/cad/dxf/DxfFileReader.h"
+#include "platform/cad/dxf/DxfRecovery.h"
 
 #include <algorithm>
 
@@ -20,12 +21,23 @@ bool DxfReader::ReadEntities() {
             return false;
     }
     DxfTag tag;
-    while (m_stream.Peek(tag)) {
-        if (tag.code == 0 && IsName(tag.value, "ENDSEC")) {
+    for (;;) {
+        if (!m_stream.Peek(tag)) {
+            if (LeaveOutHere("an object"))
+                continue;
+            break;
+        }
+        if (tag.code == 0 && IsName(tag.value, "ENDSEC") && EndsSection()) {
             Anchor(DxfItemKind::NewEntities, tag.begin, m_database->ModelSpaceId());
             Anchor(DxfItemKind::NewEntities, tag.begin, m_database->PaperSpaceId());
             Next(tag);
             return true;
+        }
+        // Read strictly, an ENDBLK here is an entity of a kind not known, as it always was.
+        if (tag.code == 0 && (IsName(tag.value, "ENDSEC") || IsName(tag.value, "ENDBLK")) && !m_options.strict) {
+            if (!SkipStray(tag))
+                return false;
+            continue;
         }
         if (tag.code != 0 || IsName(tag.value, "SECTION") || IsName(tag.value, "EOF"))
             break;
@@ -95,8 +107,10 @@ bool DxfReader::ReadEntitiesInChunks(const DxfTag& first, std::size_t sectionEnd
 bool DxfReader::ReadEntity(ObjectId owner, ObjectId paperOwner) {
     m_layout->source.ReleaseBefore(m_released, m_stream.Offset());
     m_records.clear();
+    DxfTag head;
+    m_stream.Peek(head);
     if (!m_entities->Read(m_stream, m_records))
-        return false;
+        return LeaveOut(head.begin, head.line, PlausibleTypeName(head.value) ? WithArticle(Trim(head.value)) : "an object");
     return Adopt(m_records, m_entities->UnresolvedNames(), owner, paperOwner, m_stream.Offset());
 }
 

@@ -298,6 +298,7 @@ bool DxfTagStream::Peek(DxfTag& tag) {
         if (!Read(m_peeked))
             return false;
         m_peekedOffset = m_position;
+        m_peekedLine = m_line;
         m_offset = offset;
         m_hasPeeked = true;
     }
@@ -317,11 +318,13 @@ bool DxfTagStream::NextInBody(DxfTag& tag) {
     if (tag.code == 0) {
         m_peeked = tag;
         m_peekedOffset = m_position;
+        m_peekedLine = m_line;
         m_offset = offset;
         m_hasPeeked = true;
         return false;
     }
     m_offset = m_position;
+    m_offsetLine = m_line;
     return true;
 }
 
@@ -330,11 +333,13 @@ bool DxfTagStream::Next(DxfTag& tag) {
         m_hasPeeked = false;
         tag = m_peeked;
         m_offset = m_peekedOffset;
+        m_offsetLine = m_peekedLine;
         return true;
     }
     if (!Read(tag))
         return false;
     m_offset = m_position;
+    m_offsetLine = m_line;
     return true;
 }
 

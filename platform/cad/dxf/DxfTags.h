@@ -8,7 +8,7 @@
 namespace cad {
 
 enum class DxfStatus { Ok, CannotOpen, BadGroupCode, BadValue, UnexpectedEnd, MissingEof, BadStructure,
-                       CannotWrite };
+                       CannotWrite, BadName };
 
 // How a file writes its tags: lines of text, or binary with one-byte group codes (R12 and older) or two-byte
 // ones (R13 and later).
@@ -20,6 +20,13 @@ inline constexpr std::string_view kBinaryDxfSentinel{"AutoCAD Binary DXF\r\n\x1a
 // The format of a whole file, told by its first bytes.
 [[nodiscard]] DxfFormat FormatOf(std::string_view content);
 
+// A stretch of a damaged drawing that could not be read and was left out of it, though kept in its file.
+struct DxfLeftOut {
+    int firstLine = 0;
+    int lastLine = 0;
+    std::string what; // "an MTEXT", "a LAYER table entry", "an object"
+};
+
 struct DxfResult {
     DxfStatus status = DxfStatus::Ok;
     // Where the offending group code is: its 1-based line in an ASCII file, its byte offset in a binary one;
@@ -28,7 +35,20 @@ struct DxfResult {
     bool binary = false;
     std::string detail; // "expected a real after group 10"
     std::vector<std::string> warnings; // things read but worth telling, each said once
+    // What a damaged drawing held that could not be read, each stretch once, in file order; markers out of place
+    // that were skipped ("ENDBLK" and the line of the first of them), with how many there were.
+    std::vector<DxfLeftOut> leftOut;
+    struct Skipped {
+        std::string marker;
+        int firstLine = 0;
+        int count = 0;
+    };
+    std::vector<Skipped> skipped;
     bool Ok() const { return status == DxfStatus::Ok; }
+    bool Damaged() const { return !leftOut.empty() || !skipped.empty(); }
+    // What is to be said of a damaged drawing read from `path`, a line each: "plan.dxf, lines 22243-22357: an MTEXT
+    // could not be read and was left out", "plan.dxf: 36 stray ENDBLK records were skipped (the first at line 90)".
+    std::vector<std::string> DamageNotes(const std::string& path) const;
     // "line 12" or "byte 4096".
     std::string Place() const { return (binary ? "byte " : "line ") + std::to_string(line); }
 };
@@ -63,11 +83,20 @@ public:
     // Goes on from `offset`, a tag's start, with `line` lines before it; forgets a tag peeked at.
     void Resume(std::size_t offset, int line) {
         m_position = m_offset = offset;
-        m_line = line;
+        m_line = m_offsetLine = line;
         m_hasPeeked = false;
     }
-    // Byte offset just after the last tag taken by Next.
+    // Forgets a fault and goes on from `offset`, a tag's start, with `line` lines before it: reading past a
+    // stretch of a damaged file.
+    void Recover(std::size_t offset, int line) {
+        m_error.status = DxfStatus::Ok;
+        m_error.line = 0;
+        m_error.detail.clear();
+        Resume(offset, line);
+    }
+    // Byte offset just after the last tag taken by Next, and the lines up to there.
     std::size_t Offset() const { return m_offset; }
+    int OffsetLine() const { return m_offsetLine; }
     bool Failed() const { return m_error.status != DxfStatus::Ok; }
     const DxfResult& Error() const { return m_error; }
     int Line() const { return m_line; }
@@ -87,9 +116,11 @@ private:
     std::size_t m_position = 0;
     std::size_t m_offset = 0;
     int m_line = 0;
+    int m_offsetLine = 0;
     bool m_hasPeeked = false;
     DxfTag m_peeked;
     std::size_t m_peekedOffset = 0;
+    int m_peekedLine = 0;
     DxfResult m_error;
 };
 

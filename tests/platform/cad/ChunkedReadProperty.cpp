@@ -61,12 +61,14 @@ struct Reading {
     std::string saved;
 };
 
-Reading ReadOn(const std::string& text, unsigned threads, std::size_t chunkedFrom, const std::string& what) {
+Reading ReadOn(const std::string& text, unsigned threads, std::size_t chunkedFrom, const std::string& what,
+               bool strict = false) {
     Watchdog watchdog(120, what + " read on " + std::to_string(threads) + " threads");
     std::unique_ptr<cad::Database> database;
     cad::DxfReadOptions options;
     options.threads = threads;
     options.chunkedFrom = chunkedFrom;
+    options.strict = strict;
     // A big drawing is read from a file, which maps it, as the program reads one.
     cad::DxfResult result;
     if (text.size() >= cad::DxfSource::kMapFrom) {
@@ -82,6 +84,8 @@ Reading ReadOn(const std::string& text, unsigned threads, std::size_t chunkedFro
     reading.said = std::to_string(static_cast<int>(result.status)) + " " + result.Place() + ": " + result.detail;
     for (const std::string& warning : result.warnings)
         reading.said += "\n" + warning;
+    for (const std::string& note : result.DamageNotes("drawing"))
+        reading.said += "\n" + note;
     if (database) {
         reading.described = dxftest::Describe(*database);
         if (!cad::WriteDxfText(*database, cad::CodePage::Default(), reading.saved).Ok())
@@ -125,15 +129,22 @@ void CheckDrawings(int count, std::size_t entities, std::size_t blocks, std::siz
                            std::to_string(drawing.faultAt) + (crlf ? ", CR LF" : "") + (r12 ? ", R12" : "") +
                            ", chunks from " + std::to_string(threshold) + ")";
         SCOPED_TRACE(what);
-        Reading one = ReadOn(drawing.text, 1, threshold, what);
-        if (fault == dxftest::Fault::None) {
-            ASSERT_EQ(one.said.substr(0, 10), "0 line 0: ") << one.said;
-        }
-        for (unsigned threads : {2u, 3u, 8u}) {
-            Reading many = ReadOn(drawing.text, threads, threshold, what);
-            ASSERT_EQ(many.said, one.said) << threads << " threads";
-            ASSERT_EQ(dxftest::FirstDifference(one.described, many.described), "") << threads << " threads";
-            ASSERT_TRUE(many.saved == one.saved) << threads << " threads: saved otherwise";
+        // Read for what it holds and read strictly, a damaged drawing is the same on any number of threads.
+        for (bool strict : {false, true}) {
+            Reading one = ReadOn(drawing.text, 1, threshold, what, strict);
+            if (fault == dxftest::Fault::None) {
+                ASSERT_EQ(one.said.substr(0, 10), "0 line 0: ") << one.said;
+            }
+            for (unsigned threads : {2u, 3u, 8u}) {
+                Reading many = ReadOn(drawing.text, threads, threshold, what, strict);
+                ASSERT_EQ(many.said, one.said) << threads << " threads" << (strict ? ", strict" : "");
+                ASSERT_EQ(dxftest::FirstDifference(one.described, many.described), "") << threads << " threads";
+                ASSERT_TRUE(many.saved == one.saved) << threads << " threads: saved otherwise";
+            }
+            // What is read is saved as it stood, damage and all.
+            if (!strict && !one.saved.empty()) {
+                ASSERT_TRUE(one.saved == drawing.text) << "saved otherwise than it was read";
+            }
         }
     }
 }

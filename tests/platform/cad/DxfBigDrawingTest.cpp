@@ -33,12 +33,29 @@ const std::string& BigText() {
     return text;
 }
 
-std::string Read(const std::string& content, unsigned threads, std::unique_ptr<cad::Database>& database) {
-    cad::DxfResult result = cad::ReadDxfText(content, cad::CodePage::Default(), database, cad::DxfReadOptions{threads});
+std::string Read(const std::string& content, unsigned threads, std::unique_ptr<cad::Database>& database,
+                 bool strict = false) {
+    cad::DxfReadOptions options;
+    options.threads = threads;
+    options.strict = strict;
+    cad::DxfResult result = cad::ReadDxfText(content, cad::CodePage::Default(), database, options);
     std::string said = std::to_string(static_cast<int>(result.status)) + " " + result.Place() + ": " + result.detail;
     for (const std::string& warning : result.warnings)
         said += "\n" + warning;
+    for (const std::string& note : result.DamageNotes("big.dxf"))
+        said += "\n" + note;
     return said;
+}
+
+// The line (1-based) that holds `at`, and the lines of the entity around it: from its group 0 to the line before
+// the next group 0.
+int LineOf(const std::string& content, std::size_t at) {
+    return static_cast<int>(std::count(content.begin(), content.begin() + static_cast<std::ptrdiff_t>(at), '\n')) + 1;
+}
+std::string EntityLinesAround(const std::string& content, std::size_t at) {
+    std::size_t first = content.rfind("\n  0\n", at) + 1;
+    std::size_t next = content.find("\n  0\n", at) + 1;
+    return "lines " + std::to_string(LineOf(content, first)) + "-" + std::to_string(LineOf(content, next) - 1);
 }
 
 class ChunkedReading : public ::testing::TestWithParam<unsigned> {};
@@ -77,10 +94,17 @@ TEST(ChunkedReadingFaults, AFaultDeepInTheEntitiesIsToldWithItsTrueLine) {
     std::size_t at = content.find("\n 20\n", content.size() * 3 / 5) + 5;
     content.replace(at, content.find('\n', at) - at, "12,5");
     std::unique_ptr<cad::Database> database;
-    std::string said = Read(content, 4, database);
+    std::string said = Read(content, 4, database, true);
     int line = static_cast<int>(std::count(content.begin(), content.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
     EXPECT_EQ(said, "3 line " + std::to_string(line) + ": expected a real after group 20, found \"12,5\"");
     EXPECT_EQ(database, nullptr);
+    // Not read strictly, the entity is left out and the rest read, on one thread or on several alike.
+    std::size_t entity = content.rfind("\n  0\n", at) + 5;
+    std::string type = content.substr(entity, content.find('\n', entity) - entity);
+    EXPECT_EQ(Read(content, 4, database),
+              "0 line 0: \nbig.dxf, " + EntityLinesAround(content, at) + ": " +
+                  (type == "INSERT" || type == "ARC" || type == "MTEXT" || type == "LWPOLYLINE" ? "an " : "a ") + type +
+                  " could not be read and was left out");
     ExpectReadAlike(content);
 }
 
@@ -92,8 +116,12 @@ TEST(ChunkedReadingFaults, AFaultAfterTheEntitiesIsToldAtTheLineOneReaderTells) 
     content.replace(at, content.find('\n', at) - at, "seven");
     std::unique_ptr<cad::Database> database;
     int line = static_cast<int>(std::count(content.begin(), content.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
-    EXPECT_EQ(Read(content, 4, database),
+    EXPECT_EQ(Read(content, 4, database, true),
               "3 line " + std::to_string(line) + ": expected an integer after group 70, found \"seven\"");
+    std::size_t object = content.rfind("\n  0\n", at) + 5;
+    std::string type = content.substr(object, content.find('\n', object) - object);
+    EXPECT_EQ(Read(content, 4, database), "0 line 0: \nbig.dxf, " + EntityLinesAround(content, at) + ": a " + type +
+                                              " could not be read and was left out");
     ExpectReadAlike(content);
 }
 
