@@ -20,8 +20,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 fi
 
-# DWG drawings are converted by LibreDWG (WebAssembly) under Node.js, in a process of its own: the npm package is
-# pinned by platform/cad/dwg/package-lock.json. Without node the host still reads DXF, and says for a DWG what
+# DWG drawings are converted by LibreDWG (WebAssembly) under Node.js, in a process of its own, and those LibreDWG
+# cannot read by libdxfrw (WebAssembly too): the npm packages are pinned by platform/cad/dwg/package-lock.json. Without node the host still reads DXF, and says for a DWG what
 # is missing.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
     echo "Installing: nodejs npm"
@@ -32,6 +32,7 @@ if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
 fi
 converter="$(dirname "$0")/../platform/cad/dwg"
 if [ ! -f "$converter/node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm" ] ||
+   [ ! -f "$converter/node_modules/@mlightcad/libdxfrw-web/dist/libdxfrw.wasm" ] ||
    [ "$converter/package-lock.json" -nt "$converter/node_modules/.package-lock.json" ]; then
     echo "Installing the DWG converter (npm ci)"
     (cd "$converter" && npm ci --no-audit --no-fund --loglevel=error) ||

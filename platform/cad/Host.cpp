@@ -59,6 +59,29 @@ DxfResult Host::ReadDrawing(const std::string& path, const CodePage& active, std
     std::string dxf = dwg ? converted.file.Path() : path;
     if (result.Ok())
         result = ReadDxfFile(dxf, active, database, options);
+    // A DXF from LibreDWG that cannot be read at all may come out readable from libdxfrw.
+    if (dwg && !result.Ok() && converted.converter == DwgConverter::LibreDwg &&
+        result.status != DxfStatus::CannotOpen) {
+        std::string why = "LibreDWG's DXF of it could not be read (" + result.Place() + ": " + result.detail + ")";
+        ConvertedDrawing again;
+        DxfResult retried = ConvertDwgToDxf(path, again, DwgConverter::Libdxfrw);
+        if (retried.Ok())
+            retried = ReadDxfFile(again.file.Path(), active, database, options);
+        if (retried.Ok()) {
+            retried.warnings.insert(retried.warnings.begin(), ReadByLibdxfrw(why));
+            converted.converter = DwgConverter::Libdxfrw;
+            result = std::move(retried);
+        }
+    }
+    if (dwg && result.Ok()) {
+        result.warnings.insert(result.warnings.begin(), converted.notes.begin(), converted.notes.end());
+        // libdxfrw writes some table entries twice (the layouts' block records, layer 0, the Standard style):
+        // a trait of that converter the user can do nothing about.
+        if (converted.converter == DwgConverter::Libdxfrw)
+            std::erase_if(result.warnings, [](const std::string& warning) {
+                return warning.find(" twice in one table; the second is kept as it is.") != std::string::npos;
+            });
+    }
     // What the reader says of the converted file is said of the drawing the user opened.
     if (dwg && !result.Ok() && result.detail.find(dxf) != std::string::npos)
         result.detail.replace(result.detail.find(dxf), dxf.size(), path + " (as converted from DWG)");

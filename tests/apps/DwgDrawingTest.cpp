@@ -37,6 +37,10 @@ TEST_F(DwgDrawing, EverySampleTheConverterReadsHasTheCountsEzdxfFinds) {
                              DWG_CONVERTER + " " + kSamples + "/" + sample + ".dwg " + Path("converted") + " 2>&1");
         EXPECT_EQ(run.exitCode, 0) << sample << "\n" << run.out;
     }
+    // The one LibreDWG cannot read, against ezdxf's reading of what libdxfrw makes of it.
+    ShellRun run = Shell(std::string("/usr/bin/python3 ") + DWG_CHECK_SCRIPT + " " + VANTOREL_EXE + " " + DWG_FALLBACK +
+                         " " + kSamples + "/example_2004.dwg " + Path("converted") + " 2>&1");
+    EXPECT_EQ(run.exitCode, 0) << run.out;
     EXPECT_TRUE(NothingLeft());
 }
 
@@ -86,15 +90,52 @@ TEST_F(DwgDrawing, ADrawingTheConverterCannotReadIsSaidWithExit3AndLeavesNothing
     for (int i = 0; i < 20000; ++i)
         random += static_cast<char>((i * 7919 + 13) % 251);
     apptest::WriteFile(Path("random.dwg"), random);
+    // Neither converter reads them: what the user can do is said.
     for (const char* name : {"truncated.dwg", "random.dwg"}) {
         ShellRun run = Run("blocks " + Path(name));
         EXPECT_EQ(run.exitCode, 3) << name;
-        EXPECT_EQ(run.out, "vantorel: cannot convert " + Path(name) + " from DWG: LibreDWG could not read it\n");
+        EXPECT_EQ(run.out, "vantorel: cannot convert " + Path(name) + " from DWG: LibreDWG could not read it; libdxfrw "
+                           "could not read it either. Save the drawing as DXF in the program that made it, and open "
+                           "that instead\n");
     }
-    // LibreDWG fails inside on this one: its own words are the reason.
-    ShellRun run = Run("report " + kSamples + "/example_2004.dwg");
+    // LibreDWG failing inside, in its own words, and libdxfrw reading no R11 drawing.
+    apptest::WriteFile(Path("boom.mjs"), "process.stderr.write('something went wrong\\nboom\\n'); process.exit(1);\n");
+    ShellRun run = Run("blocks " + kSamples + "/r11_entities-2d.dwg",
+                       "VANTOREL_DWG_CONVERTER=" + Path("boom.mjs") + " VANTOREL_DWG_FALLBACK_CONVERTER=" + DWG_FALLBACK);
     EXPECT_EQ(run.exitCode, 3);
-    EXPECT_EQ(run.out, "vantorel: cannot convert " + kSamples + "/example_2004.dwg from DWG: table index is out of bounds\n");
+    EXPECT_EQ(run.out, "vantorel: cannot convert " + kSamples + "/r11_entities-2d.dwg from DWG: LibreDWG could not read it "
+                       "(boom); libdxfrw could not read it either. Save the drawing as DXF in the program that made it, "
+                       "and open that instead\n");
+    EXPECT_TRUE(NothingLeft());
+}
+
+// LibreDWG fails inside on this drawing; libdxfrw reads its model space, and the user is told which converter read
+// it and what that one leaves out.
+TEST_F(DwgDrawing, ADrawingLibreDwgCannotReadIsReadByLibdxfrwAndSaidSo) {
+    std::string drawing = kSamples + "/example_2004.dwg";
+    const std::string note = "vantorel: " + drawing + ": LibreDWG could not read it (table index is out of bounds); read "
+                             "by libdxfrw, which keeps no dynamic-block or extended data: check the counts\n";
+    ShellRun run = Run("report " + drawing);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, note + "Block name Item Price   Quantity          Description      Total\n"
+                              "cirklo_punktoj       0.00          8                            0.00\n"
+                              "     bloko       0.00          2                            0.00\n"
+                              "  Summary:                                                  0.00\n");
+    // A DXF from LibreDWG that cannot be read at all is made again by libdxfrw.
+    apptest::WriteFile(Path("garbled.mjs"), "import { writeFileSync } from 'node:fs';\n"
+                                            "writeFileSync(process.argv[3], '  0\\nSECTION\\n  2\\nHEADER\\n  9\\n');\n");
+    run = Run("blocks " + kSamples + "/example_2018.dwg",
+              "VANTOREL_DWG_CONVERTER=" + Path("garbled.mjs") + " VANTOREL_DWG_FALLBACK_CONVERTER=" + DWG_FALLBACK);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("vantorel: " + kSamples + "/example_2018.dwg: LibreDWG's DXF of it could not be read (line "),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("); read by libdxfrw, which keeps no dynamic-block or extended data: check the counts\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("CIRKLO_PUNKTOJ                                     8        0          0\n"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("twice"), std::string::npos) << run.out;
     EXPECT_TRUE(NothingLeft());
 }
 

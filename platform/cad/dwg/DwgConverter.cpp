@@ -99,24 +99,36 @@ bool IsDwgFile(const std::string& path) {
     return LooksLikeDwg(std::string_view(head, read));
 }
 
-DxfResult ConvertDwgToDxf(const std::string& dwgPath, ConvertedDrawing& converted) {
-    std::string script = ConverterScript();
+namespace {
+
+struct ConverterRun {
+    enum Outcome { Done, Failed, NotInstalled, TimedOut, Crashed, NoNode };
+    Outcome outcome = Failed;
+    std::string reason;
+};
+
+// Runs one converter script on the drawing, writing into `output` (its descriptor 3), within the time limit.
+ConverterRun RunConverter(const std::string& script, const std::string& dwgPath, int output) {
+    ConverterRun run;
     std::error_code error;
-    if (script.empty() || !std::filesystem::exists(script, error))
-        return Failure(dwgPath, "the DWG converter is not installed here; run scripts/install-deps.sh (it needs "
-                                "Node.js and npm)");
+    if (script.empty() || !std::filesystem::exists(script, error)) {
+        run.outcome = ConverterRun::NotInstalled;
+        return run;
+    }
     const char* nodeName = std::getenv("VANTOREL_NODE");
     std::string node = nodeName && *nodeName ? nodeName : "node";
-
-    std::string why;
-    if (!converted.file.Open("vantorel-dwg-", ".dxf", why))
-        return Failure(dwgPath, why);
     // The converter writes to the file it is given as its descriptor 3, whatever the file's name, if any.
-    std::string output = "/dev/fd/3";
+    std::string outputName = "/dev/fd/3";
+    if (ftruncate(output, 0) != 0) {
+        run.reason = std::string("cannot empty the temporary DXF: ") + std::strerror(errno);
+        return run;
+    }
 
     int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
-        return Failure(dwgPath, std::string("cannot start the converter: ") + std::strerror(errno));
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        run.reason = std::string("cannot start the converter: ") + std::strerror(errno);
+        return run;
+    }
     Descriptor reading{pipeEnds[0]};
     Descriptor writing{pipeEnds[1]};
 
@@ -125,13 +137,15 @@ DxfResult ConvertDwgToDxf(const std::string& dwgPath, ConvertedDrawing& converte
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, writing.fd, STDERR_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, converted.file.Descriptor(), 3);
+    posix_spawn_file_actions_adddup2(&actions, output, 3);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // Its own process group, so that a converter that has to be stopped goes with everything it started.
     posix_spawnattr_setpgroup(&attributes, 0);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    std::vector<char*> argv{node.data(), script.data(), const_cast<char*>(dwgPath.c_str()), output.data(), nullptr};
+    std::string scriptName = script;
+    std::vector<char*> argv{node.data(), scriptName.data(), const_cast<char*>(dwgPath.c_str()), outputName.data(),
+                            nullptr};
     // The converter ends when this process does, killed or not, rather than run on for no one.
     std::string host = "VANTOREL_HOST_PID=" + std::to_string(getpid());
     std::vector<char*> environment;
@@ -148,8 +162,8 @@ DxfResult ConvertDwgToDxf(const std::string& dwgPath, ConvertedDrawing& converte
     close(writing.fd);
     writing.fd = -1;
     if (spawned != 0) {
-        return Failure(dwgPath, "Node.js (node) is not installed here; install it (apt-get install nodejs npm) and "
-                                "run scripts/install-deps.sh");
+        run.outcome = ConverterRun::NoNode;
+        return run;
     }
 
     std::string said;
@@ -183,20 +197,93 @@ DxfResult ConvertDwgToDxf(const std::string& dwgPath, ConvertedDrawing& converte
     // Whatever the script started goes too.
     kill(-pid, SIGKILL);
 
-    std::string reason = LastLine(said);
+    run.reason = LastLine(said);
     if (timedOut) {
-        return Failure(dwgPath, "the converter ran past " + std::to_string(limit) + " s and was stopped");
+        run.outcome = ConverterRun::TimedOut;
+        run.reason = "it ran past " + std::to_string(limit) + " s and was stopped";
+    } else if (WIFSIGNALED(status)) {
+        run.outcome = ConverterRun::Crashed;
+        run.reason = "it crashed (signal " + std::to_string(WTERMSIG(status)) + ")";
+    } else if (int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1; code == 0) {
+        run.outcome = ConverterRun::Done;
+    } else if (code == 127 || code == 3 || run.reason.find("Cannot find module") != std::string::npos) {
+        run.outcome = ConverterRun::NotInstalled;
+    } else if (code == 2) {
+        run.outcome = ConverterRun::Failed; // it found nothing it could read: there is no more to say
+        run.reason.clear();
+    } else {
+        run.outcome = ConverterRun::Failed;
+        if (run.reason.empty())
+            run.reason = "it failed";
     }
-    if (WIFSIGNALED(status)) {
-        return Failure(dwgPath, "the converter crashed (signal " + std::to_string(WTERMSIG(status)) + ")");
+    return run;
+}
+
+// The second converter: named by VANTOREL_DWG_FALLBACK_CONVERTER, else beside the first.
+std::string FallbackScript(const std::string& first) {
+    if (const char* named = std::getenv("VANTOREL_DWG_FALLBACK_CONVERTER"); named && *named)
+        return named;
+    if (first.empty())
+        return {};
+    return (std::filesystem::path(first).parent_path() / "dwg2dxf-libdxfrw.mjs").string();
+}
+
+// "LibreDWG could not read it (table index is out of bounds)"
+std::string CouldNotRead(const ConverterRun& run) {
+    if (run.outcome == ConverterRun::NotInstalled)
+        return "LibreDWG is not installed here";
+    return "LibreDWG could not read it" + (run.reason.empty() ? std::string() : " (" + run.reason + ")");
+}
+
+} // namespace
+
+std::string ReadByLibdxfrw(const std::string& why) {
+    return why + "; read by libdxfrw, which keeps no dynamic-block or extended data: check the counts";
+}
+
+DxfResult ConvertDwgToDxf(const std::string& dwgPath, ConvertedDrawing& converted, DwgConverter first) {
+    std::string why;
+    if (!converted.file.Open("vantorel-dwg-", ".dxf", why))
+        return Failure(dwgPath, why);
+    std::string script = ConverterScript();
+    ConverterRun libreDwg;
+    if (first == DwgConverter::LibreDwg) {
+        libreDwg = RunConverter(script, dwgPath, converted.file.Descriptor());
+        if (libreDwg.outcome == ConverterRun::Done) {
+            converted.converter = DwgConverter::LibreDwg;
+            return DxfResult{};
+        }
+        if (libreDwg.outcome == ConverterRun::NoNode)
+            return Failure(dwgPath, "Node.js (node) is not installed here; install it (apt-get install nodejs npm) "
+                                    "and run scripts/install-deps.sh");
+        // A drawing that has kept the first converter busy past its time is not given to another.
+        if (libreDwg.outcome == ConverterRun::TimedOut)
+            return Failure(dwgPath, "the converter ran past " + std::to_string(TimeLimitSeconds()) +
+                                        " s and was stopped");
     }
-    int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (code != 0) {
-        if (code == 127 || reason.find("Cannot find module") != std::string::npos)
-            return Failure(dwgPath, "the DWG converter is not installed here; run scripts/install-deps.sh");
-        return Failure(dwgPath, reason.empty() ? "the converter failed" : reason);
+    // LibreDWG failed or crashed on it: libdxfrw reads some drawings it cannot, though with less of them.
+    ConverterRun libdxfrw = RunConverter(FallbackScript(script), dwgPath, converted.file.Descriptor());
+    if (libdxfrw.outcome == ConverterRun::Done) {
+        converted.converter = DwgConverter::Libdxfrw;
+        if (first == DwgConverter::LibreDwg)
+            converted.notes.push_back(ReadByLibdxfrw(CouldNotRead(libreDwg)));
+        return DxfResult{};
     }
-    return DxfResult{};
+    if (libdxfrw.outcome == ConverterRun::NoNode)
+        return Failure(dwgPath, "Node.js (node) is not installed here; install it (apt-get install nodejs npm) and "
+                                "run scripts/install-deps.sh");
+    bool neither = first == DwgConverter::LibreDwg && libreDwg.outcome == ConverterRun::NotInstalled &&
+                   libdxfrw.outcome == ConverterRun::NotInstalled;
+    if (neither)
+        return Failure(dwgPath, "the DWG converter is not installed here; run scripts/install-deps.sh (it needs "
+                                "Node.js and npm)");
+    std::string second = libdxfrw.outcome == ConverterRun::NotInstalled
+                             ? "libdxfrw, the second converter, is not installed here (scripts/install-deps.sh)"
+                             : "libdxfrw could not read it either" +
+                                   (libdxfrw.reason.empty() ? std::string() : " (" + libdxfrw.reason + ")");
+    std::string firstSaid = first == DwgConverter::LibreDwg ? CouldNotRead(libreDwg) + "; " : std::string();
+    return Failure(dwgPath, firstSaid + second +
+                                ". Save the drawing as DXF in the program that made it, and open that instead");
 }
 
 } // namespace cad
