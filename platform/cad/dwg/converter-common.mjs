@@ -1,6 +1,6 @@
 // What both DWG converters share: their command line, how they fail, and that they end with the Vantorel host
 // that started them rather than run on for no one.
-import { writeFileSync } from 'node:fs';
+import { readFileSync, writeFileSync } from 'node:fs';
 import v8 from 'node:v8';
 
 // The converter runs once and ends: baseline machine code converts a drawing in well under a second, where
@@ -38,6 +38,15 @@ export function start(usage) {
         }, 500).unref();
     }
     return { input, output };
+}
+
+// The drawing's bytes, or the end with why they cannot be read.
+export function readDrawing(input) {
+    try {
+        return readFileSync(input);
+    } catch (error) {
+        fail(1, `cannot read ${input}: ${error.message}`);
+    }
 }
 
 export function finish(output, dxf) {

@@ -2,9 +2,8 @@
 // the drawings LibreDWG cannot read. libdxfrw keeps no dynamic-block or extended data, and its reading may answer
 // "failed" yet hold the drawing's entities: what it made is kept when its ENTITIES section holds any.
 // Exit 0 done, 1 libdxfrw failed on the drawing, 2 libdxfrw could not read it, 3 libdxfrw is not installed here.
-import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
-import { fail, finish, start } from './converter-common.mjs';
+import { fail, finish, readDrawing, start } from './converter-common.mjs';
 
 const { input, output } = start('dwg2dxf-libdxfrw.mjs');
 
@@ -15,12 +14,7 @@ try {
     fail(3, 'the second DWG converter (npm package @mlightcad/libdxfrw-web) is not installed: run scripts/install-deps.sh');
 }
 
-let bytes;
-try {
-    bytes = readFileSync(input);
-} catch (error) {
-    fail(1, `cannot read ${input}: ${error.message}`);
-}
+const bytes = readDrawing(input);
 // What the library prints as it reads is its own business; the host hears only the reason it gives up.
 const lib = await createModule({ print: () => {}, printErr: () => {} });
 const database = new lib.DRW_Database();

@@ -149,30 +149,21 @@ std::vector<Damage> Damages() {
                            "plan.dxf: a stray ENDSEC was skipped (at line " + std::to_string(LineOf(original, at)) + ")\n",
                            "CHAIR 2, DOOR 3"});
     }
-    {
-        std::size_t layer = original.find("\n  2\nWalls\n");
-        std::size_t start = original.rfind("\n  0\nLAYER\n", layer) + 1;
-        std::size_t value = original.find("\n 62\n", layer) + 5;
-        std::string text = replaced(value, 0, "green");
-        std::size_t next = text.find("\n  0\n", value) + 1;
-        damages.push_back({"a table entry", text,
-                           "plan.dxf, lines " + std::to_string(LineOf(text, start)) + "-" +
-                               std::to_string(LineOf(text, next) - 1) +
-                               ": a LAYER table entry could not be read and was left out\n",
-                           "CHAIR 2, DOOR 3"});
-    }
-    {
-        std::size_t objects = original.find("\nOBJECTS\n");
-        std::size_t start = original.find("\n  0\nDICTIONARY\n", objects) + 1;
-        std::size_t value = original.find("\n281\n", start) + 5;
+    // A value spoilt in a table entry and in an object: the one left out, what references there are still counted.
+    auto spoilt = [&](const char* name, std::size_t start, const char* code, const char* what) {
+        std::size_t value = original.find(code, start) + 5;
         std::string text = replaced(value, 0, "?");
         std::size_t next = text.find("\n  0\n", value) + 1;
-        damages.push_back({"an object", text,
+        damages.push_back({name, text,
                            "plan.dxf, lines " + std::to_string(LineOf(text, start)) + "-" +
-                               std::to_string(LineOf(text, next) - 1) +
-                               ": a DICTIONARY could not be read and was left out\n",
+                               std::to_string(LineOf(text, next) - 1) + ": " + what +
+                               " could not be read and was left out\n",
                            "CHAIR 2, DOOR 3"});
-    }
+    };
+    spoilt("a table entry", original.rfind("\n  0\nLAYER\n", original.find("\n  2\nWalls\n")) + 1, "\n 62\n",
+           "a LAYER table entry");
+    spoilt("an object", original.find("\n  0\nDICTIONARY\n", original.find("\nOBJECTS\n")) + 1, "\n281\n",
+           "a DICTIONARY");
     return damages;
 }
 
