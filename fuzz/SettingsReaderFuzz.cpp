@@ -13,17 +13,21 @@
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Where the module's settings lie is worked out once: it looks through folders, which is not what is fuzzed.
     static const std::string s_folder = [] {
         char name[] = "/tmp/vantorel-settings-fuzz-XXXXXX";
         return std::string(mkdtemp(name) ? name : "/tmp");
     }();
+    static const vantorel::SettingsPaths s_paths[] = {
+        vantorel::BuildSettingsPaths(vantorel::SettingsSide::Catalogue, (s_folder + "/libvantorel.so").c_str()),
+        vantorel::BuildSettingsPaths(vantorel::SettingsSide::Report, (s_folder + "/libvantorel.so").c_str())};
 #ifdef VANTOREL_FUZZ_WIDTHS
     constexpr bool kWidths = true;
 #else
     constexpr bool kWidths = false;
 #endif
     for (vantorel::SettingsSide side : {vantorel::SettingsSide::Catalogue, vantorel::SettingsSide::Report}) {
-        vantorel::SettingsPaths paths = vantorel::BuildSettingsPaths(side, (s_folder + "/libvantorel.so").c_str());
+        const vantorel::SettingsPaths& paths = s_paths[side == vantorel::SettingsSide::Catalogue ? 0 : 1];
         std::remove((kWidths ? paths.fileName : paths.widths).c_str());
         if (std::FILE* file = std::fopen((kWidths ? paths.widths : paths.fileName).c_str(), "wb")) {
             std::fwrite(data, 1, size, file);

@@ -52,6 +52,8 @@ private:
     // Sections
     bool ReadSections();
     bool EndOfSection(const DxfTag& start);
+    // The first tag of a section, peeked at; where it is, with group code -1, when it cannot be read.
+    DxfTag SectionStart();
     bool SkipSection(const DxfTag& start);
 
     // The objects are written back as read; only what lookups follow is kept: the dictionaries' entries and

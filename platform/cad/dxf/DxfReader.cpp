@@ -152,6 +152,17 @@ bool DxfReader::EndOfSection(const DxfTag& start) {
     return Fail(start, "the section that starts here does not end with 0 ENDSEC");
 }
 
+DxfTag DxfReader::SectionStart() {
+    DxfTag start;
+    if (!m_stream.Peek(start)) {
+        start = DxfTag{};
+        start.code = -1;
+        start.begin = m_stream.Offset();
+        start.line = m_stream.OffsetLine() + 1;
+    }
+    return start;
+}
+
 bool DxfReader::SkipSection(const DxfTag& start) {
     DxfTag tag;
     while (Next(tag)) {
@@ -332,8 +343,7 @@ void DxfReader::SettleEncoding() {
 
 bool DxfReader::ReadTables() {
     SettleEncoding();
-    DxfTag start;
-    m_stream.Peek(start);
+    DxfTag start = SectionStart();
     DxfTag tag;
     while (m_stream.Peek(tag)) {
         if (tag.code == 0 && IsName(tag.value, "ENDSEC") && !EndsSection()) {
@@ -436,8 +446,7 @@ void DxfReader::ReadRecord(ObjectId tableId, const EntityTags& entry, std::size_
 
 bool DxfReader::ReadBlocks() {
     SettleEncoding();
-    DxfTag start;
-    m_stream.Peek(start);
+    DxfTag start = SectionStart();
     DxfTag tag;
     while (m_stream.Peek(tag)) {
         if (tag.code == 0 && (IsName(tag.value, "ENDBLK") || (IsName(tag.value, "ENDSEC") && !EndsSection()))) {

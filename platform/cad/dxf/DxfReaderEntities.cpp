@@ -9,8 +9,7 @@ namespace cad {
 
 bool DxfReader::ReadEntities() {
     SettleEncoding();
-    DxfTag start;
-    m_stream.Peek(start);
+    DxfTag start = SectionStart();
     // Whether chunks pay is told by the section's own size: what follows it (objects, extended data) is not
     // read here, and no chunk may start there.
     if (m_options.threads > 1 && m_layout->format == DxfFormat::Ascii && start.code == 0 &&

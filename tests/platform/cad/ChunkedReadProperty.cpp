@@ -165,6 +165,24 @@ TEST(ChunkedReadProperty, ASmallEntitiesSectionBeforeBigObjectsIsReadByOneReader
     EXPECT_TRUE(many.saved == drawing.text);
 }
 
+// Found by the fuzzer: a section whose first tag cannot be read was cut into chunks from the file's first byte, and
+// every line after it was told one too early.
+TEST(ChunkedReadProperty, ASectionWhoseFirstTagCannotBeReadIsNotCutIntoChunks) {
+    std::string entities;
+    for (int i = 0; i < 40; ++i)
+        entities += "  0\nLINE\n  8\n0\n 10\n" + std::to_string(i) + ".5\n 20\n1.0\n 11\n2.0\n 21\n3.0\n";
+    std::string text = "  0\nSECTION\n  2\nENTITIES\n0rd\n" + entities + "  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n" +
+                       entities + "  0\nLINE\n 10\nx\n  0\nENDSEC\n  0\nEOF\n";
+    Reading one = ReadOn(text, 1, 64, "a bad first tag");
+    EXPECT_EQ(one.said, "0 line 0: \ndrawing, line 5: an object could not be read and was left out\ndrawing, lines "
+                        "972-975: a LINE could not be read and was left out");
+    for (unsigned threads : {2u, 4u}) {
+        Reading many = ReadOn(text, threads, 64, "a bad first tag");
+        EXPECT_EQ(many.said, one.said);
+        EXPECT_EQ(dxftest::FirstDifference(one.described, many.described), "");
+    }
+}
+
 TEST(ChunkedReadPropertySlow, BigDrawingsOfEveryShapeReadAsOneReaderReadsThem) {
     CheckDrawings(16, 8 << 20, 20 << 20, 20 << 20, cad::DxfReadOptions().chunkedFrom);
 }
