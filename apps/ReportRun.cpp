@@ -185,6 +185,9 @@ void SetCountingVariables(const ReportOptions& o) {
     flag("BOMSKIPTABLES", o.skipTables);
     [[maybe_unused]] int set = editor.SetVariable("BOMKEYATTR", cad::VariableValue{o.keyAttribute});
     flag("BOMREPLACE", o.replaceTable);
+    // The other formats go through the dialog's Save to file, which writes them only with the switch on; a report
+    // over several drawings takes each drawing's rows from its CSV.
+    flag("BOMFILEFORMATS", !o.csv.empty() || !o.xlsx.empty() || !o.json.empty() || o.drawings.size() > 1);
     flag("BOMTABLETEXT", o.tableText);
     set = editor.SetVariable("BOMTEXTHEIGHT", cad::VariableValue{o.textHeight});
 }

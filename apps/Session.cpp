@@ -7,9 +7,11 @@
 #include "platform/ui/WindowSystem.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
-#include <utility>
+#include <cstring>
 #include <sstream>
+#include <utility>
 
 namespace hostapp {
 
@@ -144,6 +146,7 @@ const std::pair<const char*, int> kKeyNames[] = {
     {"delete", ui::KeyDelete}, {"up", ui::KeyUp},       {"down", ui::KeyDown}, {"left", ui::KeyLeft},
     {"right", ui::KeyRight},   {"home", ui::KeyHome},   {"end", ui::KeyEnd},   {"pageup", ui::KeyPageUp},
     {"pagedown", ui::KeyPageDown}, {"f2", ui::KeyF2},   {"space", ui::KeySpace}, {"insert", ui::KeyInsert},
+    {"f4", ui::KeyF4},
 };
 
 // " (1000 Hz 50 ms, default sound)": every beep so far, or nothing when there was none.
@@ -403,7 +406,7 @@ bool Session::Idle(ui::WindowSystem& system) {
             m_log->flush();
         }
         return true;
-    case Step::Key: system.PressKey(static_cast<int>(step.number)); return true;
+    case Step::Key: system.PressKey(static_cast<int>(step.number), step.modifiers); return true;
     case Step::TypeText: system.Type(step.text); return true;
     case Step::Snapshot: {
         std::unique_ptr<ui::Image> image = system.Render(*dialog);
@@ -496,9 +499,25 @@ bool ParseStep(const std::string& line, Step& step, std::string& error) {
     }
     if (word == "key") {
         step.kind = Step::Key;
+        // "alt+f4": keys held with it first.
+        const std::pair<const char*, unsigned> held[] = {
+            {"alt+", ui::ModAlt}, {"ctrl+", ui::ModControl}, {"shift+", ui::ModShift}};
+        for (bool more = true; more;) {
+            more = false;
+            for (const auto& [prefix, modifier] : held) {
+                if (rest.rfind(prefix, 0) == 0 && rest.size() > std::strlen(prefix)) {
+                    step.modifiers |= modifier;
+                    rest = rest.substr(std::strlen(prefix));
+                    more = true;
+                }
+            }
+        }
         for (const auto& [name, key] : kKeyNames)
             if (rest == name)
                 step.number = key;
+        // A letter: its key ("alt+s"); a number stays a key code.
+        if (rest.size() == 1 && std::isalpha(static_cast<unsigned char>(rest[0])))
+            step.number = std::toupper(static_cast<unsigned char>(rest[0]));
         if (step.number == 0.0 && !ParseNumber(rest, step.number))
             return need(false, "a key name (escape, enter, tab, back, delete, up, down, ...) or a key code");
         return true;

@@ -46,6 +46,7 @@ struct Step {
     cad::Point3d a;
     cad::Point3d b;
     bool button = false;
+    unsigned modifiers = 0; // of a key: Alt, Ctrl, Shift held
     int line = 0; // in the script it came from
 };
 

@@ -158,8 +158,9 @@ void FileChooser::Accept() {
             edit->SetText("");
         return;
     }
+    // A name without an extension gets the first of those asked for.
     if ((m_prompt.flags & 1) && !m_prompt.extension.empty() && !path.has_extension())
-        path += "." + m_prompt.extension;
+        path += "." + m_prompt.extension.substr(0, m_prompt.extension.find(';'));
     if ((m_prompt.flags & 2) && !std::filesystem::exists(path, ignored)) {
         ui::WindowSystem::Instance().MessageBox(this, Shown(path.string()) + "\nFile not found.", Text(),
                                                 ui::MessageBoxOk);

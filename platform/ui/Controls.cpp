@@ -367,14 +367,27 @@ void EditBox::OnFocusLost(Window*) {
 
 // List boxes
 
-int ListBox::ItemHeight() {
-    return MeasureText(GetFont(), "Ay").height;
+int ListBox::ItemHeight() const {
+    return m_itemHeight > 0 ? m_itemHeight : MeasureText(GetFont(), "Ay").height;
+}
+
+void ListBox::SetItemHeight(int height) {
+    m_itemHeight = std::max(height, 0);
+    UpdateScrollBar();
+    Invalidate();
+}
+
+void ListBox::SetRowsShown(int rows) {
+    m_rowsShown = std::max(rows, 0);
+    UpdateScrollBar();
+    Invalidate();
 }
 
 bool ListBox::FindItem(const std::string& name, Rect& rect) const {
-    int height = MeasureText(GetFont(), "Ay").height;
+    int height = ItemHeight();
     Rect client = ClientRect();
-    for (int i = m_top; i < ItemCount(); ++i) {
+    int last = std::min(ItemCount(), m_top + RowsInView() + (m_rowsShown > 0 ? 0 : 1));
+    for (int i = m_top; i < last; ++i) {
         int top = (i - m_top) * height;
         if (top >= client.bottom)
             break;
@@ -387,7 +400,10 @@ bool ListBox::FindItem(const std::string& name, Rect& rect) const {
 }
 
 std::string ListBox::Describe() const {
-    std::string text = "items " + std::to_string(m_items.size()) + "\n";
+    // A list longer than its window says how many rows it shows at once.
+    int inView = RowsInView();
+    std::string text = "items " + std::to_string(m_items.size()) +
+                       (ItemCount() > inView ? " (" + std::to_string(inView) + " in view)" : std::string()) + "\n";
     for (const std::string& item : m_items)
         text += item + "\n";
     return text;
@@ -416,7 +432,7 @@ void ListBox::SetSelection(int index) {
 }
 
 void ListBox::UpdateScrollBar() {
-    int visible = std::max(ClientRect().Height() / std::max(ItemHeight(), 1), 1);
+    int visible = RowsInView();
     bool needed = ItemCount() > visible;
     ShowScrollBar(ScrollBar::Vertical, needed);
     if (needed)
@@ -426,7 +442,7 @@ void ListBox::UpdateScrollBar() {
 }
 
 void ListBox::EnsureVisible(int index) {
-    int visible = std::max(ClientRect().Height() / std::max(ItemHeight(), 1), 1);
+    int visible = RowsInView();
     if (index < m_top)
         m_top = index;
     else if (index >= m_top + visible)
@@ -442,7 +458,8 @@ void ListBox::OnPaint(Canvas& canvas) {
     Rect client = ClientRect();
     canvas.FillRect(client, SystemColorOf(SystemColor::Window));
     int height = ItemHeight();
-    for (int i = m_top, y = 0; i < ItemCount() && y < client.bottom; ++i, y += height) {
+    int last = std::min(ItemCount(), m_top + RowsInView() + (m_rowsShown > 0 ? 0 : 1));
+    for (int i = m_top, y = 0; i < last && y < client.bottom; ++i, y += height) {
         Rect row{0, y, client.right, y + height};
         bool selected = i == m_selection;
         if (selected)
@@ -456,7 +473,10 @@ void ListBox::OnPaint(Canvas& canvas) {
 
 void ListBox::OnMouseDown(const MouseEvent& event) {
     SetFocus();
-    int index = m_top + event.y / std::max(ItemHeight(), 1);
+    int row = event.y / std::max(ItemHeight(), 1);
+    if (m_rowsShown > 0 && row >= RowsInView())
+        return; // the room below the rows shown
+    int index = m_top + row;
     if (index < ItemCount() && index != m_selection) {
         SetSelection(index);
         NotifyParent(NotifySelectionChange);
@@ -464,7 +484,10 @@ void ListBox::OnMouseDown(const MouseEvent& event) {
 }
 
 void ListBox::OnDoubleClick(const MouseEvent& event) {
-    int index = m_top + event.y / std::max(ItemHeight(), 1);
+    int row = event.y / std::max(ItemHeight(), 1);
+    if (m_rowsShown > 0 && row >= RowsInView())
+        return;
+    int index = m_top + row;
     if (index < ItemCount())
         NotifyParent(NotifyDoubleClicked);
 }
@@ -491,7 +514,7 @@ bool ListBox::OnKeyDown(const KeyEvent& event) {
 void ListBox::OnScroll(ScrollBar bar, ScrollCode code, int position) {
     if (bar != ScrollBar::Vertical)
         return;
-    int visible = std::max(ClientRect().Height() / std::max(ItemHeight(), 1), 1);
+    int visible = RowsInView();
     int top = m_top;
     switch (code) {
     case ScrollCode::LineUp: --top; break;
@@ -507,6 +530,50 @@ void ListBox::OnScroll(ScrollBar bar, ScrollCode code, int position) {
     m_top = std::clamp(top, 0, std::max(ItemCount() - visible, 0));
     SetScrollPosition(ScrollBar::Vertical, m_top);
     Invalidate();
+}
+
+void SystemMenu::Open(Window& owner) {
+    m_owner = &owner;
+    m_before = WindowSystem::Instance().Focus();
+    if (!IsCreated()) {
+        Create(&owner, Rect{0, 0, 120, 20}, kId, "", StyleChild | StyleBorder);
+        AddItem("Close");
+    }
+    SetFont(owner.GetFont());
+    Move(Rect{0, 0, 120, ItemHeight() + 4});
+    SetSelection(0);
+    BringToTop();
+    Show(true);
+    SetFocus();
+}
+
+void SystemMenu::Choose() {
+    Show(false);
+    if (m_owner)
+        m_owner->OnClose();
+}
+
+bool SystemMenu::OnKeyDown(const KeyEvent& event) {
+    if (event.key == KeyEnter) {
+        Choose();
+        return true;
+    }
+    if (event.key == KeyEscape) {
+        Show(false);
+        if (m_before)
+            m_before->SetFocus();
+        return true;
+    }
+    return ListBox::OnKeyDown(event);
+}
+
+void SystemMenu::OnMouseDown(const MouseEvent& event) {
+    if (event.y < ItemHeight())
+        Choose();
+}
+
+void SystemMenu::OnFocusLost(Window*) {
+    Show(false);
 }
 
 } // namespace ui

@@ -2,6 +2,7 @@
 
 #include "platform/ui/Window.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -113,7 +114,17 @@ public:
     const std::string& Item(int index) const { return m_items[static_cast<std::size_t>(index)]; }
     int Selection() const { return m_selection; }
     void SetSelection(int index);
-    int ItemHeight();
+    // The height of a row: as set (an owner that sizes the list by its own measure of the font), else the font's
+    // line.
+    int ItemHeight() const;
+    void SetItemHeight(int height);
+    // At most this many rows are shown at once, however many would fit (0: as many as fit).
+    void SetRowsShown(int rows);
+    // Rows shown whole at once.
+    int RowsInView() const {
+        int fit = std::max(ClientRect().Height() / std::max(ItemHeight(), 1), 1);
+        return m_rowsShown > 0 ? std::min(fit, m_rowsShown) : fit;
+    }
 
     void OnPaint(Canvas& canvas) override;
     void OnMouseDown(const MouseEvent& event) override;
@@ -134,6 +145,27 @@ private:
     std::vector<std::string> m_items;
     int m_selection = -1;
     int m_top = 0;
+    int m_itemHeight = 0; // 0: the font's
+    int m_rowsShown = 0;
+};
+
+// The system menu of a window with a close box, opened by Alt+Space: its one item, Close, sends the window's
+// close message as the close box and Alt+F4 do. Enter or a click chooses it; Escape, or the focus going
+// elsewhere, puts the menu away.
+class SystemMenu : public ListBox {
+public:
+    static constexpr int kId = 0xF060; // the close command's number in the systems that had such menus
+    // Shows the menu at the top left of `owner`'s client area, with the focus.
+    void Open(Window& owner);
+    bool OnKeyDown(const KeyEvent& event) override;
+    void OnMouseDown(const MouseEvent& event) override;
+    void OnFocusLost(Window* next) override;
+    unsigned WantedKeys(const KeyEvent&) const override { return WantArrows | WantEnter | WantEscape; }
+
+private:
+    void Choose();
+    Window* m_owner = nullptr;
+    Window* m_before = nullptr; // had the focus before the menu
 };
 
 } // namespace ui

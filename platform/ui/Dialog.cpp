@@ -173,7 +173,23 @@ bool Dialog::PressMnemonic(Window* focus, char letter) {
     return true;
 }
 
+bool Dialog::SystemKey(const KeyEvent& event) {
+    if (!(event.modifiers & ModAlt) || !HasStyle(StyleSysMenu) || !HasStyle(StyleCaption))
+        return false;
+    if (event.key == KeyF4) {
+        OnClose();
+        return true;
+    }
+    if (event.key == KeySpace) {
+        m_systemMenu.Open(*this);
+        return true;
+    }
+    return false;
+}
+
 bool Dialog::OnDialogKey(Window* focus, const KeyEvent& event) {
+    if (SystemKey(event))
+        return true;
     if ((event.modifiers & ModAlt) && ((event.key >= 'A' && event.key <= 'Z') || (event.key >= '0' && event.key <= '9')))
         return PressMnemonic(focus, static_cast<char>(event.key));
     if (event.key == KeyEscape) {

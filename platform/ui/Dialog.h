@@ -77,12 +77,15 @@ public:
     // Alt and a letter: the button or check box whose text marks that letter with "&" is pressed; of two
     // with the same letter the next takes the focus. False, with the warning sound, when none has it.
     bool PressMnemonic(Window* focus, char letter);
+    // Alt+F4 sends the close message, Alt+Space opens the system menu; only a dialog with a close box has them.
+    bool SystemKey(const KeyEvent& event);
 
 private:
     DialogTemplate m_template;
     std::vector<std::unique_ptr<Window>> m_controls;
     bool m_ended = false;
     int m_result = 0;
+    SystemMenu m_systemMenu;
 };
 
 } // namespace ui

@@ -23,6 +23,7 @@ enum Key : int {
     KeyDelete = 46,
     KeyF1 = 112,
     KeyF2 = 113,
+    KeyF4 = 115,
 };
 
 enum Modifier : unsigned { ModNone = 0, ModShift = 1, ModControl = 2, ModAlt = 4 };

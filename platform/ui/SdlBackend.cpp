@@ -38,6 +38,7 @@ int KeyCodeOf(SDL_Keycode key) {
     case SDLK_DELETE: return KeyDelete;
     case SDLK_F1: return KeyF1;
     case SDLK_F2: return KeyF2;
+    case SDLK_F4: return KeyF4;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT: return KeyShift;
     case SDLK_LCTRL:

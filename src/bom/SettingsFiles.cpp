@@ -174,15 +174,13 @@ void ApplyStoredWidths(SettingsSide side, int available, const int* stored, int*
         for (int i = 0; i < kReportColumns; ++i)
             computed[i] = 4 * t;
     }
-    // A width a file could not have come from this program (below zero, or wider than any screen) is
-    // taken as not known. So is a price column of width 0 on the report side: a hidden column keeps its
-    // width from before it was hidden, so a 0 there comes only from a file that lacked the number.
+    // Stored widths are applied as they are, 0 among them. -1 stands for a width not known, as a fresh grid has
+    // it and a short file leaves it: that one takes its default. Any other number below 0 cannot be a width and
+    // is taken as 0, the narrowest there is; one wider than any screen is held at the widest.
     constexpr int kWidest = 100000;
     bool fresh = stored[0] == kUnknownWidth;
-    for (int i = 0; i < count; ++i) {
-        bool hiddenPrice = side == SettingsSide::Report && (i == 1 || i == 4) && stored[i] == 0;
-        out[i] = fresh || stored[i] < 0 || stored[i] > kWidest || hiddenPrice ? computed[i] : stored[i];
-    }
+    for (int i = 0; i < count; ++i)
+        out[i] = fresh || stored[i] == kUnknownWidth ? computed[i] : std::clamp(stored[i], 0, kWidest);
 }
 
 } // namespace vantorel

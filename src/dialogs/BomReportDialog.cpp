@@ -79,14 +79,16 @@ void BomReportDialog::CloseReport() {
 void BomReportDialog::SaveReportToFile() {
     std::string drawingName = HostText("DWGNAME");
     std::string proposal = ProposeReportFileName(g_catalogFile, drawingName);
+    // With the host's BOMFILEFORMATS on, the dialog offers the other formats too, and a name ending in .csv, .xlsx
+    // or .json asks for that format; otherwise every name gets the text file.
+    bool formats = HostSwitchOn("BOMFILEFORMATS");
     resbuf chosen{};
-    if (acedGetFileD("Save as", proposal.c_str(), "txt", 1, &chosen) != RTNORM)
+    if (acedGetFileD("Save as", proposal.c_str(), formats ? "txt;csv;xlsx;json" : "txt", 1, &chosen) != RTNORM)
         return;
     HostString name(chosen.restype == RTSTR ? chosen.resval.rstring : nullptr);
     if (chosen.restype != RTSTR)
         return;
-    // A name ending in .csv, .xlsx or .json asks for that format; any other gets the text file.
-    std::string format = ExportFormatOf(name.Get());
+    std::string format = formats ? ExportFormatOf(name.Get()) : std::string();
     if (format.empty()) {
         [[maybe_unused]] bool written = grid.WriteTextFile(name.Get(), "w");
         return;

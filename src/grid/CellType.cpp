@@ -309,6 +309,10 @@ void DropListCellType::OpenList() {
     else
         m_list.Move(rect);
     m_list.SetFont(font);
+    // Rows as high as the list was made for, whatever the font's line would be, and as many as it was made for:
+    // the row's height more is room below them.
+    m_list.SetItemHeight(itemHeight);
+    m_list.SetRowsShown(shown);
     m_list.ClearItems();
     for (const std::string& choice : choices)
         m_list.AddItem(choice);
@@ -494,11 +498,9 @@ void CheckBoxCellType::Toggle(int col, long row, bool fromText) {
 void CheckBoxCellType::DrawCell(ui::Canvas& canvas, ui::Rect* rect, int, long, GridCell* cell, bool selected, bool) {
     ui::Rect inner = DrawBorder(canvas, *rect, *cell);
     ui::Rect box = BoxRect(*rect);
-    GridCell label = *cell;
-    const char* caption = cell->GetCaption();
-    label.SetText(caption ? caption : "");
+    // Beside the box the cell is a normal one: its own text.
     DrawBackgroundAndText(canvas, ui::Rect{std::min(box.right + 2, inner.right), inner.top, inner.right, inner.bottom},
-                          label, selected);
+                          *cell, selected);
     if (inner.left < box.right + 2)
         canvas.FillRect(ui::Rect{inner.left, inner.top, std::min(box.right + 2, inner.right), inner.bottom},
                         selected ? cell->GetSelectedBackColor() : cell->GetBackColor());

@@ -262,8 +262,11 @@ TEST_F(ReportSession, WidthsAShortFileLacksTakeTheirDefaultAndAreWrittenBack) {
         // Four: Total too, whether prices are shown or hidden while the dialog closes.
         {"100 90 80 70 ", "click Close\n", "100 90 80 70 112 "},
         {"100 90 80 70 ", "click Show Price\nclick Close\n", "100 90 80 70 112 "},
-        // A price column of width 0 was never a width a user left: it is taken as missing.
-        {"100 100 100 0 0 ", "click Close\n", "100 100 100 0 112 "},
+        // Stored widths are applied as they are: 0 is a width like any other, and -1 one not known.
+        {"100 100 100 0 0 ", "click Close\n", "100 100 100 0 0 "},
+        {"100 -1 100 0 0 ", "click Close\n", "100 112 100 0 0 "},
+        // No width is below 0.
+        {"100 -5 100 70 60 ", "click Close\n", "100 0 100 70 60 "},
     };
     for (const Case& c : cases) {
         apptest::WriteFile(Path("vantorel2.set"), c.stored);
@@ -289,6 +292,27 @@ TEST_F(ReportSession, TheCloseBoxClosesAndRemembersAsCloseDoes) {
     ASSERT_EQ(run.exitCode, 0) << run.out;
     EXPECT_EQ(Settings("vantorel2.set"), "112 112 112 112 112 ");
     EXPECT_EQ(Settings("filename.set"), catalog);
+}
+
+// The keyboard's way to the close message: Alt+F4, or Close in the system menu Alt+Space opens; Escape puts the menu
+// away and leaves the dialog open.
+TEST_F(ReportSession, AltF4AndTheSystemMenuCloseAsTheCloseBoxDoes) {
+    for (const char* keys : {"key alt+f4\n", "key alt+space\nkey enter\n"}) {
+        std::filesystem::remove(Path("vantorel2.set"));
+        ShellRun run = Session(Opening() + keys);
+        ASSERT_EQ(run.exitCode, 0) << keys << run.out;
+        EXPECT_EQ(Settings("vantorel2.set"), "112 112 112 112 112 ") << keys;
+    }
+    ShellRun run = Session(Opening() + "key alt+space\ndump 61536\nkey escape\ndump 61536\nclick Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out.substr(run.out.find("dialog \"BOM")), "dialog \"BOM Report\", beeps 0\n"
+                                                           "  61536 \"\"\n"
+                                                           "    items 1\n"
+                                                           "    Close\n"
+                                                           "dialog \"BOM Report\", beeps 0\n"
+                                                           "  61536 \"\" hidden\n"
+                                                           "    items 1\n"
+                                                           "    Close\n");
 }
 
 TEST_F(ReportSession, SaveToFileProposesTheCatalogueAndDrawingNames) {

@@ -100,9 +100,24 @@ TEST_F(ReportExport, TextInTheActiveCodePageLeavesAsUtf8) {
               std::string::npos);
 }
 
-TEST_F(ReportExport, TheDialogSavesByTheExtensionOfTheNameChosen) {
+// With BOMFILEFORMATS on, the dialog offers the other formats and writes each by the name's extension; off, as the
+// module was made, every name gets the fixed-width text file.
+TEST_F(ReportExport, TheDialogSavesByTheExtensionOfTheNameChosenOnlyWithTheSwitchOn) {
     ShellRun run = Session("open " + chairs + "\n"
                            "command KXBOMC\n"
+                           "file " + Path("prices.prc") + "\n"
+                           "select all\n"
+                           "click Save to file\n"
+                           "file " + Path("plain.csv") + "\n"
+                           "click Close\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("file dialog \"Save as [" + Path("prices-chairs.txt") + "] *.txt flags 1\""), std::string::npos)
+        << run.out;
+    EXPECT_EQ(ReadFile(Path("plain.csv")).substr(0, 66),
+              "Block name Item Price   Quantity          Description      Total\n ");
+    run = Session("open " + chairs + "\n"
+                  "setvar BOMFILEFORMATS 1\n"
+                  "command KXBOMC\n"
                            "file " + Path("prices.prc") + "\n"
                            "select all\n"
                            "click Save to file\n"
@@ -113,7 +128,8 @@ TEST_F(ReportExport, TheDialogSavesByTheExtensionOfTheNameChosen) {
                            "file " + Path("r.txt") + "\n"
                            "click Close\n");
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_NE(run.out.find("file dialog \"Save as [" + Path("prices-chairs.txt") + "] *.txt flags 1\""), std::string::npos)
+    EXPECT_NE(run.out.find("file dialog \"Save as [" + Path("prices-chairs.txt") + "] *.txt;csv;xlsx;json flags 1\""),
+              std::string::npos)
         << run.out;
     EXPECT_EQ(ReadFile(Path("R.CSV")), "Block name,Item Price,Quantity,Description,Total\r\n"
                                        "chair,12.50,4,\"Oak, \"\"premium\"\"\",50.00\r\n"

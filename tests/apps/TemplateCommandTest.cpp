@@ -16,6 +16,21 @@ using apptest::WriteFile;
 using templatetest::kOffice;
 using templatetest::TemplateCommand;
 
+TEST_F(TemplateCommand, AltF4AsksAsTheCloseBoxDoes) {
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "cell Description 0\n"
+                           "type Oak desk\n"
+                           "key enter\n"
+                           "key escape\n"
+                           "key alt+f4\n"
+                           "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("message box \"Save changes to " + catalog + "\": 7\n"), std::string::npos) << run.out;
+    EXPECT_TRUE(HasSettings());
+}
+
 TEST_F(TemplateCommand, TheCloseBoxClosesAsTheCloseButtonDoes) {
     // Before a catalogue is in use it ends the dialog at once and writes nothing.
     ShellRun run = Session("command KXBOMT\nclose\n");
@@ -412,6 +427,55 @@ TEST_F(TemplateCommand, PricesTakeDigitsAndOnePointDescriptionsNoBarAndSaveAsWri
     EXPECT_EQ(ReadFile(copy), "DESK|9.51|Desk\nCHAIR|89.50|ab\nCABINET|120|Cabinet\n");
     EXPECT_EQ(ReadFile(catalog), kOffice);
     EXPECT_EQ(FileName(), copy);
+}
+
+// The list of a new row's block names is made 15 rows high when there are more, and shows 15 whole rows: its rows
+// are drawn at the height it was made for, the font's own size, not at the height of the font's line.
+TEST_F(TemplateCommand, TwentyBlockNamesShowFifteenRowsAndAScrollBar) {
+    std::string drawing = Path("many.dxf");
+    std::string names;
+    for (int i = 1; i <= 20; ++i)
+        names += " P" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    ASSERT_EQ(Shell(std::string("/usr/bin/python3 ") + AUDIT_SCRIPT + " drawn " + drawing + " R2010 1252 asc" + names)
+                  .exitCode,
+              0);
+    ShellRun run = Session("open " + drawing + "\n"
+                           "command KXBOMT\n"
+                           "click New\n"
+                           "file " + Path("new.prc") + "\n"
+                           "key escape\n"
+                           "drop Block name 0\n"
+                           "dump 201\n"
+                           "key escape\n"
+                           "click Close\n"
+                           "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("    part 123\n      items 20 (15 in view)\n      P01\n"), std::string::npos) << run.out;
+}
+
+// "(" is a character with the Down key's code. The drop list of a new row's block name reports that character as
+// its own, but the template grid starts an edit for every character typed on a block name, whatever the cell's
+// type made of it: "(" begins the name, as any other character does. The Down key itself types nothing and moves.
+TEST_F(TemplateCommand, AParenthesisStartsABlockNameTheDownKeyMoves) {
+    ShellRun run = Session("command KXBOMT\n"
+                           "click Open\n"
+                           "file " + catalog + "\n"
+                           "click Insert Row\n"
+                           "key escape\n"
+                           "type (\n"
+                           "dump 201\n"
+                           "type A)\n"
+                           "key enter\n"
+                           "key escape\n"
+                           "key up\n"
+                           "key down\n"
+                           "dump 201\n"
+                           "click Close\n"
+                           "answer no\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("    rows 4, active 0,1, editing 0,1 \"(\"\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("    1: (A)|0|\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("    rows 4, active 0,2\n"), std::string::npos) << run.out;
 }
 
 } // namespace

@@ -98,17 +98,17 @@ TEST(SettingsWidths, AFirstWidthOfMinusOneMeansAllAreComputed) {
     int fresh[3] = {-1, -1, -1};
     vantorel::ApplyStoredWidths(SettingsSide::Catalogue, 807, fresh, out); // e = 100
     EXPECT_EQ(std::vector<int>(out, out + 3), (std::vector<int>{300, 100, 400}));
-    // A short file: the widths it lacks are computed; so is one no grid could have had.
+    // A short file: the widths it lacks (still -1, "not known") are computed.
     int partial[5] = {90, 80, 70, -1, -1};
     vantorel::ApplyStoredWidths(SettingsSide::Report, 819, partial, out);
     EXPECT_EQ(std::vector<int>(out, out + 5), (std::vector<int>{90, 80, 70, 160, 160}));
+    // The others are applied as they are: a negative one as 0, one wider than any screen at the widest.
     int odd[5] = {90, -7, 2147483647, 0, 5};
     vantorel::ApplyStoredWidths(SettingsSide::Report, 819, odd, out);
-    EXPECT_EQ(std::vector<int>(out, out + 5), (std::vector<int>{90, 160, 160, 0, 5}));
-    // A hidden price column never leaves a 0 in the file; a 0 there is a number the file lacked.
+    EXPECT_EQ(std::vector<int>(out, out + 5), (std::vector<int>{90, 0, 100000, 0, 5}));
     int zeroPrices[5] = {90, 0, 70, 0, 0};
     vantorel::ApplyStoredWidths(SettingsSide::Report, 819, zeroPrices, zeroPrices);
-    EXPECT_EQ(std::vector<int>(zeroPrices, zeroPrices + 5), (std::vector<int>{90, 160, 70, 0, 160}));
+    EXPECT_EQ(std::vector<int>(zeroPrices, zeroPrices + 5), (std::vector<int>{90, 0, 70, 0, 0}));
     int zeroOnTheCatalogueSide[3] = {90, 0, 0};
     vantorel::ApplyStoredWidths(SettingsSide::Catalogue, 807, zeroOnTheCatalogueSide, out);
     EXPECT_EQ(std::vector<int>(out, out + 3), (std::vector<int>{90, 0, 0}));

@@ -337,6 +337,33 @@ TEST_F(GridTest, CheckBoxClickStoresOneWithSixDecimals) {
     EXPECT_STREQ(grid.GetCellText(2, 0), "1.000000");
 }
 
+// Beside its box a check box cell is a normal cell: it shows its text, and its caption nowhere.
+TEST_F(GridTest, ACheckBoxCellShowsItsTextBesideTheBoxNotItsCaption) {
+    Fill(1);
+    grid.SetColumnWidth(2, 120);
+    grid.SetCellTypeIndex(2, 0, 2);
+    Rect cell;
+    ASSERT_TRUE(grid.CellRect(2, 0, &cell));
+    Point origin = grid.CellArea().ClientToScreen(Point{cell.left, cell.top});
+    Point corner{origin.x - dialog->ScreenRect().left, origin.y - dialog->ScreenRect().top};
+    auto shown = [&](const char* text, const char* caption) {
+        grid.SetCellText(2, 0, text);
+        grid.SetCellCaption(2, 0, caption);
+        grid.RepaintAll();
+        auto image = system.Render(*dialog);
+        std::string pixels;
+        for (int y = 0; y < cell.Height(); ++y)
+            for (int x = 0; x < cell.Width(); ++x) {
+                ui::Color c = image->Pixel(corner.x + x, corner.y + y);
+                pixels += static_cast<char>(c.r / 2 + c.g / 3 + c.b / 6);
+            }
+        return pixels;
+    };
+    std::string withCaption = shown("1.000000", "Oak finish");
+    EXPECT_TRUE(withCaption == shown("1.000000", "")) << "the caption shows";
+    EXPECT_FALSE(withCaption == shown("1.500000", "Oak finish")) << "the text does not show";
+}
+
 TEST_F(GridTest, RenderedGridShowsLinesRaisedHeadersAndShortenedText) {
     Fill(3);
     grid.SetCellText(0, -1, "Block name");
