@@ -16,16 +16,13 @@ using apptest::WriteFile;
 using templatetest::kOffice;
 using templatetest::TemplateCommand;
 
+// The catalogue opened and a description changed: the dialog has something to ask about when it closes.
+std::string Changed(const std::string& catalog) {
+    return "command KXBOMT\nclick Open\nfile " + catalog + "\ncell Description 0\ntype Oak desk\nkey enter\nkey escape\n";
+}
+
 TEST_F(TemplateCommand, AltF4AsksAsTheCloseBoxDoes) {
-    ShellRun run = Session("command KXBOMT\n"
-                           "click Open\n"
-                           "file " + catalog + "\n"
-                           "cell Description 0\n"
-                           "type Oak desk\n"
-                           "key enter\n"
-                           "key escape\n"
-                           "key alt+f4\n"
-                           "answer no\n");
+    ShellRun run = Session(Changed(catalog) + "key alt+f4\nanswer no\n");
     ASSERT_EQ(run.exitCode, 0) << run.out;
     EXPECT_NE(run.out.find("message box \"Save changes to " + catalog + "\": 7\n"), std::string::npos) << run.out;
     EXPECT_TRUE(HasSettings());
@@ -37,13 +34,7 @@ TEST_F(TemplateCommand, TheCloseBoxClosesAsTheCloseButtonDoes) {
     ASSERT_EQ(run.exitCode, 0) << run.out;
     EXPECT_FALSE(HasSettings());
     // With changes, it asks; Cancel keeps the dialog, No closes it and the settings are kept.
-    run = Session("command KXBOMT\n"
-                  "click Open\n"
-                  "file " + catalog + "\n"
-                  "cell Description 0\n"
-                  "type Oak desk\n"
-                  "key enter\n"
-                  "key escape\n"
+    run = Session(Changed(catalog) +
                   "close\n"
                   "answer cancel\n"
                   "dump 210\n"
