@@ -7,6 +7,10 @@
 #include <system_error>
 #include <thread>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace cad {
 
 namespace {
@@ -101,27 +105,47 @@ EntityChunk::~EntityChunk() {
         ObjectDeleter()(record.entity);
 }
 
+namespace {
+// The next line starting with "E" from `at` on: the offset of its line end before it, or npos. Such lines are rare
+// in a drawing (ENDSEC, ENDBLK, ELLIPSE, a few names), so sixteen bytes are looked at at once for the pair.
+std::size_t NextLineStartingWithE(std::string_view content, std::size_t at) {
+    const char* data = content.data();
+    std::size_t size = content.size();
+#if defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi8('\n');
+    const __m128i letter = _mm_set1_epi8('E');
+    while (at + 17 <= size) {
+        __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + 1));
+        auto both = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, newline), _mm_cmpeq_epi8(after, letter))));
+        if (both)
+            return at + static_cast<std::size_t>(__builtin_ctz(both));
+        at += 16;
+    }
+#endif
+    for (; at + 1 < size; ++at) {
+        if (data[at] == '\n' && data[at + 1] == 'E')
+            return at;
+    }
+    return std::string_view::npos;
+}
+} // namespace
+
 std::size_t EntitySectionEnd(std::string_view content, std::size_t begin) {
     static constexpr std::string_view kEnd = "ENDSEC";
-    std::size_t at = begin;
-    while (at < content.size()) {
-        const void* found = memmem(content.data() + at, content.size() - at, kEnd.data(), kEnd.size());
-        if (!found)
+    for (std::size_t at = begin; at < content.size();) {
+        std::size_t lineStart = NextLineStartingWithE(content, at);
+        if (lineStart == std::string_view::npos)
             return std::string_view::npos;
-        std::size_t hit = static_cast<std::size_t>(static_cast<const char*>(found) - content.data());
-        at = hit + kEnd.size();
+        at = lineStart + 1;
         // The word must be a line of its own, after a line "0".
-        std::size_t lineStart = content.rfind('\n', hit);
-        if (lineStart == std::string_view::npos || lineStart < begin)
-            continue;
         std::size_t next = 0;
-        if (Trim(LineAt(content, lineStart + 1, next)) != kEnd)
+        if (Trim(LineAt(content, lineStart + 1, next)) != kEnd || lineStart == 0)
             continue;
-        std::size_t codeStart = lineStart == 0 ? 0 : content.rfind('\n', lineStart - 1);
+        std::size_t codeStart = content.rfind('\n', lineStart - 1);
         codeStart = codeStart == std::string_view::npos ? 0 : codeStart + 1;
-        if (codeStart < begin)
-            continue;
-        if (Trim(content.substr(codeStart, lineStart - codeStart)) == "0")
+        if (codeStart >= begin && Trim(content.substr(codeStart, lineStart - codeStart)) == "0")
             return codeStart;
     }
     return std::string_view::npos;
@@ -187,23 +211,29 @@ void ReadEntityChunks(const DxfSource& source, std::vector<EntityChunk>& chunks,
     } catch (const std::system_error&) {
     }
     for (std::size_t taken = 0; taken < chunks.size();) {
-        State state = Unclaimed;
+        bool isRead = false;
+        bool allClaimed = false;
         {
             std::unique_lock lock(mutex);
-            // Claimed by another thread: it will be read. Unclaimed: this thread reads it now.
-            ready.wait(lock, [&] { return states[taken] != Claimed; });
-            state = states[taken];
+            isRead = states[taken] == Read;
+            allClaimed = next >= chunks.size();
+            // Nothing left to read here while another thread reads the chunk to take: wait for it, which that
+            // thread will mark read.
+            if (!isRead && allClaimed) {
+                ready.wait(lock, [&] { return states[taken] == Read; });
+                isRead = true;
+            }
         }
-        if (state == Read) {
+        if (isRead) {
             if (!take(chunks[taken]))
                 break; // what comes after is read by the single reader
             ++taken;
             continue;
         }
+        // The chunk to take, or a later one, is not claimed yet: read it here meanwhile.
         std::size_t k = claim();
-        if (k >= chunks.size())
-            break;
-        readChunk(k);
+        if (k < chunks.size())
+            readChunk(k);
     }
     {
         std::lock_guard lock(mutex);
