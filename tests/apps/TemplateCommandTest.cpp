@@ -7,14 +7,9 @@
 #include <filesystem>
 #include <string>
 
+// Inside the sessions' own namespace, which brings the fixture and its helpers.
+namespace templatetest {
 namespace {
-
-using apptest::ReadFile;
-using apptest::Shell;
-using apptest::ShellRun;
-using apptest::WriteFile;
-using templatetest::kOffice;
-using templatetest::TemplateCommand;
 
 // The catalogue opened and a description changed: the dialog has something to ask about when it closes.
 std::string Changed(const std::string& catalog) {
@@ -470,3 +465,4 @@ TEST_F(TemplateCommand, AParenthesisStartsABlockNameTheDownKeyMoves) {
 }
 
 } // namespace
+} // namespace templatetest

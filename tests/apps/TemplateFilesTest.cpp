@@ -8,14 +8,9 @@
 #include <filesystem>
 #include <string>
 
+// Inside the sessions' own namespace, which brings the fixture and its helpers.
+namespace templatetest {
 namespace {
-
-using apptest::ReadFile;
-using apptest::Shell;
-using apptest::ShellRun;
-using apptest::WriteFile;
-using templatetest::kOffice;
-using templatetest::TemplateCommand;
 
 TEST_F(TemplateCommand, OpeningAndClosingAtOnceWritesNothingAndKeepsTheRememberedFile) {
     WriteFile(Path("vantorel1.set"), "100 50 200 ");
@@ -222,3 +217,4 @@ TEST_F(TemplateCommand, NewOntoAnExistingFileAnsweredYesStartsItEmpty) {
 }
 
 } // namespace
+} // namespace templatetest

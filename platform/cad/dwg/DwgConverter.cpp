@@ -24,6 +24,8 @@ namespace {
 // A big drawing takes the converter some seconds; one that runs for minutes has hung.
 constexpr int kDefaultSeconds = 120;
 constexpr std::size_t kKeptError = 16 * 1024;
+constexpr const char* kNoNode =
+    "Node.js (node) is not installed here; install it (apt-get install nodejs npm) and run scripts/install-deps.sh";
 
 bool Digit(char c) {
     return c >= '0' && c <= '9';
@@ -200,7 +202,7 @@ ConverterRun RunConverter(const std::string& script, const std::string& dwgPath,
     run.reason = LastLine(said);
     if (timedOut) {
         run.outcome = ConverterRun::TimedOut;
-        run.reason = "it ran past " + std::to_string(limit) + " s and was stopped";
+        run.reason = "ran past " + std::to_string(limit) + " s and was stopped";
     } else if (WIFSIGNALED(status)) {
         run.outcome = ConverterRun::Crashed;
         run.reason = "it crashed (signal " + std::to_string(WTERMSIG(status)) + ")";
@@ -254,12 +256,10 @@ DxfResult ConvertDwgToDxf(const std::string& dwgPath, ConvertedDrawing& converte
             return DxfResult{};
         }
         if (libreDwg.outcome == ConverterRun::NoNode)
-            return Failure(dwgPath, "Node.js (node) is not installed here; install it (apt-get install nodejs npm) "
-                                    "and run scripts/install-deps.sh");
+            return Failure(dwgPath, kNoNode);
         // A drawing that has kept the first converter busy past its time is not given to another.
         if (libreDwg.outcome == ConverterRun::TimedOut)
-            return Failure(dwgPath, "the converter ran past " + std::to_string(TimeLimitSeconds()) +
-                                        " s and was stopped");
+            return Failure(dwgPath, "the converter " + libreDwg.reason);
     }
     // LibreDWG failed or crashed on it: libdxfrw reads some drawings it cannot, though with less of them.
     ConverterRun libdxfrw = RunConverter(FallbackScript(script), dwgPath, converted.file.Descriptor());
@@ -270,8 +270,7 @@ DxfResult ConvertDwgToDxf(const std::string& dwgPath, ConvertedDrawing& converte
         return DxfResult{};
     }
     if (libdxfrw.outcome == ConverterRun::NoNode)
-        return Failure(dwgPath, "Node.js (node) is not installed here; install it (apt-get install nodejs npm) and "
-                                "run scripts/install-deps.sh");
+        return Failure(dwgPath, kNoNode);
     bool neither = first == DwgConverter::LibreDwg && libreDwg.outcome == ConverterRun::NotInstalled &&
                    libdxfrw.outcome == ConverterRun::NotInstalled;
     if (neither)

@@ -24,10 +24,7 @@ bool AllDigits(std::string_view text) {
     return true;
 }
 
-// Tags that follow an entity as part of it, and those that end the section.
-bool IsFollower(std::string_view type) {
-    return type == "ATTRIB" || type == "VERTEX" || type == "SEQEND";
-}
+// Tags that end the section.
 bool EndsSection(std::string_view type) {
     return type == "ENDSEC" || type == "SECTION" || type == "EOF";
 }

@@ -26,6 +26,11 @@ template <std::size_t N> bool IsName(std::string_view value, const char (&name)[
     return true;
 }
 
+// What follows an entity as part of it: its attributes or vertices, and the SEQEND that ends them.
+inline bool IsFollower(std::string_view type) {
+    return type == "ATTRIB" || type == "VERTEX" || type == "SEQEND";
+}
+
 inline double Radians(double degrees) {
     return degrees * std::numbers::pi / 180.0;
 }

@@ -198,7 +198,7 @@ bool DxfReader::ReadObjects(const DxfTag& start) {
         std::string_view type = tag.value;
         ReadBody(body);
         if (m_stream.Failed()) {
-            if (LeaveOut(tag.begin, tag.line, PlausibleTypeName(type) ? WithArticle(Trim(type)) : "an object"))
+            if (LeaveOut(tag.begin, tag.line, LeftOutName(type)))
                 continue;
             return false;
         }

@@ -109,7 +109,7 @@ bool DxfReader::ReadEntity(ObjectId owner, ObjectId paperOwner) {
     DxfTag head;
     m_stream.Peek(head);
     if (!m_entities->Read(m_stream, m_records))
-        return LeaveOut(head.begin, head.line, PlausibleTypeName(head.value) ? WithArticle(Trim(head.value)) : "an object");
+        return LeaveOut(head.begin, head.line, LeftOutName(head.value));
     return Adopt(m_records, m_entities->UnresolvedNames(), owner, paperOwner, m_stream.Offset());
 }
 

@@ -10,10 +10,6 @@ namespace cad {
 
 namespace {
 
-bool IsFollower(std::string_view name) {
-    return name == "ATTRIB" || name == "VERTEX" || name == "SEQEND";
-}
-
 // Entity, object and section names: capitals, digits and underscores, with a letter among them ("3DFACE").
 bool IsStructureName(std::string_view name) {
     if (name.size() < 2 || name.size() > 64)
@@ -78,6 +74,10 @@ std::string WithArticle(std::string_view name) {
                    !(first == 'F' && (second == 'L' || second == 'R'));
     bool an = IsVowel(first) || (spelled && std::strchr("FHLMNRX", first) != nullptr);
     return (an ? "an " : "a ") + std::string(name);
+}
+
+std::string LeftOutName(std::string_view type) {
+    return PlausibleTypeName(type) ? WithArticle(Trim(type)) : "an object";
 }
 
 std::vector<std::string> DxfResult::DamageNotes(const std::string& path) const {

@@ -20,5 +20,8 @@ namespace cad {
 // "an MTEXT", "a LINE", "an INSERT": the article as the name is said, letter by letter where it cannot be read as a
 // word.
 [[nodiscard]] std::string WithArticle(std::string_view name);
+// What an object left out is called, by the group 0 value it began with: "an MTEXT", or "an object" where that
+// value names nothing.
+[[nodiscard]] std::string LeftOutName(std::string_view type);
 
 } // namespace cad
