@@ -216,6 +216,7 @@ bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
         entity = opaque;
     }
     ReadCommon(tags, *entity);
+    std::size_t namesKept = m_unresolved.size();
     if (reference) {
         reference->blockId = FindBlock(tags.Text(2));
         // An R12 block may use one defined after it: that name is looked up again at the end.
@@ -228,10 +229,12 @@ bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
     out.emplace_back(entity, head.begin, flags);
     if (!hasFollowers || ReadFollowers(stream, entity, out))
         return true;
-    // Nothing of an entity that could not be read whole stays: its objects go, with what they hold.
+    // Nothing of an entity that could not be read whole stays: its objects go, with what they hold, and so does the
+    // name it would have been looked up by (the next reference's would be taken for it).
     for (std::size_t i = kept; i < out.size(); ++i)
         ObjectDeleter()(out[i].entity);
     out.erase(out.begin() + static_cast<std::ptrdiff_t>(kept), out.end());
+    m_unresolved.resize(namesKept);
     return false;
 }
 
