@@ -7,7 +7,7 @@
 #include "exporters/ExportedReport.h"
 #include "platform/cad/Host.h"
 #include "platform/files/ReplacingWrite.h"
-#include "platform/ui/TextCodec.h"
+#include "platform/text/CodePage.h"
 
 #include <unistd.h>
 
@@ -169,7 +169,7 @@ private:
 void PrintText(std::ostream& out, const vantorel::ExportedReport& report) {
     auto local = [](const std::string& utf8) {
         std::string bytes;
-        return ui::TextCodec::Instance().FromUtf8(utf8, bytes) ? bytes : utf8;
+        return textkit::Active().FromUtf8(utf8, bytes) ? bytes : utf8;
     };
     // The text file's own layout ("%10s %10s ..."), however long the fields.
     auto right = [](const std::string& text, std::size_t width) {

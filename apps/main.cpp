@@ -7,7 +7,7 @@
 #include "gui/GuiApp.h"
 
 #include "platform/cad/Host.h"
-#include "platform/ui/TextCodec.h"
+#include "Terminal.h"
 
 #include <CLI/CLI.hpp>
 
@@ -20,9 +20,11 @@ int main(int argc, char** argv) {
     CLI::App app{"Vantorel: priced bills of materials of the block references in a drawing"};
     app.require_subcommand(1);
     std::string modulePath = hostapp::DefaultModulePath();
-    int codePage = 1252;
+    std::string codePage;
     app.add_option("--module", modulePath, "The module to load (default: libvantorel.so beside this program)");
-    app.add_option("--codepage", codePage, "The active code page of the module's text (default 1252)");
+    app.add_option("--codepage", codePage,
+                   "The active code page of the module's text: utf-8 (65001), 874, 1250-1258, 932, 936, 949 or 950 "
+                   "(default: utf-8 when the locale's is, else 1252)");
     bool strict = false;
     app.add_flag("--strict", strict,
                  "Refuse a damaged drawing (exit 3) rather than read what it still holds and say what was left out");
@@ -94,18 +96,16 @@ int main(int argc, char** argv) {
 
     cad::Host& host = cad::Host::Instance();
     host.SetStrictReading(strict);
-    const cad::CodePage* active = cad::CodePage::Find(codePage);
+    const textkit::CodePage* active = codePage.empty() ? &LocaleCodePage() : textkit::CodePage::FromName(codePage);
     if (!active) {
-        std::fprintf(stderr, "vantorel: code page %d is not known here\n", codePage);
+        std::fprintf(stderr, "vantorel: code page %s is not known here; --codepage takes utf-8 (or 65001), 874, "
+                             "1250 to 1258, 932, 936, 949 or 950\n",
+                     codePage.c_str());
         return kExitUsage;
     }
+    // The module, the windows and the command line keep their text in this one page.
     host.SetActiveCodePage(*active);
-    // The windows draw and take text in the same code page as the module's.
-    if (!ui::TextCodec::Instance().SetCodePage(codePage)) {
-        std::fprintf(stderr, "vantorel: code page %d cannot be shown here (the C library has no converter for it)\n",
-                     codePage);
-        return kExitUsage;
-    }
+    ConvertTerminalOutput(*active);
 
     if (blocks->parsed()) {
         if (!OpenDrawing(blocksDrawing))

@@ -3,7 +3,7 @@
 
 #include "platform/cad/Host.h"
 #include "platform/ui/Controls.h"
-#include "platform/ui/TextCodec.h"
+#include "platform/text/CodePage.h"
 #include "platform/ui/WindowSystem.h"
 
 #include <algorithm>
@@ -46,7 +46,7 @@ ui::DialogTemplate ChooserTemplate(const cad::FilePrompt& prompt) {
 // them; the windows show text in their code page. A character the code page cannot show is shown as "?".
 std::string Shown(const std::string& onDisk) {
     std::string shown;
-    if (ui::TextCodec::Instance().FromUtf8(onDisk, shown))
+    if (textkit::Active().FromUtf8(onDisk, shown))
         return shown;
     shown.clear();
     std::string one;
@@ -54,7 +54,7 @@ std::string Shown(const std::string& onDisk) {
         auto lead = static_cast<unsigned char>(onDisk[i]);
         std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 1;
         length = std::min(length, onDisk.size() - i);
-        shown += ui::TextCodec::Instance().FromUtf8(onDisk.substr(i, length), one) ? one : std::string("?");
+        shown += textkit::Active().FromUtf8(onDisk.substr(i, length), one) ? one : std::string("?");
         i += length;
     }
     return shown;
@@ -62,7 +62,7 @@ std::string Shown(const std::string& onDisk) {
 
 // A name typed in the window's code page, as the file system spells it.
 std::string OnDisk(const std::string& typed) {
-    return ui::TextCodec::Instance().ToUtf8(typed);
+    return textkit::Active().ToUtf8(typed);
 }
 
 // `extensions` may name several, parted by ";" ("dxf;dwg").

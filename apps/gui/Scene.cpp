@@ -1,7 +1,7 @@
 #include "Scene.h"
 
 #include "platform/ui/Canvas.h"
-#include "platform/ui/TextCodec.h"
+#include "platform/text/CodePage.h"
 
 #include <cairo.h>
 
@@ -491,7 +491,7 @@ void Scene::Render(ui::Image& image, const ViewTransform& view, const std::vecto
             cairo_move_to(cr, view.ScreenX(label->x), view.ScreenY(label->y));
             cairo_rotate(cr, -label->angle);
             cairo_set_font_size(cr, px * 1.3);
-            cairo_show_text(cr, ui::TextCodec::Instance().ToUtf8(label->text).c_str());
+            cairo_show_text(cr, textkit::Active().ToUtf8(label->text).c_str());
             cairo_restore(cr);
         }
     }

@@ -36,7 +36,7 @@ DxfResult Host::OpenDrawing(const std::string& path) {
     bool dwg = false;
     DxfReadOptions options;
     options.strict = m_strict;
-    DxfResult result = ReadDrawing(path, *m_codePage, database, dwg, options);
+    DxfResult result = ReadDrawing(path, textkit::Active(), database, dwg, options);
     if (result.Ok())
         AdoptDrawing(path, std::move(database), dwg);
     return result;
@@ -113,7 +113,7 @@ DxfResult Host::SaveDrawing(const std::string& path) {
     if (EndsWithDwg(target))
         return NotWritten(target + ": DWG cannot be written here; drawings are saved as DXF: give a name ending "
                                    "in .dxf");
-    DxfResult result = WriteDxfFile(document.GetDatabase(), *m_codePage, target);
+    DxfResult result = WriteDxfFile(document.GetDatabase(), textkit::Active(), target);
     if (result.Ok()) {
         document.SetPath(target);
         document.SetFromDwg(false);

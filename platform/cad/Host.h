@@ -5,7 +5,7 @@
 #include "platform/cad/Editor.h"
 #include "platform/cad/ModuleLoader.h"
 #include "platform/cad/Text.h"
-#include "platform/cad/dxf/CodePage.h"
+#include "platform/cad/dxf/FileText.h"
 #include "platform/cad/dxf/DxfReader.h"
 #include "platform/cad/dxf/DxfTags.h"
 
@@ -34,12 +34,10 @@ public:
     void* MainWindow() const { return m_mainWindow; }
     void SetMainWindow(void* window) { m_mainWindow = window; }
 
-    // The code page of the module's text; drawings are converted to it when read.
-    const CodePage& ActiveCodePage() const { return *m_codePage; }
-    void SetActiveCodePage(const CodePage& codePage) {
-        m_codePage = &codePage;
-        SetNamesCodePage(codePage);
-    }
+    // The code page of the module's text, the windows' and the command line's; drawings are converted to it
+    // when read.
+    const CodePage& ActiveCodePage() const { return textkit::Active(); }
+    void SetActiveCodePage(const CodePage& codePage) { textkit::SetActive(codePage); }
     // Reads a drawing file into a new current document. On failure nothing changes. A damaged drawing is read for
     // what it still holds (the result says what was left out), unless reading is strict.
     [[nodiscard]] DxfResult OpenDrawing(const std::string& path);
@@ -69,7 +67,6 @@ private:
     CommandStack m_commands;
     ModuleLoader m_modules;
     Editor m_editor;
-    const CodePage* m_codePage = &CodePage::Default();
     void* m_mainWindow = nullptr;
     bool m_strict = false;
 };

@@ -1,6 +1,6 @@
 #include "platform/ui/Canvas.h"
 
-#include "platform/ui/TextCodec.h"
+#include "platform/text/CodePage.h"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -84,7 +84,7 @@ struct Measurer {
             font = wanted;
             hasFont = true;
         }
-        std::string utf8 = TextCodec::Instance().ToUtf8(text);
+        std::string utf8 = textkit::Active().ToUtf8(text);
         pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
         return layout;
     }
@@ -283,7 +283,7 @@ void Canvas::DrawFocusRect(const Rect& rect) {
 PangoLayout* Canvas::Layout(const std::string& text) {
     if (!m_layout)
         SetFont(m_font);
-    std::string utf8 = TextCodec::Instance().ToUtf8(text);
+    std::string utf8 = textkit::Active().ToUtf8(text);
     pango_layout_set_text(m_layout, utf8.data(), static_cast<int>(utf8.size()));
     return m_layout;
 }
@@ -318,7 +318,7 @@ void Canvas::DrawText(const Rect& rect, const std::string& given, unsigned flags
     PangoLayout* layout = Layout(text);
     if (marked != std::string::npos) {
         // Pango counts in bytes of UTF-8: where the marked character begins and ends there.
-        const TextCodec& codec = TextCodec::Instance();
+        const textkit::CodePage& codec = textkit::Active();
         std::size_t begin = codec.ToUtf8(std::string_view(text).substr(0, marked)).size();
         std::size_t end = begin + codec.ToUtf8(std::string_view(text).substr(marked, 1)).size();
         PangoAttrList* attributes = pango_attr_list_new();

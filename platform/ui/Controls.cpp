@@ -1,6 +1,6 @@
 #include "platform/ui/Controls.h"
 
-#include "platform/ui/TextCodec.h"
+#include "platform/text/CodePage.h"
 #include "platform/ui/WindowSystem.h"
 
 #include <algorithm>
@@ -222,11 +222,11 @@ void EditBox::ReplaceSelection(const std::string& text) {
 }
 
 int EditBox::Previous(int position) const {
-    return static_cast<int>(TextCodec::Instance().PreviousBoundary(Text(), static_cast<std::size_t>(position)));
+    return static_cast<int>(textkit::Active().PreviousBoundary(Text(), static_cast<std::size_t>(position)));
 }
 
 int EditBox::Next(int position) const {
-    return static_cast<int>(TextCodec::Instance().NextBoundary(Text(), static_cast<std::size_t>(position)));
+    return static_cast<int>(textkit::Active().NextBoundary(Text(), static_cast<std::size_t>(position)));
 }
 
 void EditBox::Changed() {
@@ -238,7 +238,7 @@ int EditBox::PositionAt(int x) {
     Font font = GetFont();
     int target = x + m_scroll - 2;
     const std::string& text = Text();
-    const TextCodec& codec = TextCodec::Instance();
+    const textkit::CodePage& codec = textkit::Active();
     for (std::size_t i = 0; i < text.size(); i = codec.NextBoundary(text, i)) {
         int left = MeasureText(font, text.substr(0, i)).width;
         int right = MeasureText(font, text.substr(0, codec.NextBoundary(text, i))).width;

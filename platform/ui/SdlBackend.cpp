@@ -1,6 +1,6 @@
 #include "platform/ui/SdlBackend.h"
 
-#include "platform/ui/TextCodec.h"
+#include "platform/text/CodePage.h"
 
 #include <SDL.h>
 #include <cairo.h>
@@ -77,7 +77,7 @@ void TypeText(WindowSystem& system, const char* text) {
         auto lead = static_cast<unsigned char>(typed[i]);
         std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 1;
         length = std::min(length, typed.size() - i);
-        if (TextCodec::Instance().FromUtf8(typed.substr(i, length), bytes) && !bytes.empty()) {
+        if (textkit::Active().FromUtf8(typed.substr(i, length), bytes) && !bytes.empty()) {
             for (char byte : bytes)
                 system.Char(static_cast<unsigned char>(byte));
         } else {

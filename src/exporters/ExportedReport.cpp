@@ -2,11 +2,10 @@
 
 #include "bom/BomMessages.h"
 
-#include <iconv.h>
+#include "platform/text/CodePage.h"
 
 #include <cctype>
 #include <cstdio>
-#include <cerrno>
 #include <cstdlib>
 
 namespace vantorel {
@@ -16,42 +15,11 @@ double Number(const std::string& text) {
     return text.empty() ? 0.0 : std::strtod(text.c_str(), nullptr);
 }
 
-bool PlainAscii(const std::string& text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
 } // namespace
 
 std::string CodePageToUtf8(const std::string& text, int codePage) {
-    if (PlainAscii(text) || codePage == 65001)
-        return text;
-    std::string name = "CP" + std::to_string(codePage);
-    iconv_t cd = iconv_open("UTF-8", name.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return text;
-    std::string out;
-    std::size_t at = 0;
-    char buffer[64];
-    // Character by character where the text breaks, so one bad byte costs one replacement.
-    while (at < text.size()) {
-        char* in = const_cast<char*>(text.data() + at);
-        std::size_t inLeft = text.size() - at;
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        std::size_t converted = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, sizeof buffer - outLeft);
-        at = text.size() - inLeft;
-        if (converted == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            out += "\xEF\xBF\xBD";
-            ++at;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    iconv_close(cd);
-    return out;
+    const textkit::CodePage* page = textkit::CodePage::Find(codePage);
+    return page ? page->ToUtf8(text) : text;
 }
 
 ExportedReport ExportShownReport(const ShownReportView& view, int showPrice, int codePage) {

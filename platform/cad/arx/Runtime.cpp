@@ -2,6 +2,8 @@
 
 #include "platform/cad/Host.h"
 
+#include <string_view>
+
 namespace {
 const cad::CodePage& Active() {
     return cad::Host::Instance().ActiveCodePage();
@@ -13,39 +15,17 @@ unsigned char AsciiLower(unsigned char c) {
 } // namespace
 
 // A double-byte character is taken whole, lead and trail byte together: it has no case, and its trail byte
-// may look like a letter.
+// may look like a letter. In UTF-8 a character is taken whole too, by Unicode's simple case mapping.
 unsigned char* _mbslwr(unsigned char* text) {
-    if (!text)
-        return text;
-    const cad::CodePage& page = Active();
-    for (unsigned char* p = text; *p; ++p) {
-        if (page.IsLeadByte(*p) && p[1] != 0)
-            ++p;
-        else
-            *p = page.Lower(*p);
-    }
+    Active().LowerInPlace(text);
     return text;
 }
 
 int _mbsicmp(const unsigned char* a, const unsigned char* b) {
-    static const unsigned char kEmpty[] = "";
-    const unsigned char* x = a ? a : kEmpty;
-    const unsigned char* y = b ? b : kEmpty;
-    const cad::CodePage& page = Active();
-    for (;; ++x, ++y) {
-        // Equal bytes are lead bytes on both sides or on neither.
-        if (page.IsLeadByte(*x) && *x == *y && x[1] != 0) {
-            ++x;
-            ++y;
-            if (*x != *y)
-                return *x - *y;
-            continue;
-        }
-        int l = page.Lower(*x);
-        int r = page.Lower(*y);
-        if (l != r || l == 0)
-            return l - r;
-    }
+    auto view = [](const unsigned char* s) {
+        return s ? std::string_view(reinterpret_cast<const char*>(s)) : std::string_view();
+    };
+    return Active().CompareNoCase(view(a), view(b));
 }
 
 int _stricmp(const char* a, const char* b) {

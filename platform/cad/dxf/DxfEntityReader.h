@@ -2,7 +2,7 @@
 
 #include "platform/cad/Database.h"
 #include "platform/cad/InternedText.h"
-#include "platform/cad/dxf/CodePage.h"
+#include "platform/cad/dxf/FileText.h"
 #include "platform/cad/dxf/DxfTags.h"
 
 #include <cstdint>

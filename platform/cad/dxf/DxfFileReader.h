@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/cad/Database.h"
-#include "platform/cad/dxf/CodePage.h"
+#include "platform/cad/dxf/FileText.h"
 #include "platform/cad/dxf/DxfEntityReader.h"
 #include "platform/cad/dxf/DxfLayout.h"
 #include "platform/cad/dxf/DxfReader.h"

@@ -2,7 +2,7 @@
 // driver: the samples it wrote are the tone asked for.
 #include "platform/ui/SdlBackend.h"
 #include "platform/ui/Controls.h"
-#include "platform/ui/TextCodec.h"
+#include "platform/text/CodePage.h"
 
 #include <gtest/gtest.h>
 
@@ -114,7 +114,7 @@ TEST_F(LiveBackend, TypedTextIsTheCodePagesBytesAndWhatItCannotHoldIsRefusedWith
     ui::WindowSystem& system = ui::WindowSystem::Instance();
     system.Reset();
     system.SetBackend(&backend);
-    ASSERT_EQ(ui::TextCodec::Instance().CodePage(), 1252);
+    ASSERT_EQ(textkit::Active().Number(), 1252);
     ui::EditBox edit;
     edit.Create(nullptr, ui::Rect::FromSize(0, 0, 150, 20), 0, "", ui::StyleVisible | ui::StyleTabStop);
     edit.SetFocus();

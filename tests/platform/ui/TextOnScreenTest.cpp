@@ -1,7 +1,7 @@
 // Text of the windows in their code page: drawn as the same text is drawn from UTF-8, and Pango never sees
 // bytes that are not UTF-8.
 #include "platform/ui/Controls.h"
-#include "platform/ui/TextCodec.h"
+#include "platform/text/CodePage.h"
 #include "platform/ui/WindowSystem.h"
 
 #include <glib.h>
@@ -11,8 +11,6 @@
 #include <string>
 
 namespace {
-
-using ui::TextCodec;
 
 int g_pangoWarnings = 0;
 
@@ -37,15 +35,13 @@ void WatchPango() {
 // The code page for as long as the guard lives.
 class CodePage {
 public:
-    explicit CodePage(int number) : m_saved(TextCodec::Instance().CodePage()) {
-        EXPECT_TRUE(TextCodec::Instance().SetCodePage(number));
-    }
-    ~CodePage() { [[maybe_unused]] bool restored = TextCodec::Instance().SetCodePage(m_saved); }
+    explicit CodePage(int number) : m_saved(textkit::Active()) { textkit::SetActive(*textkit::CodePage::Find(number)); }
+    ~CodePage() { textkit::SetActive(m_saved); }
     CodePage(const CodePage&) = delete;
     CodePage& operator=(const CodePage&) = delete;
 
 private:
-    int m_saved;
+    const textkit::CodePage& m_saved;
 };
 
 // A label with this text as the window shows it.
@@ -86,7 +82,7 @@ TEST_F(TextOnScreen, LatinOneAndHebrewAreDrawnAsFromUtf8WithoutAWarning) {
         CodePage page(1255);
         hebrew = Label("\xF9\xEC\xE5\xED \xF2\xE5\xEC\xED"); // שלום עולם
     }
-    CodePage utf8(TextCodec::kUtf8);
+    CodePage utf8(textkit::kUtf8);
     EXPECT_TRUE(SamePixels(*latin, *Label("B\xC3\xBCrodrehstuhl")));
     EXPECT_TRUE(SamePixels(*hebrew, *Label("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D")));
     EXPECT_FALSE(SamePixels(*latin, *Label("Brodrehstuhl")));
@@ -95,25 +91,9 @@ TEST_F(TextOnScreen, LatinOneAndHebrewAreDrawnAsFromUtf8WithoutAWarning) {
     EXPECT_EQ(g_pangoWarnings, 0);
 }
 
-TEST(TextCodecs, BytesBothWaysAndWhatACodePageCannotHold) {
-    CodePage latin(1252);
-    EXPECT_EQ(TextCodec::Instance().ToUtf8("\x80 B\xFC"), "\xE2\x82\xAC B\xC3\xBC"); // € Bü
-    EXPECT_EQ(TextCodec::Instance().ToUtf8("\x81"), "\xEF\xBF\xBD");               // no character in 1252
-    std::string bytes;
-    EXPECT_TRUE(TextCodec::Instance().FromUtf8("\xC3\xBC", bytes));
-    EXPECT_EQ(bytes, "\xFC");
-    EXPECT_FALSE(TextCodec::Instance().FromUtf8("\xCE\xA9", bytes)); // Ω
-    EXPECT_EQ(bytes, "");
-    EXPECT_FALSE(TextCodec::Instance().SetCodePage(4242));
-    EXPECT_EQ(TextCodec::Instance().CodePage(), 1252);
-    CodePage cyrillic(1251);
-    EXPECT_TRUE(TextCodec::Instance().FromUtf8("\xD0\x94", bytes)); // Д
-    EXPECT_EQ(bytes, "\xC4");
-}
-
 // A double-byte character is one to the caret: arrows step over it, Backspace and Delete take it whole, even
 // where its trail byte is a backslash (ソ, 83 5C) or a letter (ア, 83 41).
-TEST(TextCodecs, TheCaretTakesADoubleByteCharacterWhole) {
+TEST(TextInEditBoxes, TheCaretTakesADoubleByteCharacterWhole) {
     CodePage japanese(932);
     ui::WindowSystem& system = ui::WindowSystem::Instance();
     system.Reset();
@@ -135,7 +115,6 @@ TEST(TextCodecs, TheCaretTakesADoubleByteCharacterWhole) {
     system.PressKey(ui::KeyRight, ui::ModShift);
     system.PressKey(ui::KeyRight, ui::ModShift);
     EXPECT_EQ(edit.SelectionEnd() - edit.SelectionStart(), 2);
-    EXPECT_EQ(TextCodec::Instance().ToUtf8("\x83\x41\x83"), "\xE3\x82\xA2\xEF\xBF\xBD"); // a lead byte typed alone
     top.Destroy();
 }
 

@@ -1,9 +1,9 @@
 // Upper halves (0x80-0xFF) of the single-byte Windows code pages: the character of each byte (0 marks a
-// byte with no character) and the byte of its lower-case letter. Written by scripts/make-codepage-tables.py
+// byte with no character) and the byte of its lower-case letter. Written by scripts/make-text-tables.py
 // from the code-page tables of Python's codecs.
-#include "platform/cad/dxf/CodePage.h"
+#include "platform/text/CodePage.h"
 
-namespace cad {
+namespace textkit {
 
 const CodePageTable kCodePageTables[] = {
     {874, {
@@ -229,4 +229,4 @@ const CodePageTable kCodePageTables[] = {
 };
 const int kCodePageTableCount = 10;
 
-} // namespace cad
+} // namespace textkit
