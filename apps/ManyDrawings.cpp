@@ -1,6 +1,8 @@
 #include "ManyDrawings.h"
 
 #include "CliCommon.h"
+#include "ReportRun.h"
+#include "catalog/CatalogCheck.h"
 
 #include "bom/BomReport.h"
 #include "bom/ReplacingFile.h"
@@ -17,6 +19,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <mutex>
@@ -148,6 +151,13 @@ public:
     }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
+    // Ends the bar's line before a message, which would otherwise be written over it; the bar starts again
+    // below it.
+    void Interrupt() {
+        if (m_shown)
+            std::fputs("\n", stderr);
+        m_shown = false;
+    }
     void Done(std::size_t done) {
         if (!isatty(STDERR_FILENO) || std::chrono::steady_clock::now() - m_start < std::chrono::seconds(1))
             return;
@@ -165,15 +175,39 @@ private:
     bool m_shown = false;
 };
 
+// The drawings named, each once: the same file named twice (or by two paths) is said and counted once.
+std::vector<std::string> OnceEach(const std::vector<std::string>& paths) {
+    std::vector<std::string> once;
+    std::vector<std::string> seen;
+    for (const std::string& path : paths) {
+        std::error_code error;
+        std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+        std::string key = error ? path : canonical.string();
+        auto found = std::find(seen.begin(), seen.end(), key);
+        if (found != seen.end()) {
+            const std::string& first = once[static_cast<std::size_t>(found - seen.begin())];
+            if (first == path)
+                std::fprintf(stderr, "vantorel: %s is given twice: it is counted once\n", path.c_str());
+            else
+                std::fprintf(stderr, "vantorel: %s is %s again: it is counted once\n", path.c_str(), first.c_str());
+            continue;
+        }
+        seen.push_back(key);
+        once.push_back(path);
+    }
+    return once;
+}
+
 // The merged rows as the text file lays them out, names and descriptions in the active code page.
 void PrintText(std::ostream& out, const vantorel::ExportedReport& report) {
     auto local = [](const std::string& utf8) {
         std::string bytes;
         return textkit::Active().FromUtf8(utf8, bytes) ? bytes : utf8;
     };
-    // The text file's own layout ("%10s %10s ..."), however long the fields.
+    // The text file's own layout ("%10s %10s ..."), however long the fields; in UTF-8 by the columns shown.
     auto right = [](const std::string& text, std::size_t width) {
-        return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+        std::size_t shown = textkit::Active().DisplayWidth(text);
+        return shown >= width ? text : std::string(width - shown, ' ') + text;
     };
     auto line = [&](const std::vector<std::string>& fields) {
         static constexpr std::size_t kPriced[] = {10, 10, 10, 20, 10};
@@ -234,6 +268,8 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     }
     if (!ExportNamesFit(o))
         return kExitUsage;
+    WarnOfCatalog(o.catalog);
+    std::vector<std::string> drawings = OnceEach(o.drawings);
     cad::Host& host = cad::Host::Instance();
     std::string error;
     if (!host.Modules().Load(modulePath, error)) {
@@ -273,14 +309,17 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     std::vector<std::vector<vantorel::ExportedRow>> perDrawing;
     int failures = 0;
     int jobs = o.jobs > 0 ? o.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    jobs = std::min<int>(jobs, static_cast<int>(o.drawings.size()));
-    Progress progress(o.drawings.size());
+    jobs = std::min<int>(jobs, static_cast<int>(drawings.size()));
+    Progress progress(drawings.size());
     bool pricesHidden = false;
+    bool keyCarried = false;
     {
-        ParallelReader reader(o.drawings, jobs);
-        for (std::size_t d = 0; d < o.drawings.size(); ++d) {
-            const std::string& path = o.drawings[d];
+        ParallelReader reader(drawings, jobs);
+        for (std::size_t d = 0; d < drawings.size(); ++d) {
+            const std::string& path = drawings[d];
             ReadDrawing read = reader.Take(d);
+            if (!read.result.Ok() || !read.result.warnings.empty() || !read.result.leftOut.empty())
+                progress.Interrupt();
             if (!read.result.Ok()) {
                 if (read.result.line > 0)
                     std::fprintf(stderr, "vantorel: %s, %s: %s\n", path.c_str(), read.result.Place().c_str(),
@@ -310,6 +349,8 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
                 session.Detach();
                 pricesHidden = pricesHidden || (each.hidePrices && status == cad::RtNorm && session.Error().empty());
             }
+            keyCarried = keyCarried || (!o.keyAttribute.empty() && built &&
+                                        AnyReferenceCarries(o.keyAttribute, o.select == "all-layouts"));
             host.GetEditor().ClearAlerts();
             ReportOpenObjects();
             host.Documents().CloseDocument(&host.Documents().Current());
@@ -320,6 +361,7 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
             csvText << csvFile.rdbuf();
             std::remove(csvPath.c_str());
             if (!built || status != cad::RtNorm || !session.Error().empty() || csvText.str().empty()) {
+                progress.Interrupt();
                 std::fprintf(stderr, "vantorel: %s: the report did not run through%s%s\n", path.c_str(),
                              session.Error().empty() ? "" : ": ", session.Error().c_str());
                 ++failures;
@@ -371,6 +413,12 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
 
     int exitCode = failures == 0 ? kExitOk : counted.empty() ? kExitDrawingRefused : kExitPartialReport;
     if (!counted.empty()) {
+        std::string table;
+        for (const vantorel::ExportedRow& row : merged.rows) {
+            if (row.blockName.size() == 7 && SameWords(row.blockName.substr(0, 3), "QVT"))
+                table = row.blockName;
+        }
+        TellWhatTheSwitchesMissed(o, keyCarried, table);
         PrintText(std::cout, merged);
         std::cout.flush();
         if (!o.text.empty()) {
@@ -397,7 +445,7 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     }
     if (failures > 0 && !counted.empty())
         std::fprintf(stderr, "vantorel: the report is partial: %d of %zu drawings could not be read\n", failures,
-                     o.drawings.size());
+                     drawings.size());
     host.Modules().UnloadAll();
     return exitCode;
 }

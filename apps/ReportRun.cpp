@@ -3,8 +3,10 @@
 #include "CliCommon.h"
 #include "ManyDrawings.h"
 #include "Session.h"
+#include "catalog/CatalogCheck.h"
 
 #include "platform/cad/Host.h"
+#include "platform/cad/Text.h"
 #include "platform/files/ReplacingWrite.h"
 
 #include <algorithm>
@@ -58,7 +60,57 @@ bool HoldsPlacedTable() {
     return false;
 }
 
+// This program's own tables among the rows of the text file: names of seven characters starting qvt.
+std::string PlacedTableRow(const std::string& textPath) {
+    std::ifstream text(textPath);
+    std::string line;
+    std::getline(text, line);
+    while (std::getline(text, line)) {
+        std::istringstream fields(line);
+        std::string name;
+        fields >> name;
+        if (name.size() == 7 && SameWords(name.substr(0, 3), "QVT"))
+            return name;
+    }
+    return {};
+}
+
 } // namespace
+
+// Whether any reference of model space (and with all layouts, of paper space) has the attribute `tag` with a
+// value: without one, --key-attribute changes nothing, which the user would want to know.
+bool AnyReferenceCarries(const std::string& tag, bool allLayouts) {
+    const cad::Database& database = cad::Host::Instance().WorkingDatabase();
+    const auto* table = database.PeekAs<cad::SymbolTable>(database.BlockTableId());
+    for (cad::ObjectId recordId : table ? table->records : std::vector<cad::ObjectId>{}) {
+        const auto* record = database.PeekAs<cad::BlockTableRecord>(recordId);
+        bool space = recordId == database.ModelSpaceId() ||
+                     (allLayouts && record && record->name.size() >= 12 &&
+                      SameWords(record->name.substr(0, 12), "*Paper_Space"));
+        if (!record || !space)
+            continue;
+        for (cad::ObjectId id : record->entities) {
+            const auto* reference = database.PeekAs<cad::BlockReference>(id);
+            for (cad::ObjectId attributeId : reference ? reference->attributes : std::vector<cad::ObjectId>{}) {
+                const auto* attribute = database.PeekAs<cad::Attribute>(attributeId);
+                if (attribute && !attribute->text.empty() && cad::NamesEqual(attribute->tag, tag))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+void TellWhatTheSwitchesMissed(const ReportOptions& o, bool keyCarried, const std::string& table) {
+    if (!o.keyAttribute.empty() && !keyCarried)
+        std::fprintf(stderr, "vantorel: no reference carries the attribute %s with a value: every reference was "
+                             "counted under its block's name\n",
+                     o.keyAttribute.c_str());
+    if (!table.empty() && !o.skipTables)
+        std::fprintf(stderr, "vantorel: the report counts %s, a table this program placed; --skip-tables leaves such "
+                             "tables out\n",
+                     table.c_str());
+}
 
 bool ExportNamesFit(const ReportOptions& o) {
     for (auto [path, extension] : {std::pair{&o.csv, ".csv"}, std::pair{&o.xlsx, ".xlsx"}, std::pair{&o.json, ".json"}}) {
@@ -113,6 +165,12 @@ bool BuildReportSession(const ReportOptions& o, const std::string& textPath, hos
             return false;
         }
         column = heading;
+        if (o.hidePrices && (column == "Item Price" || column == "Total")) {
+            std::fprintf(stderr, "vantorel: --sort %s: --hide-prices hides that column; sort by \"Block name\", "
+                                 "\"Quantity\" or \"Description\"\n",
+                         column.c_str());
+            return false;
+        }
         // The grid starts marked as sorted by block name, ascending: the first click on that heading turns
         // it round, the first click on any other sorts it ascending.
         int clicks = column == "Block name" ? (descending ? 1 : 2) : (descending ? 2 : 1);
@@ -218,6 +276,7 @@ long AnonymousReferences(const std::string& textPath, bool hidePrices) {
 int RunReport(const ReportOptions& ro, const std::string& modulePath) {
     cad::Host& host = cad::Host::Instance();
     SetCountingVariables(ro);
+    WarnOfCatalog(ro.catalog);
     if (ro.drawings.size() > 1)
         return RunManyDrawingsReport(ro, modulePath);
     std::size_t leftOut = 0;
@@ -304,6 +363,9 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
             }
             if (leftOut > 0)
                 std::fprintf(stderr, "vantorel: %s\n", CountedFromDamaged(leftOut).c_str());
+            TellWhatTheSwitchesMissed(
+                ro, !ro.keyAttribute.empty() && AnyReferenceCarries(ro.keyAttribute, ro.select == "all-layouts"),
+                std::filesystem::is_regular_file(textPath, ignored) ? PlacedTableRow(textPath) : std::string());
             if (!ro.output.empty() && !SaveDrawingTo(ro.output))
                 exitCode = kExitCommandFailed;
         }

@@ -37,6 +37,12 @@ struct ReportOptions {
     std::string json;
 };
 
+// Whether a reference of the working drawing's model space (with `allLayouts`, of its paper space too) has the
+// attribute `tag` with a value.
+bool AnyReferenceCarries(const std::string& tag, bool allLayouts);
+// What a report's switches did not find that the user would want to know, on standard error: --key-attribute
+// with a tag no reference carries; this program's own table (`table`, a row's name) counted without --skip-tables.
+void TellWhatTheSwitchesMissed(const ReportOptions& options, bool keyCarried, const std::string& table);
 // Whether --csv, --xlsx and --json name files of their formats; false after saying which does not.
 bool ExportNamesFit(const ReportOptions& options);
 // The user's side of one report, from the options: false after printing why they make no session.

@@ -34,27 +34,6 @@ bool NamesUtf8(const std::string& charset) {
     return lowered == "utf-8" || lowered == "utf8";
 }
 
-// The bytes of `data` that end on a whole character: a character cut by the end of a read waits for the rest.
-std::size_t WholeCharacters(std::string_view data, const textkit::CodePage& page) {
-    if (page.IsUtf8()) {
-        for (std::size_t back = 1; back <= 3 && back <= data.size(); ++back) {
-            auto byte = static_cast<unsigned char>(data[data.size() - back]);
-            if ((byte & 0xC0) == 0x80)
-                continue;
-            std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-            return length > back ? data.size() - back : data.size();
-        }
-        return data.size();
-    }
-    std::size_t i = 0;
-    while (i < data.size()) {
-        if (page.IsLeadByte(static_cast<unsigned char>(data[i])) && i + 1 == data.size())
-            return i;
-        i += page.CharacterLength(data, i);
-    }
-    return data.size();
-}
-
 struct Relay {
     int terminal = -1; // where the converted text goes
     int pipeRead = -1;
@@ -75,7 +54,7 @@ void RunRelay(Relay* relay, const textkit::CodePage* page, std::string charset) 
         if (got <= 0)
             break;
         carried.append(buffer, static_cast<std::size_t>(got));
-        std::size_t whole = WholeCharacters(carried, *page);
+        std::size_t whole = page->WholeCharacters(carried);
         std::string converted;
         if (!textkit::ToCharset(std::string_view(carried).substr(0, whole), *page, charset, converted))
             converted = carried.substr(0, whole);

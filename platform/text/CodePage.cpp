@@ -255,6 +255,27 @@ std::size_t CodePage::CutBefore(std::string_view text, std::size_t bytes) const 
     return i;
 }
 
+std::size_t CodePage::WholeCharacters(std::string_view text) const {
+    if (IsUtf8()) {
+        for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+            auto byte = static_cast<unsigned char>(text[text.size() - back]);
+            if ((byte & 0xC0) == 0x80)
+                continue;
+            return Utf8SequenceLength(byte) > back ? text.size() - back : text.size();
+        }
+        return text.size();
+    }
+    if (!IsDoubleByte())
+        return text.size();
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (m_lead[static_cast<unsigned char>(text[i])] && i + 1 == text.size())
+            return i;
+        i += CharacterLength(text, i);
+    }
+    return text.size();
+}
+
 char32_t CodePage::LowerCharacter(char32_t c) const {
     if (c >= 'A' && c <= 'Z')
         return c - 'A' + 'a';
@@ -267,8 +288,11 @@ std::string CodePage::Lower(std::string_view text) const {
     for (std::size_t i = 0; i < text.size();) {
         std::size_t length = CharacterLength(text, i);
         auto byte = static_cast<unsigned char>(text[i]);
-        if (IsUtf8() && byte >= 0x80 && length > 1)
-            AppendUtf8(out, LowerCharacter(Utf8At(text, i, length)));
+        if (IsUtf8() && byte >= 0x80 && length > 1) {
+            std::string lower;
+            AppendUtf8(lower, LowerCharacter(Utf8At(text, i, length)));
+            out.append(lower.size() <= length ? std::string_view(lower) : text.substr(i, length));
+        }
         else if (length == 1 && (byte < 0x80 || m_table))
             out += static_cast<char>(byte < 0x80 ? static_cast<unsigned char>(LowerCharacter(byte)) : m_table->lowerCase[byte - 0x80]);
         else

@@ -54,11 +54,14 @@ public:
     std::size_t NextBoundary(std::string_view text, std::size_t at) const;
     // The longest start of `text` of at most `bytes` bytes that cuts no character.
     std::size_t CutBefore(std::string_view text, std::size_t bytes) const;
+    // `text` less a character begun at its end and not finished (a lead byte, the start of a UTF-8 sequence):
+    // what of a stream read so far can be taken as it is.
+    std::size_t WholeCharacters(std::string_view text) const;
 
     // Case as the runtime of this page has it: the page's own letters (Unicode's simple mapping in UTF-8);
-    // double-byte characters have no case and are taken whole.
+    // double-byte characters have no case and are taken whole. Lower-casing is done in place in C strings, so
+    // a UTF-8 character whose lower case takes more bytes is left as it is, by both.
     std::string Lower(std::string_view text) const;
-    // In place, for C strings; a UTF-8 character whose lower case takes more bytes is left as it is.
     void LowerInPlace(unsigned char* text) const;
     // Negative, 0 or positive as `a` sorts before, with or after `b`, letters taken as their lower case.
     int CompareNoCase(std::string_view a, std::string_view b) const;

@@ -73,8 +73,10 @@ int Dialog::DoModal(Window* owner) {
     if (owner)
         owner->Enable(false);
     system.PushModal(this);
-    if (!system.RunUntil([this] { return m_ended; }) && !m_ended)
+    if (!system.RunUntil([this] { return m_ended; }) && !m_ended) {
+        system.NoteDialogWithoutUser(Text());
         EndDialog(kNoInput);
+    }
     system.PopModal();
     if (owner && ownerWasEnabled)
         owner->Enable(true);

@@ -399,6 +399,7 @@ void WindowSystem::Reset() {
     m_messageBoxAnswers.clear();
     m_messageBoxes.clear();
     m_beeps.clear();
+    m_dialogsWithoutUser.clear();
     m_lastPressWindow = nullptr;
     m_lastPressTime = -1000000;
     m_headless.onIdle = nullptr;

@@ -118,6 +118,9 @@ public:
 
     // Runs messages until `ended` says so; false when the backend gave up first.
     bool RunUntil(const std::function<bool()>& ended);
+    // Modal dialogs that ended because no user was there to answer them (no screen, no script), in order.
+    const std::vector<std::string>& DialogsWithoutUser() const { return m_dialogsWithoutUser; }
+    void NoteDialogWithoutUser(const std::string& title) { m_dialogsWithoutUser.push_back(title); }
     // One turn of a local loop that works while the user holds still: timers that are due fire and posted work
     // runs, while input stays queued. True when a mouse move or button release waits, which ends the loop.
     bool LocalLoopTurn(bool idle);
@@ -187,6 +190,7 @@ private:
     std::deque<int> m_messageBoxAnswers;
     std::vector<ShownMessageBox> m_messageBoxes;
     std::vector<BeepRecord> m_beeps;
+    std::vector<std::string> m_dialogsWithoutUser;
     Point m_pointer;
 };
 

@@ -94,7 +94,7 @@ bool BomReport::ReadCatalog(const std::string& path, const std::function<void()>
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_rows.reserve(kGrowthStep);
-    CatalogLineReader lines(file.get());
+    CatalogLineReader lines(file.get(), path);
     while (lines.Next()) {
         if (*lines.Field(0) == '\0' || *lines.Field(1) == '\0')
             continue;

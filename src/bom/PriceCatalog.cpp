@@ -18,7 +18,7 @@ bool PriceCatalog::ReadCatalogFile(const std::string& path) {
         return false;
     }
     ClearEntries();
-    CatalogLineReader lines(file.get());
+    CatalogLineReader lines(file.get(), path);
     while (lines.Next()) {
         if (*lines.Field(0) == '\0' || *lines.Field(1) == '\0')
             continue;

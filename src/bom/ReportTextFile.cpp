@@ -3,6 +3,8 @@
 #include "bom/BomMessages.h"
 #include "bom/ReplacingFile.h"
 
+#include "platform/text/CodePage.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -14,7 +16,23 @@ std::string WithoutExtension(const std::string& text) {
     return text.size() < 4 ? std::string() : text.substr(0, text.size() - 4);
 }
 
+// A field right-aligned in `width` columns as a terminal or an editor shows it: in UTF-8 a character takes
+// the columns it shows in (two for an East Asian wide one), where printf would count its bytes.
+std::string Aligned(const std::string& text, std::size_t width) {
+    std::size_t shown = textkit::Active().DisplayWidth(text);
+    return shown >= width ? text : std::string(width - shown, ' ') + text;
+}
+
 void WriteLine(std::FILE* file, int showPrice, const std::string* fields) {
+    if (textkit::Active().IsUtf8()) {
+        if (showPrice)
+            std::fprintf(file, "%s %s %s %s %s\n", Aligned(fields[0], 10).c_str(), Aligned(fields[1], 10).c_str(),
+                         Aligned(fields[2], 10).c_str(), Aligned(fields[3], 20).c_str(), Aligned(fields[4], 10).c_str());
+        else
+            std::fprintf(file, "%s %s %s\n", Aligned(fields[0], 10).c_str(), Aligned(fields[2], 10).c_str(),
+                         Aligned(fields[3], 20).c_str());
+        return;
+    }
     if (showPrice)
         std::fprintf(file, "%10s %10s %10s %20s %10s\n", fields[0].c_str(), fields[1].c_str(), fields[2].c_str(),
                      fields[3].c_str(), fields[4].c_str());

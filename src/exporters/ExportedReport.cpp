@@ -50,9 +50,42 @@ std::string FormatMoney(double value) {
     return buffer;
 }
 
-std::string DrawingColumnName(const std::string& path) {
-    std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+std::vector<std::string> DrawingColumnNames(const std::vector<std::string>& paths) {
+    // Each path's folders and file, last first.
+    std::vector<std::vector<std::string>> parts;
+    for (const std::string& path : paths) {
+        std::vector<std::string> reversed;
+        std::size_t end = path.size();
+        while (end > 0) {
+            std::size_t slash = path.find_last_of("/\\", end - 1);
+            std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+            if (end > start)
+                reversed.push_back(path.substr(start, end - start));
+            if (slash == std::string::npos)
+                break;
+            end = slash;
+        }
+        parts.push_back(std::move(reversed));
+    }
+    auto suffix = [&](std::size_t i, std::size_t count) {
+        std::string text;
+        for (std::size_t k = std::min(count, parts[i].size()); k > 0; --k)
+            text += parts[i][k - 1] + (k > 1 ? "/" : "");
+        return text;
+    };
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        std::size_t count = 1;
+        for (; count < parts[i].size(); ++count) {
+            bool alone = true;
+            for (std::size_t j = 0; j < paths.size() && alone; ++j)
+                alone = j == i || suffix(j, count) != suffix(i, count);
+            if (alone)
+                break;
+        }
+        names.push_back(parts[i].empty() ? paths[i] : suffix(i, count));
+    }
+    return names;
 }
 
 std::string ExportFormatOf(const std::string& path) {

@@ -45,8 +45,9 @@ struct ExportedReport {
 
 // A price or total with two decimals and a point, as every format writes it.
 [[nodiscard]] std::string FormatMoney(double value);
-// The heading of a drawing's own quantity column: its file name without the folders.
-[[nodiscard]] std::string DrawingColumnName(const std::string& path);
+// The headings of the drawings' own quantity columns: the shortest end of each path that tells it from the
+// others, its file name where that does (f1/plan.dxf and f2/plan.dxf, but door.dxf).
+[[nodiscard]] std::vector<std::string> DrawingColumnNames(const std::vector<std::string>& paths);
 
 // Which of them a file name asks for, by its extension in any case: "csv", "json", "xlsx", or "" for text.
 [[nodiscard]] std::string ExportFormatOf(const std::string& path);

@@ -71,8 +71,8 @@ bool WriteCsv(const std::string& path, const ExportedReport& report, std::string
         heading.push_back("Item Price");
     heading.push_back("Quantity");
     if (ManyDrawings(report)) {
-        for (const std::string& drawing : report.drawings)
-            heading.push_back(DrawingColumnName(drawing));
+        for (const std::string& name : DrawingColumnNames(report.drawings))
+            heading.push_back(name);
     }
     heading.push_back("Description");
     if (report.showPrice)

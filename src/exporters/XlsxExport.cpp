@@ -57,8 +57,8 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
         heading.push_back("Item Price");
     heading.push_back("Quantity");
     if (many) {
-        for (const std::string& drawing : report.drawings)
-            heading.push_back(DrawingColumnName(drawing));
+        for (const std::string& name : DrawingColumnNames(report.drawings))
+            heading.push_back(name);
     }
     heading.push_back("Description");
     if (report.showPrice)

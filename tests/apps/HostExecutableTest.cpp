@@ -30,19 +30,68 @@ HostRun RunHost(const std::string& arguments) {
     return RunShell(std::string(VANTOREL_EXE) + " " + arguments);
 }
 
-TEST(HostCommands, ListsBothCommandsOfTheModuleBesideIt) {
+TEST(HostCommands, ListsTheModulesCommandsInTheUsersWordsAndTheEditorsOwn) {
+    const std::string module = "KXBOMT   edit a price catalogue (the BOM Template dialog)\n"
+                               "KXBOMC   count the selected block references and price them (the BOM Report dialog)\n";
+    const std::string own = "\nThe editor's own:\n"
+                            "ERASE    erase the objects you select\n"
+                            "U        undo the last command's changes to the drawing\n"
+                            "UNDO     undo the changes of several commands\n"
+                            "REDO     redo what U or UNDO took back\n"
+                            "REDRAW   redraw the view without the temporary marks on it\n"
+                            "SETVAR   show or change a system variable (typing its name does the same)\n";
     HostRun run = RunHost("commands");
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.output, "VirivIdiro_Group   KXBOMT   VirivIdiro_Global    flags 0 (modal)\n"
-                          "VirivIdiro_Group   KXBOMC   CalcPrice_Global     flags 1 (transparent)\n");
+    EXPECT_EQ(run.output, module + own);
+    run = RunHost("commands --verbose");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output.substr(0, run.output.find("\nThe editor's own")),
+              "KXBOMT   edit a price catalogue (the BOM Template dialog)\n"
+              "         group VirivIdiro_Group, entry point VirivIdiro_Global, flags 0 (modal)\n"
+              "KXBOMC   count the selected block references and price them (the BOM Report dialog)\n"
+              "         group VirivIdiro_Group, entry point CalcPrice_Global, flags 1 (transparent)\n");
 }
 
-TEST(HostCommands, RunsACommandByTheNameAUserTypes) {
-    EXPECT_EQ(RunHost("run kxbomt").exitCode, 0);
+TEST(HostCommands, ACommandWhoseDialogNoOneAnswersFailsAndSaysWhereToRunIt) {
+    HostRun run = RunHost("run kxbomt");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.output, "\nvantorel: kxbomt opens a dialog (BOM Template): run it in vantorel gui or answer it "
+                          "with a script (vantorel script)\n");
     // Found by its global name; without answers to its questions it cannot run through.
-    HostRun run = RunHost("run _CalcPrice_Global");
+    run = RunHost("run _CalcPrice_Global");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.output.find("vantorel: _CalcPrice_Global asked for"), std::string::npos) << run.output;
+}
+
+TEST(CommandLineHelp, HelpAndVersionAnswerWithoutASubcommand) {
+    for (const char* asked : {"--help", "-h", "help"}) {
+        HostRun run = RunHost(asked);
+        EXPECT_EQ(run.exitCode, 0) << asked;
+        EXPECT_EQ(run.output.rfind("priced bills of materials of the block references in a drawing\nUsage: vantorel", 0),
+                  0u) << run.output;
+        for (const char* sub : {"check-catalog", "commands", "report", "script", "gui", "blocks", "run", "help"})
+            EXPECT_NE(run.output.find(std::string("\n  ") + sub + " "), std::string::npos) << asked << " " << sub;
+    }
+    // Each subcommand with an example, asked either way.
+    for (const char* sub : {"report", "blocks", "check-catalog", "script", "gui", "run", "commands"}) {
+        HostRun asked = RunHost(std::string("help ") + sub);
+        EXPECT_EQ(asked.exitCode, 0);
+        EXPECT_EQ(asked.output, RunHost(std::string(sub) + " --help").output);
+        EXPECT_NE(asked.output.find("Example"), std::string::npos) << sub;
+        EXPECT_NE(asked.output.find(std::string("  vantorel ") + sub), std::string::npos) << asked.output;
+    }
+    HostRun unknown = RunHost("help nothing");
+    EXPECT_EQ(unknown.exitCode, 64);
+    EXPECT_EQ(unknown.output, "vantorel: there is no subcommand nothing; vantorel help lists them\n");
+
+    HostRun version = RunHost("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.output.rfind("vantorel 0.1", 0), 0u) << version.output;
+    // Built from a checkout: the revision it was built from.
+    HostRun head = RunShell(std::string("git -C ") + SOURCE_DIR + " rev-parse --short HEAD");
+    if (head.exitCode == 0) {
+        EXPECT_EQ(version.output, "vantorel 0.1 (git " + head.output.substr(0, head.output.find('\n')) + ")\n");
+    }
 }
 
 TEST(HostCommands, AnUnknownCommandFailsWithTheHostsMessage) {
