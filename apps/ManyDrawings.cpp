@@ -144,7 +144,11 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
 // Shows how far the work is, on a terminal and once it has taken a second.
 class Progress {
 public:
-    explicit Progress(std::size_t total) : m_total(total), m_start(std::chrono::steady_clock::now()) {}
+    explicit Progress(std::size_t total) : m_total(total), m_start(std::chrono::steady_clock::now()) {
+        // VANTOREL_PROGRESS_AFTER: the seconds of work before the bar shows (0: at once).
+        if (const char* after = std::getenv("VANTOREL_PROGRESS_AFTER"); after && *after)
+            m_after = std::chrono::milliseconds(static_cast<long>(std::max(0.0, std::atof(after)) * 1000));
+    }
     ~Progress() {
         if (m_shown)
             std::fputs("\n", stderr);
@@ -159,7 +163,7 @@ public:
         m_shown = false;
     }
     void Done(std::size_t done) {
-        if (!isatty(STDERR_FILENO) || std::chrono::steady_clock::now() - m_start < std::chrono::seconds(1))
+        if (!isatty(STDERR_FILENO) || std::chrono::steady_clock::now() - m_start < m_after)
             return;
         constexpr std::size_t kWidth = 30;
         std::size_t filled = m_total ? done * kWidth / m_total : kWidth;
@@ -172,6 +176,7 @@ public:
 private:
     std::size_t m_total;
     std::chrono::steady_clock::time_point m_start;
+    std::chrono::milliseconds m_after{1000};
     bool m_shown = false;
 };
 
@@ -388,6 +393,8 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
             perDrawing.push_back(std::move(rows));
         }
     }
+    // The bar's line ends before the report starts below it.
+    progress.Interrupt();
     std::remove(textPath.c_str());
     rmdir(folder);
     // The rows summed: each name once, in the order it first came, its quantity in each drawing beside the sum.

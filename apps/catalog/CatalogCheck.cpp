@@ -164,7 +164,7 @@ public:
             say("the line is " + std::to_string(line.size()) + " bytes long: it is read " + std::to_string(kPiece) +
                 " bytes at a time, each piece losing its last byte, and what follows byte " +
                 std::to_string(kPiece - 1) + " is read as a line of its own");
-            line.resize(textkit::Active().CutBefore(line, kPiece - 1));
+            return;
         }
         if (std::string bad = BadBytes(line); !bad.empty())
             say(bad);

@@ -121,4 +121,52 @@ TEST_F(ManyDrawings, ADrawingThatCannotBeReadIsNamedAndTheOthersAreReported) {
                       "no table\n");
 }
 
+TEST_F(ManyDrawings, ColumnsAreHeadedByThePathsShortestDistinctEndAndADrawingGivenTwiceCountsOnce) {
+    std::filesystem::create_directories(dir / "f1");
+    std::filesystem::create_directories(dir / "f2");
+    std::filesystem::copy_file(Path("chairs.dxf"), Path("f1/plan.dxf"));
+    std::filesystem::copy_file(Path("nested.dxf"), Path("f2/plan.dxf"));
+    std::string errors;
+    ShellRun run = Report(Path("f1/plan.dxf") + " " + Path("f2/plan.dxf") + " " + Path("chairs.dxf") + " " +
+                              (dir / "f1/../f1/plan.dxf").string() + " " + Path("f1/plan.dxf") + " --catalog " +
+                              Path("prices.prc") + " --csv " + Path("all.csv"),
+                          &errors);
+    ASSERT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(errors, "vantorel: " + (dir / "f1/../f1/plan.dxf").string() + " is " + Path("f1/plan.dxf") +
+                          " again: it is counted once\n"
+                          "vantorel: " + Path("f1/plan.dxf") + " is given twice: it is counted once\n");
+    std::string csv = ReadFile(Path("all.csv"));
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
+              "Block name,Item Price,Quantity,f1/plan.dxf,f2/plan.dxf,chairs.dxf,Description,Total");
+    EXPECT_NE(csv.find("\r\nchair,12.50,9,4,1,4,Oak,112.50\r\n"), std::string::npos) << csv;
+}
+
+TEST_F(ManyDrawings, TheProgressBarEndsItsLineBeforeAMessage) {
+    WriteFile(Path("broken.dxf"), "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nabc\n");
+    ShellRun run = Shell("LC_ALL=C VANTOREL_PROGRESS_AFTER=0 /usr/bin/python3 " + std::string(TERMINAL_RUN) + " " +
+                         Path("tty.out") + " " + VANTOREL_EXE + " report --jobs 1 " + Path("chairs.dxf") + " " +
+                         Path("broken.dxf") + " " + Path("nested.dxf"));
+    EXPECT_EQ(run.exitCode, 4);
+    std::string bar = std::string(30, '#');
+    EXPECT_EQ(ReadFile(Path("tty.out")),
+              "\rvantorel: [##########                    ] 1 of 3 drawings\n"
+              "vantorel: " + Path("broken.dxf") + ", line 7: expected a real after group 10, found \"abc\"\n"
+              "\rvantorel: [####################          ] 2 of 3 drawings"
+              "\rvantorel: [" + bar + "] 3 of 3 drawings\n"
+              "Block name Item Price   Quantity          Description      Total\n"
+              "     chair       0.00          5                            0.00\n"
+              "     floor       0.00          2                            0.00\n"
+              "      room       0.00          1                            0.00\n"
+              "      loop       0.00          1                            0.00\n"
+              "  Summary:                                                  0.00\n"
+              "vantorel: the report is partial: 1 of 3 drawings could not be read\n");
+}
+
+TEST_F(ManyDrawings, JobsTakeAWholeNumberFromOne) {
+    std::string errors;
+    ShellRun run = Report(Path("chairs.dxf") + " " + Path("nested.dxf") + " --jobs 0", &errors);
+    EXPECT_EQ(run.exitCode, 64);
+    EXPECT_EQ(errors, "vantorel: --jobs takes a whole number from 1 up, the drawings read at once\n");
+}
+
 } // namespace

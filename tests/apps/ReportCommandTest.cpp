@@ -136,6 +136,12 @@ TEST_F(ReportCommand, MistakesAreToldWithTheirExitCodes) {
         {"--sort Price", 64,
          "vantorel: --sort takes a column heading of the report: \"Block name\", \"Item Price\", \"Quantity\", "
          "\"Description\" or \"Total\" (not \"Price\")\n"},
+        {"--sort Total --hide-prices", 64,
+         "vantorel: --sort Total: --hide-prices hides that column; sort by \"Block name\", \"Quantity\" or "
+         "\"Description\"\n"},
+        {"--sort \"item price:desc\" --hide-prices", 64,
+         "vantorel: --sort Item Price: --hide-prices hides that column; sort by \"Block name\", \"Quantity\" or "
+         "\"Description\"\n"},
         {"--scale 0 --table 0,0 -o x.dxf", 64,
          "vantorel: --scale takes a number above 0, the size of the table against its own\n"},
         {"--scale -2 --table 0,0 -o x.dxf", 64,
@@ -159,6 +165,25 @@ TEST_F(ReportCommand, MistakesAreToldWithTheirExitCodes) {
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments;
         EXPECT_EQ(run.out, c.output) << c.arguments;
     }
+}
+
+// What the user asked for and did not get is said beside the report: a key attribute no reference carries, and
+// this program's own table counted as a block.
+TEST_F(ReportCommand, SwitchesThatFoundNothingToDoAreSaid) {
+    ShellRun run = Report(chairs + " --catalog " + catalog + " --key-attribute PARTNO 2>&1");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, std::string(kChairsReport) + "vantorel: no reference carries the attribute PARTNO with a "
+                                                    "value: every reference was counted under its block's name\n");
+    std::string placed = (dir / "placed.dxf").string();
+    ASSERT_EQ(Report(chairs + " --catalog " + catalog + " --table 0,0 -o " + placed).exitCode, 0);
+    run = Report(placed + " --catalog " + catalog + " 2>&1");
+    EXPECT_NE(run.out.find("\n   qvt0001       0.00          1"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("vantorel: the report counts qvt0001, a table this program placed; --skip-tables leaves "
+                           "such tables out\n"),
+              std::string::npos)
+        << run.out;
+    run = Report(placed + " --catalog " + catalog + " --skip-tables 2>&1");
+    EXPECT_EQ(run.out, kChairsReport);
 }
 
 TEST_F(ReportCommand, HiddenPricesLeaveOutThePriceColumnsAndTheSummary) {
