@@ -3,21 +3,23 @@
 #include "platform/cad/Host.h"
 #include "platform/cad/HostCommands.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace hostapp {
 
 std::string DefaultModulePath() {
-    char buffer[4096];
-    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0)
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
         return "libvantorel.so";
-    std::string exe(buffer, static_cast<std::size_t>(length));
-    auto slash = exe.find_last_of('/');
-    return (slash == std::string::npos ? std::string() : exe.substr(0, slash + 1)) + "libvantorel.so";
+    // Beside the program in a build; under lib/vantorel of the prefix it is installed in.
+    std::filesystem::path beside = self.parent_path() / "libvantorel.so";
+    std::filesystem::path installed = self.parent_path().parent_path() / "lib" / "vantorel" / "libvantorel.so";
+    if (!std::filesystem::exists(beside, error) && std::filesystem::exists(installed, error))
+        return installed.string();
+    return beside.string();
 }
 
 namespace {

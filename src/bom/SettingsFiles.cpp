@@ -2,10 +2,13 @@
 
 #include "bom/ReplacingFile.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -112,6 +115,23 @@ std::string ResolveFolderCase(const std::string& folder) {
 
 } // namespace
 
+namespace {
+// $XDG_CONFIG_HOME/vantorel/ (~/.config/vantorel/ by default), made when missing; empty when it cannot be.
+std::string UserSettingsFolder() {
+    std::string base;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        base = config;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::string(home) + "/.config";
+    if (base.empty())
+        return {};
+    std::string folder = base + "/vantorel/";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return access(folder.c_str(), W_OK) == 0 ? folder : std::string();
+}
+} // namespace
+
 SettingsPaths BuildSettingsPaths(SettingsSide side, const char* modulePath) {
     const char* widthsName = side == SettingsSide::Catalogue ? "vantorel1.set" : "vantorel2.set";
     std::string path = Lower(modulePath ? modulePath : "");
@@ -123,6 +143,12 @@ SettingsPaths BuildSettingsPaths(SettingsSide side, const char* modulePath) {
     std::string folder = path.substr(0, separator + 1);
     if (path[separator] == '/')
         folder = ResolveFolderCase(folder);
+    // A module installed where its user cannot write keeps them in the user's own settings folder instead.
+    if (access(folder.c_str(), W_OK) != 0) {
+        std::string own = UserSettingsFolder();
+        if (!own.empty())
+            folder = own;
+    }
     return SettingsPaths{folder + widthsName, folder + "filename.set"};
 }
 

@@ -38,16 +38,20 @@ DxfResult Failure(const std::string& dwgPath, const std::string& reason) {
     return result;
 }
 
-// The converter script: named by VANTOREL_DWG_CONVERTER, else beside the program, else where the build put it.
+// The converter script: named by VANTOREL_DWG_CONVERTER, else beside the program, else under lib/vantorel of the
+// prefix the program is installed in, else where the build put it.
 std::string ConverterScript() {
     if (const char* named = std::getenv("VANTOREL_DWG_CONVERTER"); named && *named)
         return named;
     std::error_code error;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) {
-        std::filesystem::path beside = self.parent_path() / "dwg" / "dwg2dxf.mjs";
-        if (std::filesystem::exists(beside, error))
-            return beside.string();
+        for (const std::filesystem::path& script :
+             {self.parent_path() / "dwg" / "dwg2dxf.mjs",
+              self.parent_path().parent_path() / "lib" / "vantorel" / "dwg" / "dwg2dxf.mjs"}) {
+            if (std::filesystem::exists(script, error))
+                return script.string();
+        }
     }
 #ifdef VANTOREL_DWG_CONVERTER_SCRIPT
     return VANTOREL_DWG_CONVERTER_SCRIPT;
