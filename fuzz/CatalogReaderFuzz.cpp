@@ -2,6 +2,7 @@
 // and no field longer than a line can hold.
 #include "bom/BomReport.h"
 #include "bom/PriceCatalog.h"
+#include "platform/text/CodePage.h"
 
 #include <unistd.h>
 
@@ -25,6 +26,10 @@ const std::string& FuzzFile() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Read in 1252, in UTF-8 (pieces end between characters, lines that are no UTF-8 are said) and in a
+    // double-byte page, by the input's last byte: a byte-order mark and what follows go through each.
+    static const int kPages[] = {1252, 65001, 932};
+    textkit::SetActive(*textkit::CodePage::Find(kPages[size > 0 ? data[size - 1] % 3 : 0]));
     const std::string& path = FuzzFile();
     if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
         std::fwrite(data, 1, size, file);

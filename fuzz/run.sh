@@ -12,7 +12,7 @@ shift 3
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(dxf_reader_fuzz dxf_binary_reader_fuzz dxf_chunked_reader_fuzz catalog_reader_fuzz settings_reader_fuzz
-             widths_reader_fuzz)
+             widths_reader_fuzz text_fuzz)
 fi
 clang=$(command -v clang++-14 || command -v clang++ || true)
 if [ -z "$clang" ]; then
@@ -24,7 +24,8 @@ cmake -S "$source_dir" -B "$work/build" -DVANTOREL_FUZZ=ON -DCMAKE_BUILD_TYPE=Re
 cmake --build "$work/build" --target "${targets[@]}" -j"$(nproc)" >/dev/null
 status=0
 for target in "${targets[@]}"; do
-    seeds="${target%_reader_fuzz}"
+    seeds="${target%_fuzz}"
+    seeds="${seeds%_reader}"
     mkdir -p "$work/corpus-$seeds"
     cp -n "$source_dir/fuzz/corpus/$seeds"/* "$work/corpus-$seeds/" 2>/dev/null || true
     if [ "$seeds" = dxf ] || [ "$seeds" = dxf_chunked ]; then

@@ -1,6 +1,7 @@
 // Typing into a catalogue cell on the live screen (SDL's dummy display): what the keyboard gives as UTF-8 is
 // kept, and written, as the bytes of the active code page.
 #include "dialogs/TemplateGrid.h"
+#include "platform/text/CodePage.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/SdlBackend.h"
 #include "platform/ui/WindowSystem.h"
@@ -66,6 +67,59 @@ TEST(CatalogueTyping, UmlautsAreKeptAsCodePageBytesAndWhatItCannotHoldIsRefused)
         dialog.Destroy();
     }
     system.SetBackend(nullptr);
+}
+
+// In UTF-8 the keyboard's text is kept as it comes, and Backspace takes the character before the caret whole.
+TEST(CatalogueTyping, InUtf8ACharacterIsTypedAndTakenBackWhole) {
+    const textkit::CodePage& saved = textkit::Active();
+    textkit::SetActive(textkit::CodePage::Utf8());
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    ui::SdlBackend backend;
+    std::string error;
+    ASSERT_TRUE(backend.Open("typing", 800, 600, error)) << error;
+    ui::WindowSystem& system = ui::WindowSystem::Instance();
+    system.Reset();
+    system.SetBackend(&backend);
+    {
+        ui::DialogTemplate t;
+        t.title = "BOM Template";
+        t.units = ui::Rect::FromSize(0, 0, 393, 248);
+        t.controls = {{ui::ControlKind::Placeholder, 201, "", ui::Rect::FromSize(8, 23, 312, 212), ui::StyleVisible}};
+        ui::Dialog dialog(t);
+        ASSERT_TRUE(dialog.CreateFromTemplate(nullptr, ui::Point{0, 0}));
+        vantorel::TemplateGrid grid;
+        ASSERT_TRUE(grid.BindToDialogControl(&dialog, 201));
+        ASSERT_EQ(grid.AddRow(), 0);
+        grid.MakeNewEntry(0);
+        ASSERT_EQ(grid.BeginEditAt(0, 0, 0), 0);
+        auto push = [&](SDL_Event event) {
+            ASSERT_EQ(SDL_PushEvent(&event), 1);
+            ASSERT_TRUE(backend.WaitForInput(system));
+        };
+        auto key = [&](SDL_Keycode code) {
+            SDL_Event event{};
+            event.type = SDL_KEYDOWN;
+            event.key.keysym.sym = code;
+            push(event);
+        };
+        for (const char* typed : {"\xD0\xA1\xD0\xA2", "\xD0\x9E\xD0\x9B", "\xE6\xA1\x8C"}) { // СТ ОЛ 桌
+            SDL_Event event{};
+            event.type = SDL_TEXTINPUT;
+            std::strncpy(event.text.text, typed, sizeof event.text.text - 1);
+            push(event);
+        }
+        key(SDLK_BACKSPACE); // 桌, three bytes
+        key(SDLK_LEFT);
+        key(SDLK_BACKSPACE); // О, two bytes, from before Л
+        key(SDLK_RETURN);
+        EXPECT_STREQ(grid.GetCellText(0, 0), "\xD0\xA1\xD0\xA2\xD0\x9B"); // СТЛ
+        EXPECT_EQ(system.Beeps(), 0);
+        grid.Destroy();
+        dialog.Destroy();
+    }
+    system.SetBackend(nullptr);
+    textkit::SetActive(saved);
 }
 
 } // namespace
