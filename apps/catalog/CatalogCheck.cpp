@@ -134,26 +134,6 @@ std::string BadBytes(const std::string& line) {
     return {};
 }
 
-// The UTF-8 text of a catalogue with a byte-order mark, in the active page as the module reads it.
-std::string FromUtf8File(const std::string& utf8, bool& escaped) {
-    const textkit::CodePage& active = textkit::Active();
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t length = 1;
-        char32_t c = textkit::Utf8At(utf8, i, length);
-        if (c == textkit::kReplacement && length == 1) {
-            out += '?';
-        } else if (!active.EncodeTo(c, out)) {
-            char escape[16];
-            std::snprintf(escape, sizeof escape, "\\U+%04X", static_cast<unsigned>(c));
-            out += escape;
-            escaped = true;
-        }
-        i += length;
-    }
-    return out;
-}
-
 class Checker {
 public:
     explicit Checker(std::vector<CatalogFinding>& findings) : m_findings(findings) {}
@@ -241,7 +221,7 @@ bool CheckCatalog(const std::string& path, std::vector<CatalogFinding>& findings
         content.erase(0, 3);
         if (!active.IsUtf8()) {
             bool escaped = false;
-            content = FromUtf8File(content, escaped);
+            content = active.FromUtf8Escaped(content, escaped);
             findings.push_back({0, "UTF-8 with a byte-order mark: read converted to code page " +
                                        std::to_string(active.Number()) +
                                        (escaped ? std::string(", characters it cannot hold as \\U+XXXX escapes")

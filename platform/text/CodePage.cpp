@@ -8,6 +8,7 @@
 #include <atomic>
 #include <bit>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -420,6 +421,25 @@ bool CodePage::FromUtf8(std::string_view utf8, std::string& out) const {
         i += length;
     }
     return true;
+}
+
+std::string CodePage::FromUtf8Escaped(std::string_view utf8, bool& escaped) const {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t length = 1;
+        char32_t c = Utf8At(utf8, i, length);
+        if (c == kReplacement && length == 1) {
+            out += '?';
+        } else if (!EncodeTo(c, out)) {
+            char escape[16];
+            std::snprintf(escape, sizeof escape, "\\U+%04X", static_cast<unsigned>(c));
+            out += escape;
+            escaped = true;
+        }
+        i += length;
+    }
+    return out;
 }
 
 const CodePage& Active() {

@@ -75,6 +75,9 @@ public:
     // UTF-8 into this page; false, with `out` empty, when a character has no bytes here or the input is not
     // UTF-8.
     [[nodiscard]] bool FromUtf8(std::string_view utf8, std::string& out) const;
+    // UTF-8 text of a file into this page as drawings have it: a character the page cannot hold written as its
+    // "\U+XXXX" escape (which sets `escaped`), a byte that is no UTF-8 as "?".
+    std::string FromUtf8Escaped(std::string_view utf8, bool& escaped) const;
 
     explicit CodePage(const CodePageTable* table);
     explicit CodePage(int number);

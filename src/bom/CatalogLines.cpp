@@ -29,20 +29,8 @@ CatalogFile ConvertedToActivePage(std::FILE* file, const std::string& path) {
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
         utf8.append(buffer, n);
     const textkit::CodePage& active = textkit::Active();
-    std::string converted;
-    converted.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t length = 1;
-        char32_t c = textkit::Utf8At(utf8, i, length);
-        if (c == textkit::kReplacement && length == 1) {
-            converted += '?';
-        } else if (!active.EncodeTo(c, converted)) {
-            char escape[16];
-            std::snprintf(escape, sizeof escape, "\\U+%04X", static_cast<unsigned>(c));
-            converted += escape;
-        }
-        i += length;
-    }
+    bool escaped = false;
+    std::string converted = active.FromUtf8Escaped(utf8, escaped);
     CatalogFile out(std::tmpfile(), &std::fclose);
     if (!out || std::fwrite(converted.data(), 1, converted.size(), out.get()) != converted.size() ||
         std::fflush(out.get()) != 0)

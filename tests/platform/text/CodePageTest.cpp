@@ -56,6 +56,10 @@ TEST(CodePages, WhatAPageCannotHoldIsRefusedAndBrokenBytesAreReplacementCharacte
     EXPECT_EQ(Page(1252).ToUtf8("\x81"), "\xEF\xBF\xBD");                      // no character in 1252
     EXPECT_EQ(Page(932).ToUtf8("\x83\x41\x83"), "\xE3\x82\xA2\xEF\xBF\xBD");   // a lead byte typed alone
     EXPECT_EQ(Page(65001).ToUtf8("a\xC3" "b\xE2\x82"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD");
+    // A file's UTF-8 as drawings have it: escapes for what the page lacks, "?" for what is no UTF-8.
+    bool escaped = false;
+    EXPECT_EQ(Page(1251).FromUtf8Escaped("\xD0\x94\xD7\xA9\xFF", escaped), "\xC4\\U+05E9?");
+    EXPECT_TRUE(escaped);
 }
 
 TEST(CodePages, NamesAUserMayGive) {
