@@ -48,6 +48,9 @@ def uses_the_program(exe, share, build, work, dwg_samples):
 def manual_names_every_option(page_path, exe):
     page = open(page_path).read()
     check(page.startswith(".TH VANTOREL 1"), "manual page heading")
+    if shutil.which("groff"):
+        lint = run(["groff", "-man", "-ww", "-z", page_path])
+        check(lint.returncode == 0 and lint.stderr == "", f"groff warns: {lint.stderr}")
     top = run([exe, "--help"]).stdout
     subcommands = re.findall(r"^  ([a-z-]+) ", top.split("Subcommands:")[1], re.M)
     check(len(subcommands) >= 8, f"subcommands in --help: {subcommands}")
