@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
     app.name("vantorel");
     app.require_subcommand(1);
     app.set_version_flag("--version", VersionText(), "Print the version and exit");
+    app.footer("Examples:\n  vantorel report plan.dxf --catalog prices.prc\n  vantorel gui plan.dxf\n"
+               "  vantorel help report\nExit codes and the rest: man vantorel, or the README.");
     std::string modulePath = hostapp::DefaultModulePath();
     std::string codePage;
     app.add_option("--module", modulePath, "The module to load (default: libvantorel.so beside this program)")

@@ -102,11 +102,12 @@ bool ReplacingWrite::Open(const std::string& target, std::string& error) {
     m_existed = stat(target.c_str(), &existing) == 0;
     m_mode = m_existed ? existing.st_mode & 07777 : 0666 & ~CurrentUmask();
     std::string folder = Folder(target);
+    // A program killed in the moment a file of its had a name beside the target left it there, and its name
+    // says whose it was: once that program is gone, the file goes.
+    RemoveLeftovers(folder, BaseName(target) + ".~vantorel-");
     m_fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (m_fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
         // A file system that cannot make files without a name: a named one, which says whose it is.
-        std::string prefix = BaseName(target) + ".~vantorel-";
-        RemoveLeftovers(folder, prefix);
         std::string name = target + ".~vantorel-" + std::to_string(getpid()) + "-XXXXXX";
         m_fd = mkostemp(name.data(), O_CLOEXEC);
         if (m_fd >= 0)
@@ -160,19 +161,20 @@ bool ReplacingWrite::Commit(std::string& error) {
         }
         m_named = name;
     }
-    if (close(m_fd) != 0) {
-        m_fd = -1;
-        error = "cannot write " + m_target + ": " + Reason(errno);
-        Abandon();
-        return false;
-    }
-    m_fd = -1;
+    // The name beside the target lasts no longer than it must: the move comes right after the link, and the
+    // file (already on the disk) is closed after it.
     if (std::rename(m_named.c_str(), m_target.c_str()) != 0) {
         error = "cannot write " + m_target + ": " + Reason(errno);
         Abandon();
         return false;
     }
     m_named.clear();
+    int closed = close(m_fd);
+    m_fd = -1;
+    if (closed != 0) {
+        error = "cannot write " + m_target + ": " + Reason(errno);
+        return false;
+    }
     return true;
 }
 

@@ -144,7 +144,7 @@ SettingsPaths BuildSettingsPaths(SettingsSide side, const char* modulePath) {
     if (path[separator] == '/')
         folder = ResolveFolderCase(folder);
     // A module installed where its user cannot write keeps them in the user's own settings folder instead.
-    if (access(folder.c_str(), W_OK) != 0) {
+    if (access(folder.c_str(), F_OK) == 0 && access(folder.c_str(), W_OK) != 0) {
         std::string own = UserSettingsFolder();
         if (!own.empty())
             folder = own;

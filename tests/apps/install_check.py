@@ -52,7 +52,7 @@ def manual_names_every_option(page_path, exe):
         lint = run(["groff", "-man", "-ww", "-z", page_path])
         check(lint.returncode == 0 and lint.stderr == "", f"groff warns: {lint.stderr}")
     top = run([exe, "--help"]).stdout
-    subcommands = re.findall(r"^  ([a-z-]+) ", top.split("Subcommands:")[1], re.M)
+    subcommands = re.findall(r"^  ([a-z-]+) ", top.split("Subcommands:")[1].split("\n\n")[0], re.M)
     check(len(subcommands) >= 8, f"subcommands in --help: {subcommands}")
     for sub in [None] + subcommands:
         text = run([exe, "help", sub] if sub else [exe, "--help"]).stdout
