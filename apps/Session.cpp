@@ -1,6 +1,6 @@
 #include "Session.h"
 
-#include "gui/Scene.h"
+#include "render/Scene.h"
 
 #include "platform/cad/Host.h"
 #include "platform/ui/Dialog.h"
@@ -221,9 +221,9 @@ bool Session::Select(const Step& step, cad::Answer& answer) {
         }
     } else {
         // What the live view would take in a window dragged between the two corners.
-        gui::Scene scene;
+        render::Scene scene;
         scene.Build(db);
-        gui::Box window;
+        render::Box window;
         window.Add(step.a.x, step.a.y);
         window.Add(step.b.x, step.b.y);
         selection.ids = scene.InBox(window, false);
@@ -236,7 +236,7 @@ bool Session::ScaleEvents(const Step& step, cad::Answer& answer) {
     const cad::BlockTableRecord* table = NewestTable(cad::Host::Instance().WorkingDatabase());
     if (!table)
         return Fail(step, "there is no table block to drag");
-    gui::Box box;
+    render::Box box;
     for (cad::ObjectId id : table->entities) {
         const auto* line = cad::Host::Instance().WorkingDatabase().PeekAs<cad::Line>(id);
         if (line) {

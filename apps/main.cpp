@@ -2,6 +2,7 @@
 #include "BlockCounts.h"
 #include "CliCommon.h"
 #include "HostSession.h"
+#include "PlotRun.h"
 #include "ReportRun.h"
 #include "ScriptRun.h"
 #include "gui/GuiApp.h"
@@ -66,6 +67,20 @@ int main(int argc, char** argv) {
     std::string blocksDrawing;
     blocks->add_option("drawing", blocksDrawing, "The drawing (DXF or DWG)")->required();
     blocks->footer("Example:\n  vantorel blocks examples/office.dxf");
+
+    CLI::App* plot = app.add_subcommand("plot", "Plot a drawing's model space to PNG, PDF or SVG");
+    PlotArguments plotArguments;
+    plot->add_option("drawing", plotArguments.drawing, "The drawing (DXF or DWG)")->required();
+    plot->add_option("-o,--output", plotArguments.output, "The plot: a name ending in .png, .pdf or .svg")
+        ->required()
+        ->type_name("FILE");
+    plot->add_option("--window", plotArguments.window,
+                     "Plot this window of the drawing, X1,Y1,X2,Y2 (default: the extents with a margin)")
+        ->type_name("X1,Y1,X2,Y2");
+    plot->add_option("--size", plotArguments.size, "The image's size in pixels (default 1600x1000)")->type_name("WxH");
+    plot->add_option("--background", plotArguments.background, "white (default) or black")->type_name("COLOUR");
+    plot->footer("Examples:\n  vantorel plot plan.dxf -o plan.png\n"
+                 "  vantorel plot plan.dxf -o detail.pdf --window 0,0,40,25 --size 1600x1000");
 
     CLI::App* checkCatalog = app.add_subcommand("check-catalog", "Tell what in price catalogues the report would read "
                                                                   "otherwise than meant");
@@ -180,6 +195,8 @@ int main(int argc, char** argv) {
 
     if (checkCatalog->parsed())
         return RunCatalogCheck(catalogs);
+    if (plot->parsed())
+        return RunPlot(plotArguments);
 
     if (blocks->parsed()) {
         if (!OpenDrawing(blocksDrawing))

@@ -1,7 +1,7 @@
 // The live editor's view of a big drawing: 200,000 references of 40 blocks on a 500 x 400 grid, read into the
 // view's scene once, then painted as a frame of the whole drawing, of a tenth of it and of a room's worth.
 // A frame must stay within 16 ms.
-#include "gui/Scene.h"
+#include "render/Scene.h"
 
 #include "platform/cad/Database.h"
 #include "platform/ui/Canvas.h"
@@ -69,9 +69,9 @@ const cad::Database& Drawing() {
     return *db;
 }
 
-const gui::Scene& BuiltScene() {
-    static gui::Scene scene = [] {
-        gui::Scene s;
+const render::Scene& BuiltScene() {
+    static render::Scene scene = [] {
+        render::Scene s;
         s.Build(Drawing());
         return s;
     }();
@@ -80,7 +80,7 @@ const gui::Scene& BuiltScene() {
 
 void BuildScene(benchmark::State& state) {
     for (auto _ : state) {
-        gui::Scene scene;
+        render::Scene scene;
         scene.Build(Drawing());
         benchmark::DoNotOptimize(scene.GroupCount());
     }
@@ -91,8 +91,8 @@ BENCHMARK(BuildScene)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // A frame of a view of 1280 x 710 pixels showing 1 (everything), 1/10 or 1/250 of the drawing's width.
 void PaintFrame(benchmark::State& state) {
-    const gui::Scene& scene = BuiltScene();
-    gui::ViewTransform view;
+    const render::Scene& scene = BuiltScene();
+    render::ViewTransform view;
     view.width = 1280;
     view.height = 710;
     view.Fit(scene.Extents());

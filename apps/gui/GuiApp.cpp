@@ -132,7 +132,14 @@ bool GuiApp::ChooseFile(const cad::FilePrompt& prompt, std::string& path) {
 }
 
 void GuiApp::Reload() {
-    scene.Build(cad::Host::Instance().WorkingDatabase());
+    const cad::Database& database = cad::Host::Instance().WorkingDatabase();
+    scene.Build(database);
+    // What the view cannot draw is said once for each drawing opened, not after every command.
+    if (&database != m_notedDrawing) {
+        m_notedDrawing = &database;
+        if (std::string note = scene.NotDrawnNote(); !note.empty())
+            cad::Host::Instance().GetEditor().Print("\n" + note + "\n");
+    }
     main.view.SceneChanged();
 }
 

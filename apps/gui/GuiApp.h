@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Scene.h"
+#include "render/Scene.h"
 
 #include "platform/cad/Input.h"
 #include "platform/cad/dxf/DxfTags.h"
@@ -16,6 +16,11 @@
 // The live editor: a desktop window with a view of model space and a command line, in which the user runs
 // the module's commands with the real mouse and keyboard.
 namespace gui {
+
+using render::Box;
+using render::Scene;
+using render::ViewTransform;
+
 
 class GuiApp;
 
@@ -165,6 +170,7 @@ public:
     void TellWhatWasRead(const std::string& path, const cad::DxfResult& result);
 
     Scene scene;
+    const cad::Database* m_notedDrawing = nullptr; // whose undrawn entities were said
     MainWindow main;
     LiveInput input;
     ui::SdlBackend backend;

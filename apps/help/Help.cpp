@@ -14,7 +14,7 @@ namespace {
 const std::map<std::string, std::string>& FileKinds() {
     static const auto* s_kinds = new std::map<std::string, std::string>{
         {"--catalog", "prc"}, {"--text", "txt"},   {"--csv", "csv"},        {"--xlsx", "xlsx"},
-        {"--json", "json"},   {"--output", "dxf"}, {"--snapshot", "png"},   {"--module", "so"},
+        {"--json", "json"},   {"--output", "dxf|png|pdf|svg"}, {"--snapshot", "png"},   {"--module", "so"},
         {"--drawing", "dxf|DXF|dwg|DWG"},          {"report", "dxf|DXF|dwg|DWG"},
         {"blocks", "dxf|DXF|dwg|DWG"},             {"gui", "dxf|DXF|dwg|DWG"},
         {"check-catalog", "prc|PRC|txt"},          {"script", "txt|vts"},
@@ -27,6 +27,7 @@ const std::map<std::string, std::string>& ValueLists() {
     static const auto* s_values = new std::map<std::string, std::string>{
         {"--codepage", "utf-8 65001 874 1250 1251 1252 1253 1254 1255 1256 1257 1258 932 936 949 950"},
         {"--names", "stored effective"},
+        {"--background", "white black"},
         {"--select", "all all-layouts layer: window:"},
     };
     return *s_values;

@@ -1,5 +1,5 @@
 // The live editor's picture of model space: what the view draws, picks and selects, from real objects.
-#include "gui/Scene.h"
+#include "render/Scene.h"
 
 #include "platform/cad/Database.h"
 #include "platform/ui/Canvas.h"
@@ -47,15 +47,15 @@ protected:
         EXPECT_EQ(db.AppendEntity(db.ModelSpaceId(), std::move(reference), &id), cad::ErrorStatus::Ok);
         return id;
     }
-    gui::Box BoxOf(double x1, double y1, double x2, double y2) {
-        gui::Box b;
+    render::Box BoxOf(double x1, double y1, double x2, double y2) {
+        render::Box b;
         b.Add(x1, y1);
         b.Add(x2, y2);
         return b;
     }
     cad::Database db;
     cad::ObjectId box = cad::kNullId;
-    gui::Scene scene;
+    render::Scene scene;
 };
 
 TEST_F(SceneOf, ReferencesArePlacedRotatedAndScaledAboutTheBlocksBasePoint) {
@@ -63,7 +63,7 @@ TEST_F(SceneOf, ReferencesArePlacedRotatedAndScaledAboutTheBlocksBasePoint) {
     cad::ObjectId turned = Reference(box, Point3d{10, 0, 0}, std::acos(-1.0) / 2, Point3d{2, 2, 1});
     scene.Build(db);
     ASSERT_EQ(scene.GroupCount(), 1u);
-    const gui::Box& e = scene.Extents();
+    const render::Box& e = scene.Extents();
     EXPECT_NEAR(e.minX, 8.0, 1e-9);
     EXPECT_NEAR(e.maxX, 10.0, 1e-9);
     EXPECT_NEAR(e.minY, 0.0, 1e-9);
@@ -91,7 +91,7 @@ TEST_F(SceneOf, WindowsTakeWhatLiesWhollyInsideCrossingsWhatTheyTouch) {
     cad::ObjectId beside = Line(db.ModelSpaceId(), 10, 10, 11, 11);
     cad::ObjectId reference = Reference(box, Point3d{0, 3, 0}); // spans 0..1 by 3..4
     scene.Build(db);
-    gui::Box window = BoxOf(0, 0, 5, 5);
+    render::Box window = BoxOf(0, 0, 5, 5);
     EXPECT_EQ(scene.InBox(window, false), (std::vector<cad::ObjectId>{inside, reference}));
     EXPECT_EQ(scene.InBox(window, true), (std::vector<cad::ObjectId>{inside, half, through, reference}));
     EXPECT_EQ(scene.InBox(BoxOf(7, 7, 9, 9), true), std::vector<cad::ObjectId>{});
@@ -125,7 +125,7 @@ TEST_F(SceneOf, APaintedFrameShowsLinesInInkAndSelectedOnesInTheHighlight) {
     cad::ObjectId plain = Line(db.ModelSpaceId(), 0, 0, 10, 0);
     cad::ObjectId chosen = Line(db.ModelSpaceId(), 0, 10, 10, 10);
     scene.Build(db);
-    gui::ViewTransform view;
+    render::ViewTransform view;
     view.width = 200;
     view.height = 200;
     view.Fit(scene.Extents());

@@ -6,14 +6,17 @@
 #include <string>
 #include <vector>
 
+#include <cairo.h>
+
 namespace ui {
 class Image;
 }
 
-// Model space as the drawing view shows it: every entity flattened into world-coordinate lines, circular
-// arcs and texts, block references through their blocks, grouped by the model-space entity they come from,
-// with a grid over the drawing's extents so that a view paints only what it shows.
-namespace gui {
+// Model space as the drawing view and the plot show it: every entity flattened into world-coordinate lines,
+// circular arcs, filled areas and texts, block references (and dimensions, tables) through their blocks, grouped
+// by the model-space entity they come from, with a grid over the drawing's extents so that a view paints only
+// what it shows. Built once when a drawing is read; painted onto any Cairo surface.
+namespace render {
 
 struct Box {
     double minX = 1e300;
@@ -52,7 +55,22 @@ struct Curve {
 struct Label {
     double x, y, height, angle;
     std::string text;
+    std::uint8_t horizontal = 0; // 0 left, 1 centre, 2 right of the point
+    std::uint8_t vertical = 0;   // 0 baseline, 1 bottom, 2 middle, 3 top
+    float widthFactor = 1.0f;
 };
+// Closed rings filled together by the even-odd rule: a solid, a hatch with its islands.
+struct Ring {
+    std::uint32_t firstPoint, points;
+};
+struct Fill {
+    std::uint32_t firstRing, rings;
+};
+
+// A colour as 0xRRGGBB, or kForeground: colour 7, white on a dark background and black on a light one.
+constexpr std::int32_t kForeground = -1;
+// The RGB of colour index 1-255 of the CAD program's palette.
+[[nodiscard]] std::int32_t IndexColour(int index);
 
 struct Group {
     cad::ObjectId id = cad::kNullId;
@@ -60,7 +78,16 @@ struct Group {
     std::uint32_t firstSegment = 0, segments = 0;
     std::uint32_t firstCurve = 0, curves = 0;
     std::uint32_t firstLabel = 0, labels = 0;
-    std::uint8_t colour = 7;
+    std::uint32_t firstFill = 0, fills = 0;
+    std::int32_t colour = kForeground;
+};
+
+// How a surface is painted: the live view's dark background and one-pixel lines written straight into its
+// image, or a plot's background and antialiased strokes any surface takes (PNG, PDF, SVG).
+struct PaintStyle {
+    double background[3] = {0.13, 0.16, 0.19};
+    bool pixelLines = true;
+    double lineWidth = 1.0; // in pixels (points on a vector surface)
 };
 
 class Scene {
@@ -70,14 +97,30 @@ public:
     const Box& Extents() const { return m_extents; }
     std::size_t GroupCount() const { return m_groups.size(); }
     std::size_t SegmentCount() const { return m_segments.size(); }
+    // What could not be drawn, by kind ("REGION" -> 12), and said so: "not drawn: 12 REGION, 3 3DSOLID"; empty
+    // when everything was drawn.
+    const std::vector<std::pair<std::string, std::size_t>>& NotDrawn() const { return m_notDrawn; }
+    std::string NotDrawnNote() const;
 
     // Paints the part of the drawing in view; groups in `highlighted` (sorted ids) are drawn dashed.
     void Render(ui::Image& image, const ViewTransform& view, const std::vector<cad::ObjectId>& highlighted) const;
+    // Paints onto `cr`, whose surface is `view.width` by `view.height` units, as `style` says. `image` is the
+    // surface's image when it is one (for pixel lines), else null.
+    void Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, const PaintStyle& style,
+               const std::vector<cad::ObjectId>& highlighted) const;
 
     // The entity whose drawing passes nearest to the point, within `tolerance` drawing units.
     cad::ObjectId Pick(double x, double y, double tolerance) const;
     // Entities wholly inside the box (a window), or with some part in it (crossing), in drawing order.
     std::vector<cad::ObjectId> InBox(const Box& box, bool crossing) const;
+
+    // For the builders of opaque entities' geometry: what they add to the group being built.
+    void AddSegment(Group& group, double x1, double y1, double x2, double y2);
+    void AddCurve(Group& group, const Curve& curve);
+    void AddLabel(Group& group, Label label, double width);
+    void AddFill(Group& group, const std::vector<std::vector<std::pair<double, double>>>& rings);
+    void AddBlock(const cad::Database& db, cad::ObjectId blockId, const struct Placement& at, Group& group, int depth);
+    void NoteNotDrawn(const std::string& kind);
 
 private:
     void AddEntity(const cad::Database& db, cad::ObjectId id, const struct Placement& at, Group& group, int depth);
@@ -91,6 +134,13 @@ private:
     std::vector<Segment> m_segments;
     std::vector<Curve> m_curves;
     std::vector<Label> m_labels;
+    std::vector<std::pair<double, double>> m_fillPoints;
+    std::vector<Ring> m_rings;
+    std::vector<Fill> m_fills;
+    std::vector<std::pair<std::string, std::size_t>> m_notDrawn;
+    // The bytes of opaque entities in the drawing file, by id: read for their geometry while building.
+    const cad::Database* m_db = nullptr;
+    std::vector<std::pair<cad::ObjectId, std::size_t>> m_itemOf;
     Box m_extents;
     // The grid: cells of m_cell drawing units from the extents' corner, each listing its groups.
     double m_cell = 1.0;
@@ -103,4 +153,4 @@ private:
     mutable std::uint32_t m_stamp = 0;
 };
 
-} // namespace gui
+} // namespace render

@@ -1,16 +1,16 @@
-#include "Scene.h"
+#include "render/Scene.h"
 
-#include "platform/ui/Canvas.h"
-#include "platform/text/CodePage.h"
+#include "render/OpaqueEntities.h"
+#include "render/Placement.h"
 
-#include <cairo.h>
+#include "platform/cad/dxf/DxfLayout.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <map>
 
-namespace gui {
+namespace render {
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
@@ -21,48 +21,12 @@ constexpr double kGroupsPerCell = 4.0;
 constexpr int kMostCellsPerGroup = 64;
 
 
-struct Rgb {
-    double r, g, b;
-};
-// The first colours of the editor's palette; the rest show as white.
-Rgb ColourOf(int index) {
-    switch (index) {
-    case 1: return {1.0, 0.0, 0.0};
-    case 2: return {1.0, 1.0, 0.0};
-    case 3: return {0.0, 1.0, 0.0};
-    case 4: return {0.0, 1.0, 1.0};
-    case 5: return {0.3, 0.45, 1.0};
-    case 6: return {1.0, 0.0, 1.0};
-    case 8: return {0.5, 0.5, 0.5};
-    case 9: return {0.75, 0.75, 0.75};
-    default: return {0.92, 0.92, 0.92};
-    }
-}
-
 std::string Upper(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
 } // namespace
-
-// An affine map from a block's coordinates to the world's: x' = a x + c y + e, y' = b x + d y + f.
-struct Placement {
-    double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
-    double X(double x, double y) const { return a * x + c * y + e; }
-    double Y(double x, double y) const { return b * x + d * y + f; }
-    Placement Then(const Placement& inner) const {
-        return Placement{a * inner.a + c * inner.b, b * inner.a + d * inner.b, a * inner.c + c * inner.d,
-                         b * inner.c + d * inner.d, a * inner.e + c * inner.f + e, b * inner.e + d * inner.f + f};
-    }
-    // Circles stay circles only under a map that scales alike both ways and does not mirror.
-    bool KeepsCircles() const {
-        return std::abs(a - d) < 1e-9 * (std::abs(a) + 1) && std::abs(b + c) < 1e-9 * (std::abs(b) + 1) &&
-               a * d - b * c > 0;
-    }
-    double Scale() const { return std::sqrt(std::abs(a * d - b * c)); }
-    double Angle() const { return std::atan2(b, a); }
-};
 
 void Box::Add(double x, double y) {
     minX = std::min(minX, x);
@@ -108,25 +72,91 @@ void ViewTransform::Fit(const Box& box) {
         scale = 1.0;
 }
 
+void Scene::AddSegment(Group& group, double x1, double y1, double x2, double y2) {
+    group.box.Add(x1, y1);
+    group.box.Add(x2, y2);
+    m_segments.push_back(Segment{x1, y1, x2, y2});
+    ++group.segments;
+}
+
+void Scene::AddCurve(Group& group, const Curve& c) {
+    group.box.Add(c.cx - c.r, c.cy - c.r);
+    group.box.Add(c.cx + c.r, c.cy + c.r);
+    m_curves.push_back(c);
+    ++group.curves;
+}
+
+void Scene::AddLabel(Group& group, Label label, double width) {
+    // Where the text runs from its point, by its alignment: about as wide as its letters.
+    double shift = label.horizontal == 2 ? width : label.horizontal == 1 ? width / 2 : 0.0;
+    double cs = std::cos(label.angle);
+    double sn = std::sin(label.angle);
+    double x0 = label.x - shift * cs;
+    double y0 = label.y - shift * sn;
+    group.box.Add(x0, y0);
+    group.box.Add(x0 + width * cs - label.height * sn, y0 + width * sn + label.height * cs);
+    m_labels.push_back(std::move(label));
+    ++group.labels;
+}
+
+void Scene::AddFill(Group& group, const std::vector<std::vector<std::pair<double, double>>>& rings) {
+    Fill fill{static_cast<std::uint32_t>(m_rings.size()), 0};
+    for (const auto& ring : rings) {
+        if (ring.size() < 3)
+            continue;
+        m_rings.push_back(Ring{static_cast<std::uint32_t>(m_fillPoints.size()), static_cast<std::uint32_t>(ring.size())});
+        for (const auto& [x, y] : ring) {
+            group.box.Add(x, y);
+            m_fillPoints.emplace_back(x, y);
+        }
+        ++fill.rings;
+    }
+    if (fill.rings == 0)
+        return;
+    m_fills.push_back(fill);
+    ++group.fills;
+}
+
+void Scene::AddBlock(const cad::Database& db, cad::ObjectId blockId, const Placement& at, Group& group, int depth) {
+    const auto* block = db.PeekAs<cad::BlockTableRecord>(blockId);
+    if (!block || (block->flags & cad::kBlockExternal) || depth > kDeepest)
+        return;
+    for (cad::ObjectId inside : block->entities)
+        AddEntity(db, inside, at, group, depth);
+}
+
+void Scene::NoteNotDrawn(const std::string& kind) {
+    for (auto& [name, count] : m_notDrawn) {
+        if (name == kind) {
+            ++count;
+            return;
+        }
+    }
+    m_notDrawn.emplace_back(kind, 1);
+}
+
+std::string Scene::NotDrawnNote() const {
+    if (m_notDrawn.empty())
+        return {};
+    std::vector<std::pair<std::string, std::size_t>> sorted = m_notDrawn;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::string note = "not drawn:";
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        note += (i ? ", " : " ") + std::to_string(sorted[i].second) + " " + sorted[i].first;
+    return note;
+}
+
 void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement& at, Group& group, int depth) {
     const cad::Object* object = db.Peek(id);
     if (!object || object->IsErased() || depth > kDeepest)
         return;
     auto segment = [&](double x1, double y1, double x2, double y2) {
-        Segment s{at.X(x1, y1), at.Y(x1, y1), at.X(x2, y2), at.Y(x2, y2)};
-        group.box.Add(s.x1, s.y1);
-        group.box.Add(s.x2, s.y2);
-        m_segments.push_back(s);
-        ++group.segments;
+        AddSegment(group, at.X(x1, y1), at.Y(x1, y1), at.X(x2, y2), at.Y(x2, y2));
     };
     auto curve = [&](const cad::Point3d& centre, double r, double start, double end) {
         if (at.KeepsCircles()) {
-            Curve c{at.X(centre.x, centre.y), at.Y(centre.x, centre.y), r * at.Scale(), start + at.Angle(),
-                    end + at.Angle()};
-            group.box.Add(c.cx - c.r, c.cy - c.r);
-            group.box.Add(c.cx + c.r, c.cy + c.r);
-            m_curves.push_back(c);
-            ++group.curves;
+            AddCurve(group, Curve{at.X(centre.x, centre.y), at.Y(centre.x, centre.y), r * at.Scale(), start + at.Angle(),
+                                  end + at.Angle()});
             return;
         }
         // Stretched or mirrored: as short lines.
@@ -183,20 +213,18 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
             break;
         bool aligned = text->horizontalMode != cad::HorizontalMode::Left || text->verticalMode != cad::VerticalMode::Base;
         const cad::Point3d& p = aligned ? text->alignmentPoint : text->position;
-        double height = text->height * at.Scale();
-        // Right and centred texts start left of their point by about their width.
-        double width = 0.6 * text->height * text->widthFactor * static_cast<double>(shown.size());
-        double shift = text->horizontalMode == cad::HorizontalMode::Right ? width
-                     : text->horizontalMode == cad::HorizontalMode::Center ||
-                               text->horizontalMode == cad::HorizontalMode::Middle ? width / 2.0 : 0.0;
-        double x0 = p.x - shift * std::cos(text->rotation);
-        double y0 = p.y - shift * std::sin(text->rotation);
-        Label label{at.X(x0, y0), at.Y(x0, y0), height, text->rotation + at.Angle(), shown};
-        group.box.Add(label.x, label.y);
-        group.box.Add(at.X(x0 + width * std::cos(text->rotation), y0 + width * std::sin(text->rotation)),
-                      at.Y(x0 + width * std::cos(text->rotation), y0 + width * std::sin(text->rotation)) + height);
-        m_labels.push_back(std::move(label));
-        ++group.labels;
+        Label label{at.X(p.x, p.y), at.Y(p.x, p.y), text->height * at.Scale(), text->rotation + at.Angle(), shown};
+        switch (text->horizontalMode) {
+        case cad::HorizontalMode::Center:
+        case cad::HorizontalMode::Middle: label.horizontal = 1; break;
+        case cad::HorizontalMode::Right: label.horizontal = 2; break;
+        default: break;
+        }
+        label.vertical = static_cast<std::uint8_t>(text->horizontalMode == cad::HorizontalMode::Middle
+                                                       ? 2 : static_cast<int>(text->verticalMode));
+        label.widthFactor = static_cast<float>(text->widthFactor);
+        AddLabel(group, std::move(label),
+                 0.6 * text->height * text->widthFactor * at.Scale() * static_cast<double>(shown.size()));
         break;
     }
     case cad::ObjectKind::BlockReference: {
@@ -213,9 +241,7 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
                                     cs * reference->scale.y, 0, 0};
                     inner.e = reference->position.x + cs * ox - sn * oy - inner.a * block->origin.x - inner.c * block->origin.y;
                     inner.f = reference->position.y + sn * ox + cs * oy - inner.b * block->origin.x - inner.d * block->origin.y;
-                    Placement placed = at.Then(inner);
-                    for (cad::ObjectId inside : block->entities)
-                        AddEntity(db, inside, placed, group, depth + 1);
+                    AddBlock(db, reference->blockId, at.Then(inner), group, depth + 1);
                 }
             }
         }
@@ -223,6 +249,22 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
             AddEntity(db, attribute, at, group, depth + 1);
         if (group.box.Empty())
             group.box.Add(at.X(reference->position.x, reference->position.y), at.Y(reference->position.x, reference->position.y));
+        break;
+    }
+    case cad::ObjectKind::Opaque: {
+        const auto* opaque = static_cast<const cad::OpaqueEntity*>(object);
+        std::string type(opaque->typeName);
+        const cad::DxfLayout* layout = db.Layout();
+        auto found = std::lower_bound(m_itemOf.begin(), m_itemOf.end(), std::make_pair(id, std::size_t{0}));
+        bool drawn = false;
+        if (layout && found != m_itemOf.end() && found->first == id) {
+            std::size_t item = found->second;
+            std::size_t begin = layout->items[item].Begin();
+            drawn = AddOpaqueEntity(*this, db, type, layout->content.substr(begin, layout->End(item) - begin),
+                                    layout->format, at, group, depth);
+        }
+        if (!drawn)
+            NoteNotDrawn(Upper(type));
         break;
     }
     default: break;
@@ -234,12 +276,28 @@ void Scene::Build(const cad::Database& db) {
     m_segments.clear();
     m_curves.clear();
     m_labels.clear();
+    m_fillPoints.clear();
+    m_rings.clear();
+    m_fills.clear();
+    m_notDrawn.clear();
     m_extents = Box{};
+    // Where each object's bytes are in the file, for the entities kept only as bytes.
+    m_itemOf.clear();
+    if (const cad::DxfLayout* layout = db.Layout()) {
+        for (std::size_t i = 0; i < layout->items.size(); ++i) {
+            if (layout->items[i].Kind() == cad::DxfItemKind::Object && layout->items[i].object != cad::kNullId) {
+                const cad::Object* object = db.Peek(layout->items[i].object);
+                if (object && object->Kind() == cad::ObjectKind::Opaque)
+                    m_itemOf.emplace_back(layout->items[i].object, i);
+            }
+        }
+        std::sort(m_itemOf.begin(), m_itemOf.end());
+    }
     std::map<std::string, int> layerColours;
     if (const auto* layers = db.PeekAs<cad::SymbolTable>(db.LayerTableId())) {
         for (cad::ObjectId id : layers->records)
             if (const auto* layer = db.PeekAs<cad::LayerTableRecord>(id))
-                layerColours[Upper(layer->name)] = std::abs(layer->color);
+                layerColours[Upper(layer->name)] = layer->color;
     }
     const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
     for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
@@ -251,12 +309,16 @@ void Scene::Build(const cad::Database& db) {
         group.firstSegment = static_cast<std::uint32_t>(m_segments.size());
         group.firstCurve = static_cast<std::uint32_t>(m_curves.size());
         group.firstLabel = static_cast<std::uint32_t>(m_labels.size());
+        group.firstFill = static_cast<std::uint32_t>(m_fills.size());
+        auto layer = layerColours.find(Upper(entity->layer));
+        int layerColour = layer == layerColours.end() ? 7 : layer->second;
+        // A layer that is off (its colour negative) shows nothing.
+        if (layerColour < 0)
+            continue;
         int colour = entity->color;
-        if (colour == 256 || colour == 0) {
-            auto found = layerColours.find(Upper(entity->layer));
-            colour = found == layerColours.end() ? 7 : found->second;
-        }
-        group.colour = static_cast<std::uint8_t>(std::clamp(colour, 0, 255));
+        if (colour == 256 || colour == 0)
+            colour = layerColour;
+        group.colour = IndexColour(std::clamp(colour, 1, 255));
         AddEntity(db, id, Placement{}, group, 0);
         if (group.box.Empty())
             continue;
@@ -325,177 +387,6 @@ std::vector<std::uint32_t> Scene::GroupsMeeting(const Box& box) const {
         consider(i);
     std::sort(found.begin(), found.end());
     return found;
-}
-
-namespace {
-// Lines one pixel wide straight into an image's pixels: for thousands of short lines a frame, a stroke
-// through the general renderer would cost many times more and look the same.
-class PixelLines {
-public:
-    explicit PixelLines(ui::Image& image)
-        : m_data(reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image.Surface()))),
-          m_stride(cairo_image_surface_get_stride(image.Surface()) / 4), m_width(image.Width()),
-          m_height(image.Height()) {}
-    void SetColour(const Rgb& rgb, bool dashed) {
-        m_colour = 0xFF000000u | static_cast<std::uint32_t>(rgb.r * 255) << 16 |
-                   static_cast<std::uint32_t>(rgb.g * 255) << 8 | static_cast<std::uint32_t>(rgb.b * 255);
-        m_dashed = dashed;
-    }
-    void Dot(double x, double y) {
-        int px = static_cast<int>(std::floor(x));
-        int py = static_cast<int>(std::floor(y));
-        if (px >= 0 && py >= 0 && px < m_width && py < m_height)
-            m_data[static_cast<std::ptrdiff_t>(py) * m_stride + px] = m_colour;
-    }
-    void Line(double x0, double y0, double x1, double y1) {
-        if (!Clip(x0, y0, x1, y1))
-            return;
-        int ax = static_cast<int>(std::floor(x0));
-        int ay = static_cast<int>(std::floor(y0));
-        int bx = static_cast<int>(std::floor(x1));
-        int by = static_cast<int>(std::floor(y1));
-        int dx = std::abs(bx - ax);
-        int dy = -std::abs(by - ay);
-        int sx = ax < bx ? 1 : -1;
-        int sy = ay < by ? 1 : -1;
-        int error = dx + dy;
-        for (int step = 0;; ++step) {
-            if ((!m_dashed || step % 7 < 4) && ax >= 0 && ay >= 0 && ax < m_width && ay < m_height)
-                m_data[static_cast<std::ptrdiff_t>(ay) * m_stride + ax] = m_colour;
-            if (ax == bx && ay == by)
-                break;
-            int twice = 2 * error;
-            if (twice >= dy) {
-                error += dy;
-                ax += sx;
-            }
-            if (twice <= dx) {
-                error += dx;
-                ay += sy;
-            }
-        }
-    }
-
-private:
-    // Liang and Barsky's clipping to the image, so that a line far outside costs nothing.
-    bool Clip(double& x0, double& y0, double& x1, double& y1) const {
-        double t0 = 0.0;
-        double t1 = 1.0;
-        double dx = x1 - x0;
-        double dy = y1 - y0;
-        const double p[4] = {-dx, dx, -dy, dy};
-        const double q[4] = {x0, m_width - 1e-6 - x0, y0, m_height - 1e-6 - y0};
-        for (int i = 0; i < 4; ++i) {
-            if (p[i] == 0.0) {
-                if (q[i] < 0.0)
-                    return false;
-                continue;
-            }
-            double t = q[i] / p[i];
-            if (p[i] < 0.0)
-                t0 = std::max(t0, t);
-            else
-                t1 = std::min(t1, t);
-            if (t0 > t1)
-                return false;
-        }
-        double ox = x0;
-        double oy = y0;
-        x0 = ox + t0 * dx;
-        y0 = oy + t0 * dy;
-        x1 = ox + t1 * dx;
-        y1 = oy + t1 * dy;
-        return true;
-    }
-
-    std::uint32_t* m_data;
-    int m_stride;
-    int m_width;
-    int m_height;
-    std::uint32_t m_colour = 0xFFFFFFFFu;
-    bool m_dashed = false;
-};
-} // namespace
-
-void Scene::Render(ui::Image& image, const ViewTransform& view, const std::vector<cad::ObjectId>& highlighted) const {
-    cairo_surface_t* surface = image.Surface();
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 0.13, 0.16, 0.19);
-    cairo_paint(cr);
-    cairo_surface_flush(surface);
-    PixelLines pixels(image);
-    std::vector<std::uint32_t> groups = GroupsMeeting(view.Visible());
-    std::vector<const Label*> labels;
-    std::vector<Rgb> labelColours;
-    auto isHighlighted = [&](cad::ObjectId id) { return std::binary_search(highlighted.begin(), highlighted.end(), id); };
-    // The plain groups first, the highlighted ones dashed over them.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (std::uint32_t i : groups) {
-            const Group& g = m_groups[i];
-            bool lit = isHighlighted(g.id);
-            if (lit != (pass == 1))
-                continue;
-            Rgb rgb = lit ? Rgb{1.0, 0.85, 0.2} : ColourOf(g.colour);
-            pixels.SetColour(rgb, lit);
-            double size = std::max(g.box.maxX - g.box.minX, g.box.maxY - g.box.minY) * view.scale;
-            if (size < 2.0) {
-                // Smaller than a pixel or two: a dot shows as much.
-                pixels.Dot(view.ScreenX((g.box.minX + g.box.maxX) / 2), view.ScreenY((g.box.minY + g.box.maxY) / 2));
-                continue;
-            }
-            for (std::uint32_t k = g.firstSegment; k < g.firstSegment + g.segments; ++k) {
-                const Segment& seg = m_segments[k];
-                pixels.Line(view.ScreenX(seg.x1), view.ScreenY(seg.y1), view.ScreenX(seg.x2), view.ScreenY(seg.y2));
-            }
-            for (std::uint32_t k = g.firstCurve; k < g.firstCurve + g.curves; ++k) {
-                const Curve& c = m_curves[k];
-                double r = c.r * view.scale;
-                double sx = view.ScreenX(c.cx);
-                double sy = view.ScreenY(c.cy);
-                if (r < 0.75) {
-                    pixels.Dot(sx, sy);
-                    continue;
-                }
-                double sweep = c.end - c.start;
-                if (sweep <= 0)
-                    sweep += 2 * kPi;
-                // Chords short enough that no pixel of the curve is missed or doubled.
-                int steps = std::clamp(static_cast<int>(std::ceil(sweep * std::sqrt(r) * 1.5)), 4, 720);
-                double px = sx + r * std::cos(c.start);
-                double py = sy - r * std::sin(c.start);
-                for (int step = 1; step <= steps; ++step) {
-                    double t = c.start + sweep * step / steps;
-                    double nx = sx + r * std::cos(t);
-                    double ny = sy - r * std::sin(t);
-                    pixels.Line(px, py, nx, ny);
-                    px = nx;
-                    py = ny;
-                }
-            }
-            for (std::uint32_t k = g.firstLabel; k < g.firstLabel + g.labels; ++k) {
-                labels.push_back(&m_labels[k]);
-                labelColours.push_back(rgb);
-            }
-        }
-    }
-    cairo_surface_mark_dirty(surface);
-    if (!labels.empty()) {
-        cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-        for (std::size_t k = 0; k < labels.size(); ++k) {
-            const Label* label = labels[k];
-            double px = label->height * view.scale;
-            if (px < 3.0 || px > 2000.0)
-                continue;
-            cairo_save(cr);
-            cairo_set_source_rgb(cr, labelColours[k].r, labelColours[k].g, labelColours[k].b);
-            cairo_move_to(cr, view.ScreenX(label->x), view.ScreenY(label->y));
-            cairo_rotate(cr, -label->angle);
-            cairo_set_font_size(cr, px * 1.3);
-            cairo_show_text(cr, textkit::Active().ToUtf8(label->text).c_str());
-            cairo_restore(cr);
-        }
-    }
-    cairo_destroy(cr);
 }
 
 double Scene::Distance(const Group& g, double x, double y) const {
@@ -593,4 +484,4 @@ std::vector<cad::ObjectId> Scene::InBox(const Box& box, bool crossing) const {
     return ids;
 }
 
-} // namespace gui
+} // namespace render

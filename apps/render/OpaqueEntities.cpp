@@ -1,0 +1,500 @@
+#include "render/OpaqueEntities.h"
+
+#include "platform/cad/dxf/DxfLayout.h"
+#include "platform/cad/dxf/FileText.h"
+#include "platform/text/CodePage.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+
+namespace render {
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+using Points = std::vector<std::pair<double, double>>;
+
+// The tags of one entity, in order, as numbers and texts.
+struct Tags {
+    std::vector<cad::DxfTag> all;
+    double Number(int code, double fallback = 0.0) const {
+        for (const cad::DxfTag& tag : all)
+            if (tag.code == code)
+                return tag.number;
+        return fallback;
+    }
+    std::string_view Text(int code) const {
+        for (const cad::DxfTag& tag : all)
+            if (tag.code == code)
+                return tag.value;
+        return {};
+    }
+    // The x of every group `code` with the y of the group 10 after it.
+    Points PointsOf(int code) const {
+        Points points;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (all[i].code == code)
+                points.emplace_back(all[i].number, i + 1 < all.size() && all[i + 1].code == code + 10 ? all[i + 1].number : 0.0);
+        }
+        return points;
+    }
+};
+
+bool ReadTags(std::string_view bytes, cad::DxfFormat format, Tags& tags) {
+    cad::DxfTagStream stream(bytes, format);
+    cad::DxfTag tag;
+    while (stream.Next(tag))
+        tags.all.push_back(tag);
+    return !stream.Failed() && !tags.all.empty();
+}
+
+bool Same(std::string_view a, const char* b) {
+    std::size_t n = std::strlen(b);
+    if (a.size() != n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != b[i])
+            return false;
+    return true;
+}
+
+// An arc of an ellipse by its centre, major axis end (relative), ratio and parameters, as points.
+Points EllipsePoints(double cx, double cy, double mx, double my, double ratio, double start, double end) {
+    if (end <= start)
+        end += 2 * kPi;
+    int steps = std::clamp(static_cast<int>((end - start) / (2 * kPi) * 96), 8, 96);
+    double nx = -my * ratio;
+    double ny = mx * ratio;
+    Points points;
+    for (int i = 0; i <= steps; ++i) {
+        double t = start + (end - start) * i / steps;
+        points.emplace_back(cx + mx * std::cos(t) + nx * std::sin(t), cy + my * std::cos(t) + ny * std::sin(t));
+    }
+    return points;
+}
+
+// The points of a polyline with bulges between its vertices (the arc's tangent of a quarter of its angle).
+Points BulgedPoints(const Points& vertices, const std::vector<double>& bulges, bool closed) {
+    Points points;
+    std::size_t n = vertices.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        points.push_back(vertices[i]);
+        if (i + 1 == n && !closed)
+            break;
+        const auto& a = vertices[i];
+        const auto& b = vertices[(i + 1) % n];
+        double bulge = i < bulges.size() ? bulges[i] : 0.0;
+        if (std::abs(bulge) < 1e-9)
+            continue;
+        double angle = 4 * std::atan(bulge);
+        double chord = std::hypot(b.first - a.first, b.second - a.second);
+        if (chord < 1e-12)
+            continue;
+        double radius = chord / (2 * std::sin(angle / 2));
+        double mx = (a.first + b.first) / 2;
+        double my = (a.second + b.second) / 2;
+        double sagitta = radius * std::cos(angle / 2);
+        double ux = -(b.second - a.second) / chord;
+        double uy = (b.first - a.first) / chord;
+        double cx = mx + ux * sagitta;
+        double cy = my + uy * sagitta;
+        double start = std::atan2(a.second - cy, a.first - cx);
+        int steps = std::clamp(static_cast<int>(std::abs(angle) / (2 * kPi) * 64), 2, 64);
+        double r = std::abs(radius);
+        for (int k = 1; k < steps; ++k) {
+            double t = start + angle * k / steps;
+            points.emplace_back(cx + r * std::cos(t), cy + r * std::sin(t));
+        }
+    }
+    if (closed && !points.empty())
+        points.push_back(points.front());
+    return points;
+}
+
+void AddPath(Scene& scene, Group& group, const Placement& at, const Points& points) {
+    for (std::size_t i = 0; i + 1 < points.size(); ++i)
+        scene.AddSegment(group, at.X(points[i].first, points[i].second), at.Y(points[i].first, points[i].second),
+                         at.X(points[i + 1].first, points[i + 1].second), at.Y(points[i + 1].first, points[i + 1].second));
+}
+
+Points Placed(const Placement& at, const Points& points) {
+    Points placed;
+    placed.reserve(points.size());
+    for (const auto& [x, y] : points)
+        placed.emplace_back(at.X(x, y), at.Y(x, y));
+    return placed;
+}
+
+// A hatch's boundary paths: polylines with bulges, or edges (lines, arcs, elliptic arcs, splines).
+std::vector<Points> HatchBoundaries(const Tags& tags) {
+    std::vector<Points> rings;
+    const auto& t = tags.all;
+    std::size_t i = 0;
+    while (i < t.size() && t[i].code != 91)
+        ++i;
+    if (i == t.size())
+        return rings;
+    int paths = static_cast<int>(t[i].number);
+    ++i;
+    auto number = [&](int code) {
+        while (i < t.size() && t[i].code != code)
+            ++i;
+        return i < t.size() ? t[i++].number : 0.0;
+    };
+    for (int p = 0; p < paths && i < t.size(); ++p) {
+        int type = static_cast<int>(number(92));
+        Points ring;
+        if (type & 2) {
+            bool bulged = number(72) != 0;
+            int count = static_cast<int>(number(93));
+            Points vertices;
+            std::vector<double> bulges;
+            for (int v = 0; v < count && i < t.size(); ++v) {
+                double x = number(10);
+                double y = number(20);
+                vertices.emplace_back(x, y);
+                double bulge = 0.0;
+                if (bulged && i < t.size() && t[i].code == 42)
+                    bulge = t[i++].number;
+                bulges.push_back(bulge);
+            }
+            ring = BulgedPoints(vertices, bulges, true); // a boundary is closed whatever its flag says
+        } else {
+            int edges = static_cast<int>(number(93));
+            for (int e = 0; e < edges && i < t.size(); ++e) {
+                int kind = static_cast<int>(number(72));
+                if (kind == 1) {
+                    double x1 = number(10), y1 = number(20), x2 = number(11), y2 = number(21);
+                    if (ring.empty())
+                        ring.emplace_back(x1, y1);
+                    ring.emplace_back(x2, y2);
+                } else if (kind == 2) {
+                    double cx = number(10), cy = number(20), r = number(40);
+                    double start = number(50) * kPi / 180, end = number(51) * kPi / 180;
+                    bool ccw = number(73) != 0;
+                    if (!ccw) {
+                        start = -start;
+                        end = -end;
+                    }
+                    Points arc = EllipsePoints(cx, cy, r, 0, 1.0, ccw ? start : end, ccw ? end : start);
+                    if (!ccw)
+                        std::reverse(arc.begin(), arc.end());
+                    ring.insert(ring.end(), arc.begin(), arc.end());
+                } else if (kind == 3) {
+                    double cx = number(10), cy = number(20), mx = number(11), my = number(21), ratio = number(40);
+                    double start = number(50) * kPi / 180, end = number(51) * kPi / 180;
+                    bool ccw = number(73) != 0;
+                    Points arc = EllipsePoints(cx, cy, mx, my, ratio, ccw ? start : 2 * kPi - start,
+                                               ccw ? end : 2 * kPi - end);
+                    ring.insert(ring.end(), arc.begin(), arc.end());
+                } else if (kind == 4) {
+                    int degree = static_cast<int>(number(94));
+                    int knots = static_cast<int>(number(95));
+                    int controls = static_cast<int>(number(96));
+                    std::vector<double> knotValues;
+                    for (int k = 0; k < knots; ++k)
+                        knotValues.push_back(number(40));
+                    Points control;
+                    std::vector<double> weights;
+                    for (int c = 0; c < controls; ++c) {
+                        double x = number(10);
+                        double y = number(20);
+                        control.emplace_back(x, y);
+                        if (i < t.size() && t[i].code == 42)
+                            weights.push_back(t[i++].number);
+                    }
+                    Points curve = NurbsPoints(degree, control, knotValues, weights, 8);
+                    ring.insert(ring.end(), curve.begin(), curve.end());
+                }
+            }
+        }
+        if (ring.size() > 2)
+            rings.push_back(std::move(ring));
+        // Source boundary objects follow each path; the next path starts at its own 92.
+    }
+    return rings;
+}
+} // namespace
+
+Points ThroughPoints(const Points& fit, int perSpan) {
+    if (fit.size() < 3)
+        return fit;
+    // A centripetal Catmull-Rom curve: through every point, without the loops a uniform one makes.
+    Points points{fit.front()};
+    auto at = [&](std::size_t i) {
+        if (i == 0)
+            return std::make_pair(2 * fit[0].first - fit[1].first, 2 * fit[0].second - fit[1].second);
+        if (i > fit.size())
+            return std::make_pair(2 * fit.back().first - fit[fit.size() - 2].first,
+                                  2 * fit.back().second - fit[fit.size() - 2].second);
+        return fit[i - 1];
+    };
+    for (std::size_t s = 1; s < fit.size(); ++s) {
+        auto p0 = at(s - 1), p1 = at(s), p2 = at(s + 1), p3 = at(s + 2);
+        auto knot = [](std::pair<double, double> a, std::pair<double, double> b) {
+            return std::max(std::sqrt(std::hypot(b.first - a.first, b.second - a.second)), 1e-9);
+        };
+        double t0 = 0, t1 = t0 + knot(p0, p1), t2 = t1 + knot(p1, p2), t3 = t2 + knot(p2, p3);
+        for (int k = 1; k <= perSpan; ++k) {
+            double t = t1 + (t2 - t1) * k / perSpan;
+            auto lerp = [](std::pair<double, double> a, std::pair<double, double> b, double ta, double tb, double tt) {
+                double u = (tt - ta) / (tb - ta);
+                return std::make_pair(a.first + (b.first - a.first) * u, a.second + (b.second - a.second) * u);
+            };
+            auto a1 = lerp(p0, p1, t0, t1, t), a2 = lerp(p1, p2, t1, t2, t), a3 = lerp(p2, p3, t2, t3, t);
+            auto b1 = lerp(a1, a2, t0, t2, t), b2 = lerp(a2, a3, t1, t3, t);
+            points.push_back(lerp(b1, b2, t1, t2, t));
+        }
+    }
+    return points;
+}
+
+Points NurbsPoints(int degree, const Points& control, const std::vector<double>& knots,
+                  const std::vector<double>& weights, int perSpan) {
+    Points points;
+    std::size_t n = control.size();
+    if (degree < 1 || n < static_cast<std::size_t>(degree) + 1 || knots.size() != n + static_cast<std::size_t>(degree) + 1)
+        return control;
+    auto w = [&](std::size_t i) { return weights.size() == n ? weights[i] : 1.0; };
+    auto p = static_cast<std::size_t>(degree);
+    double first = knots[p];
+    double last = knots[n];
+    std::size_t spans = n - p;
+    int steps = std::max(1, static_cast<int>(spans) * perSpan);
+    for (int s = 0; s <= steps; ++s) {
+        double u = first + (last - first) * s / steps;
+        // The span holding u.
+        std::size_t k = p;
+        while (k + 1 < n && u >= knots[k + 1])
+            ++k;
+        // de Boor in homogeneous coordinates.
+        std::vector<double> dx(p + 1), dy(p + 1), dw(p + 1);
+        for (std::size_t j = 0; j <= p; ++j) {
+            std::size_t idx = k - p + j;
+            dw[j] = w(idx);
+            dx[j] = control[idx].first * dw[j];
+            dy[j] = control[idx].second * dw[j];
+        }
+        for (std::size_t r = 1; r <= p; ++r) {
+            for (std::size_t j = p; j >= r; --j) {
+                std::size_t idx = k - p + j;
+                double denominator = knots[idx + p + 1 - r] - knots[idx];
+                double alpha = denominator > 0 ? (u - knots[idx]) / denominator : 0.0;
+                dx[j] = (1 - alpha) * dx[j - 1] + alpha * dx[j];
+                dy[j] = (1 - alpha) * dy[j - 1] + alpha * dy[j];
+                dw[j] = (1 - alpha) * dw[j - 1] + alpha * dw[j];
+            }
+        }
+        double weight = dw[p] != 0 ? dw[p] : 1.0;
+        points.emplace_back(dx[p] / weight, dy[p] / weight);
+    }
+    return points;
+}
+
+std::vector<std::string> MtextLines(std::string_view text) {
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '{' || c == '}')
+            continue;
+        if (c != '\\' || i + 1 >= text.size()) {
+            lines.back() += c;
+            continue;
+        }
+        char code = text[++i];
+        switch (code) {
+        case 'P':
+            lines.emplace_back();
+            break;
+        case '\\':
+        case '{':
+        case '}':
+            lines.back() += code;
+            break;
+        case '~':
+            lines.back() += ' ';
+            break;
+        case 'S': {
+            // A stack, "\Sa^b;" or "a/b" or "a#b": shown as a fraction on one line.
+            std::size_t end = text.find(';', i);
+            std::string stacked(text.substr(i + 1, end == std::string_view::npos ? std::string_view::npos : end - i - 1));
+            std::replace(stacked.begin(), stacked.end(), '^', '/');
+            std::replace(stacked.begin(), stacked.end(), '#', '/');
+            lines.back() += stacked;
+            i = end == std::string_view::npos ? text.size() : end;
+            break;
+        }
+        case 'L': case 'l': case 'O': case 'o': case 'K': case 'k': case 'N':
+            break;
+        case 'U':
+            // A "\U+XXXX" escape is text, kept for the code page's decoding.
+            lines.back() += "\\U";
+            break;
+        default: {
+            // \H, \C, \f, \F, \T, \Q, \W, \A, \p: parameters up to a semicolon.
+            std::size_t end = text.find(';', i);
+            i = end == std::string_view::npos ? text.size() : end;
+            break;
+        }
+        }
+    }
+    return lines;
+}
+
+bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view type, std::string_view bytes,
+                     cad::DxfFormat format, const Placement& at, Group& group, int depth) {
+    Tags tags;
+    if (!ReadTags(bytes, format, tags))
+        return false;
+    const cad::CodePage* fileCodePage = nullptr;
+    if (const cad::DxfLayout* layout = db.Layout(); layout && !layout->utf8)
+        fileCodePage = cad::CodePage::Find(layout->codePage);
+    auto decoded = [&](std::string_view raw) {
+        bool lost = false;
+        return cad::DecodeFileText(raw, fileCodePage, textkit::Active(), lost);
+    };
+    if (Same(type, "ELLIPSE")) {
+        AddPath(scene, group, at, EllipsePoints(tags.Number(10), tags.Number(20), tags.Number(11), tags.Number(21),
+                                                tags.Number(40, 1.0), tags.Number(41, 0.0), tags.Number(42, 2 * kPi)));
+        return true;
+    }
+    if (Same(type, "SPLINE")) {
+        int degree = static_cast<int>(tags.Number(71, 3));
+        std::vector<double> knots;
+        std::vector<double> weights;
+        for (const cad::DxfTag& tag : tags.all) {
+            if (tag.code == 40)
+                knots.push_back(tag.number);
+            else if (tag.code == 41)
+                weights.push_back(tag.number);
+        }
+        Points control = tags.PointsOf(10);
+        AddPath(scene, group, at, control.empty() ? ThroughPoints(tags.PointsOf(11), 16)
+                                                  : NurbsPoints(degree, control, knots, weights, 32));
+        return true;
+    }
+    if (Same(type, "SOLID") || Same(type, "TRACE")) {
+        // Corners in the order 1, 2, 4, 3: the third and fourth swap places.
+        Points c{{tags.Number(10), tags.Number(20)}, {tags.Number(11), tags.Number(21)},
+                 {tags.Number(13, tags.Number(12)), tags.Number(23, tags.Number(22))}, {tags.Number(12), tags.Number(22)}};
+        scene.AddFill(group, {Placed(at, c)});
+        return true;
+    }
+    if (Same(type, "3DFACE")) {
+        Points c{{tags.Number(10), tags.Number(20)}, {tags.Number(11), tags.Number(21)},
+                 {tags.Number(12), tags.Number(22)}, {tags.Number(13, tags.Number(12)), tags.Number(23, tags.Number(22))}};
+        int hidden = static_cast<int>(tags.Number(70));
+        for (int e = 0; e < 4; ++e) {
+            if (!(hidden & (1 << e)))
+                AddPath(scene, group, at, {c[static_cast<std::size_t>(e)], c[static_cast<std::size_t>((e + 1) % 4)]});
+        }
+        return true;
+    }
+    if (Same(type, "POINT")) {
+        double x = tags.Number(10), y = tags.Number(20);
+        scene.AddSegment(group, at.X(x, y), at.Y(x, y), at.X(x, y), at.Y(x, y));
+        return true;
+    }
+    if (Same(type, "XLINE") || Same(type, "RAY")) {
+        // Long enough to cross any view of the drawing; the view clips it.
+        double x = tags.Number(10), y = tags.Number(20), dx = tags.Number(11), dy = tags.Number(21);
+        double reach = 1e7;
+        double from = Same(type, "RAY") ? 0.0 : -reach;
+        AddPath(scene, group, at, {{x + dx * from, y + dy * from}, {x + dx * reach, y + dy * reach}});
+        return true;
+    }
+    if (Same(type, "HATCH")) {
+        std::vector<Points> rings = HatchBoundaries(tags);
+        if (rings.empty())
+            return true;
+        bool solid = tags.Number(70) != 0 || tags.Number(450) != 0;
+        std::vector<Points> placed;
+        for (const Points& ring : rings)
+            placed.push_back(Placed(at, ring));
+        if (solid) {
+            scene.AddFill(group, placed);
+        } else {
+            // A pattern: its boundary, and the pattern's lines when the hatch stores them.
+            for (const Points& ring : rings)
+                AddPath(scene, group, at, ring);
+        }
+        return true;
+    }
+    if (Same(type, "MTEXT")) {
+        std::string raw;
+        for (const cad::DxfTag& tag : tags.all)
+            if (tag.code == 3)
+                raw += tag.value;
+        raw += tags.Text(1);
+        double height = tags.Number(40, 1.0);
+        double x = tags.Number(10), y = tags.Number(20);
+        double angle = tags.Number(50) * kPi / 180;
+        if (tags.Number(11) != 0 || tags.Number(21) != 0)
+            angle = std::atan2(tags.Number(21), tags.Number(11));
+        int attachment = static_cast<int>(tags.Number(71, 1));
+        std::vector<std::string> lines = MtextLines(decoded(raw));
+        double spacing = height * 5.0 / 3.0 * tags.Number(44, 1.0);
+        double total = spacing * static_cast<double>(lines.size() - 1) + height;
+        // The attachment's row: the top, middle or bottom of the block of lines at the point.
+        double top = attachment <= 3 ? 0.0 : attachment <= 6 ? total / 2 : total;
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            if (lines[k].empty())
+                continue;
+            double down = top - height - spacing * static_cast<double>(k);
+            double lx = x - std::sin(angle) * down;
+            double ly = y + std::cos(angle) * down;
+            Label label{at.X(lx, ly), at.Y(lx, ly), height * at.Scale(), angle + at.Angle(), lines[k]};
+            label.horizontal = static_cast<std::uint8_t>((attachment - 1) % 3);
+            scene.AddLabel(group, std::move(label), 0.6 * height * at.Scale() * static_cast<double>(lines[k].size()));
+        }
+        return true;
+    }
+    if (Same(type, "DIMENSION") || Same(type, "ACAD_TABLE")) {
+        // Drawn by the block the CAD program made for it: a dimension's at the origin, a table's at its corner.
+        std::string name = decoded(tags.Text(2));
+        const auto* table = db.PeekAs<cad::SymbolTable>(db.BlockTableId());
+        for (cad::ObjectId id : table ? table->records : std::vector<cad::ObjectId>{}) {
+            const auto* block = db.PeekAs<cad::BlockTableRecord>(id);
+            if (block && block->name == name) {
+                Placement inner;
+                if (Same(type, "ACAD_TABLE")) {
+                    inner.e = tags.Number(10) - block->origin.x;
+                    inner.f = tags.Number(20) - block->origin.y;
+                }
+                scene.AddBlock(db, id, at.Then(inner), group, depth + 1);
+                return true;
+            }
+        }
+        return true;
+    }
+    if (Same(type, "LEADER")) {
+        Points vertices = tags.PointsOf(10);
+        AddPath(scene, group, at, vertices);
+        if (vertices.size() >= 2 && tags.Number(71, 1) != 0) {
+            // The arrowhead: a filled triangle at the first vertex, pointing along the first segment.
+            double dx = vertices[1].first - vertices[0].first;
+            double dy = vertices[1].second - vertices[0].second;
+            double length = std::hypot(dx, dy);
+            if (length > 0) {
+                double size = std::min(length / 3, 0.18 * tags.Number(40, 1.0) * 10);
+                double ux = dx / length * size, uy = dy / length * size;
+                Points arrow{vertices[0], {vertices[0].first + ux - uy / 3, vertices[0].second + uy + ux / 3},
+                             {vertices[0].first + ux + uy / 3, vertices[0].second + uy - ux / 3}};
+                scene.AddFill(group, {Placed(at, arrow)});
+            }
+        }
+        return true;
+    }
+    if (Same(type, "IMAGE") || Same(type, "WIPEOUT")) {
+        double x = tags.Number(10), y = tags.Number(20);
+        double ux = tags.Number(11), uy = tags.Number(21), vx = tags.Number(12), vy = tags.Number(22);
+        double w = tags.Number(13, 1), h = tags.Number(23, 1);
+        Points frame{{x, y}, {x + ux * w, y + uy * w}, {x + ux * w + vx * h, y + uy * w + vy * h}, {x + vx * h, y + vy * h}, {x, y}};
+        AddPath(scene, group, at, frame);
+        return true;
+    }
+    return false;
+}
+
+} // namespace render

@@ -1,0 +1,30 @@
+#pragma once
+
+// The geometry of entities the editor keeps only as the file's tags (ellipses, splines, solids, hatches,
+// multiline texts, dimensions...): read from those tags when the display list is built.
+#include "render/Placement.h"
+#include "render/Scene.h"
+
+#include "platform/cad/dxf/DxfTags.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace render {
+
+// Adds what the entity of type `type`, whose tags are `bytes` in `format`, draws; false for a kind that is not
+// drawn (which the caller counts).
+bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view type, std::string_view bytes,
+                     cad::DxfFormat format, const Placement& at, Group& group, int depth);
+
+// Points along a NURBS curve of `degree` with its knots and weights (none: all 1), `perSpan` to a knot span.
+std::vector<std::pair<double, double>> NurbsPoints(int degree, const std::vector<std::pair<double, double>>& control,
+                                                   const std::vector<double>& knots, const std::vector<double>& weights,
+                                                   int perSpan);
+// A smooth curve through `fit` (a spline given only by its fit points), `perSpan` points between two of them.
+std::vector<std::pair<double, double>> ThroughPoints(const std::vector<std::pair<double, double>>& fit, int perSpan);
+// MTEXT's text without its formatting codes, one string a paragraph ("\P"), stacked fractions as "a/b".
+std::vector<std::string> MtextLines(std::string_view text);
+
+} // namespace render

@@ -1,0 +1,24 @@
+#pragma once
+
+// A plot: the drawing painted by the view's own renderer onto a PNG image, or a PDF or SVG page of vectors.
+#include "platform/cad/Database.h"
+
+#include <string>
+
+namespace render {
+
+struct PlotOptions {
+    std::string output;          // .png, .pdf or .svg
+    bool windowGiven = false;    // else the drawing's extents with a margin
+    double window[4] = {0, 0, 0, 0}; // X1, Y1, X2, Y2
+    int width = 1600;
+    int height = 1000;
+    bool blackBackground = false;
+};
+
+// Plots model space of `db` to the file, written whole or not at all; false with `why`. `note` gets what was not
+// drawn ("not drawn: 12 REGION"), empty when everything was.
+[[nodiscard]] bool PlotDrawing(const cad::Database& db, const PlotOptions& options, std::string& why,
+                               std::string& note);
+
+} // namespace render

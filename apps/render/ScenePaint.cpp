@@ -1,0 +1,294 @@
+#include "render/Scene.h"
+
+#include "platform/text/CodePage.h"
+#include "platform/ui/Canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace render {
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+
+// Lines one pixel wide straight into an image's pixels: for thousands of short lines a frame, a stroke
+// through the general renderer would cost many times more and look the same.
+class PixelLines {
+public:
+    explicit PixelLines(ui::Image& image)
+        : m_data(reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image.Surface()))),
+          m_stride(cairo_image_surface_get_stride(image.Surface()) / 4), m_width(image.Width()),
+          m_height(image.Height()) {}
+    void SetColour(std::int32_t rgb, bool dashed) {
+        m_colour = 0xFF000000u | static_cast<std::uint32_t>(rgb);
+        m_dashed = dashed;
+    }
+    void Dot(double x, double y) {
+        int px = static_cast<int>(std::floor(x));
+        int py = static_cast<int>(std::floor(y));
+        if (px >= 0 && py >= 0 && px < m_width && py < m_height)
+            m_data[static_cast<std::ptrdiff_t>(py) * m_stride + px] = m_colour;
+    }
+    void Line(double x0, double y0, double x1, double y1) {
+        if (!Clip(x0, y0, x1, y1))
+            return;
+        int ax = static_cast<int>(std::floor(x0));
+        int ay = static_cast<int>(std::floor(y0));
+        int bx = static_cast<int>(std::floor(x1));
+        int by = static_cast<int>(std::floor(y1));
+        int dx = std::abs(bx - ax);
+        int dy = -std::abs(by - ay);
+        int sx = ax < bx ? 1 : -1;
+        int sy = ay < by ? 1 : -1;
+        int error = dx + dy;
+        for (int step = 0;; ++step) {
+            if ((!m_dashed || step % 7 < 4) && ax >= 0 && ay >= 0 && ax < m_width && ay < m_height)
+                m_data[static_cast<std::ptrdiff_t>(ay) * m_stride + ax] = m_colour;
+            if (ax == bx && ay == by)
+                break;
+            int twice = 2 * error;
+            if (twice >= dy) {
+                error += dy;
+                ax += sx;
+            }
+            if (twice <= dx) {
+                error += dx;
+                ay += sy;
+            }
+        }
+    }
+
+private:
+    // Liang and Barsky's clipping to the image, so that a line far outside costs nothing.
+    bool Clip(double& x0, double& y0, double& x1, double& y1) const {
+        double t0 = 0.0;
+        double t1 = 1.0;
+        double dx = x1 - x0;
+        double dy = y1 - y0;
+        const double p[4] = {-dx, dx, -dy, dy};
+        const double q[4] = {x0, m_width - 1e-6 - x0, y0, m_height - 1e-6 - y0};
+        for (int i = 0; i < 4; ++i) {
+            if (p[i] == 0.0) {
+                if (q[i] < 0.0)
+                    return false;
+                continue;
+            }
+            double t = q[i] / p[i];
+            if (p[i] < 0.0)
+                t0 = std::max(t0, t);
+            else
+                t1 = std::min(t1, t);
+            if (t0 > t1)
+                return false;
+        }
+        double ox = x0;
+        double oy = y0;
+        x0 = ox + t0 * dx;
+        y0 = oy + t0 * dy;
+        x1 = ox + t1 * dx;
+        y1 = oy + t1 * dy;
+        return true;
+    }
+
+    std::uint32_t* m_data;
+    int m_stride;
+    int m_width;
+    int m_height;
+    std::uint32_t m_colour = 0xFFFFFFFFu;
+    bool m_dashed = false;
+};
+} // namespace
+
+namespace {
+// Colour 7 and the background: white on a dark one, black on a light one.
+std::int32_t Resolved(std::int32_t colour, const PaintStyle& style) {
+    if (colour != kForeground)
+        return colour;
+    double light = 0.3 * style.background[0] + 0.59 * style.background[1] + 0.11 * style.background[2];
+    return light > 0.5 ? 0x000000 : 0xFFFFFF;
+}
+
+void SetSource(cairo_t* cr, std::int32_t rgb) {
+    cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
+}
+} // namespace
+
+std::int32_t IndexColour(int index) {
+    // The CAD program's palette: 1-9 named, 10-249 24 hues in 5 shades each at full and at half saturation,
+    // 250-255 greys.
+    static const std::int32_t kNamed[10] = {0x000000, 0xFF0000, 0xFFFF00, 0x00FF00, 0x00FFFF,
+                                            0x0000FF, 0xFF00FF, kForeground, 0x414141, 0x808080};
+    if (index <= 0 || index > 255)
+        return kForeground;
+    if (index < 10)
+        return kNamed[index];
+    if (index >= 250) {
+        static const int kGreys[6] = {0x33, 0x5B, 0x84, 0xAD, 0xD6, 0xFF};
+        int g = kGreys[index - 250];
+        return g << 16 | g << 8 | g;
+    }
+    static const double kShades[5] = {1.0, 0.65, 0.5, 0.3, 0.15};
+    double hue = (index / 10 - 1) * 15.0;
+    int variant = index % 10;
+    double value = kShades[variant / 2];
+    double saturation = variant % 2 ? 0.5 : 1.0;
+    double c = value * saturation;
+    double h = hue / 60.0;
+    double x = c * (1 - std::abs(std::fmod(h, 2.0) - 1));
+    double r = 0, g = 0, b = 0;
+    if (h < 1) { r = c; g = x; }
+    else if (h < 2) { r = x; g = c; }
+    else if (h < 3) { g = c; b = x; }
+    else if (h < 4) { g = x; b = c; }
+    else if (h < 5) { r = x; b = c; }
+    else { r = c; b = x; }
+    double m = value - c;
+    auto byte = [](double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+    return byte(r + m) << 16 | byte(g + m) << 8 | byte(b + m);
+}
+
+void Scene::Render(ui::Image& image, const ViewTransform& view, const std::vector<cad::ObjectId>& highlighted) const {
+    cairo_t* cr = cairo_create(image.Surface());
+    Paint(cr, &image, view, PaintStyle{}, highlighted);
+    cairo_destroy(cr);
+}
+
+void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, const PaintStyle& style,
+                  const std::vector<cad::ObjectId>& highlighted) const {
+    cairo_set_source_rgb(cr, style.background[0], style.background[1], style.background[2]);
+    cairo_paint(cr);
+    std::vector<std::uint32_t> groups = GroupsMeeting(view.Visible());
+    auto isHighlighted = [&](cad::ObjectId id) { return std::binary_search(highlighted.begin(), highlighted.end(), id); };
+    auto colourOf = [&](const Group& g) {
+        return isHighlighted(g.id) ? std::int32_t{0xFFD933} : Resolved(g.colour, style);
+    };
+    // Filled areas first, under every line.
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    for (std::uint32_t i : groups) {
+        const Group& g = m_groups[i];
+        for (std::uint32_t f = g.firstFill; f < g.firstFill + g.fills; ++f) {
+            const Fill& fill = m_fills[f];
+            for (std::uint32_t r = fill.firstRing; r < fill.firstRing + fill.rings; ++r) {
+                const Ring& ring = m_rings[r];
+                for (std::uint32_t p = ring.firstPoint; p < ring.firstPoint + ring.points; ++p) {
+                    double x = view.ScreenX(m_fillPoints[p].first);
+                    double y = view.ScreenY(m_fillPoints[p].second);
+                    if (p == ring.firstPoint)
+                        cairo_move_to(cr, x, y);
+                    else
+                        cairo_line_to(cr, x, y);
+                }
+                cairo_close_path(cr);
+            }
+            SetSource(cr, colourOf(g));
+            cairo_fill(cr);
+        }
+    }
+    std::vector<const Label*> labels;
+    std::vector<std::int32_t> labelColours;
+    std::unique_ptr<PixelLines> pixels;
+    if (style.pixelLines && image) {
+        cairo_surface_flush(image->Surface());
+        pixels = std::make_unique<PixelLines>(*image);
+    } else {
+        cairo_set_line_width(cr, style.lineWidth);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    }
+    // The plain groups first, the highlighted ones dashed over them.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::uint32_t i : groups) {
+            const Group& g = m_groups[i];
+            bool lit = isHighlighted(g.id);
+            if (lit != (pass == 1))
+                continue;
+            std::int32_t rgb = colourOf(g);
+            double size = std::max(g.box.maxX - g.box.minX, g.box.maxY - g.box.minY) * view.scale;
+            if (pixels) {
+                pixels->SetColour(rgb, lit);
+                if (size < 2.0) {
+                    // Smaller than a pixel or two: a dot shows as much.
+                    pixels->Dot(view.ScreenX((g.box.minX + g.box.maxX) / 2), view.ScreenY((g.box.minY + g.box.maxY) / 2));
+                    continue;
+                }
+            } else {
+                SetSource(cr, rgb);
+            }
+            for (std::uint32_t k = g.firstSegment; k < g.firstSegment + g.segments; ++k) {
+                const Segment& seg = m_segments[k];
+                double x1 = view.ScreenX(seg.x1), y1 = view.ScreenY(seg.y1);
+                double x2 = view.ScreenX(seg.x2), y2 = view.ScreenY(seg.y2);
+                if (pixels) {
+                    pixels->Line(x1, y1, x2, y2);
+                } else {
+                    cairo_move_to(cr, x1, y1);
+                    cairo_line_to(cr, x2, y2);
+                }
+            }
+            for (std::uint32_t k = g.firstCurve; k < g.firstCurve + g.curves; ++k) {
+                const Curve& c = m_curves[k];
+                double r = c.r * view.scale;
+                double sx = view.ScreenX(c.cx);
+                double sy = view.ScreenY(c.cy);
+                double sweep = c.end - c.start;
+                if (sweep <= 0)
+                    sweep += 2 * kPi;
+                if (!pixels) {
+                    // y grows downwards on the surface: the arc turns the other way.
+                    cairo_new_sub_path(cr);
+                    cairo_arc_negative(cr, sx, sy, r, -c.start, -(c.start + sweep));
+                    continue;
+                }
+                if (r < 0.75) {
+                    pixels->Dot(sx, sy);
+                    continue;
+                }
+                // Chords short enough that no pixel of the curve is missed or doubled.
+                int steps = std::clamp(static_cast<int>(std::ceil(sweep * std::sqrt(r) * 1.5)), 4, 720);
+                double px = sx + r * std::cos(c.start);
+                double py = sy - r * std::sin(c.start);
+                for (int step = 1; step <= steps; ++step) {
+                    double t = c.start + sweep * step / steps;
+                    double nx = sx + r * std::cos(t);
+                    double ny = sy - r * std::sin(t);
+                    pixels->Line(px, py, nx, ny);
+                    px = nx;
+                    py = ny;
+                }
+            }
+            if (!pixels)
+                cairo_stroke(cr);
+            for (std::uint32_t k = g.firstLabel; k < g.firstLabel + g.labels; ++k) {
+                labels.push_back(&m_labels[k]);
+                labelColours.push_back(rgb);
+            }
+        }
+    }
+    if (pixels)
+        cairo_surface_mark_dirty(image->Surface());
+    cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+        const Label* label = labels[k];
+        double px = label->height * view.scale;
+        if (px < 3.0 || px > 2000.0)
+            continue;
+        std::string utf8 = textkit::Active().ToUtf8(label->text);
+        cairo_save(cr);
+        SetSource(cr, labelColours[k]);
+        cairo_translate(cr, view.ScreenX(label->x), view.ScreenY(label->y));
+        cairo_rotate(cr, -label->angle);
+        cairo_scale(cr, label->widthFactor, 1.0);
+        // The text's height is its capitals': the font's size is larger by its own proportion.
+        cairo_set_font_size(cr, px * 1.4);
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, utf8.c_str(), &extents);
+        double dx = label->horizontal == 2 ? -extents.x_advance : label->horizontal == 1 ? -extents.x_advance / 2 : 0.0;
+        double dy = label->vertical == 3 ? px : label->vertical == 2 ? px / 2 : 0.0;
+        cairo_move_to(cr, dx, dy);
+        cairo_show_text(cr, utf8.c_str());
+        cairo_restore(cr);
+    }
+}
+
+} // namespace render

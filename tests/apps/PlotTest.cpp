@@ -1,0 +1,106 @@
+// `vantorel plot`: the drawing as the view draws it, onto PNG, PDF and SVG, compared with ezdxf's drawing add-on
+// (an independent renderer) at the same window and size.
+#include "AppTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using apptest::ReadFile;
+using apptest::Shell;
+using apptest::ShellRun;
+using apptest::WriteFile;
+
+class Plot : public ::testing::Test {
+protected:
+    void SetUp() override { dir = apptest::TestFolder("plot-"); }
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+    ShellRun Python(const std::string& arguments) const {
+        return Shell("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " " + arguments + " 2>/dev/null");
+    }
+    ShellRun Vantorel(const std::string& arguments, std::string* errors = nullptr) const {
+        ShellRun run = Shell("LSAN_OPTIONS=\"$LSAN_OPTIONS:print_suppressions=0\" " + std::string(VANTOREL_EXE) + " " +
+                             arguments + " 2>" + Path("errors.txt"));
+        if (errors)
+            *errors = ReadFile(Path("errors.txt"));
+        return run;
+    }
+    std::filesystem::path dir;
+};
+
+// Width and height from a PNG's header.
+std::pair<int, int> PngSize(const std::string& png) {
+    auto word = [&](std::size_t at) {
+        return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+               (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+    };
+    return png.size() > 24 ? std::pair<int, int>{word(16), word(20)} : std::pair<int, int>{0, 0};
+}
+
+TEST_F(Plot, EveryKindIsDrawnAsEzdxfDrawsIt) {
+    ASSERT_EQ(Python("make " + Path("kinds.dxf")).exitCode, 0);
+    std::string errors;
+    ShellRun run = Vantorel("plot " + Path("kinds.dxf") + " -o " + Path("kinds.png") + " --window -2,-2,42,38 --size "
+                            "1100x1000", &errors);
+    ASSERT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(errors, "");
+    std::string png = ReadFile(Path("kinds.png"));
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(PngSize(png), (std::pair<int, int>{1100, 1000}));
+    // How much of each image's ink lies within 3 pixels of the other's.
+    ShellRun compared = Python("compare " + Path("kinds.dxf") + " " + Path("kinds.png") + " -2,-2,42,38 1100x1000");
+    ASSERT_EQ(compared.exitCode, 0) << compared.out;
+    double ours = 0;
+    double theirs = 0;
+    ASSERT_EQ(std::sscanf(compared.out.c_str(), "ours %lf theirs %lf", &ours, &theirs), 2) << compared.out;
+    EXPECT_GE(ours, 0.95) << compared.out;
+    EXPECT_GE(theirs, 0.95) << compared.out;
+    // The same drawing as vectors.
+    ASSERT_EQ(Vantorel("plot " + Path("kinds.dxf") + " -o " + Path("kinds.pdf")).exitCode, 0);
+    EXPECT_EQ(ReadFile(Path("kinds.pdf")).substr(0, 5), "%PDF-");
+    ASSERT_EQ(Vantorel("plot " + Path("kinds.dxf") + " -o " + Path("kinds.svg") + " --background black").exitCode, 0);
+    std::string svg = ReadFile(Path("kinds.svg"));
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find("width=\"1600pt\" height=\"1000pt\""), std::string::npos) << svg.substr(0, 300);
+}
+
+// A window of the image's shape fills it exactly: a line across the window runs from the first column to the last.
+TEST_F(Plot, AWindowOfTheImagesShapeFillsItExactly) {
+    WriteFile(Path("line.dxf"), "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n0\n 20\n5\n 30\n0\n 11\n10\n 21\n5\n"
+                                " 31\n0\n  0\nENDSEC\n  0\nEOF\n");
+    ASSERT_EQ(Vantorel("plot " + Path("line.dxf") + " -o " + Path("line.png") + " --window 0,0,10,10 --size 100x100")
+                  .exitCode,
+              0);
+    ShellRun row = Shell("/usr/bin/python3 -c \"import matplotlib.image as m; a = m.imread('" + Path("line.png") +
+                         "')[:, :, :3]; ink = (a < 0.8).any(axis=2); cols = ink.any(axis=0).nonzero()[0]; "
+                         "rows = ink.any(axis=1).nonzero()[0]; print(cols.min(), cols.max(), rows.min(), rows.max())\"");
+    EXPECT_EQ(row.out, "0 99 49 50\n");
+}
+
+TEST_F(Plot, WhatCannotBeDrawnIsSaidOnceAndMistakesAreUsage) {
+    ASSERT_EQ(Python("undrawable " + Path("solids.dxf")).exitCode, 0);
+    std::string errors;
+    ShellRun run = Vantorel("plot " + Path("solids.dxf") + " -o " + Path("solids.png"), &errors);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(errors, "vantorel: " + Path("solids.dxf") + ": not drawn: 2 3DSOLID, 1 REGION\n");
+    struct Case {
+        std::string arguments;
+        std::string said;
+    };
+    const Case cases[] = {
+        {" -o x.jpg", "vantorel: a plot is written as PNG, PDF or SVG: give -o a name ending in .png, .pdf or .svg\n"},
+        {" -o x.png --window 1,2,3", "vantorel: --window takes X1,Y1,X2,Y2, two opposite corners of a window with an "
+                                     "area\n"},
+        {" -o x.png --size 10x10", "vantorel: --size takes WxH in pixels, each from 16 to 20000 (say 1600x1000)\n"},
+        {" -o x.png --background grey", "vantorel: --background takes white or black\n"},
+    };
+    for (const Case& c : cases) {
+        run = Vantorel("plot " + Path("solids.dxf") + c.arguments, &errors);
+        EXPECT_EQ(run.exitCode, 64) << c.arguments;
+        EXPECT_EQ(errors, c.said);
+    }
+}
+
+} // namespace
