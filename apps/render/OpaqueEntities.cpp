@@ -342,6 +342,99 @@ std::vector<std::string> MtextLines(std::string_view text) {
     return lines;
 }
 
+bool AddPolylineFromTags(Scene& scene, std::string_view bytes, cad::DxfFormat format, bool heavy, const Placement& at,
+                         Group& group) {
+    Tags tags;
+    if (!ReadTags(bytes, format, tags))
+        return false;
+    Points vertices;
+    std::vector<double> bulges;
+    std::vector<std::pair<double, double>> widths; // start and end width of the segment from each vertex
+    bool closed = false;
+    double constantWidth = 0.0;
+    bool inVertex = !heavy;
+    bool headDone = false;
+    for (const cad::DxfTag& tag : tags.all) {
+        if (tag.code == 0) {
+            if (headDone && heavy) {
+                inVertex = Same(tag.value, "VERTEX");
+                if (!inVertex && Same(tag.value, "SEQEND"))
+                    break;
+            }
+            headDone = true;
+            continue;
+        }
+        if (!inVertex) {
+            if (tag.code == 70)
+                closed = (static_cast<int>(tag.number) & 1) != 0;
+            else if (tag.code == 40)
+                constantWidth = tag.number; // the default width of the vertices that give none
+            continue;
+        }
+        switch (tag.code) {
+        case 10:
+            vertices.emplace_back(tag.number, 0.0);
+            bulges.push_back(0.0);
+            widths.resize(vertices.size(), {constantWidth, constantWidth});
+            break;
+        case 20:
+            if (!vertices.empty())
+                vertices.back().second = tag.number;
+            break;
+        case 42:
+            if (!vertices.empty())
+                bulges.back() = tag.number;
+            break;
+        case 40:
+            if (!vertices.empty())
+                widths[vertices.size() - 1].first = tag.number;
+            break;
+        case 41:
+            if (!vertices.empty())
+                widths[vertices.size() - 1].second = tag.number;
+            break;
+        case 43:
+            constantWidth = tag.number;
+            break;
+        case 70:
+            if (!heavy)
+                closed = (static_cast<int>(tag.number) & 1) != 0;
+            break;
+        default: break;
+        }
+    }
+    if (vertices.empty())
+        return false;
+    if (!heavy && constantWidth > 0)
+        widths.assign(vertices.size(), {constantWidth, constantWidth});
+    bool wide = std::any_of(widths.begin(), widths.end(), [](const auto& w) { return w.first > 0 || w.second > 0; });
+    std::size_t n = vertices.size();
+    std::size_t segments = closed ? n : n - 1;
+    for (std::size_t i = 0; i < segments; ++i) {
+        Points piece = BulgedPoints({vertices[i], vertices[(i + 1) % n]}, {bulges[i]}, false);
+        if (!wide || i >= widths.size()) {
+            AddPath(scene, group, at, piece);
+            continue;
+        }
+        // A wide segment is a band: the piece's points offset to both sides, the width going from start to end.
+        Points left;
+        Points right;
+        for (std::size_t k = 0; k < piece.size(); ++k) {
+            const auto& a = piece[k == 0 ? 0 : k - 1];
+            const auto& b = piece[k == 0 ? 1 : k];
+            double dx = b.first - a.first, dy = b.second - a.second;
+            double length = std::hypot(dx, dy);
+            double half = (widths[i].first + (widths[i].second - widths[i].first) * k / std::max<std::size_t>(1, piece.size() - 1)) / 2;
+            double nx = length > 0 ? -dy / length * half : 0.0, ny = length > 0 ? dx / length * half : 0.0;
+            left.emplace_back(piece[k].first + nx, piece[k].second + ny);
+            right.emplace_back(piece[k].first - nx, piece[k].second - ny);
+        }
+        left.insert(left.end(), right.rbegin(), right.rend());
+        scene.AddFill(group, {Placed(at, left)});
+    }
+    return true;
+}
+
 bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view type, std::string_view bytes,
                      cad::DxfFormat format, const Placement& at, Group& group, int depth) {
     Tags tags;

@@ -18,6 +18,11 @@ namespace render {
 bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view type, std::string_view bytes,
                      cad::DxfFormat format, const Placement& at, Group& group, int depth);
 
+// A polyline from its tags (an LWPOLYLINE, or a POLYLINE with its VERTEX records): arcs where vertices have
+// bulges, filled bands where segments have widths. False when the tags cannot be read.
+bool AddPolylineFromTags(Scene& scene, std::string_view bytes, cad::DxfFormat format, bool heavy, const Placement& at,
+                         Group& group);
+
 // Points along a NURBS curve of `degree` with its knots and weights (none: all 1), `perSpan` to a knot span.
 std::vector<std::pair<double, double>> NurbsPoints(int degree, const std::vector<std::pair<double, double>>& control,
                                                    const std::vector<double>& knots, const std::vector<double>& weights,

@@ -125,6 +125,15 @@ void Scene::AddBlock(const cad::Database& db, cad::ObjectId blockId, const Place
         AddEntity(db, inside, at, group, depth);
 }
 
+std::string_view Scene::BytesOf(const cad::Database& db, cad::ObjectId id) const {
+    const cad::DxfLayout* layout = db.Layout();
+    auto found = std::lower_bound(m_itemOf.begin(), m_itemOf.end(), std::make_pair(id, std::size_t{0}));
+    if (!layout || found == m_itemOf.end() || found->first != id)
+        return {};
+    std::size_t begin = layout->items[found->second].Begin();
+    return layout->content.substr(begin, layout->End(found->second) - begin);
+}
+
 void Scene::NoteNotDrawn(const std::string& kind) {
     for (auto& [name, count] : m_notDrawn) {
         if (name == kind) {
@@ -188,6 +197,10 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
     }
     case cad::ObjectKind::Polyline: {
         const auto* polyline = static_cast<const cad::Polyline*>(object);
+        // Bulges and widths are the file's: a polyline as read draws its arcs and wide segments from there.
+        if (std::string_view bytes = BytesOf(db, id); !bytes.empty() && !object->IsModified() &&
+            AddPolylineFromTags(*this, bytes, db.Layout()->format, polyline->heavy, at, group))
+            break;
         const auto& v = polyline->vertices;
         for (std::size_t i = 0; i + 1 < v.size(); ++i)
             segment(v[i].x, v[i].y, v[i + 1].x, v[i + 1].y);
@@ -255,14 +268,8 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
         const auto* opaque = static_cast<const cad::OpaqueEntity*>(object);
         std::string type(opaque->typeName);
         const cad::DxfLayout* layout = db.Layout();
-        auto found = std::lower_bound(m_itemOf.begin(), m_itemOf.end(), std::make_pair(id, std::size_t{0}));
-        bool drawn = false;
-        if (layout && found != m_itemOf.end() && found->first == id) {
-            std::size_t item = found->second;
-            std::size_t begin = layout->items[item].Begin();
-            drawn = AddOpaqueEntity(*this, db, type, layout->content.substr(begin, layout->End(item) - begin),
-                                    layout->format, at, group, depth);
-        }
+        std::string_view bytes = BytesOf(db, id);
+        bool drawn = layout && !bytes.empty() && AddOpaqueEntity(*this, db, type, bytes, layout->format, at, group, depth);
         if (!drawn)
             NoteNotDrawn(Upper(type));
         break;
@@ -287,7 +294,7 @@ void Scene::Build(const cad::Database& db) {
         for (std::size_t i = 0; i < layout->items.size(); ++i) {
             if (layout->items[i].Kind() == cad::DxfItemKind::Object && layout->items[i].object != cad::kNullId) {
                 const cad::Object* object = db.Peek(layout->items[i].object);
-                if (object && object->Kind() == cad::ObjectKind::Opaque)
+                if (object && (object->Kind() == cad::ObjectKind::Opaque || object->Kind() == cad::ObjectKind::Polyline))
                     m_itemOf.emplace_back(layout->items[i].object, i);
             }
         }

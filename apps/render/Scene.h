@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <cairo.h>
@@ -121,6 +122,8 @@ public:
     void AddFill(Group& group, const std::vector<std::vector<std::pair<double, double>>>& rings);
     void AddBlock(const cad::Database& db, cad::ObjectId blockId, const struct Placement& at, Group& group, int depth);
     void NoteNotDrawn(const std::string& kind);
+    // The bytes the file holds for an opaque entity or a polyline, as read; empty when there are none.
+    std::string_view BytesOf(const cad::Database& db, cad::ObjectId id) const;
 
 private:
     void AddEntity(const cad::Database& db, cad::ObjectId id, const struct Placement& at, Group& group, int depth);

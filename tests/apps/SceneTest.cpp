@@ -1,4 +1,5 @@
 // The live editor's picture of model space: what the view draws, picks and selects, from real objects.
+#include "render/OpaqueEntities.h"
 #include "render/Scene.h"
 
 #include "platform/cad/Database.h"
@@ -147,6 +148,44 @@ TEST_F(SceneOf, APaintedFrameShowsLinesInInkAndSelectedOnesInTheHighlight) {
     EXPECT_GT(lit, 40);
     EXPECT_LT(lit, 120);
     (void)plain;
+}
+
+// The curves drawn from a file's own numbers: a cubic NURBS with one span is a Bezier curve, weights pull it
+// towards their points, and a curve given by fit points passes through each of them.
+TEST(CurveGeometry, NurbsPointsAreTheCurvesOwn) {
+    std::vector<std::pair<double, double>> control{{0, 0}, {1, 2}, {2, 2}, {3, 0}};
+    std::vector<double> knots{0, 0, 0, 0, 1, 1, 1, 1};
+    auto points = render::NurbsPoints(3, control, knots, {}, 2);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_NEAR(points[0].first, 0.0, 1e-12);
+    EXPECT_NEAR(points[1].first, 1.5, 1e-12); // B(1/2) = (P0 + 3 P1 + 3 P2 + P3) / 8
+    EXPECT_NEAR(points[1].second, 1.5, 1e-12);
+    EXPECT_NEAR(points[2].first, 3.0, 1e-12);
+    // A quarter circle as a rational quadratic: its middle point lies on the circle.
+    auto arc = render::NurbsPoints(2, {{1, 0}, {1, 1}, {0, 1}}, {0, 0, 0, 1, 1, 1}, {1, std::sqrt(0.5), 1}, 4);
+    for (const auto& [x, y] : arc)
+        EXPECT_NEAR(std::hypot(x, y), 1.0, 1e-12);
+    // Two spans of a clamped cubic: continuous, ends at the end points.
+    auto spans = render::NurbsPoints(3, {{0, 0}, {1, 3}, {3, 3}, {4, 0}, {6, 1}}, {0, 0, 0, 0, 0.5, 1, 1, 1, 1}, {}, 8);
+    ASSERT_EQ(spans.size(), 17u);
+    EXPECT_NEAR(spans.back().first, 6.0, 1e-12);
+    EXPECT_NEAR(spans.back().second, 1.0, 1e-12);
+    // Numbers that make no curve: the control points as they are.
+    EXPECT_EQ(render::NurbsPoints(3, control, {0, 1}, {}, 4), control);
+    auto through = render::ThroughPoints({{0, 0}, {2, 1}, {4, 0}, {6, 2}}, 4);
+    for (const auto& fit : std::vector<std::pair<double, double>>{{0, 0}, {2, 1}, {4, 0}, {6, 2}}) {
+        bool passed = false;
+        for (const auto& p : through)
+            passed = passed || (std::abs(p.first - fit.first) < 1e-9 && std::abs(p.second - fit.second) < 1e-9);
+        EXPECT_TRUE(passed) << fit.first;
+    }
+}
+
+TEST(CurveGeometry, MtextCodesLeaveItsLines) {
+    EXPECT_EQ(render::MtextLines("First\\PSecond"), (std::vector<std::string>{"First", "Second"}));
+    EXPECT_EQ(render::MtextLines("{\\H2.5x;\\C1;Big} red\\Pa\\~b"), (std::vector<std::string>{"Big red", "a b"}));
+    EXPECT_EQ(render::MtextLines("1\\S1^2; in \\{x\\} \\Lunder\\l"), (std::vector<std::string>{"11/2 in {x} under"}));
+    EXPECT_EQ(render::MtextLines("\\U+0414x"), (std::vector<std::string>{"\\U+0414x"}));
 }
 
 } // namespace

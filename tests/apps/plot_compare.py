@@ -49,6 +49,10 @@ def make(path):
     dim = msp.add_linear_dim(base=(10, 35), p1=(10, 30), p2=(25, 30))
     dim.render()
     msp.add_leader([(30, 30), (33, 33), (38, 33)])
+    # Arcs by bulges and a band of a width, in a polyline of each kind.
+    msp.add_lwpolyline([(0, 40, 0, 0, 1.0), (6, 40, 0, 0, 0), (10, 43, 0, 0, -0.5), (14, 40)], format="xyseb")
+    msp.add_lwpolyline([(18, 40), (26, 40), (26, 44)], dxfattribs={"const_width": 0.8})
+    msp.add_polyline2d([(30, 40), (34, 44), (38, 40)], dxfattribs={"closed": True})
     doc.saveas(path)
 
 
