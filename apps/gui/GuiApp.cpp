@@ -1,4 +1,6 @@
 #include "GuiApp.h"
+
+#include "render/Plot.h"
 #include "GuiText.h"
 
 #include "platform/cad/Host.h"
@@ -35,6 +37,7 @@ constexpr OwnCommand kOwnCommands[] = {
     {"OPEN", "open a drawing"},
     {"SAVE", "save the drawing"},
     {"SAVEAS", "save the drawing under a new name"},
+    {"PLOT", "plot the drawing to a PNG, PDF or SVG file"},
     {"ZOOM", "show the whole drawing (the wheel zooms about the pointer, a held middle or right button pans)"},
     {"HELP", "this list (F1)"},
     {"QUIT", "leave the editor"},
@@ -203,6 +206,24 @@ bool GuiApp::SaveDrawing(bool askName) {
     return true;
 }
 
+void GuiApp::PlotDrawing() {
+    const cad::Document& document = cad::Host::Instance().Documents().Current();
+    std::string proposed = document.HasFile()
+                               ? std::filesystem::path(document.Path()).replace_extension(".png").string()
+                               : std::string("plot.png");
+    render::PlotOptions options;
+    if (!ChooseFile(cad::FilePrompt{"Plot to file", proposed, "png;pdf;svg", 1}, options.output))
+        return;
+    std::string why;
+    std::string note;
+    if (!render::PlotDrawing(cad::Host::Instance().WorkingDatabase(), options, why, note)) {
+        PrintLine("Cannot plot: " + why);
+        return;
+    }
+    PrintLine("Plotted " + options.output);
+    Trace("plotted \"" + options.output + "\"");
+}
+
 void GuiApp::RunTyped(const std::string& command) {
     busy = true;
     main.commandLine.Invalidate();
@@ -215,6 +236,8 @@ void GuiApp::RunTyped(const std::string& command) {
         SaveDrawing(false);
     } else if (command == "SAVEAS") {
         SaveDrawing(true);
+    } else if (command == "PLOT") {
+        PlotDrawing();
     } else if (command == "ZOOM" || command == "Z") {
         main.view.FitAll();
     } else if (command == "HELP" || command == "?") {

@@ -181,6 +181,8 @@ private:
     void RunTyped(const std::string& command);
     void OpenDrawing();
     bool SaveDrawing(bool askName);
+    // PLOT: asks for a file and plots the drawing there, as `vantorel plot` does.
+    void PlotDrawing();
     // False when the user would rather go on with the drawing as it is than lose its changes.
     bool AskToSaveDrawing();
     void RememberSaved();
