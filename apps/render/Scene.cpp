@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <map>
+#include <unordered_map>
 
 namespace render {
 
@@ -307,6 +308,11 @@ void Scene::Build(const cad::Database& db) {
                 layerColours[Upper(layer->name)] = layer->color;
     }
     const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
+    std::size_t entities = model ? model->entities.size() : 0;
+    m_groups.reserve(entities);
+    m_segments.reserve(entities * 3 / 2);
+    // Layers by their interned text: one lookup of the name's letters for each layer, not for each entity.
+    std::unordered_map<const char*, int> colourOfLayer;
     for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
         const auto* entity = db.PeekAs<cad::Entity>(id);
         if (!entity || entity->IsErased())
@@ -317,8 +323,12 @@ void Scene::Build(const cad::Database& db) {
         group.firstCurve = static_cast<std::uint32_t>(m_curves.size());
         group.firstLabel = static_cast<std::uint32_t>(m_labels.size());
         group.firstFill = static_cast<std::uint32_t>(m_fills.size());
-        auto layer = layerColours.find(Upper(entity->layer));
-        int layerColour = layer == layerColours.end() ? 7 : layer->second;
+        auto known = colourOfLayer.find(entity->layer.c_str());
+        if (known == colourOfLayer.end()) {
+            auto layer = layerColours.find(Upper(entity->layer));
+            known = colourOfLayer.emplace(entity->layer.c_str(), layer == layerColours.end() ? 7 : layer->second).first;
+        }
+        int layerColour = known->second;
         // A layer that is off (its colour negative) shows nothing.
         if (layerColour < 0)
             continue;

@@ -196,6 +196,17 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
         cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     }
+    // Strokes of one colour go to the surface together: a path a group would cost a drawing of a million
+    // entities seconds.
+    std::int32_t pathColour = 0;
+    bool pathOpen = false;
+    std::size_t pathGroups = 0;
+    auto flush = [&] {
+        if (pathOpen)
+            cairo_stroke(cr);
+        pathOpen = false;
+        pathGroups = 0;
+    };
     // The plain groups first, the highlighted ones dashed over them.
     for (int pass = 0; pass < 2; ++pass) {
         for (std::uint32_t i : groups) {
@@ -213,7 +224,20 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
                     continue;
                 }
             } else {
-                SetSource(cr, rgb);
+                // A path of a few hundred groups at most: a longer one costs more to stroke than it saves.
+                if (!pathOpen || rgb != pathColour || ++pathGroups > 256) {
+                    flush();
+                    SetSource(cr, rgb);
+                    pathColour = rgb;
+                }
+                pathOpen = true;
+                if (size < 1.0) {
+                    double cx = view.ScreenX((g.box.minX + g.box.maxX) / 2);
+                    double cy = view.ScreenY((g.box.minY + g.box.maxY) / 2);
+                    cairo_move_to(cr, cx, cy);
+                    cairo_line_to(cr, cx, cy);
+                    continue;
+                }
             }
             for (std::uint32_t k = g.firstSegment; k < g.firstSegment + g.segments; ++k) {
                 const Segment& seg = m_segments[k];
@@ -257,14 +281,13 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
                     py = ny;
                 }
             }
-            if (!pixels)
-                cairo_stroke(cr);
             for (std::uint32_t k = g.firstLabel; k < g.firstLabel + g.labels; ++k) {
                 labels.push_back(&m_labels[k]);
                 labelColours.push_back(rgb);
             }
         }
     }
+    flush();
     if (pixels)
         cairo_surface_mark_dirty(image->Surface());
     cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
