@@ -34,6 +34,21 @@ inline ShellRun Shell(const std::string& command) {
     return run;
 }
 
+std::string ReadFile(const std::string& path);
+
+// `vantorel ARGUMENTS` with `environment` before it (say "LC_ALL=C.UTF-8"): its standard output, and its standard
+// error in `errors` (through a file in `dir`). A sanitizer build's note of the suppressed font-cache leaks is kept
+// out of what is compared.
+inline ShellRun Vantorel(const std::filesystem::path& dir, const std::string& arguments, std::string* errors = nullptr,
+                         const std::string& environment = "") {
+    std::string errorFile = (dir / "errors.txt").string();
+    ShellRun run = Shell(environment + " LSAN_OPTIONS=\"$LSAN_OPTIONS:print_suppressions=0\" " +
+                         std::string(VANTOREL_EXE) + " " + arguments + " 2>" + errorFile);
+    if (errors)
+        *errors = ReadFile(errorFile);
+    return run;
+}
+
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;

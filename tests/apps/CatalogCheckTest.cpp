@@ -18,11 +18,7 @@ protected:
     void SetUp() override { dir = apptest::TestFolder("check-"); }
     std::string Path(const std::string& name) const { return (dir / name).string(); }
     ShellRun Vantorel(const std::string& arguments, std::string* errors = nullptr) const {
-        ShellRun run = Shell("LSAN_OPTIONS=\"$LSAN_OPTIONS:print_suppressions=0\" " + std::string(VANTOREL_EXE) + " " +
-                             arguments + " 2>" + Path("errors.txt"));
-        if (errors)
-            *errors = ReadFile(Path("errors.txt"));
-        return run;
+        return apptest::Vantorel(dir, arguments, errors);
     }
     std::filesystem::path dir;
 };

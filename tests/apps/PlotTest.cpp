@@ -21,11 +21,7 @@ protected:
         return Shell("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " " + arguments + " 2>/dev/null");
     }
     ShellRun Vantorel(const std::string& arguments, std::string* errors = nullptr) const {
-        ShellRun run = Shell("LSAN_OPTIONS=\"$LSAN_OPTIONS:print_suppressions=0\" " + std::string(VANTOREL_EXE) + " " +
-                             arguments + " 2>" + Path("errors.txt"));
-        if (errors)
-            *errors = ReadFile(Path("errors.txt"));
-        return run;
+        return apptest::Vantorel(dir, arguments, errors);
     }
     std::filesystem::path dir;
 };

@@ -39,11 +39,7 @@ protected:
     // Standard output; standard error in `errors`. `locale` is the run's LC_ALL.
     ShellRun Vantorel(const std::string& arguments, std::string* errors = nullptr,
                       const std::string& locale = "C") const {
-        ShellRun run = Shell("LC_ALL=" + locale + " LSAN_OPTIONS=\"$LSAN_OPTIONS:print_suppressions=0\" " +
-                             std::string(VANTOREL_EXE) + " " + arguments + " 2>" + Path("errors.txt"));
-        if (errors)
-            *errors = ReadFile(Path("errors.txt"));
-        return run;
+        return apptest::Vantorel(dir, arguments, errors, "LC_ALL=" + locale);
     }
     std::filesystem::path dir;
 };
