@@ -342,6 +342,16 @@ std::vector<std::string> MtextLines(std::string_view text) {
     return lines;
 }
 
+double FirstNumber(std::string_view bytes, cad::DxfFormat format, int code, double fallback) {
+    cad::DxfTagStream stream(bytes, format);
+    cad::DxfTag tag;
+    while (stream.Next(tag)) {
+        if (tag.code == code)
+            return tag.number;
+    }
+    return fallback;
+}
+
 bool AddPolylineFromTags(Scene& scene, std::string_view bytes, cad::DxfFormat format, bool heavy, const Placement& at,
                          Group& group) {
     Tags tags;

@@ -17,6 +17,8 @@ namespace render {
 // drawn (which the caller counts).
 bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view type, std::string_view bytes,
                      cad::DxfFormat format, const Placement& at, Group& group, int depth);
+// The first number of group `code` among the tags; `fallback` when there is none or they cannot be read.
+double FirstNumber(std::string_view bytes, cad::DxfFormat format, int code, double fallback);
 
 // A polyline from its tags (an LWPOLYLINE, or a POLYLINE with its VERTEX records): arcs where vertices have
 // bulges, filled bands where segments have widths. False when the tags cannot be read.

@@ -59,7 +59,7 @@ bool PlotDrawing(const cad::Database& db, const PlotOptions& o, std::string& why
         return false;
     }
     Scene scene;
-    scene.Build(db);
+    scene.Build(db, true);
     note = scene.NotDrawnNote();
     ViewTransform view = PlotView(scene, o);
     PaintStyle style;

@@ -279,7 +279,7 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
     }
 }
 
-void Scene::Build(const cad::Database& db) {
+void Scene::Build(const cad::Database& db, bool forPlot) {
     m_groups.clear();
     m_segments.clear();
     m_curves.clear();
@@ -295,7 +295,8 @@ void Scene::Build(const cad::Database& db) {
         for (std::size_t i = 0; i < layout->items.size(); ++i) {
             if (layout->items[i].Kind() == cad::DxfItemKind::Object && layout->items[i].object != cad::kNullId) {
                 const cad::Object* object = db.Peek(layout->items[i].object);
-                if (object && (object->Kind() == cad::ObjectKind::Opaque || object->Kind() == cad::ObjectKind::Polyline))
+                if (object && (object->Kind() == cad::ObjectKind::Opaque || object->Kind() == cad::ObjectKind::Polyline ||
+                               object->Kind() == cad::ObjectKind::LayerRecord))
                     m_itemOf.emplace_back(layout->items[i].object, i);
             }
         }
@@ -304,8 +305,13 @@ void Scene::Build(const cad::Database& db) {
     std::map<std::string, int> layerColours;
     if (const auto* layers = db.PeekAs<cad::SymbolTable>(db.LayerTableId())) {
         for (cad::ObjectId id : layers->records)
-            if (const auto* layer = db.PeekAs<cad::LayerTableRecord>(id))
-                layerColours[Upper(layer->name)] = layer->color;
+            if (const auto* layer = db.PeekAs<cad::LayerTableRecord>(id)) {
+                // Frozen (flag 1), or not plotted (290 0) in a plot: shown as off. The flags are the file's.
+                std::string_view bytes = BytesOf(db, id);
+                bool frozen = !bytes.empty() && (static_cast<int>(FirstNumber(bytes, db.Layout()->format, 70, 0)) & 1);
+                bool unplotted = forPlot && !bytes.empty() && FirstNumber(bytes, db.Layout()->format, 290, 1) == 0;
+                layerColours[Upper(layer->name)] = frozen || unplotted ? -std::abs(layer->color) - 1 : layer->color;
+            }
     }
     const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
     std::size_t entities = model ? model->entities.size() : 0;
@@ -335,7 +341,7 @@ void Scene::Build(const cad::Database& db) {
         int colour = entity->color;
         if (colour == 256 || colour == 0)
             colour = layerColour;
-        group.colour = IndexColour(std::clamp(colour, 1, 255));
+        group.colour = entity->trueColor >= 0 ? entity->trueColor : IndexColour(std::clamp(colour, 1, 255));
         AddEntity(db, id, Placement{}, group, 0);
         if (group.box.Empty())
             continue;

@@ -93,8 +93,8 @@ struct PaintStyle {
 
 class Scene {
 public:
-    // Reads model space afresh.
-    void Build(const cad::Database& db);
+    // Reads model space afresh; for a plot, layers marked not to be plotted are left out too.
+    void Build(const cad::Database& db, bool forPlot = false);
     const Box& Extents() const { return m_extents; }
     std::size_t GroupCount() const { return m_groups.size(); }
     std::size_t SegmentCount() const { return m_segments.size(); }

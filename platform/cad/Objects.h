@@ -105,6 +105,7 @@ public:
     using Object::Object;
     InternedText layer = LayerZero();
     int color = 256; // by layer
+    std::int32_t trueColor = -1; // 0xRRGGBB from the file's group 420, which wins over `color`; -1: none
 };
 
 struct Line : Entity {

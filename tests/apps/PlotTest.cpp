@@ -99,4 +99,18 @@ TEST_F(Plot, WhatCannotBeDrawnIsSaidOnceAndMistakesAreUsage) {
     }
 }
 
+// Layers as the CAD program has them: frozen and off show nothing, a layer not to be plotted shows in the view
+// but not in a plot; a true colour is the entity's own.
+TEST_F(Plot, LayersFrozenOffAndNotPlottedAndTrueColours) {
+    ASSERT_EQ(Python("layers " + Path("layers.dxf")).exitCode, 0);
+    ASSERT_EQ(Vantorel("plot " + Path("layers.dxf") + " -o " + Path("layers.png") + " --window 0,0.05,10,5.05 --size 100x50")
+                  .exitCode,
+              0);
+    ShellRun ink = Shell("/usr/bin/python3 -c \"import matplotlib.image as m; a = m.imread('" + Path("layers.png") +
+                         "')[:, :, :3]; rows = sorted(set((a < 0.8).any(axis=2).nonzero()[0])); "
+                         "print(rows, [round(v * 255) for v in a[rows[0], 50]])\"");
+    // y 1 runs through the middle of row 40 of 50, in its own colour; nothing at y 2, 3 or 4.
+    EXPECT_EQ(ink.out, "[40] [18, 52, 86]\n");
+}
+
 } // namespace

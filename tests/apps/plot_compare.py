@@ -5,6 +5,8 @@
         a drawing with an entity of each kind the plot draws, made by ezdxf
     plot_compare.py undrawable OUT.dxf
         a line, two 3DSOLID and a REGION
+    plot_compare.py layers OUT.dxf
+        lines on a shown, a frozen, an off and a not-plotted layer, the shown one in a true colour
     plot_compare.py compare DRAWING OURS.png X1,Y1,X2,Y2 WxH
         draws DRAWING with ezdxf's matplotlib backend at the same window and size, and prints how much of each
         image's ink lies within 3 pixels of the other's: "ours 0.93 theirs 0.91"
@@ -64,6 +66,25 @@ def undrawable(path):
     msp.add_3dsolid()
     msp.add_3dsolid()
     msp.add_region()
+    doc.saveas(path)
+
+
+def layers(path):
+    """Four lines across x 0 to 10 at y 1 to 4: on a plain layer in a true colour, on a frozen layer, on a layer
+    that is off, and on one that is not plotted."""
+    doc = ezdxf.new("R2018")
+    msp = doc.modelspace()
+    for y, name in enumerate(["SHOWN", "FROZEN", "OFF", "NOPLOT"], start=1):
+        layer = doc.layers.add(name)
+        if name == "FROZEN":
+            layer.freeze()
+        elif name == "OFF":
+            layer.off()
+        elif name == "NOPLOT":
+            layer.dxf.plot = 0
+        line = msp.add_line((0, y), (10, y), dxfattribs={"layer": name})
+        if name == "SHOWN":
+            line.rgb = (0x12, 0x34, 0x56)
     doc.saveas(path)
 
 
@@ -129,6 +150,8 @@ def main():
         make(sys.argv[2])
     elif sys.argv[1] == "undrawable":
         undrawable(sys.argv[2])
+    elif sys.argv[1] == "layers":
+        layers(sys.argv[2])
     else:
         window = [float(v) for v in sys.argv[4].split(",")]
         size = [int(v) for v in sys.argv[5].lower().split("x")]

@@ -87,6 +87,8 @@ void EntityReader::ReadCommon(const EntityTags& tags, Entity& entity) {
     }
     entity.layer = m_lastLayer;
     entity.color = static_cast<int>(tags.Int(62, 256));
+    if (const DxfTag* trueColor = tags.Find(420))
+        entity.trueColor = static_cast<std::int32_t>(static_cast<std::int64_t>(trueColor->number) & 0xFFFFFF);
     entity.SetHandle(tags.handle);
     entity.SetFromFile(true);
 }
