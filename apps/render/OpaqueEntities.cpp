@@ -1,19 +1,19 @@
 #include "render/OpaqueEntities.h"
 
+#include "render/Curves.h"
+
+#include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfLayout.h"
 #include "platform/cad/dxf/FileText.h"
 #include "platform/text/CodePage.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstring>
 
 namespace render {
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
-using Points = std::vector<std::pair<double, double>>;
 
 // The tags of one entity, in order, as numbers and texts.
 struct Tags {
@@ -47,69 +47,6 @@ bool ReadTags(std::string_view bytes, cad::DxfFormat format, Tags& tags) {
     while (stream.Next(tag))
         tags.all.push_back(tag);
     return !stream.Failed() && !tags.all.empty();
-}
-
-bool Same(std::string_view a, const char* b) {
-    std::size_t n = std::strlen(b);
-    if (a.size() != n)
-        return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != b[i])
-            return false;
-    return true;
-}
-
-// An arc of an ellipse by its centre, major axis end (relative), ratio and parameters, as points.
-Points EllipsePoints(double cx, double cy, double mx, double my, double ratio, double start, double end) {
-    if (end <= start)
-        end += 2 * kPi;
-    int steps = std::clamp(static_cast<int>((end - start) / (2 * kPi) * 96), 8, 96);
-    double nx = -my * ratio;
-    double ny = mx * ratio;
-    Points points;
-    for (int i = 0; i <= steps; ++i) {
-        double t = start + (end - start) * i / steps;
-        points.emplace_back(cx + mx * std::cos(t) + nx * std::sin(t), cy + my * std::cos(t) + ny * std::sin(t));
-    }
-    return points;
-}
-
-// The points of a polyline with bulges between its vertices (the arc's tangent of a quarter of its angle).
-Points BulgedPoints(const Points& vertices, const std::vector<double>& bulges, bool closed) {
-    Points points;
-    std::size_t n = vertices.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        points.push_back(vertices[i]);
-        if (i + 1 == n && !closed)
-            break;
-        const auto& a = vertices[i];
-        const auto& b = vertices[(i + 1) % n];
-        double bulge = i < bulges.size() ? bulges[i] : 0.0;
-        if (std::abs(bulge) < 1e-9)
-            continue;
-        double angle = 4 * std::atan(bulge);
-        double chord = std::hypot(b.first - a.first, b.second - a.second);
-        if (chord < 1e-12)
-            continue;
-        double radius = chord / (2 * std::sin(angle / 2));
-        double mx = (a.first + b.first) / 2;
-        double my = (a.second + b.second) / 2;
-        double sagitta = radius * std::cos(angle / 2);
-        double ux = -(b.second - a.second) / chord;
-        double uy = (b.first - a.first) / chord;
-        double cx = mx + ux * sagitta;
-        double cy = my + uy * sagitta;
-        double start = std::atan2(a.second - cy, a.first - cx);
-        int steps = std::clamp(static_cast<int>(std::abs(angle) / (2 * kPi) * 64), 2, 64);
-        double r = std::abs(radius);
-        for (int k = 1; k < steps; ++k) {
-            double t = start + angle * k / steps;
-            points.emplace_back(cx + r * std::cos(t), cy + r * std::sin(t));
-        }
-    }
-    if (closed && !points.empty())
-        points.push_back(points.front());
-    return points;
 }
 
 void AddPath(Scene& scene, Group& group, const Placement& at, const Points& points) {
@@ -217,81 +154,6 @@ std::vector<Points> HatchBoundaries(const Tags& tags) {
 }
 } // namespace
 
-Points ThroughPoints(const Points& fit, int perSpan) {
-    if (fit.size() < 3)
-        return fit;
-    // A centripetal Catmull-Rom curve: through every point, without the loops a uniform one makes.
-    Points points{fit.front()};
-    auto at = [&](std::size_t i) {
-        if (i == 0)
-            return std::make_pair(2 * fit[0].first - fit[1].first, 2 * fit[0].second - fit[1].second);
-        if (i > fit.size())
-            return std::make_pair(2 * fit.back().first - fit[fit.size() - 2].first,
-                                  2 * fit.back().second - fit[fit.size() - 2].second);
-        return fit[i - 1];
-    };
-    for (std::size_t s = 1; s < fit.size(); ++s) {
-        auto p0 = at(s - 1), p1 = at(s), p2 = at(s + 1), p3 = at(s + 2);
-        auto knot = [](std::pair<double, double> a, std::pair<double, double> b) {
-            return std::max(std::sqrt(std::hypot(b.first - a.first, b.second - a.second)), 1e-9);
-        };
-        double t0 = 0, t1 = t0 + knot(p0, p1), t2 = t1 + knot(p1, p2), t3 = t2 + knot(p2, p3);
-        for (int k = 1; k <= perSpan; ++k) {
-            double t = t1 + (t2 - t1) * k / perSpan;
-            auto lerp = [](std::pair<double, double> a, std::pair<double, double> b, double ta, double tb, double tt) {
-                double u = (tt - ta) / (tb - ta);
-                return std::make_pair(a.first + (b.first - a.first) * u, a.second + (b.second - a.second) * u);
-            };
-            auto a1 = lerp(p0, p1, t0, t1, t), a2 = lerp(p1, p2, t1, t2, t), a3 = lerp(p2, p3, t2, t3, t);
-            auto b1 = lerp(a1, a2, t0, t2, t), b2 = lerp(a2, a3, t1, t3, t);
-            points.push_back(lerp(b1, b2, t1, t2, t));
-        }
-    }
-    return points;
-}
-
-Points NurbsPoints(int degree, const Points& control, const std::vector<double>& knots,
-                  const std::vector<double>& weights, int perSpan) {
-    Points points;
-    std::size_t n = control.size();
-    if (degree < 1 || n < static_cast<std::size_t>(degree) + 1 || knots.size() != n + static_cast<std::size_t>(degree) + 1)
-        return control;
-    auto w = [&](std::size_t i) { return weights.size() == n ? weights[i] : 1.0; };
-    auto p = static_cast<std::size_t>(degree);
-    double first = knots[p];
-    double last = knots[n];
-    std::size_t spans = n - p;
-    int steps = std::max(1, static_cast<int>(spans) * perSpan);
-    for (int s = 0; s <= steps; ++s) {
-        double u = first + (last - first) * s / steps;
-        // The span holding u.
-        std::size_t k = p;
-        while (k + 1 < n && u >= knots[k + 1])
-            ++k;
-        // de Boor in homogeneous coordinates.
-        std::vector<double> dx(p + 1), dy(p + 1), dw(p + 1);
-        for (std::size_t j = 0; j <= p; ++j) {
-            std::size_t idx = k - p + j;
-            dw[j] = w(idx);
-            dx[j] = control[idx].first * dw[j];
-            dy[j] = control[idx].second * dw[j];
-        }
-        for (std::size_t r = 1; r <= p; ++r) {
-            for (std::size_t j = p; j >= r; --j) {
-                std::size_t idx = k - p + j;
-                double denominator = knots[idx + p + 1 - r] - knots[idx];
-                double alpha = denominator > 0 ? (u - knots[idx]) / denominator : 0.0;
-                dx[j] = (1 - alpha) * dx[j - 1] + alpha * dx[j];
-                dy[j] = (1 - alpha) * dy[j - 1] + alpha * dy[j];
-                dw[j] = (1 - alpha) * dw[j - 1] + alpha * dw[j];
-            }
-        }
-        double weight = dw[p] != 0 ? dw[p] : 1.0;
-        points.emplace_back(dx[p] / weight, dy[p] / weight);
-    }
-    return points;
-}
-
 std::vector<std::string> MtextLines(std::string_view text) {
     std::vector<std::string> lines(1);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -367,8 +229,8 @@ bool AddPolylineFromTags(Scene& scene, std::string_view bytes, cad::DxfFormat fo
     for (const cad::DxfTag& tag : tags.all) {
         if (tag.code == 0) {
             if (headDone && heavy) {
-                inVertex = Same(tag.value, "VERTEX");
-                if (!inVertex && Same(tag.value, "SEQEND"))
+                inVertex = cad::NamesEqual(tag.value, "VERTEX");
+                if (!inVertex && cad::NamesEqual(tag.value, "SEQEND"))
                     break;
             }
             headDone = true;
@@ -457,12 +319,12 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         bool lost = false;
         return cad::DecodeFileText(raw, fileCodePage, textkit::Active(), lost);
     };
-    if (Same(type, "ELLIPSE")) {
+    if (cad::NamesEqual(type, "ELLIPSE")) {
         AddPath(scene, group, at, EllipsePoints(tags.Number(10), tags.Number(20), tags.Number(11), tags.Number(21),
                                                 tags.Number(40, 1.0), tags.Number(41, 0.0), tags.Number(42, 2 * kPi)));
         return true;
     }
-    if (Same(type, "SPLINE")) {
+    if (cad::NamesEqual(type, "SPLINE")) {
         int degree = static_cast<int>(tags.Number(71, 3));
         std::vector<double> knots;
         std::vector<double> weights;
@@ -477,14 +339,14 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
                                                   : NurbsPoints(degree, control, knots, weights, 32));
         return true;
     }
-    if (Same(type, "SOLID") || Same(type, "TRACE")) {
+    if (cad::NamesEqual(type, "SOLID") || cad::NamesEqual(type, "TRACE")) {
         // Corners in the order 1, 2, 4, 3: the third and fourth swap places.
         Points c{{tags.Number(10), tags.Number(20)}, {tags.Number(11), tags.Number(21)},
                  {tags.Number(13, tags.Number(12)), tags.Number(23, tags.Number(22))}, {tags.Number(12), tags.Number(22)}};
         scene.AddFill(group, {Placed(at, c)});
         return true;
     }
-    if (Same(type, "3DFACE")) {
+    if (cad::NamesEqual(type, "3DFACE")) {
         Points c{{tags.Number(10), tags.Number(20)}, {tags.Number(11), tags.Number(21)},
                  {tags.Number(12), tags.Number(22)}, {tags.Number(13, tags.Number(12)), tags.Number(23, tags.Number(22))}};
         int hidden = static_cast<int>(tags.Number(70));
@@ -494,20 +356,20 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         }
         return true;
     }
-    if (Same(type, "POINT")) {
+    if (cad::NamesEqual(type, "POINT")) {
         double x = tags.Number(10), y = tags.Number(20);
         scene.AddSegment(group, at.X(x, y), at.Y(x, y), at.X(x, y), at.Y(x, y));
         return true;
     }
-    if (Same(type, "XLINE") || Same(type, "RAY")) {
+    if (cad::NamesEqual(type, "XLINE") || cad::NamesEqual(type, "RAY")) {
         // Long enough to cross any view of the drawing; the view clips it.
         double x = tags.Number(10), y = tags.Number(20), dx = tags.Number(11), dy = tags.Number(21);
         double reach = 1e7;
-        double from = Same(type, "RAY") ? 0.0 : -reach;
+        double from = cad::NamesEqual(type, "RAY") ? 0.0 : -reach;
         AddPath(scene, group, at, {{x + dx * from, y + dy * from}, {x + dx * reach, y + dy * reach}});
         return true;
     }
-    if (Same(type, "HATCH")) {
+    if (cad::NamesEqual(type, "HATCH")) {
         std::vector<Points> rings = HatchBoundaries(tags);
         if (rings.empty())
             return true;
@@ -524,7 +386,7 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         }
         return true;
     }
-    if (Same(type, "MTEXT")) {
+    if (cad::NamesEqual(type, "MTEXT")) {
         std::string raw;
         for (const cad::DxfTag& tag : tags.all)
             if (tag.code == 3)
@@ -553,7 +415,7 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         }
         return true;
     }
-    if (Same(type, "DIMENSION") || Same(type, "ACAD_TABLE")) {
+    if (cad::NamesEqual(type, "DIMENSION") || cad::NamesEqual(type, "ACAD_TABLE")) {
         // Drawn by the block the CAD program made for it: a dimension's at the origin, a table's at its corner.
         std::string name = decoded(tags.Text(2));
         const auto* table = db.PeekAs<cad::SymbolTable>(db.BlockTableId());
@@ -561,7 +423,7 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
             const auto* block = db.PeekAs<cad::BlockTableRecord>(id);
             if (block && block->name == name) {
                 Placement inner;
-                if (Same(type, "ACAD_TABLE")) {
+                if (cad::NamesEqual(type, "ACAD_TABLE")) {
                     inner.e = tags.Number(10) - block->origin.x;
                     inner.f = tags.Number(20) - block->origin.y;
                 }
@@ -571,7 +433,7 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         }
         return true;
     }
-    if (Same(type, "LEADER")) {
+    if (cad::NamesEqual(type, "LEADER")) {
         Points vertices = tags.PointsOf(10);
         AddPath(scene, group, at, vertices);
         if (vertices.size() >= 2 && tags.Number(71, 1) != 0) {
@@ -589,7 +451,7 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         }
         return true;
     }
-    if (Same(type, "IMAGE") || Same(type, "WIPEOUT")) {
+    if (cad::NamesEqual(type, "IMAGE") || cad::NamesEqual(type, "WIPEOUT")) {
         double x = tags.Number(10), y = tags.Number(20);
         double ux = tags.Number(11), uy = tags.Number(21), vx = tags.Number(12), vy = tags.Number(22);
         double w = tags.Number(13, 1), h = tags.Number(23, 1);

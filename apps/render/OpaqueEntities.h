@@ -2,6 +2,7 @@
 
 // The geometry of entities the editor keeps only as the file's tags (ellipses, splines, solids, hatches,
 // multiline texts, dimensions...): read from those tags when the display list is built.
+#include "render/Curves.h"
 #include "render/Placement.h"
 #include "render/Scene.h"
 
@@ -25,12 +26,6 @@ double FirstNumber(std::string_view bytes, cad::DxfFormat format, int code, doub
 bool AddPolylineFromTags(Scene& scene, std::string_view bytes, cad::DxfFormat format, bool heavy, const Placement& at,
                          Group& group);
 
-// Points along a NURBS curve of `degree` with its knots and weights (none: all 1), `perSpan` to a knot span.
-std::vector<std::pair<double, double>> NurbsPoints(int degree, const std::vector<std::pair<double, double>>& control,
-                                                   const std::vector<double>& knots, const std::vector<double>& weights,
-                                                   int perSpan);
-// A smooth curve through `fit` (a spline given only by its fit points), `perSpan` points between two of them.
-std::vector<std::pair<double, double>> ThroughPoints(const std::vector<std::pair<double, double>>& fit, int perSpan);
 // MTEXT's text without its formatting codes, one string a paragraph ("\P"), stacked fractions as "a/b".
 std::vector<std::string> MtextLines(std::string_view text);
 

@@ -1,4 +1,5 @@
 // The live editor's picture of model space: what the view draws, picks and selects, from real objects.
+#include "render/Curves.h"
 #include "render/OpaqueEntities.h"
 #include "render/Scene.h"
 
