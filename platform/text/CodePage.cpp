@@ -243,19 +243,6 @@ std::size_t CodePage::NextBoundary(std::string_view text, std::size_t at) const 
     return std::min(std::max(i, at), text.size());
 }
 
-std::size_t CodePage::CutBefore(std::string_view text, std::size_t bytes) const {
-    if (bytes >= text.size())
-        return text.size();
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::size_t next = i + CharacterLength(text, i);
-        if (next > bytes)
-            break;
-        i = next;
-    }
-    return i;
-}
-
 std::size_t CodePage::WholeCharacters(std::string_view text) const {
     if (IsUtf8()) {
         for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {

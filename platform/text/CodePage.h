@@ -52,8 +52,6 @@ public:
     // The start of the character before `at`, and the end of the one at `at`.
     std::size_t PreviousBoundary(std::string_view text, std::size_t at) const;
     std::size_t NextBoundary(std::string_view text, std::size_t at) const;
-    // The longest start of `text` of at most `bytes` bytes that cuts no character.
-    std::size_t CutBefore(std::string_view text, std::size_t bytes) const;
     // `text` less a character begun at its end and not finished (a lead byte, the start of a UTF-8 sequence):
     // what of a stream read so far can be taken as it is.
     std::size_t WholeCharacters(std::string_view text) const;

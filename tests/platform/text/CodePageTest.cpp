@@ -125,12 +125,12 @@ TEST(Boundaries, ACharacterIsNeverCut) {
     EXPECT_EQ(utf8.NextBoundary(text, 6), 10u);
     EXPECT_EQ(utf8.PreviousBoundary(text, 10), 6u);
     EXPECT_EQ(utf8.PreviousBoundary(text, 6), 3u);
-    for (std::size_t bytes : {4u, 5u})
-        EXPECT_EQ(utf8.CutBefore(text, bytes), 3u) << bytes;
-    EXPECT_EQ(utf8.CutBefore(text, 9), 6u);
-    EXPECT_EQ(utf8.CutBefore(text, 100), text.size());
-    EXPECT_EQ(Page(932).CutBefore("a\x83\x41", 2), 1u);
-    EXPECT_EQ(Page(1251).CutBefore("\xC4\xC4\xC4", 2), 2u);
+    // What of a stream read so far can be taken: not a character begun at its end.
+    EXPECT_EQ(utf8.WholeCharacters(text.substr(0, 5)), 3u);
+    EXPECT_EQ(utf8.WholeCharacters(text.substr(0, 9)), 6u);
+    EXPECT_EQ(utf8.WholeCharacters(text), text.size());
+    EXPECT_EQ(Page(932).WholeCharacters("a\x83\x41\x83"), 3u);
+    EXPECT_EQ(Page(1251).WholeCharacters("\xC4\xC4\xC4"), 3u);
 }
 
 TEST(DisplayWidth, WideCharactersTakeTwoColumnsAndMarksNone) {
