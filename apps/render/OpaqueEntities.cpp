@@ -1,6 +1,7 @@
 #include "render/OpaqueEntities.h"
 
 #include "render/Curves.h"
+#include "render/Hatching.h"
 
 #include "platform/cad/Text.h"
 #include "platform/cad/dxf/DxfLayout.h"
@@ -14,6 +15,8 @@ namespace render {
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
+// A hatch's pattern lines are cut into at most this many strokes: a pattern so dense shows as a tone.
+constexpr std::size_t kMostHatchStrokes = 200000;
 
 // The tags of one entity, in order, as numbers and texts.
 struct Tags {
@@ -63,8 +66,9 @@ Points Placed(const Placement& at, const Points& points) {
     return placed;
 }
 
-// A hatch's boundary paths: polylines with bulges, or edges (lines, arcs, elliptic arcs, splines).
-std::vector<Points> HatchBoundaries(const Tags& tags) {
+// A hatch's boundary paths: polylines with bulges, or edges (lines, arcs, elliptic arcs, splines). `flags` gets
+// each kept path's type (1 external, 16 outermost).
+std::vector<Points> HatchBoundaries(const Tags& tags, std::vector<int>& flags) {
     std::vector<Points> rings;
     const auto& t = tags.all;
     std::size_t i = 0;
@@ -146,11 +150,96 @@ std::vector<Points> HatchBoundaries(const Tags& tags) {
                 }
             }
         }
-        if (ring.size() > 2)
+        if (ring.size() > 2) {
             rings.push_back(std::move(ring));
+            flags.push_back(type);
+        }
         // Source boundary objects follow each path; the next path starts at its own 92.
     }
     return rings;
+}
+// The pattern lines a hatch stores after its boundary paths: 78 lines, each 53 angle, 43/44 base, 45/46 offset and
+// 79 dashes of 49.
+std::vector<PatternLine> HatchPattern(const Tags& tags) {
+    std::vector<PatternLine> pattern;
+    const auto& t = tags.all;
+    std::size_t i = 0;
+    while (i < t.size() && t[i].code != 78)
+        ++i;
+    if (i == t.size())
+        return pattern;
+    int lines = static_cast<int>(t[i].number);
+    ++i;
+    for (int l = 0; l < lines && l < 1000 && i < t.size(); ++l) {
+        if (t[i].code != 53)
+            break;
+        PatternLine line;
+        line.angle = t[i++].number * kPi / 180;
+        auto next = [&](int code) { return i < t.size() && t[i].code == code ? t[i++].number : 0.0; };
+        line.baseX = next(43);
+        line.baseY = next(44);
+        line.offsetX = next(45);
+        line.offsetY = next(46);
+        int dashes = static_cast<int>(next(79));
+        for (int d = 0; d < dashes && i < t.size() && t[i].code == 49; ++d)
+            line.dashes.push_back(t[i++].number);
+        pattern.push_back(std::move(line));
+    }
+    return pattern;
+}
+
+// Islands as the hatch's style says: style 1 (outer) fills from the external paths to the outermost islands,
+// style 2 (ignore) the external paths alone; style 0 (normal) takes every path, islands in islands hatched again.
+std::vector<Points> ByHatchStyle(std::vector<Points> rings, const std::vector<int>& flags, int style) {
+    if (style != 1 && style != 2)
+        return rings;
+    int kept = style == 1 ? (1 | 16) : 1;
+    std::vector<Points> chosen;
+    for (std::size_t r = 0; r < rings.size(); ++r)
+        if (flags[r] & kept)
+            chosen.push_back(rings[r]);
+    return chosen.empty() ? rings : chosen;
+}
+
+bool AddHatch(Scene& scene, const Tags& tags, const Placement& at, Group& group) {
+    std::vector<int> flags;
+    std::vector<Points> rings = ByHatchStyle(HatchBoundaries(tags, flags), flags, static_cast<int>(tags.Number(75)));
+    if (rings.empty())
+        return true;
+    bool gradient = tags.Number(450) != 0;
+    if (gradient) {
+        // A gradient shows as a solid of its first colour.
+        for (std::size_t i = 0; i < tags.all.size(); ++i)
+            if (tags.all[i].code == 421) {
+                scene.UseColour(static_cast<std::int32_t>(static_cast<std::int64_t>(tags.all[i].number) & 0xFFFFFF));
+                break;
+            }
+    }
+    if (tags.Number(70) != 0 || gradient) {
+        std::vector<Points> placed;
+        for (const Points& ring : rings)
+            placed.push_back(Placed(at, ring));
+        scene.AddFill(group, placed);
+        return true;
+    }
+    bool complete = true;
+    std::vector<Stroke> strokes = PatternStrokes(HatchPattern(tags), rings, kMostHatchStrokes, complete);
+    if (!complete)
+        scene.NoteNotDrawn("HATCH pattern (too dense)");
+    // The pattern's lines have their own dashes, whatever the hatch's linetype.
+    scene.SetDashing(false);
+    for (const Stroke& s : strokes)
+        scene.AddSegment(group, at.X(s[0], s[1]), at.Y(s[0], s[1]), at.X(s[2], s[3]), at.Y(s[2], s[3]));
+    scene.SetDashing(true);
+    if (strokes.empty()) {
+        // A pattern the hatch does not store: its boundary shows where it is.
+        for (const Points& ring : rings) {
+            Points closed = ring;
+            closed.push_back(ring.front());
+            AddPath(scene, group, at, closed);
+        }
+    }
+    return true;
 }
 } // namespace
 
@@ -369,23 +458,8 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         AddPath(scene, group, at, {{x + dx * from, y + dy * from}, {x + dx * reach, y + dy * reach}});
         return true;
     }
-    if (cad::NamesEqual(type, "HATCH")) {
-        std::vector<Points> rings = HatchBoundaries(tags);
-        if (rings.empty())
-            return true;
-        bool solid = tags.Number(70) != 0 || tags.Number(450) != 0;
-        std::vector<Points> placed;
-        for (const Points& ring : rings)
-            placed.push_back(Placed(at, ring));
-        if (solid) {
-            scene.AddFill(group, placed);
-        } else {
-            // A pattern: its boundary, and the pattern's lines when the hatch stores them.
-            for (const Points& ring : rings)
-                AddPath(scene, group, at, ring);
-        }
-        return true;
-    }
+    if (cad::NamesEqual(type, "HATCH"))
+        return AddHatch(scene, tags, at, group);
     if (cad::NamesEqual(type, "MTEXT")) {
         std::string raw;
         for (const cad::DxfTag& tag : tags.all)

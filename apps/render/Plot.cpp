@@ -67,6 +67,8 @@ bool PlotDrawing(const cad::Database& db, const PlotOptions& o, std::string& why
     std::fill(std::begin(style.background), std::end(style.background), shade);
     style.pixelLines = false;
     style.lineWidth = format == "png" ? 1.0 : 0.5;
+    // Lineweights always show on paper: a PNG's pixels at 96 to the inch, a vector page's points.
+    style.pixelsPerMm = format == "png" ? 96.0 / 25.4 : 72.0 / 25.4;
     std::string bytes;
     cairo_surface_t* surface = nullptr;
     if (format == "png")

@@ -73,18 +73,58 @@ void ViewTransform::Fit(const Box& box) {
         scale = 1.0;
 }
 
+void Scene::PushSegment(Group& group, double x1, double y1, double x2, double y2) {
+    m_segments.push_back(Segment{x1, y1, x2, y2, m_style});
+    ++group.segments;
+}
+
 void Scene::AddSegment(Group& group, double x1, double y1, double x2, double y2) {
     group.box.Add(x1, y1);
     group.box.Add(x2, y2);
-    m_segments.push_back(Segment{x1, y1, x2, y2});
-    ++group.segments;
+    if (!m_dashing || m_dashElements.empty()) {
+        PushSegment(group, x1, y1, x2, y2);
+        return;
+    }
+    // A path's next line goes on with the pattern where the last one left it.
+    if (!m_dashOpen || x1 != m_dashX || y1 != m_dashY)
+        m_dashPhase = 0.0;
+    DashLine(m_dashElements, m_dashLength, m_dashPhase, x1, y1, x2, y2,
+             [&](double a, double b, double c, double d) { PushSegment(group, a, b, c, d); });
+    m_dashOpen = true;
+    m_dashX = x2;
+    m_dashY = y2;
 }
 
 void Scene::AddCurve(Group& group, const Curve& c) {
     group.box.Add(c.cx - c.r, c.cy - c.r);
     group.box.Add(c.cx + c.r, c.cy + c.r);
-    m_curves.push_back(c);
-    ++group.curves;
+    Curve styled = c;
+    styled.style = m_style;
+    m_dashOpen = false;
+    if (!m_dashing || m_dashElements.empty() || !(c.r > 0.0)) {
+        m_curves.push_back(styled);
+        ++group.curves;
+        return;
+    }
+    // The pattern laid along the arc's length, from its start.
+    double sweep = c.end - c.start;
+    if (sweep <= 0)
+        sweep += 2 * kPi;
+    double phase = 0.0;
+    DashLine(m_dashElements, m_dashLength, phase, 0.0, 0.0, c.r * sweep, 0.0, [&](double a, double, double b, double) {
+        double t0 = c.start + a / c.r;
+        double t1 = c.start + b / c.r;
+        if (t1 - t0 < 1e-12) {
+            PushSegment(group, c.cx + c.r * std::cos(t0), c.cy + c.r * std::sin(t0), c.cx + c.r * std::cos(t0),
+                        c.cy + c.r * std::sin(t0));
+            return;
+        }
+        Curve piece = styled;
+        piece.start = t0;
+        piece.end = t1;
+        m_curves.push_back(piece);
+        ++group.curves;
+    });
 }
 
 void Scene::AddLabel(Group& group, Label label, double width) {
@@ -96,12 +136,13 @@ void Scene::AddLabel(Group& group, Label label, double width) {
     double y0 = label.y - shift * sn;
     group.box.Add(x0, y0);
     group.box.Add(x0 + width * cs - label.height * sn, y0 + width * sn + label.height * cs);
+    label.style = m_style;
     m_labels.push_back(std::move(label));
     ++group.labels;
 }
 
 void Scene::AddFill(Group& group, const std::vector<std::vector<std::pair<double, double>>>& rings) {
-    Fill fill{static_cast<std::uint32_t>(m_rings.size()), 0};
+    Fill fill{static_cast<std::uint32_t>(m_rings.size()), 0, m_style};
     for (const auto& ring : rings) {
         if (ring.size() < 3)
             continue;
@@ -122,8 +163,76 @@ void Scene::AddBlock(const cad::Database& db, cad::ObjectId blockId, const Place
     const auto* block = db.PeekAs<cad::BlockTableRecord>(blockId);
     if (!block || (block->flags & cad::kBlockExternal) || depth > kDeepest)
         return;
+    Pen outer = m_pen;
     for (cad::ObjectId inside : block->entities)
-        AddEntity(db, inside, at, group, depth);
+        AddEntity(db, inside, at, group, depth, outer);
+    UsePen(outer);
+}
+
+const LayerLook* Scene::LayerOf(const cad::Entity& entity) {
+    auto known = m_layerOfText.find(entity.layer.c_str());
+    if (known != m_layerOfText.end())
+        return known->second;
+    auto layer = m_layers.find(Upper(entity.layer));
+    const LayerLook* look = layer == m_layers.end() ? &m_unknownLayer : &layer->second;
+    m_layerOfText.emplace(entity.layer.c_str(), look);
+    return look;
+}
+
+Pen Scene::PenOf(const cad::Entity& entity, const Placement& at, int depth, const Pen& outer) {
+    Pen pen;
+    // Inside a block, what is on layer 0 is drawn as if on the reference's layer.
+    pen.layer = depth > 0 && outer.layer && entity.layer == std::string_view("0") ? outer.layer : LayerOf(entity);
+    const LayerLook& layer = *pen.layer;
+    if (entity.trueColor >= 0)
+        pen.colour = entity.trueColor;
+    else if (entity.color == 0)
+        pen.colour = outer.colour;
+    else if (entity.color > 0 && entity.color < 256)
+        pen.colour = IndexColour(entity.color);
+    else
+        pen.colour = layer.trueColour >= 0 ? layer.trueColour : IndexColour(std::clamp(layer.colour, 1, 255));
+    pen.lineweight = entity.lineweight == -1 ? layer.lineweight : entity.lineweight == -2 ? outer.lineweight
+                                                                                         : entity.lineweight;
+    double ownScale = static_cast<double>(entity.linetypeScale) * m_look.linetypeScale * at.Scale();
+    std::string name = entity.linetype.empty() ? std::string("BYLAYER") : Upper(entity.linetype);
+    if (name == "BYLAYER") {
+        pen.linetype = layer.linetype;
+    } else if (name == "BYBLOCK") {
+        pen.linetype = outer.linetype;
+    } else {
+        pen.linetype = m_look.Find(name);
+    }
+    pen.dashScale = ownScale;
+    return pen;
+}
+
+void Scene::UsePen(const Pen& pen) {
+    m_pen = pen;
+    m_style = StyleIndex(Style{pen.colour, pen.lineweight});
+    m_dashElements.clear();
+    m_dashLength = 0.0;
+    m_dashOpen = false;
+    if (pen.linetype && pen.dashScale > 0.0 && std::isfinite(pen.dashScale)) {
+        for (double element : pen.linetype->elements)
+            m_dashElements.push_back(element * pen.dashScale);
+        m_dashLength = pen.linetype->length * pen.dashScale;
+    }
+}
+
+std::uint16_t Scene::StyleIndex(const Style& style) {
+    // Drawings use a handful of styles: the last one asked for is nearly always asked for again.
+    if (m_style < m_styles.size() && m_styles[m_style] == style)
+        return m_style;
+    std::uint64_t key = static_cast<std::uint64_t>(static_cast<std::uint32_t>(style.colour)) << 16 |
+                        static_cast<std::uint16_t>(style.lineweight);
+    if (auto found = m_styleOf.find(key); found != m_styleOf.end())
+        return found->second;
+    if (m_styles.size() >= 0xFFFF)
+        return 0;
+    m_styles.push_back(style);
+    m_styleOf.emplace(key, static_cast<std::uint16_t>(m_styles.size() - 1));
+    return static_cast<std::uint16_t>(m_styles.size() - 1);
 }
 
 std::string_view Scene::BytesOf(const cad::Database& db, cad::ObjectId id) const {
@@ -156,10 +265,17 @@ std::string Scene::NotDrawnNote() const {
     return note;
 }
 
-void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement& at, Group& group, int depth) {
+void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement& at, Group& group, int depth,
+                      const Pen& outer) {
     const cad::Object* object = db.Peek(id);
-    if (!object || object->IsErased() || depth > kDeepest)
+    if (!object || object->IsErased() || depth > kDeepest || !cad::Entity::Holds(object->Kind()))
         return;
+    Pen pen = PenOf(*static_cast<const cad::Entity*>(object), at, depth, outer);
+    if (pen.layer->hidden)
+        return;
+    UsePen(pen);
+    if (depth == 0)
+        group.style = m_style;
     auto segment = [&](double x1, double y1, double x2, double y2) {
         AddSegment(group, at.X(x1, y1), at.Y(x1, y1), at.X(x2, y2), at.Y(x2, y2));
     };
@@ -260,7 +376,7 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
             }
         }
         for (cad::ObjectId attribute : reference->attributes)
-            AddEntity(db, attribute, at, group, depth + 1);
+            AddEntity(db, attribute, at, group, depth + 1, pen);
         if (group.box.Empty())
             group.box.Add(at.X(reference->position.x, reference->position.y), at.Y(reference->position.x, reference->position.y));
         break;
@@ -302,26 +418,23 @@ void Scene::Build(const cad::Database& db, bool forPlot) {
         }
         std::sort(m_itemOf.begin(), m_itemOf.end());
     }
-    std::map<std::string, int> layerColours;
-    if (const auto* layers = db.PeekAs<cad::SymbolTable>(db.LayerTableId())) {
-        for (cad::ObjectId id : layers->records)
-            if (const auto* layer = db.PeekAs<cad::LayerTableRecord>(id)) {
-                // Frozen (flag 1), or not plotted (290 0) in a plot: shown as off. The flags are the file's.
-                std::string_view bytes = BytesOf(db, id);
-                bool frozen = !bytes.empty() && (static_cast<int>(FirstNumber(bytes, db.Layout()->format, 70, 0)) & 1);
-                bool unplotted = forPlot && !bytes.empty() && FirstNumber(bytes, db.Layout()->format, 290, 1) == 0;
-                layerColours[Upper(layer->name)] = frozen || unplotted ? -std::abs(layer->color) - 1 : layer->color;
-            }
-    }
+    m_look = ReadLook(db.Layout());
+    ReadLayers(db, forPlot);
+    m_styles.clear();
+    m_styleOf.clear();
+    m_style = 0;
+    m_dashing = true;
+    StyleIndex(Style{});
+    const cad::DrawingHeader& header = db.Header();
+    double height = header.extentsMax.y - header.extentsMin.y;
+    m_drawingHeight = height > 0 && height < 1e30 ? height : 1.0;
     const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
     std::size_t entities = model ? model->entities.size() : 0;
     m_groups.reserve(entities);
     m_segments.reserve(entities * 3 / 2);
-    // Layers by their interned text: one lookup of the name's letters for each layer, not for each entity.
-    std::unordered_map<const char*, int> colourOfLayer;
     for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
         const auto* entity = db.PeekAs<cad::Entity>(id);
-        if (!entity || entity->IsErased())
+        if (!entity || entity->IsErased() || LayerOf(*entity)->hidden)
             continue;
         Group group;
         group.id = id;
@@ -329,26 +442,42 @@ void Scene::Build(const cad::Database& db, bool forPlot) {
         group.firstCurve = static_cast<std::uint32_t>(m_curves.size());
         group.firstLabel = static_cast<std::uint32_t>(m_labels.size());
         group.firstFill = static_cast<std::uint32_t>(m_fills.size());
-        auto known = colourOfLayer.find(entity->layer.c_str());
-        if (known == colourOfLayer.end()) {
-            auto layer = layerColours.find(Upper(entity->layer));
-            known = colourOfLayer.emplace(entity->layer.c_str(), layer == layerColours.end() ? 7 : layer->second).first;
-        }
-        int layerColour = known->second;
-        // A layer that is off (its colour negative) shows nothing.
-        if (layerColour < 0)
-            continue;
-        int colour = entity->color;
-        if (colour == 256 || colour == 0)
-            colour = layerColour;
-        group.colour = entity->trueColor >= 0 ? entity->trueColor : IndexColour(std::clamp(colour, 1, 255));
-        AddEntity(db, id, Placement{}, group, 0);
+        AddEntity(db, id, Placement{}, group, 0, Pen{});
         if (group.box.Empty())
             continue;
         m_extents.Add(group.box);
         m_groups.push_back(group);
     }
     Index();
+}
+
+void Scene::ReadLayers(const cad::Database& db, bool forPlot) {
+    m_layers.clear();
+    m_layerOfText.clear();
+    m_unknownLayer = LayerLook{};
+    const auto* layers = db.PeekAs<cad::SymbolTable>(db.LayerTableId());
+    for (cad::ObjectId id : layers ? layers->records : std::vector<cad::ObjectId>{}) {
+        const auto* layer = db.PeekAs<cad::LayerTableRecord>(id);
+        if (!layer)
+            continue;
+        LayerLook look;
+        look.colour = std::abs(layer->color);
+        look.hidden = layer->color < 0;
+        look.linetype = m_look.Find(Upper(layer->lineType));
+        // Frozen (flag 1), not plotted (290 0), true colour and lineweight: the file's, as the editor keeps none.
+        if (std::string_view bytes = BytesOf(db, id); !bytes.empty()) {
+            cad::DxfFormat format = db.Layout()->format;
+            bool frozen = static_cast<int>(FirstNumber(bytes, format, 70, 0)) & 1;
+            bool unplotted = forPlot && FirstNumber(bytes, format, 290, 1) == 0;
+            look.hidden = look.hidden || frozen || unplotted;
+            double trueColour = FirstNumber(bytes, format, 420, -1);
+            if (trueColour >= 0)
+                look.trueColour = static_cast<std::int32_t>(static_cast<std::int64_t>(trueColour) & 0xFFFFFF);
+            double lineweight = FirstNumber(bytes, format, 370, -3);
+            look.lineweight = static_cast<std::int16_t>(lineweight >= 0 && lineweight <= 211 ? lineweight : -3);
+        }
+        m_layers[Upper(layer->name)] = look;
+    }
 }
 
 void Scene::Index() {

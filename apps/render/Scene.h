@@ -1,9 +1,13 @@
 #pragma once
 
+#include "render/Look.h"
+
 #include "platform/cad/Database.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -47,11 +51,14 @@ struct ViewTransform {
     void Fit(const Box& box);
 };
 
+// Every line, curve, text and fill says how it is painted by an index into the scene's styles.
 struct Segment {
     double x1, y1, x2, y2;
+    std::uint16_t style = 0;
 };
 struct Curve {
     double cx, cy, r, start, end; // radians, counter-clockwise from start to end
+    std::uint16_t style = 0;
 };
 struct Label {
     double x, y, height, angle;
@@ -59,6 +66,10 @@ struct Label {
     std::uint8_t horizontal = 0; // 0 left, 1 centre, 2 right of the point
     std::uint8_t vertical = 0;   // 0 baseline, 1 bottom, 2 middle, 3 top
     float widthFactor = 1.0f;
+    float oblique = 0.0f; // radians, slanting to the right
+    bool backward = false; // mirrored in x
+    bool upsideDown = false;
+    std::uint16_t style = 0;
 };
 // Closed rings filled together by the even-odd rule: a solid, a hatch with its islands.
 struct Ring {
@@ -66,12 +77,38 @@ struct Ring {
 };
 struct Fill {
     std::uint32_t firstRing, rings;
+    std::uint16_t style = 0;
 };
 
 // A colour as 0xRRGGBB, or kForeground: colour 7, white on a dark background and black on a light one.
 constexpr std::int32_t kForeground = -1;
 // The RGB of colour index 1-255 of the CAD program's palette.
 [[nodiscard]] std::int32_t IndexColour(int index);
+
+struct Style {
+    std::int32_t colour = kForeground;
+    std::int16_t lineweight = -3; // hundredths of a millimetre; -3 the drawing's default
+    bool operator==(const Style&) const = default;
+};
+
+// A layer as its entities are drawn.
+struct LayerLook {
+    int colour = 7;
+    std::int32_t trueColour = -1;
+    bool hidden = false; // off, frozen, or not plotted in a plot
+    const Linetype* linetype = nullptr;
+    std::int16_t lineweight = -3;
+};
+
+// What an entity is drawn with once BYLAYER and BYBLOCK are resolved; also what the entities of a block
+// reference take BYBLOCK from, and the layer its entities on layer 0 are drawn as.
+struct Pen {
+    std::int32_t colour = kForeground;
+    std::int16_t lineweight = -3;
+    const Linetype* linetype = nullptr;
+    double dashScale = 1.0; // from the linetype's lengths to drawing units
+    const LayerLook* layer = nullptr;
+};
 
 struct Group {
     cad::ObjectId id = cad::kNullId;
@@ -80,7 +117,7 @@ struct Group {
     std::uint32_t firstCurve = 0, curves = 0;
     std::uint32_t firstLabel = 0, labels = 0;
     std::uint32_t firstFill = 0, fills = 0;
-    std::int32_t colour = kForeground;
+    std::uint16_t style = 0; // the entity's own, for a group too small to draw but as a dot
 };
 
 // How a surface is painted: the live view's dark background and one-pixel lines written straight into its
@@ -89,6 +126,9 @@ struct PaintStyle {
     double background[3] = {0.13, 0.16, 0.19};
     bool pixelLines = true;
     double lineWidth = 1.0; // in pixels (points on a vector surface)
+    // Lineweights drawn at this many pixels (points) to a millimetre, never thinner than `lineWidth`; 0: every
+    // line `lineWidth` wide.
+    double pixelsPerMm = 0.0;
 };
 
 class Scene {
@@ -96,6 +136,8 @@ public:
     // Reads model space afresh; for a plot, layers marked not to be plotted are left out too.
     void Build(const cad::Database& db, bool forPlot = false);
     const Box& Extents() const { return m_extents; }
+    const DrawingLook& Look() const { return m_look; }
+    const std::vector<Style>& Styles() const { return m_styles; }
     std::size_t GroupCount() const { return m_groups.size(); }
     std::size_t SegmentCount() const { return m_segments.size(); }
     // What could not be drawn, by kind ("REGION" -> 12), and said so: "not drawn: 12 REGION, 3 3DSOLID"; empty
@@ -120,13 +162,27 @@ public:
     void AddCurve(Group& group, const Curve& curve);
     void AddLabel(Group& group, Label label, double width);
     void AddFill(Group& group, const std::vector<std::vector<std::pair<double, double>>>& rings);
+    // The block's entities, drawn with BYBLOCK taken from the pen of the entity being built.
     void AddBlock(const cad::Database& db, cad::ObjectId blockId, const struct Placement& at, Group& group, int depth);
+    // Lines added while dashing is off keep no linetype: a hatch's pattern lines have their own dashes.
+    void SetDashing(bool on) { m_dashing = on; }
+    // What is added next is drawn in this colour (a gradient's first), with the entity's lineweight.
+    void UseColour(std::int32_t rgb) { m_style = StyleIndex(Style{rgb, m_pen.lineweight}); }
+    // Sizes that follow the drawing's extents (a point's shape at PDSIZE 0): known before the scene is built.
+    double DrawingHeight() const { return m_drawingHeight; }
     void NoteNotDrawn(const std::string& kind);
     // The bytes the file holds for an opaque entity or a polyline, as read; empty when there are none.
     std::string_view BytesOf(const cad::Database& db, cad::ObjectId id) const;
 
 private:
-    void AddEntity(const cad::Database& db, cad::ObjectId id, const struct Placement& at, Group& group, int depth);
+    void AddEntity(const cad::Database& db, cad::ObjectId id, const struct Placement& at, Group& group, int depth,
+                   const Pen& outer);
+    void ReadLayers(const cad::Database& db, bool forPlot);
+    const LayerLook* LayerOf(const cad::Entity& entity);
+    Pen PenOf(const cad::Entity& entity, const struct Placement& at, int depth, const Pen& outer);
+    void UsePen(const Pen& pen);
+    std::uint16_t StyleIndex(const Style& style);
+    void PushSegment(Group& group, double x1, double y1, double x2, double y2);
     void Index();
     // The groups whose boxes meet `box`, each once.
     std::vector<std::uint32_t> GroupsMeeting(const Box& box) const;
@@ -141,6 +197,23 @@ private:
     std::vector<Ring> m_rings;
     std::vector<Fill> m_fills;
     std::vector<std::pair<std::string, std::size_t>> m_notDrawn;
+    DrawingLook m_look;
+    std::map<std::string, LayerLook> m_layers; // by upper-case name
+    std::unordered_map<const char*, const LayerLook*> m_layerOfText; // by the entity's interned name
+    LayerLook m_unknownLayer;
+    std::vector<Style> m_styles;
+    std::unordered_map<std::uint64_t, std::uint16_t> m_styleOf;
+    // While building: the entity's pen and style, and where its dashes are when a path goes on.
+    Pen m_pen;
+    std::uint16_t m_style = 0;
+    bool m_dashing = true;
+    bool m_dashOpen = false;
+    double m_dashPhase = 0.0;
+    double m_dashX = 0.0;
+    double m_dashY = 0.0;
+    std::vector<double> m_dashElements;
+    double m_dashLength = 0.0;
+    double m_drawingHeight = 1.0;
     // The bytes of opaque entities in the drawing file, by id: read for their geometry while building.
     const cad::Database* m_db = nullptr;
     std::vector<std::pair<cad::ObjectId, std::size_t>> m_itemOf;

@@ -101,6 +101,9 @@ private:
 } // namespace
 
 namespace {
+// A screen's pixels to a millimetre (96 to the inch): lineweights in the view and in raster plots.
+constexpr double kScreenPixelsPerMm = 96.0 / 25.4;
+
 // Colour 7 and the background: white on a dark one, black on a light one.
 std::int32_t Resolved(std::int32_t colour, const PaintStyle& style) {
     if (colour != kForeground)
@@ -150,7 +153,11 @@ std::int32_t IndexColour(int index) {
 
 void Scene::Render(ui::Image& image, const ViewTransform& view, const std::vector<cad::ObjectId>& highlighted) const {
     cairo_t* cr = cairo_create(image.Surface());
-    Paint(cr, &image, view, PaintStyle{}, highlighted);
+    PaintStyle style;
+    // The drawing's own switch: lineweights show in the view only when it asks for them.
+    if (m_look.lineweightDisplay)
+        style.pixelsPerMm = kScreenPixelsPerMm;
+    Paint(cr, &image, view, style, highlighted);
     cairo_destroy(cr);
 }
 
@@ -160,13 +167,21 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
     cairo_paint(cr);
     std::vector<std::uint32_t> groups = GroupsMeeting(view.Visible());
     auto isHighlighted = [&](cad::ObjectId id) { return std::binary_search(highlighted.begin(), highlighted.end(), id); };
-    auto colourOf = [&](const Group& g) {
-        return isHighlighted(g.id) ? std::int32_t{0xFFD933} : Resolved(g.colour, style);
+    constexpr std::int32_t kHighlight = 0xFFD933;
+    auto colourOf = [&](std::uint16_t index, bool lit) {
+        return lit ? kHighlight : Resolved(m_styles[index].colour, style);
+    };
+    auto widthOf = [&](std::uint16_t index) {
+        if (!(style.pixelsPerMm > 0.0))
+            return style.lineWidth;
+        int hundredths = m_styles[index].lineweight >= 0 ? m_styles[index].lineweight : m_look.defaultLineweight;
+        return std::max(style.lineWidth, hundredths / 100.0 * style.pixelsPerMm);
     };
     // Filled areas first, under every line.
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     for (std::uint32_t i : groups) {
         const Group& g = m_groups[i];
+        bool lit = isHighlighted(g.id);
         for (std::uint32_t f = g.firstFill; f < g.firstFill + g.fills; ++f) {
             const Fill& fill = m_fills[f];
             for (std::uint32_t r = fill.firstRing; r < fill.firstRing + fill.rings; ++r) {
@@ -181,24 +196,24 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
                 }
                 cairo_close_path(cr);
             }
-            SetSource(cr, colourOf(g));
+            SetSource(cr, colourOf(fill.style, lit));
             cairo_fill(cr);
         }
     }
     std::vector<const Label*> labels;
     std::vector<std::int32_t> labelColours;
     std::unique_ptr<PixelLines> pixels;
-    if (style.pixelLines && image) {
+    bool pixelPass = style.pixelLines && image;
+    if (pixelPass) {
         cairo_surface_flush(image->Surface());
         pixels = std::make_unique<PixelLines>(*image);
-    } else {
-        cairo_set_line_width(cr, style.lineWidth);
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     }
-    // Strokes of one colour go to the surface together: a path a group would cost a drawing of a million
-    // entities seconds.
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    // Strokes of one colour and width go to the surface together: a path a group would cost a drawing of a
+    // million entities seconds.
     std::int32_t pathColour = 0;
+    double pathWidth = 0.0;
     bool pathOpen = false;
     std::size_t pathGroups = 0;
     auto flush = [&] {
@@ -207,89 +222,138 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
         pathOpen = false;
         pathGroups = 0;
     };
-    // The plain groups first, the highlighted ones dashed over them.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (std::uint32_t i : groups) {
-            const Group& g = m_groups[i];
-            bool lit = isHighlighted(g.id);
-            if (lit != (pass == 1))
-                continue;
-            std::int32_t rgb = colourOf(g);
-            double size = std::max(g.box.maxX - g.box.minX, g.box.maxY - g.box.minY) * view.scale;
-            if (pixels) {
-                pixels->SetColour(rgb, lit);
-                if (size < 2.0) {
-                    // Smaller than a pixel or two: a dot shows as much.
-                    pixels->Dot(view.ScreenX((g.box.minX + g.box.maxX) / 2), view.ScreenY((g.box.minY + g.box.maxY) / 2));
+    auto usePath = [&](std::int32_t rgb, double width, bool lit) {
+        if (pathOpen && rgb == pathColour && width == pathWidth)
+            return;
+        flush();
+        SetSource(cr, rgb);
+        cairo_set_line_width(cr, width);
+        if (lit) {
+            const double dashes[2] = {4.0, 3.0};
+            cairo_set_dash(cr, dashes, 2, 0.0);
+        } else {
+            cairo_set_dash(cr, nullptr, 0, 0.0);
+        }
+        pathColour = rgb;
+        pathWidth = width;
+        pathOpen = true;
+    };
+    // Thin lines go straight into the image's pixels when it is one; wide ones (and every line of a plot) are
+    // stroked. The second stroke pass draws over the pixels, so it comes after them.
+    enum class Lines { Thin, Wide, All };
+    auto strokeGroups = [&](Lines which, bool stroke) {
+        std::int32_t pixelColour = -2;
+        bool pixelDashed = false;
+        for (int pass = 0; pass < 2; ++pass) {
+            // The plain groups first, the highlighted ones over them.
+            for (std::uint32_t i : groups) {
+                const Group& g = m_groups[i];
+                bool lit = isHighlighted(g.id);
+                if (lit != (pass == 1))
                     continue;
-                }
-            } else {
-                // A path of a few hundred groups at most: a longer one costs more to stroke than it saves.
-                if (!pathOpen || rgb != pathColour || ++pathGroups > 256) {
-                    flush();
-                    SetSource(cr, rgb);
-                    pathColour = rgb;
-                }
-                pathOpen = true;
-                if (size < 1.0) {
+                double size = std::max(g.box.maxX - g.box.minX, g.box.maxY - g.box.minY) * view.scale;
+                auto wanted = [&](std::uint16_t index) {
+                    if (which == Lines::All)
+                        return true;
+                    return (widthOf(index) > 1.5) == (which == Lines::Wide);
+                };
+                if (size < (stroke ? 1.0 : 2.0)) {
+                    // Smaller than a pixel or two: a dot shows as much.
+                    if (!wanted(g.style))
+                        continue;
                     double cx = view.ScreenX((g.box.minX + g.box.maxX) / 2);
                     double cy = view.ScreenY((g.box.minY + g.box.maxY) / 2);
-                    cairo_move_to(cr, cx, cy);
-                    cairo_line_to(cr, cx, cy);
+                    if (stroke) {
+                        usePath(colourOf(g.style, lit), widthOf(g.style), lit);
+                        cairo_move_to(cr, cx, cy);
+                        cairo_line_to(cr, cx, cy);
+                    } else {
+                        pixels->SetColour(colourOf(g.style, lit), lit);
+                        pixelColour = -2;
+                        pixels->Dot(cx, cy);
+                    }
                     continue;
                 }
-            }
-            for (std::uint32_t k = g.firstSegment; k < g.firstSegment + g.segments; ++k) {
-                const Segment& seg = m_segments[k];
-                double x1 = view.ScreenX(seg.x1), y1 = view.ScreenY(seg.y1);
-                double x2 = view.ScreenX(seg.x2), y2 = view.ScreenY(seg.y2);
-                if (pixels) {
-                    pixels->Line(x1, y1, x2, y2);
-                } else {
-                    cairo_move_to(cr, x1, y1);
-                    cairo_line_to(cr, x2, y2);
+                // A path of a few hundred groups at most: a longer one costs more to stroke than it saves.
+                if (stroke && ++pathGroups > 256)
+                    flush();
+                auto pen = [&](std::uint16_t index) {
+                    std::int32_t rgb = colourOf(index, lit);
+                    if (stroke) {
+                        usePath(rgb, widthOf(index), lit);
+                    } else if (rgb != pixelColour || lit != pixelDashed) {
+                        pixels->SetColour(rgb, lit);
+                        pixelColour = rgb;
+                        pixelDashed = lit;
+                    }
+                };
+                for (std::uint32_t k = g.firstSegment; k < g.firstSegment + g.segments; ++k) {
+                    const Segment& seg = m_segments[k];
+                    if (!wanted(seg.style))
+                        continue;
+                    pen(seg.style);
+                    double x1 = view.ScreenX(seg.x1), y1 = view.ScreenY(seg.y1);
+                    double x2 = view.ScreenX(seg.x2), y2 = view.ScreenY(seg.y2);
+                    if (stroke) {
+                        cairo_move_to(cr, x1, y1);
+                        cairo_line_to(cr, x2, y2);
+                    } else {
+                        pixels->Line(x1, y1, x2, y2);
+                    }
                 }
-            }
-            for (std::uint32_t k = g.firstCurve; k < g.firstCurve + g.curves; ++k) {
-                const Curve& c = m_curves[k];
-                double r = c.r * view.scale;
-                double sx = view.ScreenX(c.cx);
-                double sy = view.ScreenY(c.cy);
-                double sweep = c.end - c.start;
-                if (sweep <= 0)
-                    sweep += 2 * kPi;
-                if (!pixels) {
-                    // y grows downwards on the surface: the arc turns the other way.
-                    cairo_new_sub_path(cr);
-                    cairo_arc_negative(cr, sx, sy, r, -c.start, -(c.start + sweep));
-                    continue;
+                for (std::uint32_t k = g.firstCurve; k < g.firstCurve + g.curves; ++k) {
+                    const Curve& c = m_curves[k];
+                    if (!wanted(c.style))
+                        continue;
+                    pen(c.style);
+                    double r = c.r * view.scale;
+                    double sx = view.ScreenX(c.cx);
+                    double sy = view.ScreenY(c.cy);
+                    double sweep = c.end - c.start;
+                    if (sweep <= 0)
+                        sweep += 2 * kPi;
+                    if (stroke) {
+                        // y grows downwards on the surface: the arc turns the other way.
+                        cairo_new_sub_path(cr);
+                        cairo_arc_negative(cr, sx, sy, r, -c.start, -(c.start + sweep));
+                        continue;
+                    }
+                    if (r < 0.75) {
+                        pixels->Dot(sx, sy);
+                        continue;
+                    }
+                    // Chords short enough that no pixel of the curve is missed or doubled.
+                    int steps = std::clamp(static_cast<int>(std::ceil(sweep * std::sqrt(r) * 1.5)), 4, 720);
+                    double px = sx + r * std::cos(c.start);
+                    double py = sy - r * std::sin(c.start);
+                    for (int step = 1; step <= steps; ++step) {
+                        double t = c.start + sweep * step / steps;
+                        double nx = sx + r * std::cos(t);
+                        double ny = sy - r * std::sin(t);
+                        pixels->Line(px, py, nx, ny);
+                        px = nx;
+                        py = ny;
+                    }
                 }
-                if (r < 0.75) {
-                    pixels->Dot(sx, sy);
-                    continue;
+                if (which != Lines::Wide) {
+                    for (std::uint32_t k = g.firstLabel; k < g.firstLabel + g.labels; ++k) {
+                        labels.push_back(&m_labels[k]);
+                        labelColours.push_back(colourOf(m_labels[k].style, lit));
+                    }
                 }
-                // Chords short enough that no pixel of the curve is missed or doubled.
-                int steps = std::clamp(static_cast<int>(std::ceil(sweep * std::sqrt(r) * 1.5)), 4, 720);
-                double px = sx + r * std::cos(c.start);
-                double py = sy - r * std::sin(c.start);
-                for (int step = 1; step <= steps; ++step) {
-                    double t = c.start + sweep * step / steps;
-                    double nx = sx + r * std::cos(t);
-                    double ny = sy - r * std::sin(t);
-                    pixels->Line(px, py, nx, ny);
-                    px = nx;
-                    py = ny;
-                }
-            }
-            for (std::uint32_t k = g.firstLabel; k < g.firstLabel + g.labels; ++k) {
-                labels.push_back(&m_labels[k]);
-                labelColours.push_back(rgb);
             }
         }
-    }
-    flush();
-    if (pixels)
+        flush();
+    };
+    if (pixelPass) {
+        strokeGroups(Lines::Thin, false);
         cairo_surface_mark_dirty(image->Surface());
+        if (style.pixelsPerMm > 0.0)
+            strokeGroups(Lines::Wide, true);
+    } else {
+        strokeGroups(Lines::All, true);
+    }
+    cairo_set_dash(cr, nullptr, 0, 0.0);
     cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     for (std::size_t k = 0; k < labels.size(); ++k) {
         const Label* label = labels[k];

@@ -106,6 +106,11 @@ public:
     InternedText layer = LayerZero();
     int color = 256; // by layer
     std::int32_t trueColor = -1; // 0xRRGGBB from the file's group 420, which wins over `color`; -1: none
+    // How its lines are drawn, as the file gives them: the linetype's name (empty: BYLAYER), the lineweight in
+    // hundredths of a millimetre (-1 BYLAYER, -2 BYBLOCK, -3 the default) and the linetype's own scale.
+    InternedText linetype;
+    std::int16_t lineweight = -1;
+    float linetypeScale = 1.0f;
 };
 
 struct Line : Entity {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -22,6 +23,14 @@ protected:
     }
     ShellRun Vantorel(const std::string& arguments, std::string* errors = nullptr) const {
         return apptest::Vantorel(dir, arguments, errors);
+    }
+    // How much of our image's ink lies within 3 pixels of ezdxf's, and of theirs within 3 pixels of ours.
+    std::pair<double, double> Compare(const std::string& drawing, const std::string& png, const std::string& window,
+                                      const std::string& size) const {
+        ShellRun compared = Python("compare " + Path(drawing) + " " + Path(png) + " " + window + " " + size);
+        std::pair<double, double> near{0.0, 0.0};
+        EXPECT_EQ(std::sscanf(compared.out.c_str(), "ours %lf theirs %lf", &near.first, &near.second), 2) << compared.out;
+        return near;
     }
     std::filesystem::path dir;
 };
@@ -45,14 +54,9 @@ TEST_F(Plot, EveryKindIsDrawnAsEzdxfDrawsIt) {
     std::string png = ReadFile(Path("kinds.png"));
     EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(PngSize(png), (std::pair<int, int>{1100, 1000}));
-    // How much of each image's ink lies within 3 pixels of the other's.
-    ShellRun compared = Python("compare " + Path("kinds.dxf") + " " + Path("kinds.png") + " -2,-2,42,38 1100x1000");
-    ASSERT_EQ(compared.exitCode, 0) << compared.out;
-    double ours = 0;
-    double theirs = 0;
-    ASSERT_EQ(std::sscanf(compared.out.c_str(), "ours %lf theirs %lf", &ours, &theirs), 2) << compared.out;
-    EXPECT_GE(ours, 0.95) << compared.out;
-    EXPECT_GE(theirs, 0.95) << compared.out;
+    auto [ours, theirs] = Compare("kinds.dxf", "kinds.png", "-2,-2,42,38", "1100x1000");
+    EXPECT_GE(ours, 0.95);
+    EXPECT_GE(theirs, 0.95);
     // The same drawing as vectors.
     ASSERT_EQ(Vantorel("plot " + Path("kinds.dxf") + " -o " + Path("kinds.pdf")).exitCode, 0);
     EXPECT_EQ(ReadFile(Path("kinds.pdf")).substr(0, 5), "%PDF-");
@@ -111,6 +115,41 @@ TEST_F(Plot, LayersFrozenOffAndNotPlottedAndTrueColours) {
                          "print(rows, [round(v * 255) for v in a[rows[0], 50]])\"");
     // y 1 runs through the middle of row 40 of 50, in its own colour; nothing at y 2, 3 or 4.
     EXPECT_EQ(ink.out, "[40] [18, 52, 86]\n");
+}
+
+// Linetypes, lineweights, BYBLOCK through nested blocks, layer 0 in a block and pattern hatches in each style: the
+// ink where ezdxf puts it, and the colours the CAD program gives.
+TEST_F(Plot, LinetypesBlockPropertiesAndPatternHatchesAsEzdxfDrawsThem) {
+    ASSERT_EQ(Python("styles " + Path("styles.dxf")).exitCode, 0);
+    std::string errors;
+    ASSERT_EQ(Vantorel("plot " + Path("styles.dxf") + " -o " + Path("styles.png") + " --window -2,-2,42,50 --size "
+                       "880x1040", &errors).exitCode,
+              0)
+        << errors;
+    EXPECT_EQ(errors, "");
+    auto [ours, theirs] = Compare("styles.dxf", "styles.png", "-2,-2,42,50", "880x1040");
+    EXPECT_GE(ours, 0.97);
+    EXPECT_GE(theirs, 0.95);
+    // The hatches alone, where islands and styles show.
+    ASSERT_EQ(Vantorel("plot " + Path("styles.dxf") + " -o " + Path("hatches.png") + " --window 0,27,42,39 --size 840x240")
+                  .exitCode,
+              0);
+    std::tie(ours, theirs) = Compare("styles.dxf", "hatches.png", "0,27,42,39", "840x240");
+    EXPECT_GE(ours, 0.98);
+    EXPECT_GE(theirs, 0.98);
+    // Around the first reference (green, dashed): its BYBLOCK lines and circle green, its BYLAYER line on layer 0
+    // black; around the second (on layer RED): every line red.
+    auto colours = [&](const std::string& window) {
+        Vantorel("plot " + Path("styles.dxf") + " -o " + Path("part.png") + " --window " + window + " --size 200x200");
+        return Shell("/usr/bin/python3 -c \"import matplotlib.image as m, numpy; a = (m.imread('" + Path("part.png") +
+                     "')[:, :, :3] * 255).round().astype(int).reshape(-1, 3); "
+                     "names = {'black': lambda c: max(c) < 60, 'green': lambda c: c[1] > 200 and max(c[0], c[2]) < 80, "
+                     "'red': lambda c: c[0] > 200 and max(c[1], c[2]) < 80}; "
+                     "print(sorted({n for c in a for n, f in names.items() if f(c)}))\"")
+            .out;
+    };
+    EXPECT_EQ(colours("2,19,8,25"), "['black', 'green']\n");
+    EXPECT_EQ(colours("10,17,20,27"), "['red']\n");
 }
 
 } // namespace

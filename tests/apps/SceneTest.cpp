@@ -1,5 +1,7 @@
 // The live editor's picture of model space: what the view draws, picks and selects, from real objects.
 #include "render/Curves.h"
+#include "render/Hatching.h"
+#include "render/Look.h"
 #include "render/OpaqueEntities.h"
 #include "render/Scene.h"
 
@@ -8,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -187,6 +191,73 @@ TEST(CurveGeometry, MtextCodesLeaveItsLines) {
     EXPECT_EQ(render::MtextLines("{\\H2.5x;\\C1;Big} red\\Pa\\~b"), (std::vector<std::string>{"Big red", "a b"}));
     EXPECT_EQ(render::MtextLines("1\\S1^2; in \\{x\\} \\Lunder\\l"), (std::vector<std::string>{"11/2 in {x} under"}));
     EXPECT_EQ(render::MtextLines("\\U+0414x"), (std::vector<std::string>{"\\U+0414x"}));
+}
+
+// Dashes lie where the pattern puts them, from the line's start; a path goes on with the pattern where its last
+// line left it; a dot is a dash of no length; a pattern too fine to show draws the line whole.
+TEST(Linetypes, DashesFollowThePatternAndCarryItsPhaseAlongAPath) {
+    std::vector<std::array<double, 4>> dashes;
+    auto keep = [&](double a, double b, double c, double d) { dashes.push_back({a, b, c, d}); };
+    const std::vector<double> dashDot{2.0, -1.0, 0.0, -1.0}; // length 4
+    double phase = 0.0;
+    render::DashLine(dashDot, 4.0, phase, 0, 0, 9, 0, keep);
+    const std::vector<std::array<double, 4>> first{{0, 0, 2, 0}, {3, 0, 3, 0}, {4, 0, 6, 0}, {7, 0, 7, 0}, {8, 0, 9, 0}};
+    EXPECT_EQ(dashes, first);
+    EXPECT_DOUBLE_EQ(phase, 1.0);
+    // The next line of the path, going up, starts one unit into a dash.
+    dashes.clear();
+    render::DashLine(dashDot, 4.0, phase, 9, 0, 9, 4, keep);
+    const std::vector<std::array<double, 4>> second{{9, 0, 9, 1}, {9, 2, 9, 2}, {9, 3, 9, 4}};
+    EXPECT_EQ(dashes, second);
+    EXPECT_DOUBLE_EQ(phase, 1.0);
+    // Starting exactly on the dot draws it once.
+    dashes.clear();
+    phase = 3.0;
+    render::DashLine(dashDot, 4.0, phase, 0, 0, 0.5, 0, keep);
+    EXPECT_EQ(dashes, (std::vector<std::array<double, 4>>{{0, 0, 0, 0}}));
+    dashes.clear();
+    phase = 0.0;
+    render::DashLine(dashDot, 4.0, phase, 0, 0, 1e6, 0, keep, 1000);
+    EXPECT_EQ(dashes, (std::vector<std::array<double, 4>>{{0, 0, 1e6, 0}}));
+}
+
+// Pattern lines are cut to the boundary by the even-odd rule: an island is left out and an island within it
+// hatched again; dashes are laid from the family's base point, so neighbouring areas line up.
+TEST(Hatching, PatternLinesStopAtIslandsAndKeepTheirDashesInStep) {
+    const render::Points outer{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const render::Points island{{3, 3}, {7, 3}, {7, 7}, {3, 7}};
+    const render::Points inner{{4, 4}, {6, 4}, {6, 6}, {4, 6}};
+    render::PatternLine horizontal;
+    horizontal.offsetY = 2.0;
+    horizontal.baseY = 1.0;
+    bool complete = false;
+    auto strokes = render::PatternStrokes({horizontal}, {outer, island, inner}, 1000, complete);
+    EXPECT_TRUE(complete);
+    // y 3 and 7 run along the island's edges: crossings are half-open, so the lower edge counts as the island's
+    // and the upper one does not.
+    std::vector<render::Stroke> expected{{0, 1, 10, 1}, {0, 3, 3, 3}, {7, 3, 10, 3}, {0, 5, 3, 5}, {4, 5, 6, 5},
+                                         {7, 5, 10, 5}, {0, 7, 10, 7}, {0, 9, 10, 9}};
+    std::sort(strokes.begin(), strokes.end(), [](const auto& a, const auto& b) { return a[1] != b[1] ? a[1] < b[1] : a[0] < b[0]; });
+    EXPECT_EQ(strokes, expected);
+    // Dashed at 45 degrees through the base (0, 0): the dash at the origin starts there.
+    render::PatternLine diagonal;
+    diagonal.angle = 3.14159265358979323846 / 4;
+    diagonal.offsetX = -1.0;
+    diagonal.offsetY = 1.0;
+    diagonal.dashes = {1.0, -1.0};
+    strokes = render::PatternStrokes({diagonal}, {outer}, 1000, complete);
+    ASSERT_FALSE(strokes.empty());
+    bool fromOrigin = std::any_of(strokes.begin(), strokes.end(), [](const render::Stroke& s) {
+        return std::abs(s[0]) < 1e-9 && std::abs(s[1]) < 1e-9 && std::abs(s[2] - std::sqrt(0.5)) < 1e-9;
+    });
+    EXPECT_TRUE(fromOrigin);
+    // Too many strokes: as many as allowed, and said; too many lines: none.
+    strokes = render::PatternStrokes({horizontal}, {outer, island, inner}, 6, complete);
+    EXPECT_EQ(strokes.size(), 6u);
+    EXPECT_FALSE(complete);
+    strokes = render::PatternStrokes({horizontal}, {outer}, 4, complete);
+    EXPECT_TRUE(strokes.empty());
+    EXPECT_FALSE(complete);
 }
 
 } // namespace

@@ -7,6 +7,8 @@
         a line, two 3DSOLID and a REGION
     plot_compare.py layers OUT.dxf
         lines on a shown, a frozen, an off and a not-plotted layer, the shown one in a true colour
+    plot_compare.py styles OUT.dxf
+        linetypes, BYBLOCK and layer-0 properties in nested blocks, lineweights, pattern hatches, a gradient
     plot_compare.py compare DRAWING OURS.png X1,Y1,X2,Y2 WxH
         draws DRAWING with ezdxf's matplotlib backend at the same window and size, and prints how much of each
         image's ink lies within 3 pixels of the other's: "ours 0.93 theirs 0.91"
@@ -88,6 +90,45 @@ def layers(path):
     doc.saveas(path)
 
 
+def styles(path):
+    """Linetypes at the drawing's, the entity's and a block's scale, colour and linetype BYBLOCK through two levels
+    of blocks, entities on layer 0 in a block taking the reference's layer, lineweights, pattern hatches with an
+    island, in each hatch style, and a gradient."""
+    doc = ezdxf.new("R2018", setup=True)
+    doc.header["$LTSCALE"] = 0.5
+    msp = doc.modelspace()
+    doc.layers.add("RED", color=1)
+    doc.layers.add("WIDE", color=5, linetype="CENTER").dxf.lineweight = 70
+    msp.add_line((0, 0), (40, 0), dxfattribs={"linetype": "DASHED"})
+    msp.add_line((0, 2), (40, 2), dxfattribs={"linetype": "DASHED", "ltscale": 3})
+    msp.add_line((0, 4), (40, 4), dxfattribs={"layer": "WIDE"})
+    msp.add_line((0, 6), (40, 6), dxfattribs={"linetype": "DOT", "ltscale": 2})
+    msp.add_circle((5, 12), 4, dxfattribs={"linetype": "DASHDOT"})
+    msp.add_lwpolyline([(12, 8), (20, 8), (20, 16), (12, 16)], close=True, dxfattribs={"linetype": "HIDDEN"})
+    msp.add_line((24, 8), (38, 16), dxfattribs={"lineweight": 200, "color": 6})
+    inner = doc.blocks.new("INNER")
+    inner.add_circle((0, 0), 1, dxfattribs={"color": 0, "linetype": "BYBLOCK"})
+    outer = doc.blocks.new("OUTER")
+    outer.add_line((-2, -2), (2, 2), dxfattribs={"color": 0})
+    outer.add_line((-2, 2), (2, -2))
+    outer.add_blockref("INNER", (0, 0), dxfattribs={"color": 0, "linetype": "BYBLOCK", "xscale": 1.5, "yscale": 1.5})
+    msp.add_blockref("OUTER", (5, 22), dxfattribs={"color": 3, "linetype": "DASHED"})
+    msp.add_blockref("OUTER", (15, 22), dxfattribs={"layer": "RED", "xscale": 1.5, "yscale": 1.5, "rotation": 20})
+    for x, style in ((0, 0), (14, 1), (28, 2)):
+        hatch = msp.add_hatch(color=4)
+        hatch.set_pattern_fill("ANSI31", scale=0.5)
+        hatch.dxf.hatch_style = style
+        hatch.paths.add_polyline_path([(x, 28), (x + 12, 28), (x + 12, 38), (x, 38)], is_closed=True, flags=17)
+        hatch.paths.add_polyline_path([(x + 3, 30), (x + 9, 30), (x + 9, 36), (x + 3, 36)], is_closed=True, flags=0)
+    brick = msp.add_hatch(color=2)
+    brick.set_pattern_fill("BRICK", scale=0.3, angle=15)
+    brick.paths.add_polyline_path([(0, 40), (12, 40), (6, 48)], is_closed=True)
+    gradient = msp.add_hatch()
+    gradient.set_gradient((200, 40, 40), (40, 40, 200))
+    gradient.paths.add_polyline_path([(16, 40), (26, 40), (26, 48), (16, 48)], is_closed=True)
+    doc.saveas(path)
+
+
 def render_ezdxf(drawing, window, size, out):
     import matplotlib
     matplotlib.use("Agg")
@@ -152,6 +193,8 @@ def main():
         undrawable(sys.argv[2])
     elif sys.argv[1] == "layers":
         layers(sys.argv[2])
+    elif sys.argv[1] == "styles":
+        styles(sys.argv[2])
     else:
         window = [float(v) for v in sys.argv[4].split(",")]
         size = [int(v) for v in sys.argv[5].lower().split("x")]

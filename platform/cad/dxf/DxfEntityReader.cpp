@@ -89,6 +89,16 @@ void EntityReader::ReadCommon(const EntityTags& tags, Entity& entity) {
     entity.color = static_cast<int>(tags.Int(62, 256));
     if (const DxfTag* trueColor = tags.Find(420))
         entity.trueColor = static_cast<std::int32_t>(static_cast<std::int64_t>(trueColor->number) & 0xFFFFFF);
+    if (std::string_view linetype = tags.Text(6); !linetype.empty()) {
+        if (linetype != m_lastLinetypeRaw) {
+            m_lastLinetypeRaw = linetype;
+            m_lastLinetype = InternedText(Decode(linetype));
+        }
+        entity.linetype = m_lastLinetype;
+    }
+    entity.lineweight = static_cast<std::int16_t>(std::clamp(tags.Int(370, -1), -3, 211));
+    double scale = tags.Real(48, 1.0);
+    entity.linetypeScale = scale > 0.0 && scale < 1e30 ? static_cast<float>(scale) : 1.0f;
     entity.SetHandle(tags.handle);
     entity.SetFromFile(true);
 }

@@ -144,6 +144,8 @@ private:
     std::unordered_map<std::string_view, ObjectId> m_styleByRawName;
     std::string_view m_lastLayerRaw;
     InternedText m_lastLayer;
+    std::string_view m_lastLinetypeRaw;
+    InternedText m_lastLinetype;
     std::string_view m_attributeLayerRaw; // attributes keep an empty layer as it is
     InternedText m_attributeLayer;
     bool m_attributeLayerRead = false;
