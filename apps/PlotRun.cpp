@@ -54,12 +54,12 @@ int RunPlot(const PlotArguments& a) {
     if (!OpenDrawing(a.drawing))
         return kExitDrawingRefused;
     std::string why;
-    std::string note;
-    if (!render::PlotDrawing(cad::Host::Instance().WorkingDatabase(), options, why, note)) {
+    std::vector<std::string> notes;
+    if (!render::PlotDrawing(cad::Host::Instance().WorkingDatabase(), options, why, notes)) {
         std::fprintf(stderr, "vantorel: %s\n", why.c_str());
         return why.rfind("a plot is written", 0) == 0 ? kExitUsage : kExitCommandFailed;
     }
-    if (!note.empty())
+    for (const std::string& note : notes)
         std::fprintf(stderr, "vantorel: %s: %s\n", a.drawing.c_str(), note.c_str());
     return kExitOk;
 }

@@ -140,7 +140,7 @@ void GuiApp::Reload() {
     // What the view cannot draw is said once for each drawing opened, not after every command.
     if (&database != m_notedDrawing) {
         m_notedDrawing = &database;
-        if (std::string note = scene.NotDrawnNote(); !note.empty())
+        for (const std::string& note : scene.Notes())
             cad::Host::Instance().GetEditor().Print("\n" + note + "\n");
     }
     main.view.SceneChanged();
@@ -215,8 +215,8 @@ void GuiApp::PlotDrawing() {
     if (!ChooseFile(cad::FilePrompt{"Plot to file", proposed, "png;pdf;svg", 1}, options.output))
         return;
     std::string why;
-    std::string note;
-    if (!render::PlotDrawing(cad::Host::Instance().WorkingDatabase(), options, why, note)) {
+    std::vector<std::string> notes; // said when the drawing was opened
+    if (!render::PlotDrawing(cad::Host::Instance().WorkingDatabase(), options, why, notes)) {
         PrintLine("Cannot plot: " + why);
         return;
     }

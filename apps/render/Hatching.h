@@ -3,6 +3,8 @@
 // A hatch's pattern: families of parallel dashed lines, as the HATCH entity stores them (already at its scale
 // and angle), cut to the inside of its boundary paths.
 #include "render/Curves.h"
+#include "render/Placement.h"
+#include "render/Scene.h"
 
 #include <array>
 #include <cstddef>
@@ -23,5 +25,10 @@ using Stroke = std::array<double, 4>; // x1, y1, x2, y2
 // More than `most` strokes and the rest are not made: `complete` says whether all were.
 std::vector<Stroke> PatternStrokes(const std::vector<PatternLine>& pattern, const std::vector<Points>& rings,
                                    std::size_t most, bool& complete);
+
+struct Tags;
+// A HATCH from its tags: solid (or gradient) areas, or its pattern's strokes, inside the boundary paths kept by
+// its style; placed by `at` into `group`.
+bool AddHatch(Scene& scene, const Tags& tags, const Placement& at, Group& group);
 
 } // namespace render

@@ -21,6 +21,7 @@ void Finish(DrawingLook& look, std::string& name, Linetype& linetype) {
         linetype.length = 0.0;
         for (double element : linetype.elements)
             linetype.length += std::abs(element);
+        linetype.name = name;
         look.linetypes[name] = linetype;
     }
     name.clear();

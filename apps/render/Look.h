@@ -12,6 +12,7 @@
 namespace render {
 
 struct Linetype {
+    std::string name;
     // Lengths in drawing units: a dash when positive, a gap when negative, a dot when 0.
     std::vector<double> elements;
     double length = 0.0; // of one repeat

@@ -26,7 +26,4 @@ double FirstNumber(std::string_view bytes, cad::DxfFormat format, int code, doub
 bool AddPolylineFromTags(Scene& scene, std::string_view bytes, cad::DxfFormat format, bool heavy, const Placement& at,
                          Group& group);
 
-// MTEXT's text without its formatting codes, one string a paragraph ("\P"), stacked fractions as "a/b".
-std::vector<std::string> MtextLines(std::string_view text);
-
 } // namespace render

@@ -52,7 +52,8 @@ ViewTransform PlotView(const Scene& scene, const PlotOptions& o) {
 }
 } // namespace
 
-bool PlotDrawing(const cad::Database& db, const PlotOptions& o, std::string& why, std::string& note) {
+bool PlotDrawing(const cad::Database& db, const PlotOptions& o, std::string& why,
+                 std::vector<std::string>& notes) {
     std::string format = Extension(o.output);
     if (format != "png" && format != "pdf" && format != "svg") {
         why = "a plot is written as PNG, PDF or SVG: give -o a name ending in .png, .pdf or .svg";
@@ -60,7 +61,7 @@ bool PlotDrawing(const cad::Database& db, const PlotOptions& o, std::string& why
     }
     Scene scene;
     scene.Build(db, true);
-    note = scene.NotDrawnNote();
+    notes = scene.Notes();
     ViewTransform view = PlotView(scene, o);
     PaintStyle style;
     double shade = o.blackBackground ? 0.0 : 1.0;

@@ -4,6 +4,7 @@
 #include "platform/cad/Database.h"
 
 #include <string>
+#include <vector>
 
 namespace render {
 
@@ -16,9 +17,10 @@ struct PlotOptions {
     bool blackBackground = false;
 };
 
-// Plots model space of `db` to the file, written whole or not at all; false with `why`. `note` gets what was not
-// drawn ("not drawn: 12 REGION"), empty when everything was.
+// Plots model space of `db` to the file, written whole or not at all; false with `why`. `notes` gets what was
+// not drawn ("not drawn: 12 REGION") and what was drawn otherwise ("SHX fonts drawn in a sans face: txt"), a line
+// each.
 [[nodiscard]] bool PlotDrawing(const cad::Database& db, const PlotOptions& options, std::string& why,
-                               std::string& note);
+                               std::vector<std::string>& notes);
 
 } // namespace render

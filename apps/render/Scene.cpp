@@ -2,6 +2,7 @@
 
 #include "render/OpaqueEntities.h"
 #include "render/Placement.h"
+#include "render/Texts.h"
 
 #include "platform/cad/dxf/DxfLayout.h"
 
@@ -130,12 +131,19 @@ void Scene::AddCurve(Group& group, const Curve& c) {
 void Scene::AddLabel(Group& group, Label label, double width) {
     // Where the text runs from its point, by its alignment: about as wide as its letters.
     double shift = label.horizontal == 2 ? width : label.horizontal == 1 ? width / 2 : 0.0;
-    double cs = std::cos(label.angle);
-    double sn = std::sin(label.angle);
+    // A backward text runs the other way from its point, an upside-down one hangs below it.
+    double along = label.backward ? -1.0 : 1.0;
+    double up = label.upsideDown ? -1.0 : 1.0;
+    double cs = std::cos(label.angle) * along;
+    double sn = std::sin(label.angle) * along;
     double x0 = label.x - shift * cs;
     double y0 = label.y - shift * sn;
+    double hx = -std::sin(label.angle) * label.height * up;
+    double hy = std::cos(label.angle) * label.height * up;
     group.box.Add(x0, y0);
-    group.box.Add(x0 + width * cs - label.height * sn, y0 + width * sn + label.height * cs);
+    group.box.Add(x0 + width * cs + hx, y0 + width * sn + hy);
+    group.box.Add(x0 + width * cs, y0 + width * sn);
+    group.box.Add(x0 + hx, y0 + hy);
     label.style = m_style;
     m_labels.push_back(std::move(label));
     ++group.labels;
@@ -213,6 +221,9 @@ void Scene::UsePen(const Pen& pen) {
     m_dashElements.clear();
     m_dashLength = 0.0;
     m_dashOpen = false;
+    if (pen.linetype && pen.linetype->shapes &&
+        std::find(m_shapedLinetypes.begin(), m_shapedLinetypes.end(), pen.linetype->name) == m_shapedLinetypes.end())
+        m_shapedLinetypes.push_back(pen.linetype->name);
     if (pen.linetype && pen.dashScale > 0.0 && std::isfinite(pen.dashScale)) {
         for (double element : pen.linetype->elements)
             m_dashElements.push_back(element * pen.dashScale);
@@ -252,6 +263,37 @@ void Scene::NoteNotDrawn(const std::string& kind) {
         }
     }
     m_notDrawn.emplace_back(kind, 1);
+}
+
+void Scene::NoteShx(const std::string& font) {
+    if (std::find(m_shxFonts.begin(), m_shxFonts.end(), font) == m_shxFonts.end())
+        m_shxFonts.push_back(font);
+}
+
+std::uint16_t Scene::FaceIndex(const std::string& face) {
+    for (std::size_t i = 0; i < m_faces.size(); ++i)
+        if (m_faces[i] == face)
+            return static_cast<std::uint16_t>(i);
+    if (m_faces.size() >= 0xFFFF)
+        return 0;
+    m_faces.push_back(face);
+    return static_cast<std::uint16_t>(m_faces.size() - 1);
+}
+
+std::vector<std::string> Scene::Notes() const {
+    std::vector<std::string> notes;
+    if (std::string note = NotDrawnNote(); !note.empty())
+        notes.push_back(note);
+    auto listed = [](std::string line, const std::vector<std::string>& names) {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            line += (i ? ", " : " ") + names[i];
+        return line;
+    };
+    if (!m_shxFonts.empty())
+        notes.push_back(listed("SHX fonts drawn in a sans face:", m_shxFonts));
+    if (!m_shapedLinetypes.empty())
+        notes.push_back(listed("linetypes drawn without their shapes and texts:", m_shapedLinetypes));
+    return notes;
 }
 
 std::string Scene::NotDrawnNote() const {
@@ -331,30 +373,20 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
         const auto* text = static_cast<const cad::TextEntity*>(object);
         std::string shown = text->text;
         if (object->Kind() == cad::ObjectKind::AttributeDefinition) {
-            // Inside a block a definition shows as the attribute of the reference; alone, by its tag.
-            if (depth > 0)
+            // Inside a block a definition shows as the attribute of the reference, but a constant one, which
+            // references carry no attribute for, shows its value; alone, it shows its tag.
+            const auto* definition = static_cast<const cad::AttributeDefinition*>(object);
+            if ((definition->flags & cad::kAttInvisible) || (depth > 0 && !(definition->flags & cad::kAttConstant)))
                 break;
-            shown = static_cast<const cad::AttributeDefinition*>(object)->tag;
+            if (depth == 0)
+                shown = definition->tag;
         }
         if (object->Kind() == cad::ObjectKind::Attribute &&
             (static_cast<const cad::Attribute*>(object)->flags & cad::kAttInvisible))
             break;
         if (shown.empty())
             break;
-        bool aligned = text->horizontalMode != cad::HorizontalMode::Left || text->verticalMode != cad::VerticalMode::Base;
-        const cad::Point3d& p = aligned ? text->alignmentPoint : text->position;
-        Label label{at.X(p.x, p.y), at.Y(p.x, p.y), text->height * at.Scale(), text->rotation + at.Angle(), shown};
-        switch (text->horizontalMode) {
-        case cad::HorizontalMode::Center:
-        case cad::HorizontalMode::Middle: label.horizontal = 1; break;
-        case cad::HorizontalMode::Right: label.horizontal = 2; break;
-        default: break;
-        }
-        label.vertical = static_cast<std::uint8_t>(text->horizontalMode == cad::HorizontalMode::Middle
-                                                       ? 2 : static_cast<int>(text->verticalMode));
-        label.widthFactor = static_cast<float>(text->widthFactor);
-        AddLabel(group, std::move(label),
-                 0.6 * text->height * text->widthFactor * at.Scale() * static_cast<double>(shown.size()));
+        AddText(*this, db, *text, shown, at, group);
         break;
     }
     case cad::ObjectKind::BlockReference: {
@@ -419,6 +451,9 @@ void Scene::Build(const cad::Database& db, bool forPlot) {
         std::sort(m_itemOf.begin(), m_itemOf.end());
     }
     m_look = ReadLook(db.Layout());
+    m_faces.assign(1, "Liberation Sans");
+    m_shxFonts.clear();
+    m_shapedLinetypes.clear();
     ReadLayers(db, forPlot);
     m_styles.clear();
     m_styleOf.clear();

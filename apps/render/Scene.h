@@ -69,6 +69,11 @@ struct Label {
     float oblique = 0.0f; // radians, slanting to the right
     bool backward = false; // mirrored in x
     bool upsideDown = false;
+    // Aligned and fitted texts: the length their letters fill, drawing units; stretched (Fit) or scaled both ways
+    // (Aligned). 0: as wide as the letters are.
+    bool fitUniform = false;
+    float fit = 0.0f;
+    std::uint16_t face = 0; // the scene's faces
     std::uint16_t style = 0;
 };
 // Closed rings filled together by the even-odd rule: a solid, a hatch with its islands.
@@ -144,6 +149,10 @@ public:
     // when everything was drawn.
     const std::vector<std::pair<std::string, std::size_t>>& NotDrawn() const { return m_notDrawn; }
     std::string NotDrawnNote() const;
+    // What the command line is told once about the drawing: what was not drawn, fonts drawn in another face,
+    // linetypes whose shapes show as dashes.
+    std::vector<std::string> Notes() const;
+    const std::vector<std::string>& Faces() const { return m_faces; }
 
     // Paints the part of the drawing in view; groups in `highlighted` (sorted ids) are drawn dashed.
     void Render(ui::Image& image, const ViewTransform& view, const std::vector<cad::ObjectId>& highlighted) const;
@@ -171,6 +180,9 @@ public:
     // Sizes that follow the drawing's extents (a point's shape at PDSIZE 0): known before the scene is built.
     double DrawingHeight() const { return m_drawingHeight; }
     void NoteNotDrawn(const std::string& kind);
+    void NoteShx(const std::string& font);
+    std::uint16_t FaceIndex(const std::string& face);
+    std::int32_t PenColour() const { return m_pen.colour; }
     // The bytes the file holds for an opaque entity or a polyline, as read; empty when there are none.
     std::string_view BytesOf(const cad::Database& db, cad::ObjectId id) const;
 
@@ -198,6 +210,9 @@ private:
     std::vector<Fill> m_fills;
     std::vector<std::pair<std::string, std::size_t>> m_notDrawn;
     DrawingLook m_look;
+    std::vector<std::string> m_faces;
+    std::vector<std::string> m_shxFonts;
+    std::vector<std::string> m_shapedLinetypes;
     std::map<std::string, LayerLook> m_layers; // by upper-case name
     std::unordered_map<const char*, const LayerLook*> m_layerOfText; // by the entity's interned name
     LayerLook m_unknownLayer;

@@ -1,4 +1,5 @@
 #include "render/Scene.h"
+#include "render/Texts.h"
 
 #include "platform/text/CodePage.h"
 #include "platform/ui/Canvas.h"
@@ -354,24 +355,48 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
         strokeGroups(Lines::All, true);
     }
     cairo_set_dash(cr, nullptr, 0, 0.0);
-    cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    std::uint16_t face = 0xFFFF;
     for (std::size_t k = 0; k < labels.size(); ++k) {
         const Label* label = labels[k];
         double px = label->height * view.scale;
         if (px < 3.0 || px > 2000.0)
             continue;
+        if (label->face != face && label->face < m_faces.size()) {
+            face = label->face;
+            cairo_select_font_face(cr, m_faces[face].c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+        }
         std::string utf8 = textkit::Active().ToUtf8(label->text);
         cairo_save(cr);
         SetSource(cr, labelColours[k]);
         cairo_translate(cr, view.ScreenX(label->x), view.ScreenY(label->y));
         cairo_rotate(cr, -label->angle);
-        cairo_scale(cr, label->widthFactor, 1.0);
-        // The text's height is its capitals': the font's size is larger by its own proportion.
-        cairo_set_font_size(cr, px * 1.4);
+        // Mirrored about the point it is set at: backward runs the other way, upside down hangs below.
+        cairo_scale(cr, label->backward ? -1.0 : 1.0, label->upsideDown ? -1.0 : 1.0);
+        cairo_set_font_size(cr, px * kFontSizePerHeight);
         cairo_text_extents_t extents;
         cairo_text_extents(cr, utf8.c_str(), &extents);
+        double stretch = label->widthFactor;
+        double grow = 1.0;
+        if (label->fit > 0.0f && extents.x_advance > 0.0) {
+            // Between the text's two points: a fitted text stretches, an aligned one grows both ways.
+            double wanted = label->fit * view.scale / extents.x_advance;
+            if (label->fitUniform) {
+                grow = wanted;
+                stretch = 1.0;
+            } else {
+                stretch = wanted;
+            }
+        }
+        cairo_scale(cr, stretch * grow, grow);
+        if (label->oblique != 0.0f) {
+            // Slanted to the right: x moves with the height above the baseline, which is up, so -y here.
+            cairo_matrix_t shear;
+            cairo_matrix_init(&shear, 1.0, 0.0, -std::tan(label->oblique), 1.0, 0.0, 0.0);
+            cairo_transform(cr, &shear);
+        }
         double dx = label->horizontal == 2 ? -extents.x_advance : label->horizontal == 1 ? -extents.x_advance / 2 : 0.0;
-        double dy = label->vertical == 3 ? px : label->vertical == 2 ? px / 2 : 0.0;
+        // Below the baseline by the letters' descent for Bottom: about a third of their height.
+        double dy = label->vertical == 3 ? px : label->vertical == 2 ? px / 2 : label->vertical == 1 ? -px * 0.3 : 0.0;
         cairo_move_to(cr, dx, dy);
         cairo_show_text(cr, utf8.c_str());
         cairo_restore(cr);

@@ -38,6 +38,11 @@ std::unique_ptr<Attribute> MakeAttribute(const AttributeDefinition& definition, 
     attribute->horizontalMode = definition.horizontalMode;
     attribute->verticalMode = definition.verticalMode;
     attribute->styleId = definition.styleId;
+    attribute->oblique = definition.oblique;
+    attribute->generation = definition.generation;
+    attribute->trueColor = definition.trueColor;
+    attribute->linetype = definition.linetype;
+    attribute->lineweight = definition.lineweight;
     attribute->tag = definition.tag;
     attribute->flags = definition.flags & ~kAttConstant;
     return attribute;

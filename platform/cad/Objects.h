@@ -153,6 +153,8 @@ public:
     HorizontalMode horizontalMode = HorizontalMode::Left;
     VerticalMode verticalMode = VerticalMode::Base;
     ObjectId styleId = kNullId;
+    double oblique = 0.0;   // radians, slanting to the right
+    int generation = 0;     // 2: mirrored in x (backward), 4: upside down
 };
 
 struct Text : TextEntity {

@@ -2,6 +2,7 @@
 #include "render/Curves.h"
 #include "render/Hatching.h"
 #include "render/Look.h"
+#include "render/Texts.h"
 #include "render/OpaqueEntities.h"
 #include "render/Scene.h"
 
@@ -186,11 +187,38 @@ TEST(CurveGeometry, NurbsPointsAreTheCurvesOwn) {
     }
 }
 
-TEST(CurveGeometry, MtextCodesLeaveItsLines) {
-    EXPECT_EQ(render::MtextLines("First\\PSecond"), (std::vector<std::string>{"First", "Second"}));
-    EXPECT_EQ(render::MtextLines("{\\H2.5x;\\C1;Big} red\\Pa\\~b"), (std::vector<std::string>{"Big red", "a b"}));
-    EXPECT_EQ(render::MtextLines("1\\S1^2; in \\{x\\} \\Lunder\\l"), (std::vector<std::string>{"11/2 in {x} under"}));
-    EXPECT_EQ(render::MtextLines("\\U+0414x"), (std::vector<std::string>{"\\U+0414x"}));
+// Multiline text codes: paragraphs, heights absolute and relative, colours, fonts, underline, stacks, escapes;
+// braces keep a format to their group.
+TEST(MtextCodes, BecomeParagraphsOfFormattedRuns) {
+    auto run = [](std::string text, double height = 1.0) {
+        render::MtextRun r;
+        r.text = std::move(text);
+        r.height = height;
+        r.face = "Sans";
+        return r;
+    };
+    using Paragraphs = std::vector<render::MtextParagraph>;
+    EXPECT_EQ(render::ParseMtext("First\\PSecond", 1.0, "Sans"), (Paragraphs{{run("First")}, {run("Second")}}));
+    render::MtextRun big = run("Big", 2.5);
+    big.colour = 0xFF0000;
+    EXPECT_EQ(render::ParseMtext("{\\H2.5x;\\C1;Big} red\\Pa\\~b\\H3;c", 1.0, "Sans"),
+              (Paragraphs{{big, run(" red")}, {run("a b"), run("c", 3.0)}}));
+    render::MtextRun stack = run("1");
+    stack.stacked = true;
+    stack.under = "2";
+    stack.stackKind = '^';
+    render::MtextRun under = run("under");
+    under.underline = true;
+    EXPECT_EQ(render::ParseMtext("1\\S1^2; in \\{x\\} \\Lunder\\l", 1.0, "Sans"),
+              (Paragraphs{{run("1"), stack, run(" in {x} "), under}}));
+    render::MtextRun serif = run("T");
+    serif.face = "Liberation Serif";
+    render::MtextRun shx = run("S");
+    shx.face = "Liberation Sans";
+    EXPECT_EQ(render::ParseMtext("{\\fLiberation Serif|b0|i0;T}{\\Fromans.shx;S}\\A1;\\W0.8;x", 1.0, "Sans"),
+              (Paragraphs{{serif, shx, run("x")}}));
+    EXPECT_EQ(render::ParseMtext("\\U+0414x", 1.0, "Sans"), (Paragraphs{{run("\\U+0414x")}}));
+    EXPECT_EQ(render::WithSpecialCharacters("%%c50 %%p0.5 90%%d 100%%% %%uU"), "\xD8" "50 \xB1" "0.5 90\xB0 100% U");
 }
 
 // Dashes lie where the pattern puts them, from the line's start; a path goes on with the pattern where its last

@@ -9,6 +9,9 @@
         lines on a shown, a frozen, an off and a not-plotted layer, the shown one in a true colour
     plot_compare.py styles OUT.dxf
         linetypes, BYBLOCK and layer-0 properties in nested blocks, lineweights, pattern hatches, a gradient
+    plot_compare.py texts OUT.dxf
+        texts in every alignment, fitted, slanted, mirrored, in TrueType and SHX styles; multiline texts wrapped,
+        formatted and turned
     plot_compare.py compare DRAWING OURS.png X1,Y1,X2,Y2 WxH
         draws DRAWING with ezdxf's matplotlib backend at the same window and size, and prints how much of each
         image's ink lies within 3 pixels of the other's: "ours 0.93 theirs 0.91"
@@ -129,6 +132,39 @@ def styles(path):
     doc.saveas(path)
 
 
+def texts(path):
+    """Single-line texts in every alignment, fitted and aligned, slanted, mirrored and stretched, in a TrueType and
+    an SHX style; multiline texts wrapped to their width at each attachment point, with inline codes, rotated."""
+    from ezdxf.enums import TextEntityAlignment as A
+    doc = ezdxf.new("R2018")
+    doc.styles.add("ARIAL", font="arial.ttf")
+    doc.styles.add("ROMANS", font="romans.shx")
+    msp = doc.modelspace()
+    alignments = [A.TOP_LEFT, A.TOP_CENTER, A.TOP_RIGHT, A.MIDDLE_LEFT, A.MIDDLE_CENTER, A.MIDDLE_RIGHT,
+                  A.BOTTOM_LEFT, A.BOTTOM_CENTER, A.BOTTOM_RIGHT, A.LEFT, A.CENTER, A.RIGHT, A.MIDDLE]
+    for i, alignment in enumerate(alignments):
+        x, y = (i % 4) * 12 + 6, 60 - (i // 4) * 5
+        msp.add_line((x - 0.3, y), (x + 0.3, y), dxfattribs={"color": 1})
+        msp.add_text("Ag%d" % i, dxfattribs={"height": 1.5, "style": "ARIAL"}).set_placement((x, y), align=alignment)
+    msp.add_text("FITTED", dxfattribs={"height": 1.5}).set_placement((0, 38), (20, 38), align=A.FIT)
+    msp.add_text("ALIGNED", dxfattribs={"height": 1.5}).set_placement((24, 38), (44, 40), align=A.ALIGNED)
+    msp.add_text("Slanted", dxfattribs={"height": 2, "oblique": 20, "style": "ARIAL"}).set_placement((0, 32))
+    msp.add_text("Wide", dxfattribs={"height": 2, "width": 1.8, "style": "ARIAL"}).set_placement((16, 32))
+    msp.add_text("Backward", dxfattribs={"height": 2, "text_generation_flag": 2}).set_placement((44, 32))
+    msp.add_text("Upside", dxfattribs={"height": 2, "text_generation_flag": 4, "rotation": 10}).set_placement((30, 30))
+    msp.add_text("Romans 45%%d", dxfattribs={"height": 1.5, "style": "ROMANS", "rotation": 30}).set_placement((0, 22))
+    words = "The quick brown fox jumps over the lazy dog and keeps running"
+    for i in range(9):
+        x, y = 20 + (i % 3) * 12, 26 - (i // 3) * 9
+        msp.add_circle((x, y), 0.3, dxfattribs={"color": 1})
+        msp.add_mtext(words, dxfattribs={"char_height": 0.8, "width": 10, "attachment_point": i + 1,
+                                         "insert": (x, y)})
+    msp.add_mtext("Plain {\\H1.5x;\\C1;big red} and \\Lunder\\l\\Pnext 1\\S1/2; in",
+                  dxfattribs={"char_height": 1.0, "insert": (0, 14), "style": "ARIAL"})
+    msp.add_mtext("Turned text\\Pon two lines", dxfattribs={"char_height": 1.0, "insert": (0, 6), "rotation": 30})
+    doc.saveas(path)
+
+
 def render_ezdxf(drawing, window, size, out):
     import matplotlib
     matplotlib.use("Agg")
@@ -195,6 +231,8 @@ def main():
         layers(sys.argv[2])
     elif sys.argv[1] == "styles":
         styles(sys.argv[2])
+    elif sys.argv[1] == "texts":
+        texts(sys.argv[2])
     else:
         window = [float(v) for v in sys.argv[4].split(",")]
         size = [int(v) for v in sys.argv[5].lower().split("x")]

@@ -110,6 +110,8 @@ void EntityReader::ReadText(const EntityTags& tags, TextEntity& text, int vertic
     text.height = tags.Real(40, 0.2);
     text.widthFactor = tags.Real(41, 1.0);
     text.rotation = Radians(tags.Real(50));
+    text.oblique = Radians(std::clamp(tags.Real(51), -85.0, 85.0));
+    text.generation = tags.Int(71) & 6;
     text.horizontalMode = static_cast<HorizontalMode>(tags.Int(72) >= 0 && tags.Int(72) <= 5 ? tags.Int(72) : 0);
     text.verticalMode = static_cast<VerticalMode>(tags.Int(verticalCode) >= 0 && tags.Int(verticalCode) <= 3
                                                       ? tags.Int(verticalCode)
