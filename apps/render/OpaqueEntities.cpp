@@ -12,11 +12,150 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace render {
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
+
+// A point in the shape PDMODE gives (a dot, nothing, a plus, a cross or a tick; with a circle, a square or both)
+// at PDSIZE: drawing units when positive, a percentage of the drawing's height when negative, 5 per cent at 0.
+void AddPoint(Scene& scene, double x, double y, const Placement& at, Group& group) {
+    const DrawingLook& look = scene.Look();
+    int mode = look.pointMode;
+    double size = look.pointSize > 0 ? look.pointSize
+                  : look.pointSize < 0 ? scene.DrawingHeight() * -look.pointSize / 100
+                                       : scene.DrawingHeight() * 0.05;
+    double h = size / 2;
+    auto line = [&](double x1, double y1, double x2, double y2) {
+        scene.AddSegment(group, at.X(x + x1, y + y1), at.Y(x + x1, y + y1), at.X(x + x2, y + y2), at.Y(x + x2, y + y2));
+    };
+    switch (mode & 7) {
+    case 0: line(0, 0, 0, 0); break;
+    case 2: line(-h, 0, h, 0); line(0, -h, 0, h); break;
+    case 3: line(-h, -h, h, h); line(-h, h, h, -h); break;
+    case 4: line(0, 0, 0, h); break;
+    default: break;
+    }
+    if (mode & 32)
+        AddPath(scene, group, at, EllipsePoints(x, y, h, 0, 1.0, 0, 2 * kPi));
+    if (mode & 64)
+        AddPath(scene, group, at, {{x - h, y - h}, {x + h, y - h}, {x + h, y + h}, {x - h, y + h}, {x - h, y - h}});
+    if ((mode & 7) == 1 && !(mode & 96)) {
+        // Nothing to see, but the point is still there to be picked.
+        group.box.Add(at.X(x, y), at.Y(x, y));
+    }
+}
+// A filled arrowhead at `tip`, pointing away from `from`, `size` long.
+void AddArrow(Scene& scene, Group& group, const Placement& at, std::pair<double, double> tip,
+              std::pair<double, double> from, double size) {
+    double dx = from.first - tip.first;
+    double dy = from.second - tip.second;
+    double length = std::hypot(dx, dy);
+    if (!(length > 0) || !(size > 0))
+        return;
+    size = std::min(size, length);
+    double ux = dx / length * size, uy = dy / length * size;
+    Points arrow{tip, {tip.first + ux - uy / 6, tip.second + uy + ux / 6}, {tip.first + ux + uy / 6, tip.second + uy - ux / 6}};
+    scene.AddFill(group, {Placed(at, arrow)});
+}
+
+// A multileader from its context data: each leader's lines to its landing point and the dogleg from there, the
+// arrowheads, and the content (a multiline text, or a block by its handle).
+void AddMultileader(Scene& scene, const cad::Database& db, const Tags& tags, const std::string& content,
+                    const std::string& face, const Placement& at, Group& group) {
+    const auto& t = tags.all;
+    double arrow = 0.0;
+    bool inContext = false;
+    bool inLeader = false;
+    bool inLine = false;
+    std::pair<double, double> landing{0, 0};
+    std::pair<double, double> dogleg{0, 0};
+    double doglegLength = 0.0;
+    Points line;
+    std::vector<Tags> text(1);
+    std::uint64_t block = 0;
+    Placement blockAt;
+    double blockScale = 1.0;
+    auto finishLine = [&] {
+        if (line.empty())
+            return;
+        Points path = line;
+        path.push_back(landing);
+        AddPath(scene, group, at, path);
+        AddArrow(scene, group, at, path[0], path[1], arrow);
+        line.clear();
+    };
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const cad::DxfTag& tag = t[i];
+        double next = i + 1 < t.size() ? t[i + 1].number : 0.0;
+        if (tag.code == 300) {
+            inContext = true;
+        } else if (tag.code == 302) {
+            inLeader = true;
+            doglegLength = 0.0;
+        } else if (tag.code == 304 && inLeader && !inLine) {
+            inLine = true;
+        } else if (tag.code == 305) {
+            inLine = false;
+            finishLine();
+        } else if (tag.code == 303) {
+            inLeader = false;
+            if (doglegLength > 0)
+                AddPath(scene, group, at,
+                        {landing, {landing.first + dogleg.first * doglegLength, landing.second + dogleg.second * doglegLength}});
+        } else if (inLine && tag.code == 10) {
+            line.emplace_back(tag.number, next);
+        } else if (inLeader && tag.code == 10) {
+            landing = {tag.number, next};
+        } else if (inLeader && tag.code == 11) {
+            dogleg = {tag.number, next};
+        } else if (inLeader && tag.code == 40) {
+            doglegLength = tag.number;
+        } else if (inContext && !inLeader) {
+            // The content's placement, in the tags a multiline text has for it.
+            auto keep = [&](int code, double value) {
+                cad::DxfTag copy;
+                copy.code = code;
+                copy.number = value;
+                text[0].all.push_back(copy);
+            };
+            if (tag.code == 140)
+                arrow = tag.number;
+            else if (tag.code == 41)
+                keep(40, tag.number);
+            else if (tag.code == 12 || tag.code == 22)
+                keep(tag.code - 2, tag.number);
+            else if (tag.code == 13 || tag.code == 23)
+                keep(tag.code - 2, tag.number);
+            else if (tag.code == 43)
+                keep(41, tag.number);
+            else if (tag.code == 171)
+                keep(71, tag.number);
+            else if (tag.code == 341)
+                block = std::strtoull(std::string(tag.value).c_str(), nullptr, 16);
+            else if (tag.code == 15) {
+                blockAt.e = tag.number;
+                blockAt.f = next;
+            } else if (tag.code == 16)
+                blockScale = tag.number;
+        }
+        if (tag.code == 301)
+            inContext = false;
+    }
+    if (!content.empty())
+        AddMtext(scene, text[0], content, face, at, group);
+    if (block != 0) {
+        cad::ObjectId id = db.FindBlockRecordByHandle(block);
+        if (const auto* record = db.PeekAs<cad::BlockTableRecord>(id)) {
+            blockAt.a = blockAt.d = blockScale > 0 ? blockScale : 1.0;
+            blockAt.e -= blockAt.a * record->origin.x;
+            blockAt.f -= blockAt.d * record->origin.y;
+            scene.AddBlock(db, id, at.Then(blockAt), group, 1);
+        }
+    }
+}
 } // namespace
 
 double FirstNumber(std::string_view bytes, cad::DxfFormat format, int code, double fallback) {
@@ -172,8 +311,7 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         return true;
     }
     if (cad::NamesEqual(type, "POINT")) {
-        double x = tags.Number(10), y = tags.Number(20);
-        scene.AddSegment(group, at.X(x, y), at.Y(x, y), at.X(x, y), at.Y(x, y));
+        AddPoint(scene, tags.Number(10), tags.Number(20), at, group);
         return true;
     }
     if (cad::NamesEqual(type, "XLINE") || cad::NamesEqual(type, "RAY")) {
@@ -195,6 +333,16 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         std::string style = decoded(tags.Text(7));
         cad::ObjectId styleId = db.FindRecord(db.TextStyleTableId(), style.empty() ? "Standard" : style);
         AddMtext(scene, tags, decoded(raw), FaceOfStyle(scene, db, styleId), at, group);
+        return true;
+    }
+    if (cad::NamesEqual(type, "MULTILEADER") || cad::NamesEqual(type, "MLEADER")) {
+        std::string content;
+        for (const cad::DxfTag& tag : tags.all)
+            if (tag.code == 304 && tag.value != "LEADER_LINE{" && content.empty())
+                content = decoded(tag.value);
+        // The text's style is named by handle, which the editor does not look up: the standard one's face.
+        cad::ObjectId styleId = db.FindRecord(db.TextStyleTableId(), "Standard");
+        AddMultileader(scene, db, tags, content, FaceOfStyle(scene, db, styleId), at, group);
         return true;
     }
     if (cad::NamesEqual(type, "DIMENSION") || cad::NamesEqual(type, "ACAD_TABLE")) {
@@ -237,8 +385,34 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         double x = tags.Number(10), y = tags.Number(20);
         double ux = tags.Number(11), uy = tags.Number(21), vx = tags.Number(12), vy = tags.Number(22);
         double w = tags.Number(13, 1), h = tags.Number(23, 1);
-        Points frame{{x, y}, {x + ux * w, y + uy * w}, {x + ux * w + vx * h, y + uy * w + vy * h}, {x + vx * h, y + vy * h}, {x, y}};
+        // The corner is the outer corner of the first pixel: the frame is the picture's whole extent.
+        Points frame{{x, y}, {x + ux * w, y + uy * w}, {x + ux * w + vx * h, y + uy * w + vy * h}, {x + vx * h, y + vy * h}};
+        if (cad::NamesEqual(type, "WIPEOUT")) {
+            // Hides what was drawn before it; its frame shows only when the drawing asks (the WIPEOUTFRAME
+            // setting, which is not read: frames are shown, as by default).
+            scene.UseColour(kBackground);
+            scene.AddFill(group, {Placed(at, frame)});
+            scene.UseColour(scene.PenColour());
+        }
+        frame.push_back(frame.front());
         AddPath(scene, group, at, frame);
+        if (cad::NamesEqual(type, "IMAGE")) {
+            // The picture is not drawn; its file's name is, inside the frame, so it can be told which it is.
+            std::string_view handle = tags.Text(340);
+            const cad::FileObject* definition =
+                db.FindFileObject(std::strtoull(std::string(handle).c_str(), nullptr, 16));
+            std::string name = definition ? definition->fileName : std::string();
+            name = name.substr(name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
+            double side = std::hypot(vx, vy) * h;
+            double width = std::hypot(ux, uy) * w;
+            if (!name.empty() && side > 0 && width > 0) {
+                double textHeight = std::min(side / 8, width / (0.8 * static_cast<double>(name.size()) + 1));
+                double angle = std::atan2(uy, ux);
+                double tx = x + (ux * w + vx * h) * 0.02 + vx * h * 0.02, ty = y + (uy * w + vy * h) * 0.02 + vy * h * 0.02;
+                Label label{at.X(tx, ty), at.Y(tx, ty), textHeight * at.Scale(), angle + at.Angle(), name};
+                scene.AddLabel(group, std::move(label), TextAdvance("Liberation Sans", name, textHeight) * at.Scale());
+            }
+        }
         return true;
     }
     return false;

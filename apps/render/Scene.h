@@ -87,6 +87,8 @@ struct Fill {
 
 // A colour as 0xRRGGBB, or kForeground: colour 7, white on a dark background and black on a light one.
 constexpr std::int32_t kForeground = -1;
+// The surface's background: what a wipeout paints to hide what lies under it.
+constexpr std::int32_t kBackground = -3;
 // The RGB of colour index 1-255 of the CAD program's palette.
 [[nodiscard]] std::int32_t IndexColour(int index);
 

@@ -107,6 +107,9 @@ constexpr double kScreenPixelsPerMm = 96.0 / 25.4;
 
 // Colour 7 and the background: white on a dark one, black on a light one.
 std::int32_t Resolved(std::int32_t colour, const PaintStyle& style) {
+    auto byte = [](double v) { return static_cast<std::int32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+    if (colour == kBackground)
+        return byte(style.background[0]) << 16 | byte(style.background[1]) << 8 | byte(style.background[2]);
     if (colour != kForeground)
         return colour;
     double light = 0.3 * style.background[0] + 0.59 * style.background[1] + 0.11 * style.background[2];
@@ -178,26 +181,31 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
         int hundredths = m_styles[index].lineweight >= 0 ? m_styles[index].lineweight : m_look.defaultLineweight;
         return std::max(style.lineWidth, hundredths / 100.0 * style.pixelsPerMm);
     };
-    // Filled areas first, under every line.
+    auto fillPath = [&](const Fill& fill) {
+        for (std::uint32_t r = fill.firstRing; r < fill.firstRing + fill.rings; ++r) {
+            const Ring& ring = m_rings[r];
+            for (std::uint32_t p = ring.firstPoint; p < ring.firstPoint + ring.points; ++p) {
+                double x = view.ScreenX(m_fillPoints[p].first);
+                double y = view.ScreenY(m_fillPoints[p].second);
+                if (p == ring.firstPoint)
+                    cairo_move_to(cr, x, y);
+                else
+                    cairo_line_to(cr, x, y);
+            }
+            cairo_close_path(cr);
+        }
+    };
+    auto masks = [&](const Fill& fill) { return m_styles[fill.style].colour == kBackground; };
+    // Filled areas first, under every line; wipeouts in their turn among the lines, which they hide.
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     for (std::uint32_t i : groups) {
         const Group& g = m_groups[i];
         bool lit = isHighlighted(g.id);
         for (std::uint32_t f = g.firstFill; f < g.firstFill + g.fills; ++f) {
-            const Fill& fill = m_fills[f];
-            for (std::uint32_t r = fill.firstRing; r < fill.firstRing + fill.rings; ++r) {
-                const Ring& ring = m_rings[r];
-                for (std::uint32_t p = ring.firstPoint; p < ring.firstPoint + ring.points; ++p) {
-                    double x = view.ScreenX(m_fillPoints[p].first);
-                    double y = view.ScreenY(m_fillPoints[p].second);
-                    if (p == ring.firstPoint)
-                        cairo_move_to(cr, x, y);
-                    else
-                        cairo_line_to(cr, x, y);
-                }
-                cairo_close_path(cr);
-            }
-            SetSource(cr, colourOf(fill.style, lit));
+            if (masks(m_fills[f]))
+                continue;
+            fillPath(m_fills[f]);
+            SetSource(cr, colourOf(m_fills[f].style, lit));
             cairo_fill(cr);
         }
     }
@@ -274,6 +282,19 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
                         pixels->Dot(cx, cy);
                     }
                     continue;
+                }
+                for (std::uint32_t f = g.firstFill; f < g.firstFill + g.fills; ++f) {
+                    if (!masks(m_fills[f]) || which == Lines::Wide)
+                        continue;
+                    // What is drawn so far goes first, then the mask over it.
+                    flush();
+                    if (!stroke)
+                        cairo_surface_mark_dirty(image->Surface());
+                    fillPath(m_fills[f]);
+                    SetSource(cr, Resolved(kBackground, style));
+                    cairo_fill(cr);
+                    if (!stroke)
+                        cairo_surface_flush(image->Surface());
                 }
                 // A path of a few hundred groups at most: a longer one costs more to stroke than it saves.
                 if (stroke && ++pathGroups > 256)

@@ -43,6 +43,7 @@ struct FileObject {
     std::string type;
     std::vector<std::pair<std::string, std::uint64_t>> entries; // of a DICTIONARY: name and handle
     std::uint64_t pointer = 0;
+    std::string fileName; // of an IMAGEDEF: the picture an IMAGE shows, as the file gives it
 };
 
 class Database {

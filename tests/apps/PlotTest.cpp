@@ -47,17 +47,26 @@ std::pair<int, int> PngSize(const std::string& png) {
 TEST_F(Plot, EveryKindIsDrawnAsEzdxfDrawsIt) {
     ASSERT_EQ(Python("make " + Path("kinds.dxf")).exitCode, 0);
     std::string errors;
-    ShellRun run = Vantorel("plot " + Path("kinds.dxf") + " -o " + Path("kinds.png") + " --window -2,-2,42,38 --size "
-                            "1100x1000", &errors);
+    ShellRun run = Vantorel("plot " + Path("kinds.dxf") + " -o " + Path("kinds.png") + " --window -2,-2,42,58 --size "
+                            "880x1200", &errors);
     ASSERT_EQ(run.exitCode, 0) << errors;
     // The standard style's font is the CAD program's own.
     EXPECT_EQ(errors, "vantorel: " + Path("kinds.dxf") + ": SHX fonts drawn in a sans face: txt.shx\n");
     std::string png = ReadFile(Path("kinds.png"));
     EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(PngSize(png), (std::pair<int, int>{1100, 1000}));
-    auto [ours, theirs] = Compare("kinds.dxf", "kinds.png", "-2,-2,42,38", "1100x1000");
-    EXPECT_GE(ours, 0.95);
+    EXPECT_EQ(PngSize(png), (std::pair<int, int>{880, 1200}));
+    // ezdxf draws points as dots whatever PDMODE says, and neither a wipeout's nor an image's frame.
+    auto [ours, theirs] = Compare("kinds.dxf", "kinds.png", "-2,-2,42,58", "880x1200");
+    EXPECT_GE(ours, 0.93);
     EXPECT_GE(theirs, 0.95);
+    // 20 pixels a unit from (-2, 58) at the top left: ink where the point's cross is and the lines run, none under
+    // the wipeout, the image's file name near its frame's corner.
+    ShellRun ink = Shell("/usr/bin/python3 -c \"import matplotlib.image as m; a = m.imread('" + Path("kinds.png") +
+                         "')[:, :, :3]; ink = (a < 0.8).any(axis=2); at = lambda x, y: int(ink[round((58 - y) * 20) - 1:"
+                         "round((58 - y) * 20) + 2, round((x + 2) * 20) - 1:round((x + 2) * 20) + 2].any()); "
+                         "print(at(2, 47), at(2.35, 47.35), at(9, 47), at(12, 47), at(15, 47), "
+                         "int(ink[round((58 - 45.6) * 20):round((58 - 45.1) * 20), round(20.1 * 20):round(23 * 20)].any()))\"");
+    EXPECT_EQ(ink.out, "1 1 1 0 1 1\n");
     // The same drawing as vectors.
     ASSERT_EQ(Vantorel("plot " + Path("kinds.dxf") + " -o " + Path("kinds.pdf")).exitCode, 0);
     EXPECT_EQ(ReadFile(Path("kinds.pdf")).substr(0, 5), "%PDF-");

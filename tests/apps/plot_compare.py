@@ -60,6 +60,27 @@ def make(path):
     msp.add_lwpolyline([(0, 40, 0, 0, 1.0), (6, 40, 0, 0, 0), (10, 43, 0, 0, -0.5), (14, 40)], format="xyseb")
     msp.add_lwpolyline([(18, 40), (26, 40), (26, 44)], dxfattribs={"const_width": 0.8})
     msp.add_polyline2d([(30, 40), (34, 44), (38, 40)], dxfattribs={"closed": True})
+    # Points as a circled cross a unit wide; a wipeout hiding the lines under it; an image's frame; multileaders
+    # with a text and with a block.
+    doc.header["$PDMODE"] = 35
+    doc.header["$PDSIZE"] = 1.0
+    msp.add_point((2, 47))
+    msp.add_point((5, 47))
+    for y in (46, 47, 48):
+        msp.add_line((8, y), (16, y))
+    msp.add_wipeout([(10, 45), (14, 45), (14, 49), (10, 49)])
+    definition = doc.add_image_def(filename="site-photo.png", size_in_pixel=(640, 480))
+    msp.add_image(definition, insert=(18, 45), size_in_units=(8, 6))
+    from ezdxf.math import Vec2
+    from ezdxf.render import mleader
+    note = msp.add_multileader_mtext("Standard")
+    note.set_content("Check this", char_height=1.0, alignment=mleader.TextAlignment.left)
+    note.add_leader_line(mleader.ConnectionSide.left, [Vec2(30, 44)])
+    note.build(insert=Vec2(34, 48))
+    tag = msp.add_multileader_block("Standard")
+    tag.set_content(name="MARK", scale=0.5)
+    tag.add_leader_line(mleader.ConnectionSide.left, [Vec2(30, 52)])
+    tag.build(insert=Vec2(36, 54))
     doc.saveas(path)
 
 

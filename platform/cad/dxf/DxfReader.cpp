@@ -204,6 +204,7 @@ bool DxfReader::ReadObjects(const DxfTag& start) {
         }
         FileObject object;
         bool dictionary = IsName(type, "DICTIONARY");
+        bool imageDefinition = IsName(type, "IMAGEDEF");
         for (std::size_t i = 0; i < body.count; ++i) {
             const DxfTag& item = body.tags[i];
             if (dictionary && item.code == 3 && i + 1 < body.count &&
@@ -211,8 +212,10 @@ bool DxfReader::ReadObjects(const DxfTag& start) {
                 object.entries.emplace_back(std::string(item.value), ParseHandle(body.tags[i + 1].value));
             else if (item.code == 340 && object.pointer == 0)
                 object.pointer = ParseHandle(item.value);
+            else if (imageDefinition && item.code == 1)
+                object.fileName = Decode(item.value);
         }
-        if (body.handle != 0 && (dictionary || object.pointer != 0)) {
+        if (body.handle != 0 && (dictionary || object.pointer != 0 || !object.fileName.empty())) {
             object.type = std::string(type);
             m_database->AddFileObject(body.handle, std::move(object));
         }
