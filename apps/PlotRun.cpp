@@ -51,13 +51,15 @@ int RunPlot(const PlotArguments& a) {
         return kExitUsage;
     }
     options.blackBackground = a.background == "black";
+    options.layout = a.layout;
     if (!OpenDrawing(a.drawing))
         return kExitDrawingRefused;
     std::string why;
     std::vector<std::string> notes;
     if (!render::PlotDrawing(cad::Host::Instance().WorkingDatabase(), options, why, notes)) {
         std::fprintf(stderr, "vantorel: %s\n", why.c_str());
-        return why.rfind("a plot is written", 0) == 0 ? kExitUsage : kExitCommandFailed;
+        bool usage = why.rfind("a plot is written", 0) == 0 || why.rfind("the drawing has no layout", 0) == 0;
+        return usage ? kExitUsage : kExitCommandFailed;
     }
     for (const std::string& note : notes)
         std::fprintf(stderr, "vantorel: %s: %s\n", a.drawing.c_str(), note.c_str());

@@ -11,6 +11,7 @@ struct PlotArguments {
     std::string window;     // "X1,Y1,X2,Y2"
     std::string size;       // "WxH"
     std::string background = "white";
+    std::string layout;     // a paper-space layout's name; empty: model space
 };
 
 // The exit code, after saying what went wrong.

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     blocks->add_option("drawing", blocksDrawing, "The drawing (DXF or DWG)")->required();
     blocks->footer("Example:\n  vantorel blocks examples/office.dxf");
 
-    CLI::App* plot = app.add_subcommand("plot", "Plot a drawing's model space to PNG, PDF or SVG");
+    CLI::App* plot = app.add_subcommand("plot", "Plot a drawing's model space or a layout to PNG, PDF or SVG");
     PlotArguments plotArguments;
     plot->add_option("drawing", plotArguments.drawing, "The drawing (DXF or DWG)")->required();
     plot->add_option("-o,--output", plotArguments.output, "The plot: a name ending in .png, .pdf or .svg")
@@ -79,8 +79,11 @@ int main(int argc, char** argv) {
         ->type_name("X1,Y1,X2,Y2");
     plot->add_option("--size", plotArguments.size, "The image's size in pixels (default 1600x1000)")->type_name("WxH");
     plot->add_option("--background", plotArguments.background, "white (default) or black")->type_name("COLOUR");
+    plot->add_option("--layout", plotArguments.layout, "A paper-space layout by its tab's name (default: model space)")
+        ->type_name("NAME");
     plot->footer("Examples:\n  vantorel plot plan.dxf -o plan.png\n"
-                 "  vantorel plot plan.dxf -o detail.pdf --window 0,0,40,25 --size 1600x1000");
+                 "  vantorel plot plan.dxf -o detail.pdf --window 0,0,40,25 --size 1600x1000\n"
+                 "  vantorel plot plan.dxf -o sheet.pdf --layout \"Layout1\"");
 
     CLI::App* checkCatalog = app.add_subcommand("check-catalog", "Tell what in price catalogues the report would read "
                                                                   "otherwise than meant");

@@ -335,6 +335,15 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         AddMtext(scene, tags, decoded(raw), FaceOfStyle(scene, db, styleId), at, group);
         return true;
     }
+    if (cad::NamesEqual(type, "VIEWPORT")) {
+        // Its frame; what it shows of model space the scene adds (viewport 1 is the sheet, and has none).
+        if (tags.Number(69, 0) > 1) {
+            double cx = tags.Number(10), cy = tags.Number(20), hw = tags.Number(40) / 2, hh = tags.Number(41) / 2;
+            AddPath(scene, group, at, {{cx - hw, cy - hh}, {cx + hw, cy - hh}, {cx + hw, cy + hh}, {cx - hw, cy + hh},
+                                       {cx - hw, cy - hh}});
+        }
+        return true;
+    }
     if (cad::NamesEqual(type, "MULTILEADER") || cad::NamesEqual(type, "MLEADER")) {
         std::string content;
         for (const cad::DxfTag& tag : tags.all)
@@ -401,7 +410,7 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
             std::string_view handle = tags.Text(340);
             const cad::FileObject* definition =
                 db.FindFileObject(std::strtoull(std::string(handle).c_str(), nullptr, 16));
-            std::string name = definition ? definition->fileName : std::string();
+            std::string name = definition ? definition->name : std::string();
             name = name.substr(name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
             double side = std::hypot(vx, vy) * h;
             double width = std::hypot(ux, uy) * w;

@@ -2,6 +2,7 @@
 
 #include "render/Scene.h"
 
+#include "platform/cad/Text.h"
 #include "platform/files/ReplacingWrite.h"
 
 #include <cairo-pdf.h>
@@ -59,8 +60,21 @@ bool PlotDrawing(const cad::Database& db, const PlotOptions& o, std::string& why
         why = "a plot is written as PNG, PDF or SVG: give -o a name ending in .png, .pdf or .svg";
         return false;
     }
+    cad::ObjectId space = db.ModelSpaceId();
+    if (!o.layout.empty()) {
+        std::vector<LayoutEntry> layouts = Layouts(db);
+        auto chosen = std::find_if(layouts.begin(), layouts.end(),
+                                   [&](const LayoutEntry& l) { return cad::NamesEqual(l.name, o.layout); });
+        if (chosen == layouts.end()) {
+            why = "the drawing has no layout named \"" + o.layout + "\": its layouts are";
+            for (std::size_t i = 0; i < layouts.size(); ++i)
+                why += (i ? ", " : " ") + layouts[i].name;
+            return false;
+        }
+        space = chosen->block;
+    }
     Scene scene;
-    scene.Build(db, true);
+    scene.Build(db, true, space);
     notes = scene.Notes();
     ViewTransform view = PlotView(scene, o);
     PaintStyle style;

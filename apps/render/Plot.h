@@ -15,9 +15,10 @@ struct PlotOptions {
     int width = 1600;
     int height = 1000;
     bool blackBackground = false;
+    std::string layout; // a paper-space layout by name (any case); empty: model space
 };
 
-// Plots model space of `db` to the file, written whole or not at all; false with `why`. `notes` gets what was
+// Plots model space of `db` (or the layout named) to the file, written whole or not at all; false with `why`. `notes` gets what was
 // not drawn ("not drawn: 12 REGION") and what was drawn otherwise ("SHX fonts drawn in a sans face: txt"), a line
 // each.
 [[nodiscard]] bool PlotDrawing(const cad::Database& db, const PlotOptions& options, std::string& why,

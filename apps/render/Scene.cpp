@@ -427,7 +427,7 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
     }
 }
 
-void Scene::Build(const cad::Database& db, bool forPlot) {
+void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
     m_groups.clear();
     m_segments.clear();
     m_curves.clear();
@@ -463,7 +463,11 @@ void Scene::Build(const cad::Database& db, bool forPlot) {
     const cad::DrawingHeader& header = db.Header();
     double height = header.extentsMax.y - header.extentsMin.y;
     m_drawingHeight = height > 0 && height < 1e30 ? height : 1.0;
-    const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
+    m_clips.clear();
+    if (space == cad::kNullId)
+        space = db.ModelSpaceId();
+    m_paper = space != db.ModelSpaceId();
+    const auto* model = db.PeekAs<cad::BlockTableRecord>(space);
     std::size_t entities = model ? model->entities.size() : 0;
     m_groups.reserve(entities);
     m_segments.reserve(entities * 3 / 2);
@@ -471,19 +475,26 @@ void Scene::Build(const cad::Database& db, bool forPlot) {
         const auto* entity = db.PeekAs<cad::Entity>(id);
         if (!entity || entity->IsErased() || LayerOf(*entity)->hidden)
             continue;
-        Group group;
-        group.id = id;
-        group.firstSegment = static_cast<std::uint32_t>(m_segments.size());
-        group.firstCurve = static_cast<std::uint32_t>(m_curves.size());
-        group.firstLabel = static_cast<std::uint32_t>(m_labels.size());
-        group.firstFill = static_cast<std::uint32_t>(m_fills.size());
+        Group group = StartGroup(id);
         AddEntity(db, id, Placement{}, group, 0, Pen{});
         if (group.box.Empty())
             continue;
         m_extents.Add(group.box);
         m_groups.push_back(group);
+        if (m_paper && IsViewport(db, id))
+            AddViewport(db, id);
     }
     Index();
+}
+
+Group Scene::StartGroup(cad::ObjectId id) const {
+    Group group;
+    group.id = id;
+    group.firstSegment = static_cast<std::uint32_t>(m_segments.size());
+    group.firstCurve = static_cast<std::uint32_t>(m_curves.size());
+    group.firstLabel = static_cast<std::uint32_t>(m_labels.size());
+    group.firstFill = static_cast<std::uint32_t>(m_fills.size());
+    return group;
 }
 
 void Scene::ReadLayers(const cad::Database& db, bool forPlot) {

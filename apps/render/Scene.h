@@ -92,6 +92,14 @@ constexpr std::int32_t kBackground = -3;
 // The RGB of colour index 1-255 of the CAD program's palette.
 [[nodiscard]] std::int32_t IndexColour(int index);
 
+// A layout of the drawing: "Model", or a paper-space layout by its tab's name, and the block record it draws.
+struct LayoutEntry {
+    std::string name;
+    cad::ObjectId block = cad::kNullId;
+};
+// The drawing's layouts in the order of their tabs, model space first.
+[[nodiscard]] std::vector<LayoutEntry> Layouts(const cad::Database& db);
+
 struct Style {
     std::int32_t colour = kForeground;
     std::int16_t lineweight = -3; // hundredths of a millimetre; -3 the drawing's default
@@ -125,6 +133,7 @@ struct Group {
     std::uint32_t firstLabel = 0, labels = 0;
     std::uint32_t firstFill = 0, fills = 0;
     std::uint16_t style = 0; // the entity's own, for a group too small to draw but as a dot
+    std::uint32_t clip = 0;  // drawn inside the scene's clip box of this number (a viewport's), 0: unclipped
 };
 
 // How a surface is painted: the live view's dark background and one-pixel lines written straight into its
@@ -140,8 +149,9 @@ struct PaintStyle {
 
 class Scene {
 public:
-    // Reads model space afresh; for a plot, layers marked not to be plotted are left out too.
-    void Build(const cad::Database& db, bool forPlot = false);
+    // Reads model space (or the layout whose block record is `space`, its viewports showing model space) afresh;
+    // for a plot, layers marked not to be plotted are left out too.
+    void Build(const cad::Database& db, bool forPlot = false, cad::ObjectId space = cad::kNullId);
     const Box& Extents() const { return m_extents; }
     const DrawingLook& Look() const { return m_look; }
     const std::vector<Style>& Styles() const { return m_styles; }
@@ -192,6 +202,10 @@ private:
     void AddEntity(const cad::Database& db, cad::ObjectId id, const struct Placement& at, Group& group, int depth,
                    const Pen& outer);
     void ReadLayers(const cad::Database& db, bool forPlot);
+    Group StartGroup(cad::ObjectId id) const;
+    bool IsViewport(const cad::Database& db, cad::ObjectId id) const;
+    // A paper-space viewport's view of model space, scaled and clipped to it, with its frozen layers hidden.
+    void AddViewport(const cad::Database& db, cad::ObjectId id);
     const LayerLook* LayerOf(const cad::Entity& entity);
     Pen PenOf(const cad::Entity& entity, const struct Placement& at, int depth, const Pen& outer);
     void UsePen(const Pen& pen);
@@ -219,6 +233,8 @@ private:
     std::unordered_map<const char*, const LayerLook*> m_layerOfText; // by the entity's interned name
     LayerLook m_unknownLayer;
     std::vector<Style> m_styles;
+    std::vector<Box> m_clips; // clip box n is m_clips[n - 1]
+    bool m_paper = false;
     std::unordered_map<std::uint64_t, std::uint16_t> m_styleOf;
     // While building: the entity's pen and style, and where its dashes are when a path goes on.
     Pen m_pen;

@@ -21,11 +21,21 @@ public:
         : m_data(reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image.Surface()))),
           m_stride(cairo_image_surface_get_stride(image.Surface()) / 4), m_width(image.Width()),
           m_height(image.Height()) {}
+    // Lines are kept to this rectangle of the image (a viewport), or to the image when none is set.
+    void SetClip(double x0, double y0, double x1, double y1) {
+        m_left = std::max(0.0, x0);
+        m_top = std::max(0.0, y0);
+        m_right = std::min(static_cast<double>(m_width), x1);
+        m_bottom = std::min(static_cast<double>(m_height), y1);
+    }
+    void ClearClip() { SetClip(0, 0, m_width, m_height); }
     void SetColour(std::int32_t rgb, bool dashed) {
         m_colour = 0xFF000000u | static_cast<std::uint32_t>(rgb);
         m_dashed = dashed;
     }
     void Dot(double x, double y) {
+        if (x < m_left || y < m_top || x >= m_right || y >= m_bottom)
+            return;
         int px = static_cast<int>(std::floor(x));
         int py = static_cast<int>(std::floor(y));
         if (px >= 0 && py >= 0 && px < m_width && py < m_height)
@@ -68,7 +78,7 @@ private:
         double dx = x1 - x0;
         double dy = y1 - y0;
         const double p[4] = {-dx, dx, -dy, dy};
-        const double q[4] = {x0, m_width - 1e-6 - x0, y0, m_height - 1e-6 - y0};
+        const double q[4] = {x0 - m_left, m_right - 1e-6 - x0, y0 - m_top, m_bottom - 1e-6 - y0};
         for (int i = 0; i < 4; ++i) {
             if (p[i] == 0.0) {
                 if (q[i] < 0.0)
@@ -98,6 +108,10 @@ private:
     int m_height;
     std::uint32_t m_colour = 0xFFFFFFFFu;
     bool m_dashed = false;
+    double m_left = 0.0;
+    double m_top = 0.0;
+    double m_right = m_width;
+    double m_bottom = m_height;
 };
 } // namespace
 
@@ -196,11 +210,23 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
         }
     };
     auto masks = [&](const Fill& fill) { return m_styles[fill.style].colour == kBackground; };
+    // A viewport's content is cut to its frame.
+    auto clipTo = [&](std::uint32_t clip) {
+        cairo_reset_clip(cr);
+        if (clip == 0)
+            return;
+        const Box& box = m_clips[clip - 1];
+        double x0 = view.ScreenX(box.minX), y0 = view.ScreenY(box.maxY);
+        cairo_rectangle(cr, x0, y0, view.ScreenX(box.maxX) - x0, view.ScreenY(box.minY) - y0);
+        cairo_clip(cr);
+    };
     // Filled areas first, under every line; wipeouts in their turn among the lines, which they hide.
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     for (std::uint32_t i : groups) {
         const Group& g = m_groups[i];
         bool lit = isHighlighted(g.id);
+        if (g.fills > 0 && g.clip != 0)
+            clipTo(g.clip);
         for (std::uint32_t f = g.firstFill; f < g.firstFill + g.fills; ++f) {
             if (masks(m_fills[f]))
                 continue;
@@ -208,9 +234,12 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
             SetSource(cr, colourOf(m_fills[f].style, lit));
             cairo_fill(cr);
         }
+        if (g.fills > 0 && g.clip != 0)
+            clipTo(0);
     }
     std::vector<const Label*> labels;
     std::vector<std::int32_t> labelColours;
+    std::vector<std::uint32_t> labelClips;
     std::unique_ptr<PixelLines> pixels;
     bool pixelPass = style.pixelLines && image;
     if (pixelPass) {
@@ -253,6 +282,22 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
     auto strokeGroups = [&](Lines which, bool stroke) {
         std::int32_t pixelColour = -2;
         bool pixelDashed = false;
+        std::uint32_t activeClip = 0;
+        auto useClip = [&](std::uint32_t clip) {
+            if (clip == activeClip)
+                return;
+            activeClip = clip;
+            if (stroke) {
+                flush();
+                clipTo(clip);
+            } else if (clip == 0) {
+                pixels->ClearClip();
+            } else {
+                const Box& box = m_clips[clip - 1];
+                pixels->SetClip(view.ScreenX(box.minX), view.ScreenY(box.maxY), view.ScreenX(box.maxX),
+                                view.ScreenY(box.minY));
+            }
+        };
         for (int pass = 0; pass < 2; ++pass) {
             // The plain groups first, the highlighted ones over them.
             for (std::uint32_t i : groups) {
@@ -260,6 +305,7 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
                 bool lit = isHighlighted(g.id);
                 if (lit != (pass == 1))
                     continue;
+                useClip(g.clip);
                 double size = std::max(g.box.maxX - g.box.minX, g.box.maxY - g.box.minY) * view.scale;
                 auto wanted = [&](std::uint16_t index) {
                     if (which == Lines::All)
@@ -361,11 +407,13 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
                     for (std::uint32_t k = g.firstLabel; k < g.firstLabel + g.labels; ++k) {
                         labels.push_back(&m_labels[k]);
                         labelColours.push_back(colourOf(m_labels[k].style, lit));
+                        labelClips.push_back(g.clip);
                     }
                 }
             }
         }
         flush();
+        useClip(0);
     };
     if (pixelPass) {
         strokeGroups(Lines::Thin, false);
@@ -388,6 +436,8 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
         }
         std::string utf8 = textkit::Active().ToUtf8(label->text);
         cairo_save(cr);
+        if (labelClips[k] != 0)
+            clipTo(labelClips[k]);
         SetSource(cr, labelColours[k]);
         cairo_translate(cr, view.ScreenX(label->x), view.ScreenY(label->y));
         cairo_rotate(cr, -label->angle);

@@ -2,6 +2,7 @@
 
 #include "platform/cad/Text.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -278,6 +279,15 @@ ObjectId Database::FindRecord(ObjectId tableId, std::string_view name) const {
 const FileObject* Database::FindFileObject(std::uint64_t handle) const {
     auto found = m_fileObjects.find(handle);
     return found == m_fileObjects.end() ? nullptr : &found->second;
+}
+
+std::vector<std::pair<std::uint64_t, const FileObject*>> Database::FileObjectsOf(std::string_view type) const {
+    std::vector<std::pair<std::uint64_t, const FileObject*>> found;
+    for (const auto& [handle, object] : m_fileObjects)
+        if (NamesEqual(object.type, type))
+            found.emplace_back(handle, &object);
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return found;
 }
 
 std::vector<ObjectId> Database::LayoutBlocks() const {

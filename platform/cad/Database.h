@@ -43,7 +43,10 @@ struct FileObject {
     std::string type;
     std::vector<std::pair<std::string, std::uint64_t>> entries; // of a DICTIONARY: name and handle
     std::uint64_t pointer = 0;
-    std::string fileName; // of an IMAGEDEF: the picture an IMAGE shows, as the file gives it
+    // Of an IMAGEDEF the picture's file, as the file gives it; of a LAYOUT its name (and `pointer` its block
+    // record, `order` its tab's place).
+    std::string name;
+    int order = 0;
 };
 
 class Database {
@@ -119,6 +122,8 @@ public:
     void AddFileObject(std::uint64_t handle, FileObject object) { m_fileObjects[handle] = std::move(object); }
     // Null when the file has no such object, or none that lookups follow.
     const FileObject* FindFileObject(std::uint64_t handle) const;
+    // The file's objects of one type ("LAYOUT"), by handle.
+    std::vector<std::pair<std::uint64_t, const FileObject*>> FileObjectsOf(std::string_view type) const;
     // Model space, paper space, then the other paper-space layouts (*Paper_Space0, ...) in the table's order.
     std::vector<ObjectId> LayoutBlocks() const;
     // The block record the file gave this handle; null when none.

@@ -190,4 +190,35 @@ TEST_F(Plot, TextsAreSetByAlignmentStyleAndColumnWidth) {
     EXPECT_EQ(bands.out, "3\n");
 }
 
+// A layout: its own entities, and model space through each viewport, scaled, cut to the viewport's frame and
+// without the layers frozen in that viewport; a layout that is not there is named with those that are.
+TEST_F(Plot, ALayoutShowsModelSpaceThroughItsViewports) {
+    ASSERT_EQ(Python("sheets " + Path("sheets.dxf")).exitCode, 0);
+    std::string errors;
+    // 3 pixels a millimetre of the A4 sheet.
+    ASSERT_EQ(Vantorel("plot " + Path("sheets.dxf") + " -o " + Path("sheet.png") +
+                       " --layout \"sheet a\" --window 0,0,297,210 --size 891x630", &errors)
+                  .exitCode,
+              0)
+        << errors;
+    auto look = [&](const std::string& code) {
+        return Shell("/usr/bin/python3 -c \"import matplotlib.image as m; a = (m.imread('" + Path("sheet.png") +
+                     "')[:, :, :3] * 255).round().astype(int); "
+                     "names = {'black': lambda c: max(c) < 160 and max(c) - min(c) < 40, "
+                     "'green': lambda c: c[1] > 200 and max(c[0], c[2]) < 80, "
+                     "'red': lambda c: c[0] > 200 and max(c[1], c[2]) < 80}; "
+                     "part = lambda x1, y1, x2, y2: a[630 - y2 * 3:630 - y1 * 3, x1 * 3:x2 * 3].reshape(-1, 3); "
+                     "seen = lambda x1, y1, x2, y2: sorted({n for c in part(x1, y1, x2, y2) for n, f in names.items() "
+                     "if f(c)}); " + code + "\"")
+            .out;
+    };
+    // Inside the first viewport everything; inside the second no walls; between them, where the second's view of
+    // the middle line would run on were it not cut, nothing.
+    EXPECT_EQ(look("print(seen(22, 52, 178, 168), seen(202, 32, 278, 88), seen(184, 55, 196, 65))"),
+              "['black', 'green', 'red'] ['black', 'green'] []\n");
+    ShellRun missing = Vantorel("plot " + Path("sheets.dxf") + " -o " + Path("x.png") + " --layout Plan", &errors);
+    EXPECT_EQ(missing.exitCode, 64);
+    EXPECT_EQ(errors, "vantorel: the drawing has no layout named \"Plan\": its layouts are Model, Layout1, Sheet A\n");
+}
+
 } // namespace

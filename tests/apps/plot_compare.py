@@ -12,8 +12,10 @@
     plot_compare.py texts OUT.dxf
         texts in every alignment, fitted, slanted, mirrored, in TrueType and SHX styles; multiline texts wrapped,
         formatted and turned
-    plot_compare.py compare DRAWING OURS.png X1,Y1,X2,Y2 WxH
-        draws DRAWING with ezdxf's matplotlib backend at the same window and size, and prints how much of each
+    plot_compare.py sheets OUT.dxf
+        model space seen through two viewports of the layout "Sheet A", one with a layer frozen in it
+    plot_compare.py compare DRAWING OURS.png X1,Y1,X2,Y2 WxH [LAYOUT]
+        draws DRAWING (or its layout LAYOUT) with ezdxf's matplotlib backend at the same window and size, and prints how much of each
         image's ink lies within 3 pixels of the other's: "ours 0.93 theirs 0.91"
 """
 import math
@@ -186,7 +188,26 @@ def texts(path):
     doc.saveas(path)
 
 
-def render_ezdxf(drawing, window, size, out):
+def sheets(path):
+    """Model space seen through two viewports of the layout "Sheet A", the second with WALLS frozen in it."""
+    doc = ezdxf.new("R2018", setup=True)
+    msp = doc.modelspace()
+    doc.layers.add("WALLS", color=1)
+    doc.layers.add("FURN", color=3)
+    msp.add_lwpolyline([(0, 0), (100, 0), (100, 60), (0, 60)], close=True, dxfattribs={"layer": "WALLS"})
+    msp.add_circle((30, 30), 10, dxfattribs={"layer": "FURN"})
+    msp.add_circle((70, 30), 10, dxfattribs={"layer": "FURN"})
+    msp.add_line((0, 30), (100, 30))
+    sheet = doc.layouts.new("Sheet A")
+    sheet.page_setup(size=(297, 210), margins=(0, 0, 0, 0), units="mm")
+    sheet.add_viewport(center=(100, 110), size=(160, 120), view_center_point=(50, 30), view_height=80)
+    closer = sheet.add_viewport(center=(240, 60), size=(80, 60), view_center_point=(70, 30), view_height=80)
+    closer.frozen_layers = ["WALLS"]
+    sheet.add_lwpolyline([(5, 5), (292, 5), (292, 205), (5, 205)], close=True)
+    doc.saveas(path)
+
+
+def render_ezdxf(drawing, window, size, out, layout_name=None):
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
@@ -195,7 +216,7 @@ def render_ezdxf(drawing, window, size, out):
     from ezdxf.addons.drawing.properties import LayoutProperties
 
     doc = ezdxf.readfile(drawing)
-    msp = doc.modelspace()
+    msp = doc.layouts.get(layout_name) if layout_name else doc.modelspace()
     width, height = size
     fig = plt.figure(figsize=(width / 100, height / 100), dpi=100)
     ax = fig.add_axes([0, 0, 1, 1])
@@ -230,9 +251,9 @@ def near(mask, radius):
     return grown
 
 
-def compare(drawing, ours, window, size):
+def compare(drawing, ours, window, size, layout_name=None):
     theirs = ours + ".ezdxf.png"
-    render_ezdxf(drawing, window, size, theirs)
+    render_ezdxf(drawing, window, size, theirs, layout_name)
     a = ink(ours)
     b = ink(theirs)
     if a.shape != b.shape:
@@ -252,12 +273,14 @@ def main():
         layers(sys.argv[2])
     elif sys.argv[1] == "styles":
         styles(sys.argv[2])
+    elif sys.argv[1] == "sheets":
+        sheets(sys.argv[2])
     elif sys.argv[1] == "texts":
         texts(sys.argv[2])
     else:
         window = [float(v) for v in sys.argv[4].split(",")]
         size = [int(v) for v in sys.argv[5].lower().split("x")]
-        compare(sys.argv[2], sys.argv[3], window, size)
+        compare(sys.argv[2], sys.argv[3], window, size, sys.argv[6] if len(sys.argv) > 6 else None)
 
 
 if __name__ == "__main__":

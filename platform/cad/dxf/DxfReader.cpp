@@ -205,17 +205,25 @@ bool DxfReader::ReadObjects(const DxfTag& start) {
         FileObject object;
         bool dictionary = IsName(type, "DICTIONARY");
         bool imageDefinition = IsName(type, "IMAGEDEF");
+        bool layout = IsName(type, "LAYOUT");
+        bool inLayout = false;
         for (std::size_t i = 0; i < body.count; ++i) {
             const DxfTag& item = body.tags[i];
             if (dictionary && item.code == 3 && i + 1 < body.count &&
                 (body.tags[i + 1].code == 350 || body.tags[i + 1].code == 360))
                 object.entries.emplace_back(std::string(item.value), ParseHandle(body.tags[i + 1].value));
-            else if (item.code == 340 && object.pointer == 0)
+            else if (layout && item.code == 100)
+                inLayout = IsName(item.value, "AcDbLayout");
+            else if (layout && inLayout && item.code == 330 && object.pointer == 0)
                 object.pointer = ParseHandle(item.value);
-            else if (imageDefinition && item.code == 1)
-                object.fileName = Decode(item.value);
+            else if (layout && inLayout && item.code == 71)
+                object.order = static_cast<int>(item.number);
+            else if (item.code == 340 && object.pointer == 0 && !layout)
+                object.pointer = ParseHandle(item.value);
+            else if ((imageDefinition || (layout && inLayout)) && item.code == 1)
+                object.name = Decode(item.value);
         }
-        if (body.handle != 0 && (dictionary || object.pointer != 0 || !object.fileName.empty())) {
+        if (body.handle != 0 && (dictionary || object.pointer != 0 || !object.name.empty())) {
             object.type = std::string(type);
             m_database->AddFileObject(body.handle, std::move(object));
         }
