@@ -37,7 +37,8 @@ constexpr OwnCommand kOwnCommands[] = {
     {"OPEN", "open a drawing"},
     {"SAVE", "save the drawing"},
     {"SAVEAS", "save the drawing under a new name"},
-    {"PLOT", "plot the drawing to a PNG, PDF or SVG file"},
+    {"PLOT", "plot the drawing (the layout shown) to a PNG, PDF or SVG file"},
+    {"LAYOUT", "show model space or a paper-space layout, by its tab's name"},
     {"ZOOM", "show the whole drawing (the wheel zooms about the pointer, a held middle or right button pans)"},
     {"HELP", "this list (F1)"},
     {"QUIT", "leave the editor"},
@@ -136,7 +137,11 @@ bool GuiApp::ChooseFile(const cad::FilePrompt& prompt, std::string& path) {
 
 void GuiApp::Reload() {
     const cad::Database& database = cad::Host::Instance().WorkingDatabase();
-    scene.Build(database);
+    if (&database != m_spaceOf) {
+        m_spaceOf = &database;
+        m_space = cad::kNullId;
+    }
+    scene.Build(database, false, m_space);
     // What the view cannot draw is said once for each drawing opened, not after every command.
     if (&database != m_notedDrawing) {
         m_notedDrawing = &database;
@@ -212,6 +217,10 @@ void GuiApp::PlotDrawing() {
                                ? std::filesystem::path(document.Path()).replace_extension(".png").string()
                                : std::string("plot.png");
     render::PlotOptions options;
+    // The layout on view is the one plotted.
+    for (const render::LayoutEntry& layout : render::Layouts(cad::Host::Instance().WorkingDatabase()))
+        if (m_space != cad::kNullId && layout.block == m_space)
+            options.layout = layout.name;
     if (!ChooseFile(cad::FilePrompt{"Plot to file", proposed, "png;pdf;svg", 1}, options.output))
         return;
     std::string why;
@@ -222,6 +231,38 @@ void GuiApp::PlotDrawing() {
     }
     PrintLine("Plotted " + options.output);
     Trace("plotted \"" + options.output + "\"");
+}
+
+void GuiApp::ChooseLayout() {
+    const cad::Database& database = cad::Host::Instance().WorkingDatabase();
+    std::vector<render::LayoutEntry> layouts = render::Layouts(database);
+    std::string current = "Model";
+    std::string list;
+    for (const render::LayoutEntry& layout : layouts) {
+        if (layout.block == (m_space == cad::kNullId ? database.ModelSpaceId() : m_space))
+            current = layout.name;
+        list += (list.empty() ? "" : ", ") + layout.name;
+    }
+    PrintLine("Layouts: " + list);
+    cad::Answer answer;
+    std::string error;
+    if (!input.Next(cad::Request::Text, "Layout to show <" + current + ">: ", answer, error))
+        return;
+    const auto* typed = std::get_if<cad::TextAnswer>(&answer);
+    if (!typed)
+        return;
+    std::string name = Trim(typed->text);
+    auto chosen = std::find_if(layouts.begin(), layouts.end(),
+                               [&](const render::LayoutEntry& l) { return cad::NamesEqual(l.name, name); });
+    if (chosen == layouts.end()) {
+        PrintLine("No layout is named \"" + name + "\": type one of " + list);
+        return;
+    }
+    m_space = chosen->block == database.ModelSpaceId() ? cad::kNullId : chosen->block;
+    Reload();
+    main.view.FitAll();
+    PrintLine("Showing " + chosen->name);
+    Trace("layout " + chosen->name);
 }
 
 void GuiApp::RunTyped(const std::string& command) {
@@ -238,6 +279,8 @@ void GuiApp::RunTyped(const std::string& command) {
         SaveDrawing(true);
     } else if (command == "PLOT") {
         PlotDrawing();
+    } else if (command == "LAYOUT") {
+        ChooseLayout();
     } else if (command == "ZOOM" || command == "Z") {
         main.view.FitAll();
     } else if (command == "HELP" || command == "?") {

@@ -171,6 +171,9 @@ public:
 
     Scene scene;
     const cad::Database* m_notedDrawing = nullptr; // whose undrawn entities were said
+    // The layout the view shows: its block record in the drawing `m_spaceOf`; model space for any other.
+    cad::ObjectId m_space = cad::kNullId;
+    const cad::Database* m_spaceOf = nullptr;
     MainWindow main;
     LiveInput input;
     ui::SdlBackend backend;
@@ -187,6 +190,8 @@ private:
     bool AskToSaveDrawing();
     void RememberSaved();
     void Reload();
+    // Lists the drawing's layouts and shows the one asked for.
+    void ChooseLayout();
     void TraceModal();
     void TraceParts(const ui::Window& window, std::vector<std::string>& lines);
     bool m_trace = false;

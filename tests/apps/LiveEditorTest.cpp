@@ -394,4 +394,46 @@ TEST_F(LiveView, ADamagedDrawingOpenedSaysWhatWasLeftOut) {
     std::filesystem::remove(drawing);
 }
 
+// LAYOUT lists the layouts and shows the one named (in any case), its viewports showing model space; a name
+// that is not there is said with those that are.
+TEST_F(LiveView, LayoutShowsAPaperSpaceLayoutByName) {
+    std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-sheets.dxf";
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " sheets " + drawing.string()).c_str()), 0);
+    Turns opening({[&] {
+        auto* chooser = dynamic_cast<gui::FileChooser*>(WindowSystem::Instance().Modal());
+        ASSERT_NE(chooser, nullptr);
+        chooser->Control(gui::FileChooser::IdName)->SetText(drawing.string());
+        WindowSystem::Instance().Click(chooser->Control(ui::kIdOk)->ClientToScreen(ui::Point{3, 3}));
+    }});
+    WindowSystem::Instance().QueueMessageBoxAnswer(ui::ResultNo);
+    app.Submit("OPEN");
+    WindowSystem::Instance().RunPending();
+    // Model space: the walls' rectangle, 100 by 60.
+    EXPECT_NEAR(app.scene.Extents().maxX - app.scene.Extents().minX, 100.0, 1e-9);
+    auto layout = [&](const std::string& name) {
+        Turns typing({[&] { app.Submit(name); }});
+        app.Submit("LAYOUT");
+        WindowSystem::Instance().RunPending();
+    };
+    layout("sheet a");
+    // The sheet's border runs from 5 to 292.
+    EXPECT_NEAR(app.scene.Extents().minX, 5.0, 1e-9);
+    EXPECT_NEAR(app.scene.Extents().maxX, 292.0, 1e-9);
+    layout("Plan");
+    layout("MODEL");
+    EXPECT_NEAR(app.scene.Extents().maxX - app.scene.Extents().minX, 100.0, 1e-9);
+    std::string history;
+    for (const std::string& line : app.main.commandLine.ShownHistory())
+        history += line + "\n";
+    EXPECT_NE(history.find("Layouts: Model, Layout1, Sheet A\nLayout to show <Model>: sheet a\nShowing Sheet A\n"),
+              std::string::npos)
+        << history;
+    EXPECT_NE(history.find("Layout to show <Sheet A>: Plan\nNo layout is named \"Plan\": type one of Model, Layout1, "
+                           "Sheet A\n"),
+              std::string::npos)
+        << history;
+    EXPECT_NE(history.find("Showing Model\n"), std::string::npos) << history;
+    std::filesystem::remove(drawing);
+}
+
 } // namespace
