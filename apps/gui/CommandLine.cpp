@@ -6,6 +6,7 @@
 #include "platform/ui/WindowSystem.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 namespace gui {
@@ -19,13 +20,20 @@ void CommandLine::OnPaint(ui::Canvas& canvas) {
     std::vector<std::string> lines = ShownHistory();
     const LiveInput& input = m_app.input;
     std::string prompt = input.Asking() ? input.Prompt() : m_app.busy ? std::string() : std::string("Command: ");
-    int shown = std::min<int>(kLines - 1, static_cast<int>(lines.size()));
+    int last = static_cast<int>(lines.size()) - std::min(m_scroll, static_cast<int>(lines.size()));
+    int shown = std::min<int>(kLines - 1, last);
     int y = client.bottom - 3 - height * (shown + 1);
-    for (int i = static_cast<int>(lines.size()) - shown; i < static_cast<int>(lines.size()); ++i) {
+    for (int i = last - shown; i < last; ++i) {
         canvas.TextOut(4, y, lines[static_cast<std::size_t>(i)]);
         y += height;
     }
-    canvas.TextOut(4, y, prompt + m_typed + (HasFocus() ? "_" : ""));
+    if (m_scroll > 0) {
+        // Scrolled back: the line being typed says how to come back to it.
+        canvas.SetTextColor(ui::Color{110, 110, 110});
+        canvas.TextOut(4, y, "(" + std::to_string(m_scroll) + " more lines below: PageDown)");
+    } else {
+        canvas.TextOut(4, y, prompt + m_typed + (HasFocus() ? "_" : ""));
+    }
     canvas.SetPen(ui::Pen{ui::Color{160, 160, 160}, 1, ui::PenStyle::Solid});
     canvas.Line(0, 0, client.right, 0);
 }
@@ -54,6 +62,15 @@ bool CommandLine::OnKeyDown(const ui::KeyEvent& event) {
         }
         return true;
     }
+    if (event.key == ui::KeyPageUp || event.key == ui::KeyPageDown) {
+        Scroll(event.key == ui::KeyPageUp ? kLines - 1 : -(kLines - 1));
+        return true;
+    }
+    if (event.key == ui::KeyF2) {
+        HistoryWindow window(ShownHistory());
+        window.DoModal(Parent());
+        return true;
+    }
     if (event.key == ui::KeyF1) {
         if (!m_app.input.Asking() && !m_app.busy)
             m_app.Submit("HELP");
@@ -79,6 +96,64 @@ bool CommandLine::OnKeyDown(const ui::KeyEvent& event) {
     }
 }
 
+void CommandLine::Scroll(int lines) {
+    int most = std::max(0, static_cast<int>(ShownHistory().size()) - (kLines - 1));
+    m_scroll = std::clamp(m_scroll + lines, 0, most);
+    Invalidate();
+}
+
+void CommandLine::OnMouseWheel(const ui::MouseEvent& event) {
+    if (event.wheelDelta != 0)
+        Scroll(event.wheelDelta > 0 ? 3 : -3);
+}
+
+void StatusBar::SetCursor(double x, double y) {
+    char text[96];
+    std::snprintf(text, sizeof text, "X %.4f  Y %.4f", x, y);
+    m_coordinates = text;
+    Invalidate();
+}
+
+void StatusBar::OnPaint(ui::Canvas& canvas) {
+    ui::Rect client = ClientRect();
+    canvas.FillRect(client, ui::Color{225, 226, 222});
+    canvas.SetFont(ui::Font{"Courier", 9, false});
+    canvas.SetTextColor(ui::Color{30, 30, 30});
+    canvas.TextOut(4, 2, m_coordinates);
+    int width = canvas.TextExtent(m_layout).width;
+    canvas.TextOut(client.right - width - 6, 2, m_layout);
+}
+
+namespace {
+ui::DialogTemplate HistoryTemplate() {
+    using ui::Rect;
+    ui::DialogTemplate t;
+    t.id = 9100;
+    t.title = "Command history";
+    t.units = Rect::FromSize(0, 0, 320, 220);
+    t.controls = {
+        {ui::ControlKind::ListBox, HistoryWindow::IdLines, "", Rect::FromSize(7, 7, 306, 184),
+         ui::StyleVisible | ui::StyleTabStop | ui::StyleVScroll},
+        {ui::ControlKind::Button, ui::kIdOk, "Close", Rect::FromSize(263, 199, 50, 14),
+         ui::StyleVisible | ui::StyleTabStop | ui::ButtonDefault},
+    };
+    return t;
+}
+} // namespace
+
+HistoryWindow::HistoryWindow(std::vector<std::string> lines) : ui::Dialog(HistoryTemplate()), m_lines(std::move(lines)) {}
+
+bool HistoryWindow::OnInitDialog() {
+    if (auto* list = dynamic_cast<ui::ListBox*>(Control(IdLines))) {
+        for (const std::string& line : m_lines)
+            list->AddItem(line);
+        // Opened at its end, where the last command is.
+        if (!m_lines.empty())
+            list->SetSelection(static_cast<int>(m_lines.size()) - 1);
+    }
+    return true;
+}
+
 void CommandLine::OnChar(unsigned character, unsigned) {
     if (character < 32 || character == 127)
         return;
@@ -93,8 +168,11 @@ void CommandLine::OnChar(unsigned character, unsigned) {
 void MainWindow::OnSize(ui::Size size) {
     int line = ui::MeasureText(ui::Font{"Courier", 9, false}, "Ay").height;
     int lineHeight = CommandLine::kLines * line + 6;
-    view.Move(ui::Rect{0, 0, size.width, std::max(0, size.height - lineHeight)});
-    commandLine.Move(ui::Rect{0, std::max(0, size.height - lineHeight), size.width, size.height});
+    int statusHeight = line + 4;
+    int bottom = std::max(0, size.height - lineHeight);
+    view.Move(ui::Rect{0, 0, size.width, std::max(0, bottom - statusHeight)});
+    status.Move(ui::Rect{0, std::max(0, bottom - statusHeight), size.width, bottom});
+    commandLine.Move(ui::Rect{0, bottom, size.width, size.height});
 }
 
 void MainWindow::OnPaint(ui::Canvas& canvas) {

@@ -17,10 +17,62 @@ constexpr double kWheelStep = 1.25;
 const ui::Color kInk{255, 255, 255};
 } // namespace
 
+void DrawingView::Remember() {
+    // Enough views back for any session; the oldest go first.
+    constexpr std::size_t kMostViews = 50;
+    if (m_previous.size() >= kMostViews)
+        m_previous.erase(m_previous.begin());
+    m_previous.push_back(m_view);
+}
+
+void DrawingView::ZoomWindow(const Box& box) {
+    Remember();
+    m_view.centreX = (box.minX + box.maxX) / 2;
+    m_view.centreY = (box.minY + box.maxY) / 2;
+    double w = std::max(box.maxX - box.minX, 1e-9);
+    double h = std::max(box.maxY - box.minY, 1e-9);
+    m_view.scale = std::clamp(std::min(m_view.width / w, m_view.height / h), 1e-9, 1e9);
+    SceneChanged();
+}
+
+void DrawingView::ZoomScale(double factor) {
+    Remember();
+    m_view.scale = std::clamp(m_view.scale * factor, 1e-9, 1e9);
+    SceneChanged();
+}
+
+void DrawingView::Pan(double dx, double dy) {
+    Remember();
+    m_view.centreX -= dx;
+    m_view.centreY -= dy;
+    SceneChanged();
+}
+
+bool DrawingView::ZoomPrevious() {
+    if (m_previous.empty())
+        return false;
+    ViewTransform back = m_previous.back();
+    m_previous.pop_back();
+    m_view.centreX = back.centreX;
+    m_view.centreY = back.centreY;
+    m_view.scale = back.scale;
+    SceneChanged();
+    return true;
+}
+
 void DrawingView::FitAll() {
+    ViewTransform before = m_view;
+    bool wasFitted = m_fitted;
     m_view.width = std::max(1, ClientRect().Width());
     m_view.height = std::max(1, ClientRect().Height());
     m_view.Fit(m_app.scene.Extents());
+    // The view before goes back on ZOOM Previous, unless this one is the same.
+    if (wasFitted && (before.centreX != m_view.centreX || before.centreY != m_view.centreY || before.scale != m_view.scale)) {
+        ViewTransform now = m_view;
+        m_view = before;
+        Remember();
+        m_view = now;
+    }
     m_fitted = true;
     SceneChanged();
 }
@@ -85,6 +137,7 @@ void DrawingView::OnMouseDown(const ui::MouseEvent& event) {
 
 void DrawingView::OnMouseMove(const ui::MouseEvent& event) {
     m_cursor = ui::Point{event.x, event.y};
+    m_app.main.status.SetCursor(m_view.WorldX(m_cursor.x), m_view.WorldY(m_cursor.y));
     if (m_panning) {
         m_view.centreX -= (m_cursor.x - m_panFrom.x) / m_view.scale;
         m_view.centreY += (m_cursor.y - m_panFrom.y) / m_view.scale;

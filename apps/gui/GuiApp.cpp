@@ -5,6 +5,7 @@
 
 #include "platform/cad/Host.h"
 #include "platform/cad/HostCommands.h"
+#include "platform/text/CodePage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/WindowSystem.h"
 
@@ -39,7 +40,9 @@ constexpr OwnCommand kOwnCommands[] = {
     {"SAVEAS", "save the drawing under a new name"},
     {"PLOT", "plot the drawing (the layout shown) to a PNG, PDF or SVG file"},
     {"LAYOUT", "show model space or a paper-space layout, by its tab's name"},
-    {"ZOOM", "show the whole drawing (the wheel zooms about the pointer, a held middle or right button pans)"},
+    {"ZOOM", "Extents (the whole drawing), Window (two corners), Previous, or a scale such as 2 or 0.5; the wheel "
+             "zooms about the pointer"},
+    {"PAN", "move the view from a base point to a second point; a held middle or right button pans too"},
     {"HELP", "this list (F1)"},
     {"QUIT", "leave the editor"},
 };
@@ -63,6 +66,7 @@ void GuiApp::Trace(const std::string& line) {
 }
 
 void GuiApp::PrintLine(const std::string& text) {
+    main.commandLine.ScrollToEnd();
     cad::Editor& editor = cad::Host::Instance().GetEditor();
     // A prompt the module left open on its line is ended first.
     bool open = !editor.CommandLine().empty() && editor.CommandLine().back() != '\n';
@@ -140,8 +144,10 @@ void GuiApp::Reload() {
     if (&database != m_spaceOf) {
         m_spaceOf = &database;
         m_space = cad::kNullId;
+        main.status.SetLayout("Model");
     }
     scene.Build(database, false, m_space);
+    UpdateTitle();
     // What the view cannot draw is said once for each drawing opened, not after every command.
     if (&database != m_notedDrawing) {
         m_notedDrawing = &database;
@@ -151,8 +157,16 @@ void GuiApp::Reload() {
     main.view.SceneChanged();
 }
 
+void GuiApp::UpdateTitle() {
+    const cad::Document& document = cad::Host::Instance().Documents().Current();
+    std::string name = document.HasFile() ? std::filesystem::path(document.Path()).filename().string() : "Drawing1";
+    bool changed = cad::Host::Instance().WorkingDatabase().UndoState() != m_savedState;
+    backend.SetTitle(textkit::Active().ToUtf8(name) + (changed ? "*" : "") + " - Vantorel");
+}
+
 void GuiApp::RememberSaved() {
     m_savedState = cad::Host::Instance().WorkingDatabase().UndoState();
+    UpdateTitle();
 }
 
 bool GuiApp::AskToSaveDrawing() {
@@ -233,38 +247,6 @@ void GuiApp::PlotDrawing() {
     Trace("plotted \"" + options.output + "\"");
 }
 
-void GuiApp::ChooseLayout() {
-    const cad::Database& database = cad::Host::Instance().WorkingDatabase();
-    std::vector<render::LayoutEntry> layouts = render::Layouts(database);
-    std::string current = "Model";
-    std::string list;
-    for (const render::LayoutEntry& layout : layouts) {
-        if (layout.block == (m_space == cad::kNullId ? database.ModelSpaceId() : m_space))
-            current = layout.name;
-        list += (list.empty() ? "" : ", ") + layout.name;
-    }
-    PrintLine("Layouts: " + list);
-    cad::Answer answer;
-    std::string error;
-    if (!input.Next(cad::Request::Text, "Layout to show <" + current + ">: ", answer, error))
-        return;
-    const auto* typed = std::get_if<cad::TextAnswer>(&answer);
-    if (!typed)
-        return;
-    std::string name = Trim(typed->text);
-    auto chosen = std::find_if(layouts.begin(), layouts.end(),
-                               [&](const render::LayoutEntry& l) { return cad::NamesEqual(l.name, name); });
-    if (chosen == layouts.end()) {
-        PrintLine("No layout is named \"" + name + "\": type one of " + list);
-        return;
-    }
-    m_space = chosen->block == database.ModelSpaceId() ? cad::kNullId : chosen->block;
-    Reload();
-    main.view.FitAll();
-    PrintLine("Showing " + chosen->name);
-    Trace("layout " + chosen->name);
-}
-
 void GuiApp::RunTyped(const std::string& command) {
     busy = true;
     main.commandLine.Invalidate();
@@ -282,7 +264,9 @@ void GuiApp::RunTyped(const std::string& command) {
     } else if (command == "LAYOUT") {
         ChooseLayout();
     } else if (command == "ZOOM" || command == "Z") {
-        main.view.FitAll();
+        Zoom();
+    } else if (command == "PAN" || command == "P") {
+        PanByPoints();
     } else if (command == "HELP" || command == "?") {
         PrintHelp();
     } else {
@@ -366,6 +350,7 @@ int GuiApp::Run(const std::string& drawing, bool trace, int width, int height) {
     system.SetBackend(&backend);
     main.Create(nullptr, ui::Rect{0, 0, width, height}, 0, "Vantorel", ui::StyleVisible);
     main.view.Create(&main, ui::Rect{}, 1, "", ui::StyleVisible);
+    main.status.Create(&main, ui::Rect{}, 3, "", ui::StyleVisible);
     main.commandLine.Create(&main, ui::Rect{}, 2, "", ui::StyleVisible | ui::StyleTabStop);
     main.OnSize(ui::Size{width, height});
     host.SetMainWindow(&main);

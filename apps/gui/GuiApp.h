@@ -32,6 +32,12 @@ public:
     void SceneChanged() { m_sceneDirty = true; Invalidate(); }
     void FitAll();
     const ViewTransform& View() const { return m_view; }
+    // The view changed by a command, the one before it kept for ZOOM Previous.
+    void ZoomWindow(const Box& box);
+    void ZoomScale(double factor);
+    void Pan(double dx, double dy);
+    // False when there is no view before this one.
+    bool ZoomPrevious();
 
     void OnPaint(ui::Canvas& canvas) override;
     void OnSize(ui::Size size) override;
@@ -54,6 +60,8 @@ private:
     ui::Point m_cursor;
     bool m_panning = false;
     ui::Point m_panFrom;
+    std::vector<ViewTransform> m_previous;
+    void Remember();
 };
 
 // The history of the command line above the line being typed, with the prompt of whatever is asked.
@@ -73,10 +81,42 @@ public:
     // being answered.
     std::vector<std::string> ShownHistory() const;
     bool TakesFocus() const override { return true; }
+    // The wheel, PageUp and PageDown scroll the history; anything new shows its end again.
+    void OnMouseWheel(const ui::MouseEvent& event) override;
+    int Scrolled() const { return m_scroll; }
+    void ScrollToEnd() { m_scroll = 0; Invalidate(); }
 
 private:
+    void Scroll(int lines);
     GuiApp& m_app;
     std::string m_typed;
+    int m_scroll = 0; // lines of history hidden below the shown ones
+};
+
+// The cursor's drawing coordinates and the layout on view, between the view and the command line.
+class StatusBar : public ui::Window {
+public:
+    void SetCursor(double x, double y);
+    void SetLayout(const std::string& name) { m_layout = name; Invalidate(); }
+    // "X 12.5000  Y 3.2500", or empty while the pointer is outside the view.
+    const std::string& Coordinates() const { return m_coordinates; }
+    void OnPaint(ui::Canvas& canvas) override;
+    bool TakesFocus() const override { return false; }
+
+private:
+    std::string m_coordinates;
+    std::string m_layout = "Model";
+};
+
+// F2: the whole history of the command line in a window of its own, to scroll through and read.
+class HistoryWindow : public ui::Dialog {
+public:
+    enum ControlId : int { IdLines = 10 };
+    explicit HistoryWindow(std::vector<std::string> lines);
+    bool OnInitDialog() override;
+
+private:
+    std::vector<std::string> m_lines;
 };
 
 // The desktop window's whole area: the view above the command line.
@@ -88,6 +128,7 @@ public:
     // Whatever gives the window the focus (a dialog closing, say), typing goes to the command line.
     void OnFocusGained(ui::Window*) override { commandLine.SetFocus(); }
     DrawingView view;
+    StatusBar status;
     CommandLine commandLine;
 };
 
@@ -190,8 +231,15 @@ private:
     bool AskToSaveDrawing();
     void RememberSaved();
     void Reload();
+    // "plan.dxf - Vantorel", marked "plan.dxf* - Vantorel" while there are changes not saved.
+    void UpdateTitle();
     // Lists the drawing's layouts and shows the one asked for.
     void ChooseLayout();
+    // ZOOM with its options, and PAN by two points.
+    void Zoom();
+    void PanByPoints();
+    // A point asked for on the command line (picked in the view or typed "x,y"); false when cancelled.
+    bool AskPoint(const std::string& prompt, double& x, double& y);
     void TraceModal();
     void TraceParts(const ui::Window& window, std::vector<std::string>& lines);
     bool m_trace = false;

@@ -115,6 +115,12 @@ SdlBackend::~SdlBackend() {
     }
 }
 
+void SdlBackend::SetTitle(const std::string& title) {
+    m_title = title;
+    if (m_window)
+        SDL_SetWindowTitle(m_window, m_title.c_str());
+}
+
 bool SdlBackend::Open(const std::string& title, int width, int height, std::string& error) {
     // Without a desktop SDL would settle for drawing off screen, and the editor would run where nobody sees
     // it. A driver asked for by name (the tests' dummy one) is taken as asked.
@@ -137,7 +143,9 @@ bool SdlBackend::Open(const std::string& title, int width, int height, std::stri
         SDL_Quit();
         return false;
     }
-    m_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+    if (m_title.empty())
+        m_title = title;
+    m_window = SDL_CreateWindow(m_title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                 SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (!m_window) {
         error = std::string("cannot open a window: ") + SDL_GetError();

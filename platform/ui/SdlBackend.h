@@ -26,6 +26,9 @@ public:
 
     // Opens the desktop window; false, with the reason in `error`, when no display can be had.
     [[nodiscard]] bool Open(const std::string& title, int width, int height, std::string& error);
+    // The desktop window's title (UTF-8), kept for a window not yet open.
+    void SetTitle(const std::string& title);
+    const std::string& Title() const { return m_title; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     // The desktop window was resized: the size the window at the bottom should take.
@@ -56,6 +59,7 @@ private:
     void OpenAudio();
 
     SDL_Window* m_window = nullptr;
+    std::string m_title;
     SDL_Renderer* m_renderer = nullptr;
     SDL_Texture* m_texture = nullptr;
     int m_width = 0;

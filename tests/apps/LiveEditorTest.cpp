@@ -272,6 +272,7 @@ protected:
         app.scene.Build(db);
         app.main.Create(nullptr, ui::Rect{0, 0, 400, 300}, 0, "Vantorel", ui::StyleVisible);
         app.main.view.Create(&app.main, ui::Rect{}, 1, "", ui::StyleVisible);
+        app.main.status.Create(&app.main, ui::Rect{}, 3, "", ui::StyleVisible);
         app.main.commandLine.Create(&app.main, ui::Rect{}, 2, "", ui::StyleVisible | ui::StyleTabStop);
         app.main.OnSize(ui::Size{400, 300});
         app.main.view.FitAll();
@@ -408,8 +409,9 @@ TEST_F(LiveView, LayoutShowsAPaperSpaceLayoutByName) {
     WindowSystem::Instance().QueueMessageBoxAnswer(ui::ResultNo);
     app.Submit("OPEN");
     WindowSystem::Instance().RunPending();
-    // Model space: the walls' rectangle, 100 by 60.
+    // Model space: the walls' rectangle, 100 by 60; the window named for the drawing.
     EXPECT_NEAR(app.scene.Extents().maxX - app.scene.Extents().minX, 100.0, 1e-9);
+    EXPECT_EQ(app.backend.Title(), "vantorel-live-sheets.dxf - Vantorel");
     auto layout = [&](const std::string& name) {
         Turns typing({[&] { app.Submit(name); }});
         app.Submit("LAYOUT");
@@ -434,6 +436,74 @@ TEST_F(LiveView, LayoutShowsAPaperSpaceLayoutByName) {
         << history;
     EXPECT_NE(history.find("Showing Model\n"), std::string::npos) << history;
     std::filesystem::remove(drawing);
+}
+
+
+// ZOOM's options and PAN change the view and ZOOM Previous goes back; the status bar follows the pointer in
+// drawing units; PageUp and PageDown scroll the history and F2 shows all of it in a window.
+TEST_F(LiveView, ZoomPanStatusBarAndHistory) {
+    const gui::ViewTransform& v = app.main.view.View();
+    double fitted = v.scale;
+    auto run = [&](const std::string& command, std::vector<std::string> answers) {
+        std::vector<std::function<void()>> steps;
+        for (const std::string& answer : answers)
+            steps.push_back([&, answer] { app.input.Typed(answer); });
+        Turns turns(steps);
+        app.Submit(command);
+        WindowSystem::Instance().RunPending();
+    };
+    run("ZOOM", {"w", "0,0", "4,2"});
+    EXPECT_NEAR(v.centreX, 2.0, 1e-9);
+    EXPECT_NEAR(v.centreY, 1.0, 1e-9);
+    EXPECT_NEAR(v.scale, std::min(v.width / 4.0, v.height / 2.0), 1e-9);
+    run("ZOOM", {"2x"});
+    EXPECT_NEAR(v.scale, 2 * std::min(v.width / 4.0, v.height / 2.0), 1e-9);
+    run("PAN", {"0,0", "1,0.5"});
+    EXPECT_NEAR(v.centreX, 1.0, 1e-9);
+    EXPECT_NEAR(v.centreY, 0.5, 1e-9);
+    run("ZOOM", {"p"});
+    run("ZOOM", {"P"});
+    EXPECT_NEAR(v.centreX, 2.0, 1e-9);
+    EXPECT_NEAR(v.scale, std::min(v.width / 4.0, v.height / 2.0), 1e-9);
+    run("ZOOM", {"p"});
+    EXPECT_NEAR(v.scale, fitted, 1e-9);
+    run("ZOOM", {"p"});
+    run("ZOOM", {"huge"});
+    run("ZOOM", {""});
+    EXPECT_NEAR(v.scale, fitted, 1e-9);
+    std::string history;
+    for (const std::string& line : app.main.commandLine.ShownHistory())
+        history += line + "\n";
+    EXPECT_NE(history.find("Zoom [Extents/Window/Previous] or a scale (2, 0.5) <Extents>: p\nNo previous view.\n"),
+              std::string::npos)
+        << history;
+    EXPECT_NE(history.find("huge\nType E, W, P or a scale greater than 0, such as 2 or 0.5.\n"), std::string::npos)
+        << history;
+
+    ui::Point at = Screen(10, 1);
+    WindowSystem::Instance().MouseMove(at);
+    ui::Point client = app.main.view.ScreenToClient(at);
+    char expected[96];
+    std::snprintf(expected, sizeof expected, "X %.4f  Y %.4f", v.WorldX(client.x), v.WorldY(client.y));
+    EXPECT_EQ(app.main.status.Coordinates(), expected);
+
+    app.main.commandLine.SetFocus();
+    WindowSystem::Instance().KeyDown(ui::KeyPageUp);
+    EXPECT_EQ(app.main.commandLine.Scrolled(), gui::CommandLine::kLines - 1);
+    WindowSystem::Instance().MouseWheel(app.main.commandLine.ClientToScreen(ui::Point{5, 5}), 120);
+    EXPECT_EQ(app.main.commandLine.Scrolled(), gui::CommandLine::kLines + 2);
+    WindowSystem::Instance().KeyDown(ui::KeyPageDown);
+    WindowSystem::Instance().KeyDown(ui::KeyPageDown);
+    EXPECT_EQ(app.main.commandLine.Scrolled(), 0);
+    int listed = -1;
+    Turns reading({[&] {
+        auto* window = dynamic_cast<gui::HistoryWindow*>(WindowSystem::Instance().Modal());
+        ASSERT_NE(window, nullptr);
+        listed = dynamic_cast<ui::ListBox*>(window->Control(gui::HistoryWindow::IdLines))->ItemCount();
+        WindowSystem::Instance().Click(window->Control(ui::kIdOk)->ClientToScreen(ui::Point{3, 3}));
+    }});
+    WindowSystem::Instance().KeyDown(ui::KeyF2);
+    EXPECT_EQ(listed, static_cast<int>(app.main.commandLine.ShownHistory().size()));
 }
 
 } // namespace

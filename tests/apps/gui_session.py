@@ -101,7 +101,7 @@ class Editor:
         subprocess.run(["xdotool", *args], env=self.env, check=True, capture_output=True, text=True)
 
     def find_window(self):
-        out = subprocess.run(["xdotool", "search", "--sync", "--name", "^Vantorel$"], env=self.env, check=True,
+        out = subprocess.run(["xdotool", "search", "--sync", "--name", " - Vantorel$"], env=self.env, check=True,
                              capture_output=True, text=True, timeout=20).stdout.split()
         self.window = out[0]
         # Without a window manager the keys go where the pointer is: into the window with it, and the focus too.
