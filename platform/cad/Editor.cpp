@@ -180,6 +180,13 @@ int Editor::SetVariableFromText(std::string_view name, std::string_view text, st
     return RtNorm;
 }
 
+std::vector<std::string> Editor::VariableNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : m_variables)
+        names.push_back(entry.first);
+    return names;
+}
+
 std::string Editor::VariableText(std::string_view name) const {
     const VariableValue* value = FindVariable(name);
     if (!value)

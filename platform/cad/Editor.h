@@ -52,6 +52,8 @@ public:
     [[nodiscard]] int SetVariableFromText(std::string_view name, std::string_view text, std::string& error);
     // The value as the command line shows it: "1", "0.2000", "3.0000,4.0000,0.0000", the text itself.
     std::string VariableText(std::string_view name) const;
+    // Every variable's name, upper case, in alphabetical order.
+    std::vector<std::string> VariableNames() const;
     // For the host itself: sets read-only variables too and creates the variable when missing.
     void DefineVariable(std::string_view name, VariableValue value, bool readOnly);
 

@@ -3,6 +3,7 @@
 #include "platform/cad/Host.h"
 #include "platform/cad/Text.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <variant>
 
@@ -100,13 +101,27 @@ void AskVariable(Host& host, const std::string& name) {
 }
 
 void SetVar(Host& host) {
-    const char* prompt = "Enter variable name: ";
-    host.GetEditor().Print(prompt);
+    const char* prompt = "Enter variable name or [?]: ";
+    Editor& editor = host.GetEditor();
+    editor.Print(prompt);
     Answer answer;
-    if (host.GetEditor().Ask(Request::Text, prompt, answer) != RtNorm)
+    if (editor.Ask(Request::Text, prompt, answer) != RtNorm)
         return;
-    if (const auto* text = std::get_if<TextAnswer>(&answer); text && !text->text.empty())
-        AskVariable(host, text->text);
+    const auto* text = std::get_if<TextAnswer>(&answer);
+    if (!text || text->text.empty())
+        return;
+    if (text->text == "?" || text->text == "*") {
+        // Every variable with its value, a line each; the drawing's name and folder as they are now.
+        [[maybe_unused]] const VariableValue* current = host.Variable("DWGNAME");
+        editor.Print("\n");
+        for (const std::string& name : editor.VariableNames()) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%-16s ", name.c_str());
+            editor.Print(line + editor.VariableText(name) + "\n");
+        }
+        return;
+    }
+    AskVariable(host, text->text);
 }
 
 } // namespace

@@ -195,10 +195,21 @@ TEST_F(CountingSwitches, SetvarAndAVariablesNameAskForTheValueAtTheCommandLine) 
                            "click Close\n");
     ASSERT_EQ(run.exitCode, 0) << run.out;
     EXPECT_EQ(run.out.substr(0, run.out.find("file dialog")),
-              "Enter variable name: Enter new value for BOMMINSERT <0>: Enter new value for BOMKEYATTR <>: "
+              "Enter variable name or [?]: Enter new value for BOMMINSERT <0>: Enter new value for BOMKEYATTR <>: "
               "Enter new value for BOMKEYATTR <PARTNO>: Enter new value for BOMMINSERT <1>: "
               "Requires an integer between 0 and 1.\n");
     EXPECT_EQ(ReadFile(Path("seats.txt")), kHead + Unpriced("seat", 13) + Summary("0.00"));
+}
+
+// SETVAR ? lists every variable with its value, a line each, switches and the host's own alike.
+TEST_F(CountingSwitches, SetvarQuestionMarkListsEveryVariable) {
+    ShellRun run = Session("open " + Drawing("minsert") + "\nsetvar BOMMINSERT 1\ncommand SETVAR\ntype ?\n");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out.substr(0, 29), "Enter variable name or [?]: \n");
+    EXPECT_NE(run.out.find("\nBOMMINSERT       1\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nBOMNESTED        0\n"), std::string::npos) << run.out;
+    // The drawing open now, not the one the editor started with.
+    EXPECT_NE(run.out.find("\nDWGNAME          minsert-asc.dxf\n"), std::string::npos) << run.out;
 }
 
 TEST_F(CountingSwitches, TheCatalogueEditorLeavesOurTablesOutOfItsListWhenAsked) {
