@@ -89,7 +89,7 @@ void DrawingView::OnPaint(ui::Canvas& canvas) {
     ui::Rect client = ClientRect();
     if (!m_scene || m_scene->Width() != client.Width() || m_scene->Height() != client.Height() || m_sceneDirty) {
         m_scene = std::make_unique<ui::Image>(client.Width(), client.Height());
-        std::vector<cad::ObjectId> selected = m_app.input.Selected();
+        std::vector<cad::ObjectId> selected = m_app.input.Asking() ? m_app.input.Selected() : m_app.input.Preselected();
         std::sort(selected.begin(), selected.end());
         m_app.scene.Render(*m_scene, m_view, selected);
         m_sceneDirty = false;
@@ -162,12 +162,14 @@ void DrawingView::OnMouseUp(const ui::MouseEvent& event) {
     m_pressed = false;
     ReleaseCapture();
     LiveInput& input = m_app.input;
-    if (!input.Asking())
+    // Between commands a pick or a window chooses objects for the next command (noun, then verb).
+    bool choosing = !input.Asking() && !m_app.busy;
+    if (!input.Asking() && !choosing)
         return;
     double x = m_view.WorldX(m_cursor.x);
     double y = m_view.WorldY(m_cursor.y);
     bool dragged = std::abs(m_cursor.x - m_pressAt.x) > kDragThreshold || std::abs(m_cursor.y - m_pressAt.y) > kDragThreshold;
-    switch (input.Request()) {
+    switch (choosing ? cad::Request::Selection : input.Request()) {
     case cad::Request::Selection:
         if (dragged) {
             Box box;

@@ -307,6 +307,7 @@ void GuiApp::Escape() {
         input.Escape();
         return;
     }
+    input.ClearPreselection();
     PrintLine("Command: *Cancel*");
 }
 

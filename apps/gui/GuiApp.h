@@ -171,6 +171,13 @@ public:
     void Rectangle(const Box& box, bool crossing);
     // Every object of model space joins the selection, which goes on.
     void SelectAll();
+    // Every object of model space on the layer (any case); said when there is no such layer.
+    void SelectLayer(const std::string& name);
+    // Objects picked while nothing was asked: the selection the next command that asks for one gets (when
+    // PICKFIRST is on). Escape clears them.
+    const std::vector<cad::ObjectId>& Preselected() const { return m_preselected; }
+    void Preselect(const std::vector<cad::ObjectId>& ids);
+    void ClearPreselection();
     void Motion(double x, double y);
     void Typed(const std::string& text);
     void Key(int key);
@@ -186,6 +193,11 @@ private:
     cad::Answer m_answer;
     std::deque<cad::Answer> m_pending;
     std::vector<cad::ObjectId> m_selected;
+    std::vector<cad::ObjectId> m_preselected;
+    // "3 found" the first time, "2 found, 5 total" after; duplicates and removals said as such.
+    void SayFound(std::size_t found, std::size_t duplicates, std::size_t removed);
+    void Add(const std::vector<cad::ObjectId>& ids);
+    bool m_saidFound = false;
 };
 
 class GuiApp {

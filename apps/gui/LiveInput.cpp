@@ -61,8 +61,22 @@ bool LiveInput::Next(cad::Request request, const std::string& prompt, cad::Answe
     m_prompt = OneLine(prompt);
     m_asking = true;
     m_answered = false;
-    if (request == cad::Request::Selection)
+    if (request == cad::Request::Selection) {
         m_selected.clear();
+        m_saidFound = false;
+        // Objects picked before the command are its selection, as PICKFIRST asks.
+        const cad::VariableValue* pickFirst = cad::Host::Instance().Variable("PICKFIRST");
+        const auto* on = pickFirst ? std::get_if<std::int16_t>(pickFirst) : nullptr;
+        if (!m_preselected.empty() && on && *on != 0) {
+            answer = cad::SelectionAnswer{false, m_preselected};
+            m_app.PrintLine(m_prompt);
+            m_app.PrintLine(std::to_string(m_preselected.size()) + " found");
+            m_app.Trace("request selection \"" + m_prompt + "\" answered by " + std::to_string(m_preselected.size()) +
+                        " picked before");
+            ClearPreselection();
+            return true;
+        }
+    }
     // The drag loop of a table asks for one event after another; one line says it began.
     if (!again || request != cad::Request::Event)
         m_app.Trace(std::string("request ") + RequestWord(request) + " \"" + m_prompt + "\"");
@@ -105,39 +119,106 @@ void LiveInput::Answer(cad::Answer answer) {
     m_answered = true;
 }
 
+void LiveInput::SayFound(std::size_t found, std::size_t duplicates, std::size_t removed) {
+    std::string line = removed > 0 ? std::to_string(removed) + " removed" : std::to_string(found) + " found";
+    if (duplicates > 0)
+        line += " (" + std::to_string(duplicates) + " duplicate)";
+    if (m_saidFound || duplicates > 0 || removed > 0 || m_selected.size() != found)
+        line += ", " + std::to_string(m_selected.size()) + " total";
+    m_saidFound = true;
+    m_app.PrintLine(line);
+}
+
+void LiveInput::Add(const std::vector<cad::ObjectId>& ids) {
+    std::size_t duplicates = 0;
+    for (cad::ObjectId id : ids) {
+        if (std::find(m_selected.begin(), m_selected.end(), id) == m_selected.end())
+            m_selected.push_back(id);
+        else
+            ++duplicates;
+    }
+    SayFound(ids.size(), duplicates, 0);
+    m_app.Trace("selected " + std::to_string(m_selected.size()));
+}
+
 void LiveInput::Pick(double x, double y, double tolerance, bool remove) {
     cad::ObjectId id = m_app.scene.Pick(x, y, tolerance);
     if (id == cad::kNullId)
         return;
+    if (!m_asking) {
+        Preselect({id});
+        return;
+    }
     auto found = std::find(m_selected.begin(), m_selected.end(), id);
-    if (remove && found != m_selected.end())
-        m_selected.erase(found);
-    else if (!remove && found == m_selected.end())
-        m_selected.push_back(id);
-    m_app.Trace("selected " + std::to_string(m_selected.size()));
+    if (remove) {
+        if (found != m_selected.end()) {
+            m_selected.erase(found);
+            SayFound(0, 0, 1);
+        }
+        m_app.Trace("selected " + std::to_string(m_selected.size()));
+        return;
+    }
+    Add({id});
 }
 
 void LiveInput::Rectangle(const Box& box, bool crossing) {
-    for (cad::ObjectId id : m_app.scene.InBox(box, crossing))
-        if (std::find(m_selected.begin(), m_selected.end(), id) == m_selected.end())
-            m_selected.push_back(id);
-    m_app.Trace("selected " + std::to_string(m_selected.size()));
+    std::vector<cad::ObjectId> inside = m_app.scene.InBox(box, crossing);
+    if (!m_asking) {
+        Preselect(inside);
+        return;
+    }
+    Add(inside);
+}
+
+void LiveInput::Preselect(const std::vector<cad::ObjectId>& ids) {
+    for (cad::ObjectId id : ids)
+        if (std::find(m_preselected.begin(), m_preselected.end(), id) == m_preselected.end())
+            m_preselected.push_back(id);
+    m_app.Trace("picked " + std::to_string(m_preselected.size()));
+    m_app.main.view.SceneChanged();
+}
+
+void LiveInput::ClearPreselection() {
+    if (m_preselected.empty())
+        return;
+    m_preselected.clear();
+    m_app.main.view.SceneChanged();
+}
+
+void LiveInput::SelectLayer(const std::string& name) {
+    cad::Database& db = cad::Host::Instance().WorkingDatabase();
+    const auto* layers = db.PeekAs<cad::SymbolTable>(db.LayerTableId());
+    bool known = false;
+    for (cad::ObjectId id : layers ? layers->records : std::vector<cad::ObjectId>{}) {
+        const auto* layer = db.PeekAs<cad::LayerTableRecord>(id);
+        known = known || (layer && !layer->IsErased() && cad::NamesEqual(layer->name, name));
+    }
+    if (!known) {
+        m_app.PrintLine("No layer is named \"" + name + "\".");
+        return;
+    }
+    const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
+    std::vector<cad::ObjectId> on;
+    for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
+        const auto* entity = db.PeekAs<cad::Entity>(id);
+        if (entity && !entity->IsErased() && cad::NamesEqual(entity->layer.str(), name))
+            on.push_back(id);
+    }
+    Add(on);
+    m_app.main.view.SceneChanged();
 }
 
 void LiveInput::SelectAll() {
     cad::Database& db = cad::Host::Instance().WorkingDatabase();
     const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
-    std::size_t found = 0;
+    std::vector<cad::ObjectId> all;
     for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
         const cad::Object* object = db.Peek(id);
         if (!object || object->IsErased())
             continue;
-        ++found;
-        if (std::find(m_selected.begin(), m_selected.end(), id) == m_selected.end())
-            m_selected.push_back(id);
+        all.push_back(id);
     }
-    m_app.PrintLine(std::to_string(found) + " found");
-    m_app.Trace("selected " + std::to_string(m_selected.size()));
+    Add(all);
     m_app.main.view.SceneChanged();
 }
 
@@ -151,6 +232,10 @@ void LiveInput::Key(int key) {
 }
 
 void LiveInput::Escape() {
+    if (!m_asking) {
+        ClearPreselection();
+        return;
+    }
     // "*Cancel*" follows the prompt on its line.
     if (m_asking && !m_answered)
         m_app.OpenPrompt();
@@ -177,10 +262,15 @@ void LiveInput::Typed(const std::string& typed) {
         // "all" takes every object and asks on, as a drawing editor does: Enter ends the selection.
         if (Upper(text) == "ALL") {
             SelectAll();
+        } else if (Upper(text).rfind("LAYER ", 0) == 0 && !Trim(text.substr(6)).empty()) {
+            SelectLayer(Trim(text.substr(6)));
+        } else if (text.empty() && m_selected.empty()) {
+            // Nothing chosen yet: how to choose, and the selection goes on.
+            m_app.PrintLine("Nothing selected: click objects, drag a window, type all or layer NAME; Escape cancels.");
         } else if (text.empty()) {
             Answer(cad::SelectionAnswer{false, m_selected});
         } else {
-            m_app.PrintLine("Expects a point, a window or all.");
+            m_app.PrintLine("Expects a point, a window, all or layer NAME.");
         }
         break;
     case cad::Request::Text:

@@ -132,13 +132,15 @@ TEST(LiveAnswers, AllSelectsEverythingAndAsksOnUntilEnterAndTheNextStartsEmpty) 
         EXPECT_EQ(all.ids, lines);
         EXPECT_EQ(editor.CommandLine(), "Select objects: all\n2 found\n");
     }
+    // The next starts empty; Enter with nothing chosen asks on (and says how to choose) until Escape.
     Turns turns({[&] {
         EXPECT_TRUE(app.input.Selected().empty());
         app.input.Typed("");
+    }, [&] {
+        EXPECT_TRUE(app.input.Asking());
+        app.input.Escape();
     }});
-    auto none = std::get<cad::SelectionAnswer>(Ask(app, cad::Request::Selection, "Select objects: "));
-    EXPECT_FALSE(none.everything);
-    EXPECT_TRUE(none.ids.empty());
+    EXPECT_TRUE(std::holds_alternative<cad::CancelAnswer>(Ask(app, cad::Request::Selection, "Select objects: ")));
     for (cad::ObjectId id : lines)
         db.Peek(id)->SetErased(true); // gone again for the tests that share the editor's drawing
 }
@@ -504,6 +506,51 @@ TEST_F(LiveView, ZoomPanStatusBarAndHistory) {
     }});
     WindowSystem::Instance().KeyDown(ui::KeyF2);
     EXPECT_EQ(listed, static_cast<int>(app.main.commandLine.ShownHistory().size()));
+}
+
+
+// At "Select objects": each pick or window says what it found and the total; layer NAME takes a layer's objects;
+// Enter with nothing chosen says how to choose. Objects picked before a command are its selection.
+TEST_F(LiveView, SelectionCountsLayersAndObjectsPickedFirst) {
+    Turns turns({[&] { WindowSystem::Instance().Click(Screen(1, 1)); },
+                 [&] { WindowSystem::Instance().Click(Screen(1, 1)); },
+                 [&] { app.input.Typed("layer 0"); },
+                 [&] { app.input.Typed("layer nowhere"); },
+                 [&] { WindowSystem::Instance().Click(Screen(11, 1), ui::MouseButton::Left, ui::ModShift); },
+                 [&] { app.input.Typed(""); }});
+    cad::Editor& editor = cad::Host::Instance().GetEditor();
+    std::size_t before = editor.CommandLine().size();
+    auto selection = std::get<cad::SelectionAnswer>(Ask(app, cad::Request::Selection, "Select objects: "));
+    // Layer 0 holds the three lines, and whatever other tests left in the editor's drawing.
+    cad::Database& db = cad::Host::Instance().WorkingDatabase();
+    std::size_t onZero = 0;
+    for (cad::ObjectId id : db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId())->entities)
+        onZero += !db.Peek(id)->IsErased() && db.PeekAs<cad::Entity>(id)->layer == std::string_view("0");
+    std::string n = std::to_string(onZero);
+    EXPECT_EQ(selection.ids.size(), onZero - 1);
+    EXPECT_EQ(selection.ids.front(), ids[0]);
+    EXPECT_EQ(std::count(selection.ids.begin(), selection.ids.end(), ids[1]), 0);
+    EXPECT_EQ(editor.CommandLine().substr(before), "1 found\n1 found (1 duplicate), 1 total\nSelect objects: layer 0\n" + n +
+                                                   " found (1 duplicate), " + n + " total\nSelect objects: layer nowhere\n"
+                                                   "No layer is named \"nowhere\".\n1 removed, " + std::to_string(onZero - 1) +
+                                                   " total\n");
+    // Enter with nothing chosen goes on asking, and says how to choose.
+    Turns empty({[&] { app.input.Typed(""); }, [&] { app.input.Escape(); }});
+    before = editor.CommandLine().size();
+    EXPECT_TRUE(std::holds_alternative<cad::CancelAnswer>(Ask(app, cad::Request::Selection, "Select objects: ")));
+    EXPECT_NE(editor.CommandLine().find("Nothing selected: click objects, drag a window, type all or layer NAME; Escape "
+                                        "cancels.\n", before),
+              std::string::npos);
+    // Noun, then verb: a click between commands, then the command's request answered by it at once.
+    WindowSystem::Instance().Click(Screen(21, 1));
+    EXPECT_EQ(app.input.Preselected(), (std::vector<cad::ObjectId>{ids[2]}));
+    selection = std::get<cad::SelectionAnswer>(Ask(app, cad::Request::Selection, "Select objects: "));
+    EXPECT_EQ(selection.ids, (std::vector<cad::ObjectId>{ids[2]}));
+    EXPECT_TRUE(app.input.Preselected().empty());
+    // Escape between commands lets go of what was picked.
+    WindowSystem::Instance().Click(Screen(21, 1));
+    app.Escape();
+    EXPECT_TRUE(app.input.Preselected().empty());
 }
 
 } // namespace

@@ -178,7 +178,10 @@ def report_session(editor, width, height):
     editor.xdo("mousemove", "--window", editor.window, str(width // 2), str(height // 3), "click", "4")
     zoom = editor.wait(r"^zoom scale ")[0]
     check(zoom.startswith("zoom scale "), f"the wheel zooms the view: {zoom}")
+    # ZOOM's default, Enter, shows the whole drawing again.
     editor.command("ZOOM")
+    editor.wait(r'^request text "Zoom ')
+    editor.key("Return")
     editor.wait(r"^ready$")
     editor.command("KXBOMC")
     chooser = controls(editor.wait(r'^modal "Open"'))
@@ -194,7 +197,7 @@ def report_session(editor, width, height):
     editor.type("all")
     editor.key("Return")
     editor.wait(r'^line "Select objects: all"$')
-    editor.wait(r'^line "49 found"$')
+    editor.wait(r'^line "49 found \(49 duplicate\), 49 total"$')
     editor.key("Return")
     report = controls(editor.wait(r'^modal "BOM Report"'))
     # Total is heading 4: two clicks sort it down.
