@@ -40,6 +40,7 @@ constexpr OwnCommand kOwnCommands[] = {
     {"SAVEAS", "save the drawing under a new name"},
     {"PLOT", "plot the drawing (the layout shown) to a PNG, PDF or SVG file"},
     {"LAYOUT", "show model space or a paper-space layout, by its tab's name"},
+    {"LAYER", "list the layers; turn them on or off, freeze or thaw them (U undoes it)"},
     {"ZOOM", "Extents (the whole drawing), Window (two corners), Previous, or a scale such as 2 or 0.5; the wheel "
              "zooms about the pointer"},
     {"PAN", "move the view from a base point to a second point; a held middle or right button pans too"},
@@ -261,6 +262,8 @@ void GuiApp::RunTyped(const std::string& command) {
         SaveDrawing(true);
     } else if (command == "PLOT") {
         PlotDrawing();
+    } else if (command == "LAYER" || command == "LA") {
+        Layers();
     } else if (command == "LAYOUT") {
         ChooseLayout();
     } else if (command == "ZOOM" || command == "Z") {

@@ -247,6 +247,9 @@ private:
     void UpdateTitle();
     // Lists the drawing's layouts and shows the one asked for.
     void ChooseLayout();
+    // LAYER: the layers with colour, state and objects; turns them on and off, freezes and thaws them, as one
+    // step for U.
+    void Layers();
     // ZOOM with its options, and PAN by two points.
     void Zoom();
     void PanByPoints();

@@ -6,6 +6,8 @@
 #include "platform/cad/Text.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <map>
 #include <cstdlib>
 #include <variant>
 
@@ -98,6 +100,88 @@ void GuiApp::Zoom() {
         return;
     }
     main.view.ZoomScale(factor);
+}
+
+void GuiApp::Layers() {
+    cad::Host& host = cad::Host::Instance();
+    cad::Database& db = host.WorkingDatabase();
+    const auto* table = db.PeekAs<cad::SymbolTable>(db.LayerTableId());
+    if (!table)
+        return;
+    // How many objects each layer holds, in every layout.
+    std::map<std::string, std::size_t> counts;
+    for (cad::ObjectId space : db.LayoutBlocks()) {
+        const auto* block = db.PeekAs<cad::BlockTableRecord>(space);
+        for (cad::ObjectId id : block ? block->entities : std::vector<cad::ObjectId>{})
+            if (const auto* entity = db.PeekAs<cad::Entity>(id); entity && !entity->IsErased())
+                ++counts[Upper(entity->layer.str())];
+    }
+    PrintLine("Layer                    Colour  On   Frozen  Objects");
+    for (cad::ObjectId id : table->records) {
+        const auto* layer = db.PeekAs<cad::LayerTableRecord>(id);
+        if (!layer || layer->IsErased())
+            continue;
+        char row[160];
+        std::snprintf(row, sizeof row, "%-24s %6d  %-4s %-7s %7zu", layer->name.c_str(), std::abs(layer->color),
+                      layer->color < 0 ? "off" : "on", (layer->flags & cad::kLayerFrozen) ? "yes" : "no",
+                      counts[Upper(layer->name)]);
+        PrintLine(row);
+    }
+    std::string current;
+    if (const auto* value = host.Variable("CLAYER"))
+        if (const auto* text = std::get_if<std::string>(value))
+            current = *text;
+    db.BeginUndoStep("LAYER");
+    for (;;) {
+        cad::Answer answer;
+        std::string error;
+        if (!input.Next(cad::Request::Text, "Layer [ON/OFF/Freeze/Thaw] and its name (off WALLS), or Enter to end: ",
+                        answer, error))
+            break;
+        const auto* typed = std::get_if<cad::TextAnswer>(&answer);
+        if (!typed)
+            break;
+        std::string line = Trim(typed->text);
+        std::size_t space = line.find(' ');
+        std::string option = Upper(line.substr(0, space));
+        std::string name = space == std::string::npos ? std::string() : Trim(line.substr(space + 1));
+        bool known = option == "ON" || option == "OFF" || option == "F" || option == "FREEZE" || option == "T" ||
+                     option == "THAW";
+        if (!known || name.empty()) {
+            PrintLine("Type ON, OFF, FREEZE or THAW and a layer's name, such as off WALLS.");
+            continue;
+        }
+        cad::ObjectId found = cad::kNullId;
+        for (cad::ObjectId id : table->records) {
+            const auto* layer = db.PeekAs<cad::LayerTableRecord>(id);
+            if (layer && !layer->IsErased() && cad::NamesEqual(layer->name, name))
+                found = id;
+        }
+        const auto* layer = db.PeekAs<cad::LayerTableRecord>(found);
+        if (!layer) {
+            PrintLine("No layer is named \"" + name + "\".");
+            continue;
+        }
+        bool freezing = option == "F" || option == "FREEZE";
+        if (freezing && cad::NamesEqual(layer->name, current)) {
+            PrintLine("Cannot freeze the current layer " + layer->name + ": make another layer current first.");
+            continue;
+        }
+        int color = std::abs(layer->color == 0 ? 7 : layer->color);
+        bool off = option == "OFF" || (option != "ON" && layer->color < 0);
+        int flags = layer->flags;
+        if (freezing)
+            flags |= cad::kLayerFrozen;
+        else if (option == "T" || option == "THAW")
+            flags &= ~cad::kLayerFrozen;
+        [[maybe_unused]] bool changed = db.ChangeLayer(found, off ? -color : color, flags);
+        std::string state = option == "ON" ? "on" : option == "OFF" ? "off" : freezing ? "frozen" : "thawed";
+        PrintLine("Layer " + layer->name + " is " + state + ".");
+        Trace("layer " + layer->name + " " + state);
+        Reload();
+    }
+    db.EndUndoStep();
+    Reload();
 }
 
 void GuiApp::PanByPoints() {

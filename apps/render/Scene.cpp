@@ -508,14 +508,13 @@ void Scene::ReadLayers(const cad::Database& db, bool forPlot) {
             continue;
         LayerLook look;
         look.colour = std::abs(layer->color);
-        look.hidden = layer->color < 0;
+        look.hidden = layer->color < 0 || (layer->flags & cad::kLayerFrozen);
         look.linetype = m_look.Find(Upper(layer->lineType));
-        // Frozen (flag 1), not plotted (290 0), true colour and lineweight: the file's, as the editor keeps none.
+        // Not plotted (290 0), true colour and lineweight: the file's, as the editor keeps none of them.
         if (std::string_view bytes = BytesOf(db, id); !bytes.empty()) {
             cad::DxfFormat format = db.Layout()->format;
-            bool frozen = static_cast<int>(FirstNumber(bytes, format, 70, 0)) & 1;
             bool unplotted = forPlot && FirstNumber(bytes, format, 290, 1) == 0;
-            look.hidden = look.hidden || frozen || unplotted;
+            look.hidden = look.hidden || unplotted;
             double trueColour = FirstNumber(bytes, format, 420, -1);
             if (trueColour >= 0)
                 look.trueColour = static_cast<std::int32_t>(static_cast<std::int64_t>(trueColour) & 0xFFFFFF);

@@ -103,6 +103,27 @@ void Database::SetErased(ObjectId id, bool erased) {
     object->SetErased(erased);
 }
 
+bool Database::ChangeLayer(ObjectId id, int color, int flags) {
+    auto* layer = PeekAs<LayerTableRecord>(id);
+    if (!layer)
+        return false;
+    if (layer->color == color && layer->flags == flags)
+        return true;
+    UndoChange change{UndoChange::Kind::Layer, id, layer->IsModified(), color, flags};
+    SwapLayer(change);
+    layer->Touch();
+    Record(change);
+    return true;
+}
+
+void Database::SwapLayer(UndoChange& change) {
+    auto* layer = PeekAs<LayerTableRecord>(change.id);
+    if (!layer)
+        return;
+    std::swap(layer->color, change.color);
+    std::swap(layer->flags, change.flags);
+}
+
 void Database::BeginUndoStep(std::string name) {
     m_recording = true;
     m_step = UndoStep{std::move(name), {}, 0};
@@ -130,6 +151,11 @@ bool Database::Undo(std::string* name) {
         Object* object = Peek(it->id);
         if (!object)
             continue;
+        if (it->kind == UndoChange::Kind::Layer) {
+            SwapLayer(*it);
+            object->m_modified = it->wasModified;
+            continue;
+        }
         // Objects that came with the step go out of the drawing; the file never had them.
         object->m_erased = it->kind != UndoChange::Kind::Erased;
         if (it->kind != UndoChange::Kind::Added)
@@ -146,10 +172,15 @@ bool Database::Redo(std::string* name) {
         return false;
     UndoStep step = std::move(m_redo.back());
     m_redo.pop_back();
-    for (const UndoChange& change : step.changes) {
+    for (UndoChange& change : step.changes) {
         Object* object = Peek(change.id);
         if (!object)
             continue;
+        if (change.kind == UndoChange::Kind::Layer) {
+            SwapLayer(change);
+            object->m_modified = true;
+            continue;
+        }
         object->m_erased = change.kind == UndoChange::Kind::Erased;
         if (change.kind != UndoChange::Kind::Added)
             object->m_modified = true;

@@ -147,14 +147,21 @@ public:
     std::size_t UndoStepCount() const { return m_undo.size(); }
     std::size_t RedoStepCount() const { return m_redo.size(); }
     // Names the drawing's state by the steps taken: the same after a step and its undo as before them.
+    // A layer turned on or off (the sign of its colour) or frozen and thawed, journaled for U; false for an id
+    // that is not a layer.
+    bool ChangeLayer(ObjectId id, int color, int flags);
     std::uint64_t UndoState() const { return m_undo.empty() ? 0 : m_undo.back().serial; }
 
 private:
     struct UndoChange {
-        enum class Kind { Added, Erased, Unerased } kind;
+        enum class Kind { Added, Erased, Unerased, Layer } kind;
         ObjectId id;
         bool wasModified;
+        // A layer's colour and flags on the other side of the change: swapped with the record's by U and REDO.
+        int color = 0;
+        int flags = 0;
     };
+    void SwapLayer(UndoChange& change);
     struct UndoStep {
         std::string name;
         std::vector<UndoChange> changes;

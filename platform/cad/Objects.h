@@ -242,9 +242,12 @@ struct BlockTableRecord : SymbolTableRecord {
 struct LayerTableRecord : SymbolTableRecord {
     static bool Holds(ObjectKind kind) { return kind == ObjectKind::LayerRecord; }
     LayerTableRecord() : SymbolTableRecord(ObjectKind::LayerRecord) {}
-    int color = 7;
+    int color = 7;   // negative: the layer is off
     std::string lineType = "Continuous";
+    int flags = 0;   // 1: frozen, 4: locked, as the file's group 70
 };
+
+enum LayerFlags : int { kLayerFrozen = 1, kLayerLocked = 4 };
 
 struct TextStyleTableRecord : SymbolTableRecord {
     static bool Holds(ObjectKind kind) { return kind == ObjectKind::TextStyleRecord; }

@@ -553,4 +553,72 @@ TEST_F(LiveView, SelectionCountsLayersAndObjectsPickedFirst) {
     EXPECT_TRUE(app.input.Preselected().empty());
 }
 
+
+// LAYER lists the layers with colour, state and objects, turns them off and freezes them (not the current one)
+// so that the view redraws, all as one step for U; the change is saved with the drawing.
+TEST_F(LiveView, LayerTurnsLayersOffAndFreezesThemAsOneStepForU) {
+    std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-layers.dxf";
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " sheets " + drawing.string()).c_str()), 0);
+    Turns opening({[&] {
+        auto* chooser = dynamic_cast<gui::FileChooser*>(WindowSystem::Instance().Modal());
+        ASSERT_NE(chooser, nullptr);
+        chooser->Control(gui::FileChooser::IdName)->SetText(drawing.string());
+        WindowSystem::Instance().Click(chooser->Control(ui::kIdOk)->ClientToScreen(ui::Point{3, 3}));
+    }});
+    WindowSystem::Instance().QueueMessageBoxAnswer(ui::ResultNo);
+    app.Submit("OPEN");
+    WindowSystem::Instance().RunPending();
+    auto height = [&] { return app.scene.Extents().maxY - app.scene.Extents().minY; };
+    EXPECT_NEAR(height(), 60.0, 1e-9);
+    cad::Editor& editor = cad::Host::Instance().GetEditor();
+    std::size_t before = editor.CommandLine().size();
+    {
+        Turns typing({[&] { app.Submit("off walls"); }, [&] { app.Submit("freeze FURN"); },
+                      [&] { app.Submit("freeze 0"); }, [&] { app.Submit("dim WALLS"); },
+                      [&] { app.Submit("off nowhere"); }, [&] { app.Submit(""); }});
+        app.Submit("LAYER");
+        WindowSystem::Instance().RunPending();
+    }
+    std::string said = editor.CommandLine().substr(before);
+    EXPECT_NE(said.find("Layer                    Colour  On   Frozen  Objects\n"
+                        "0                             7  on   no            2\n"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("WALLS                         1  on   no            1\nFURN                          3  on   no  "
+                        "          2\n"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("off walls\nLayer WALLS is off.\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("freeze FURN\nLayer FURN is frozen.\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("freeze 0\nCannot freeze the current layer 0: make another layer current first.\n"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("dim WALLS\nType ON, OFF, FREEZE or THAW and a layer's name, such as off WALLS.\n"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("off nowhere\nNo layer is named \"nowhere\".\n"), std::string::npos) << said;
+    // Only the middle line is left on view; U brings both layers back at once, REDO takes them away again.
+    EXPECT_NEAR(height(), 0.0, 1e-9);
+    EXPECT_EQ(app.backend.Title(), "vantorel-live-layers.dxf* - Vantorel");
+    app.Submit("U");
+    WindowSystem::Instance().RunPending();
+    EXPECT_NEAR(height(), 60.0, 1e-9);
+    app.Submit("REDO");
+    WindowSystem::Instance().RunPending();
+    EXPECT_NEAR(height(), 0.0, 1e-9);
+    app.Submit("SAVE");
+    WindowSystem::Instance().RunPending();
+    EXPECT_EQ(app.backend.Title(), "vantorel-live-layers.dxf - Vantorel");
+    std::string read = "/usr/bin/python3 -c \"import ezdxf; d = ezdxf.readfile('" + drawing.string() +
+                       "'); print(d.layers.get('WALLS').is_off(), d.layers.get('FURN').is_frozen(), "
+                       "d.layers.get('0').is_on())\" > " + drawing.string() + ".txt";
+    ASSERT_EQ(std::system(read.c_str()), 0);
+    std::ifstream answer(drawing.string() + ".txt");
+    std::string line;
+    std::getline(answer, line);
+    EXPECT_EQ(line, "True True True");
+    std::filesystem::remove(drawing);
+    std::filesystem::remove(drawing.string() + ".txt");
+}
+
 } // namespace

@@ -59,7 +59,7 @@ bool Modelled(std::string_view type, int code) {
     bool point10 = std::find(std::begin(kPoint10), std::end(kPoint10), code) != std::end(kPoint10);
     bool point11 = std::find(std::begin(kPoint11), std::end(kPoint11), code) != std::end(kPoint11);
     if (type == "LAYER")
-        return in({2, 62, 6});
+        return in({2, 70, 62, 6});
     if (type == "STYLE")
         return in({2, 40, 41, 50, 3, 4});
     if (type == "BLOCK_RECORD")
@@ -133,7 +133,7 @@ void Merge(const TagSegment& read, const TagSegment& written, Tags& out) {
     std::string_view subclass;
     for (std::size_t i = 0; i < fresh.size(); ++i) {
         auto [code, value] = fresh[i];
-        // A written field this editor does not model (a layer's flags, say) gives way to the file's.
+        // A written field this editor does not model (a style's flags, say) gives way to the file's.
         if (i > 0 && code != 5 && code != 330 && code != 100 && !Modelled(type, code))
             continue;
         out.emplace_back(code, value);

@@ -451,6 +451,7 @@ void DxfReader::ReadRecord(ObjectId tableId, const EntityTags& entry, std::size_
     } else if (auto* layer = dynamic_cast<LayerTableRecord*>(record)) {
         layer->color = static_cast<int>(entry.Int(62, 7));
         layer->lineType = Decode(entry.Text(6));
+        layer->flags = static_cast<int>(entry.Int(70, 0));
     }
     Mark(DxfItemKind::Object, begin, m_stream.Offset(), id);
 }

@@ -185,7 +185,7 @@ private:
             return;
         }
         // What the file holds beyond the fields modelled here (extended data, reactors, true colours,
-        // linetypes, a layer's flags) stays: the object's fresh tags are merged into the ones it was read with.
+        // linetypes, whether a layer is plotted) stays: the object's fresh tags are merged into the ones it was read with.
         std::string fresh;
         m_target = &fresh;
         if (IsSymbolRecordKind(object->Kind()))
@@ -291,7 +291,7 @@ private:
             const auto& layer = static_cast<const LayerTableRecord&>(object);
             Subclass("AcDbLayerTableRecord");
             Text(2, layer.name);
-            Int(70, 0);
+            Int(70, layer.flags);
             Int(62, layer.color);
             Text(6, layer.lineType.empty() ? "Continuous" : layer.lineType);
             return;
