@@ -373,6 +373,15 @@ bool Window::NonClientMouseDown(Point at, const MouseEvent& event) {
         Invalidate();
         return true;
     }
+    // A window with a caption of its own (a dialog) is moved by dragging it there.
+    int frame = FrameWidth();
+    if (HasStyle(StyleCaption) && HasStyle(StylePopup) && at.y >= frame && at.y < frame + 18 && at.x >= frame &&
+        at.x < m_rect.Width() - frame) {
+        m_scrollDrag = ScrollDrag::Caption;
+        m_moveFrom = at;
+        WindowSystem::Instance().SetCapture(this);
+        return true;
+    }
     for (ScrollBar bar : {ScrollBar::Vertical, ScrollBar::Horizontal}) {
         if (!HasScrollBar(bar) || !ScrollBarRect(bar).Contains(at))
             continue;
@@ -407,6 +416,15 @@ bool Window::NonClientMouseDown(Point at, const MouseEvent& event) {
 void Window::NonClientMouseMove(Point at) {
     if (m_scrollDrag == ScrollDrag::None)
         return;
+    if (m_scrollDrag == ScrollDrag::Caption) {
+        // The point taken stays under the pointer; the caption never goes above the top, where it could not be
+        // taken again.
+        int dx = at.x - m_moveFrom.x;
+        int dy = std::max(at.y - m_moveFrom.y, -m_rect.top);
+        if (dx != 0 || dy != 0)
+            Move(m_rect.Offset(dx, dy));
+        return;
+    }
     ScrollBar bar = m_scrollDrag == ScrollDrag::Vertical ? ScrollBar::Vertical : ScrollBar::Horizontal;
     bool vertical = bar == ScrollBar::Vertical;
     ScrollInfo& info = vertical ? m_vertical : m_horizontal;
@@ -427,6 +445,11 @@ void Window::NonClientMouseMove(Point at) {
 void Window::NonClientMouseUp() {
     if (m_scrollDrag == ScrollDrag::None)
         return;
+    if (m_scrollDrag == ScrollDrag::Caption) {
+        m_scrollDrag = ScrollDrag::None;
+        WindowSystem::Instance().ReleaseCapture();
+        return;
+    }
     ScrollBar bar = m_scrollDrag == ScrollDrag::Vertical ? ScrollBar::Vertical : ScrollBar::Horizontal;
     int position = GetScrollInfo(bar).trackPosition;
     m_scrollDrag = ScrollDrag::None;

@@ -182,7 +182,8 @@ public:
 
 private:
     friend class WindowSystem;
-    enum class ScrollDrag { None, Vertical, Horizontal };
+    // A scroll bar's thumb, or the caption of a window being moved by it.
+    enum class ScrollDrag { None, Vertical, Horizontal, Caption };
     int FrameWidth() const;
     Rect ScrollBarRect(ScrollBar bar) const; // in window coordinates
     int ScrollThumbLength(ScrollBar bar) const;
@@ -204,6 +205,7 @@ private:
     ScrollInfo m_vertical;
     ScrollDrag m_scrollDrag = ScrollDrag::None;
     int m_dragOffset = 0;
+    Point m_moveFrom; // where in the window its caption was taken
     bool m_closePressed = false;
 };
 

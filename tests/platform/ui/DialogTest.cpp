@@ -238,6 +238,46 @@ TEST(DialogCloseBox, AClickOnTheBoxOfASystemMenuSendsTheCloseMessage) {
     plain.Destroy();
 }
 
+// A modal dialog moves with its caption dragged, the point taken staying under the pointer, never above the
+// screen's top; a press on its client area or its close box moves nothing.
+TEST(DialogCaption, DraggingTheCaptionMovesTheDialog) {
+    ui::DialogTemplate t = Sample();
+    t.systemMenu = true;
+    ClosingDialog dialog(t);
+    ui::Rect before;
+    ui::Rect after;
+    ui::Rect raised;
+    RunWith(dialog, {
+        [&](WindowSystem& s) {
+            before = dialog.ScreenRect();
+            ui::Point taken{before.left + 30, before.top + 8};
+            s.MouseDown(taken);
+            s.MouseMove(ui::Point{taken.x + 40, taken.y + 25});
+            s.MouseMove(ui::Point{taken.x + 55, taken.y + 30});
+            s.MouseUp(ui::Point{taken.x + 55, taken.y + 30});
+            after = dialog.ScreenRect();
+            // Pressed inside, not on the caption: it stays.
+            s.MouseDown(ui::Point{after.left + 30, after.top + 40});
+            s.MouseMove(ui::Point{after.left + 90, after.top + 90});
+            s.MouseUp(ui::Point{after.left + 90, after.top + 90});
+            EXPECT_EQ(dialog.ScreenRect().left, after.left);
+            // Dragged far up: its top stops at the screen's.
+            s.MouseDown(ui::Point{after.left + 30, after.top + 8});
+            s.MouseMove(ui::Point{after.left + 30, after.top - 5000});
+            s.MouseUp(ui::Point{after.left + 30, after.top - 5000});
+            raised = dialog.ScreenRect();
+            s.Advance(1000);
+            s.Click(ui::Point{raised.left + dialog.CloseBoxRect().left + 4, raised.top + dialog.CloseBoxRect().top + 4});
+        },
+    });
+    EXPECT_EQ(after.left, before.left + 55);
+    EXPECT_EQ(after.top, before.top + 30);
+    EXPECT_EQ(after.Width(), before.Width());
+    EXPECT_EQ(raised.top, 0);
+    EXPECT_EQ(raised.left, after.left);
+    EXPECT_EQ(dialog.closes, 1);
+}
+
 } // namespace
 
 namespace {
