@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <pango/pangocairo.h>
 #include <cstdint>
 
 namespace render {
@@ -116,6 +117,24 @@ private:
 } // namespace
 
 namespace {
+// Whether the text has letters of a script written right to left (Hebrew, Arabic, Syriac, Thaana, N'Ko...).
+bool HasRightToLeft(const std::string& utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0xD6 || lead > 0xEF)
+            continue;
+        unsigned code = 0;
+        if (lead < 0xE0 && i + 1 < utf8.size())
+            code = (lead & 0x1Fu) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+        else if (lead >= 0xE0 && i + 2 < utf8.size())
+            code = (lead & 0x0Fu) << 12 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu) << 6 |
+                   (static_cast<unsigned char>(utf8[i + 2]) & 0x3Fu);
+        if ((code >= 0x0590 && code <= 0x08FF) || (code >= 0xFB1D && code <= 0xFDFF) || (code >= 0xFE70 && code <= 0xFEFF))
+            return true;
+    }
+    return false;
+}
+
 // A screen's pixels to a millimetre (96 to the inch): lineweights in the view and in raster plots.
 constexpr double kScreenPixelsPerMm = 96.0 / 25.4;
 
@@ -444,8 +463,25 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
         // Mirrored about the point it is set at: backward runs the other way, upside down hangs below.
         cairo_scale(cr, label->backward ? -1.0 : 1.0, label->upsideDown ? -1.0 : 1.0);
         cairo_set_font_size(cr, px * kFontSizePerHeight);
-        cairo_text_extents_t extents;
-        cairo_text_extents(cr, utf8.c_str(), &extents);
+        // Right-to-left letters are set by Pango, which orders them as they are read and joins Arabic's; the
+        // rest by Cairo's own text, which costs far less.
+        PangoLayout* layout = nullptr;
+        cairo_text_extents_t extents{};
+        double baseline = 0.0;
+        if (HasRightToLeft(utf8)) {
+            layout = pango_cairo_create_layout(cr);
+            PangoFontDescription* description = pango_font_description_from_string(m_faces[label->face].c_str());
+            pango_font_description_set_absolute_size(description, px * kFontSizePerHeight * PANGO_SCALE);
+            pango_layout_set_font_description(layout, description);
+            pango_font_description_free(description);
+            pango_layout_set_text(layout, utf8.c_str(), -1);
+            PangoRectangle logical;
+            pango_layout_get_extents(layout, nullptr, &logical);
+            extents.x_advance = static_cast<double>(logical.width) / PANGO_SCALE;
+            baseline = static_cast<double>(pango_layout_get_baseline(layout)) / PANGO_SCALE;
+        } else {
+            cairo_text_extents(cr, utf8.c_str(), &extents);
+        }
         double stretch = label->widthFactor;
         double grow = 1.0;
         if (label->fit > 0.0f && extents.x_advance > 0.0) {
@@ -468,8 +504,14 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
         double dx = label->horizontal == 2 ? -extents.x_advance : label->horizontal == 1 ? -extents.x_advance / 2 : 0.0;
         // Below the baseline by the letters' descent for Bottom: about a third of their height.
         double dy = label->vertical == 3 ? px : label->vertical == 2 ? px / 2 : label->vertical == 1 ? -px * 0.3 : 0.0;
-        cairo_move_to(cr, dx, dy);
-        cairo_show_text(cr, utf8.c_str());
+        if (layout) {
+            cairo_move_to(cr, dx, dy - baseline);
+            pango_cairo_show_layout(cr, layout);
+            g_object_unref(layout);
+        } else {
+            cairo_move_to(cr, dx, dy);
+            cairo_show_text(cr, utf8.c_str());
+        }
         cairo_restore(cr);
     }
 }

@@ -221,4 +221,25 @@ TEST_F(Plot, ALayoutShowsModelSpaceThroughItsViewports) {
     EXPECT_EQ(errors, "vantorel: the drawing has no layout named \"Plan\": its layouts are Model, Layout1, Sheet A\n");
 }
 
+
+// Hebrew and Arabic are set in the order they are read: "א1" shows the digit first, on the left, where a text of
+// the digit alone puts it, and the letter after it.
+TEST_F(Plot, RightToLeftTextIsSetInReadingOrder) {
+    std::string make = "/usr/bin/python3 -c \"import ezdxf\nfor name, text in (('both', '\\u05d0' '1'), ('one', '1')):\n"
+                       "    d = ezdxf.new('R2018'); m = d.modelspace()\n"
+                       "    m.add_text(text, dxfattribs={'height': 5}).set_placement((1, 1))\n"
+                       "    d.saveas('" + Path("") + "' + name + '.dxf')\"";
+    ASSERT_EQ(Shell(make).exitCode, 0);
+    for (const char* name : {"both", "one"})
+        ASSERT_EQ(Vantorel(std::string("plot ") + Path(std::string(name) + ".dxf") + " -o " +
+                           Path(std::string(name) + ".png") + " --codepage utf-8 --window 0,0,20,10 --size 400x200")
+                      .exitCode,
+                  0);
+    ShellRun ink = Shell("/usr/bin/python3 -c \"import matplotlib.image as m\nink = lambda n: (m.imread('" + Path("") +
+                         "' + n + '.png')[:, :, :3] < 0.8).any(axis=2)\nb, o = ink('both'), ink('one')\n"
+                         "cols = o.any(axis=0).nonzero()[0]\nleft = cols.max() + 1\n"
+                         "print(int((b[:, :left] == o[:, :left]).all()), int(b[:, left:].any()))\"");
+    EXPECT_EQ(ink.out, "1 1\n");
+}
+
 } // namespace
