@@ -21,6 +21,9 @@ constexpr int kDeepest = 16;
 // The grid aims at about this many groups to a cell.
 constexpr double kGroupsPerCell = 4.0;
 constexpr int kMostCellsPerGroup = 64;
+// Markers for the linetypes named BYLAYER and BYBLOCK.
+const Linetype kByLayer;
+const Linetype kByBlock;
 
 
 std::string Upper(std::string text) {
@@ -202,16 +205,20 @@ Pen Scene::PenOf(const cad::Entity& entity, const Placement& at, int depth, cons
         pen.colour = layer.trueColour >= 0 ? layer.trueColour : IndexColour(std::clamp(layer.colour, 1, 255));
     pen.lineweight = entity.lineweight == -1 ? layer.lineweight : entity.lineweight == -2 ? outer.lineweight
                                                                                          : entity.lineweight;
-    double ownScale = static_cast<double>(entity.linetypeScale) * m_look.linetypeScale * at.Scale();
-    std::string name = entity.linetype.empty() ? std::string("BYLAYER") : Upper(entity.linetype);
-    if (name == "BYLAYER") {
+    pen.dashScale = static_cast<double>(entity.linetypeScale) * m_look.linetypeScale * at.Scale();
+    if (entity.linetype.empty()) {
         pen.linetype = layer.linetype;
-    } else if (name == "BYBLOCK") {
-        pen.linetype = outer.linetype;
     } else {
-        pen.linetype = m_look.Find(name);
+        // Names by their interned text: the letters are looked at once a name, not once an entity.
+        auto known = m_linetypeOfText.find(entity.linetype.c_str());
+        if (known == m_linetypeOfText.end()) {
+            std::string name = Upper(entity.linetype);
+            const Linetype* found = name == "BYLAYER" ? &kByLayer : name == "BYBLOCK" ? &kByBlock : m_look.Find(name);
+            known = m_linetypeOfText.emplace(entity.linetype.c_str(), found).first;
+        }
+        pen.linetype = known->second == &kByLayer ? layer.linetype : known->second == &kByBlock ? outer.linetype
+                                                                                              : known->second;
     }
-    pen.dashScale = ownScale;
     return pen;
 }
 
@@ -278,6 +285,13 @@ std::uint16_t Scene::FaceIndex(const std::string& face) {
         return 0;
     m_faces.push_back(face);
     return static_cast<std::uint16_t>(m_faces.size() - 1);
+}
+
+std::uint16_t Scene::FaceOfStyle(const cad::Database& db, cad::ObjectId styleId) {
+    auto known = m_faceOfStyle.find(styleId);
+    if (known == m_faceOfStyle.end())
+        known = m_faceOfStyle.emplace(styleId, FaceIndex(render::FaceOfStyle(*this, db, styleId))).first;
+    return known->second;
 }
 
 std::vector<std::string> Scene::Notes() const {
@@ -452,6 +466,8 @@ void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
     }
     m_look = ReadLook(db.Layout());
     m_faces.assign(1, "Liberation Sans");
+    m_faceOfStyle.clear();
+    m_linetypeOfText.clear();
     m_shxFonts.clear();
     m_shapedLinetypes.clear();
     ReadLayers(db, forPlot);

@@ -194,6 +194,8 @@ public:
     void NoteNotDrawn(const std::string& kind);
     void NoteShx(const std::string& font);
     std::uint16_t FaceIndex(const std::string& face);
+    // The face of a text style, found once a style.
+    std::uint16_t FaceOfStyle(const cad::Database& db, cad::ObjectId styleId);
     std::int32_t PenColour() const { return m_pen.colour; }
     // The bytes the file holds for an opaque entity or a polyline, as read; empty when there are none.
     std::string_view BytesOf(const cad::Database& db, cad::ObjectId id) const;
@@ -231,6 +233,8 @@ private:
     std::vector<std::string> m_shapedLinetypes;
     std::map<std::string, LayerLook> m_layers; // by upper-case name
     std::unordered_map<const char*, const LayerLook*> m_layerOfText; // by the entity's interned name
+    std::unordered_map<const char*, const Linetype*> m_linetypeOfText;
+    std::unordered_map<cad::ObjectId, std::uint16_t> m_faceOfStyle;
     LayerLook m_unknownLayer;
     std::vector<Style> m_styles;
     std::vector<Box> m_clips; // clip box n is m_clips[n - 1]

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
+#include <unordered_map>
 
 namespace render {
 
@@ -64,9 +65,23 @@ double TextAdvance(const std::string& face, const std::string& text, double heig
     static std::mutex lock;
     static cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
     static cairo_t* cr = cairo_create(surface);
+    // Drawings repeat their words: each is measured once a face, at a unit height.
+    static std::unordered_map<std::string, double> advances;
+    constexpr std::size_t kMostRemembered = 200000;
     if (text.empty() || !(height > 0.0))
         return 0.0;
+    std::string key = face;
+    key += '\0';
+    key += text;
     std::lock_guard<std::mutex> guard(lock);
+    // Texts are in the active code page: another page, other letters.
+    static const textkit::CodePage* page = nullptr;
+    if (page != &textkit::Active()) {
+        page = &textkit::Active();
+        advances.clear();
+    }
+    if (auto known = advances.find(key); known != advances.end())
+        return known->second * height;
     cairo_select_font_face(cr, face.c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     // Measured at a size with whole-pixel glyphs, then scaled: a drawing's heights may be anything.
     constexpr double kMeasuredHeight = 100.0;
@@ -74,7 +89,11 @@ double TextAdvance(const std::string& face, const std::string& text, double heig
     cairo_text_extents_t extents;
     std::string utf8 = textkit::Active().ToUtf8(text);
     cairo_text_extents(cr, utf8.c_str(), &extents);
-    return extents.x_advance * height / kMeasuredHeight;
+    if (advances.size() >= kMostRemembered)
+        advances.clear();
+    double unit = extents.x_advance / kMeasuredHeight;
+    advances.emplace(std::move(key), unit);
+    return unit * height;
 }
 
 std::string WithSpecialCharacters(std::string_view text) {
@@ -118,7 +137,7 @@ std::string FaceOfStyle(Scene& scene, const cad::Database& db, cad::ObjectId sty
 
 void AddText(Scene& scene, const cad::Database& db, const cad::TextEntity& text, const std::string& shown,
              const Placement& at, Group& group) {
-    std::string face = FaceOfStyle(scene, db, text.styleId);
+    std::uint16_t face = scene.FaceOfStyle(db, text.styleId);
     bool aligned = text.horizontalMode != cad::HorizontalMode::Left || text.verticalMode != cad::VerticalMode::Base;
     bool fitted = text.horizontalMode == cad::HorizontalMode::Aligned || text.horizontalMode == cad::HorizontalMode::Fit;
     const cad::Point3d& p = aligned && !fitted ? text.alignmentPoint : text.position;
@@ -128,7 +147,7 @@ void AddText(Scene& scene, const cad::Database& db, const cad::TextEntity& text,
     label.oblique = static_cast<float>(text.oblique);
     label.backward = (text.generation & 2) != 0;
     label.upsideDown = (text.generation & 4) != 0;
-    label.face = scene.FaceIndex(face);
+    label.face = face;
     double width = 0.0;
     if (fitted) {
         // Between its two points: Fit stretches the letters, Aligned scales them both ways.
@@ -285,6 +304,8 @@ struct Line {
     std::vector<Piece> pieces;
     double width = 0.0;
     double height = 0.0;
+    // One plain run not measured (nothing to wrap it to): the painter aligns it, its width is a guess.
+    bool plain = false;
 };
 
 // The paragraphs broken into lines no wider than `column` (none when 0), at spaces; a word wider than the column
@@ -295,6 +316,17 @@ std::vector<Line> Wrap(const std::vector<MtextParagraph>& paragraphs, double col
         Line line;
         line.height = paragraph.empty() ? height : 0.0;
         double trailingSpace = 0.0;
+        if (column <= 0.0 && paragraph.size() == 1 && !paragraph[0].stacked && !paragraph[0].underline &&
+            !paragraph[0].overline) {
+            // Most multiline texts are lines of one format: no letter of them need be measured.
+            const MtextRun& run = paragraph[0];
+            line.plain = true;
+            line.height = run.height;
+            line.width = 0.6 * run.height * static_cast<double>(run.text.size());
+            line.pieces.push_back(Piece{run, 0.0, line.width});
+            lines.push_back(std::move(line));
+            continue;
+        }
         auto place = [&](const MtextRun& run, double width) {
             if (!line.pieces.empty() && !run.stacked && !line.pieces.back().run.stacked &&
                 line.pieces.back().run.height == run.height && line.pieces.back().run.colour == run.colour &&
@@ -384,8 +416,20 @@ void AddMtext(Scene& scene, const Tags& tags, const std::string& content, const 
     std::int32_t own = scene.PenColour();
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const Line& line = lines[k];
-        double left = column == 0 ? 0.0 : column == 1 ? -line.width / 2 : -line.width;
         double base = top + baselines[k];
+        if (line.plain) {
+            const MtextRun& run = line.pieces[0].run;
+            if (run.text.find_first_not_of(' ') == std::string::npos)
+                continue;
+            scene.UseColour(run.colour == -2 ? own : run.colour);
+            double wx = worldX(0.0, base), wy = worldY(0.0, base);
+            Label l{at.X(wx, wy), at.Y(wx, wy), run.height * at.Scale(), angle + at.Angle(), run.text};
+            l.face = scene.FaceIndex(run.face);
+            l.horizontal = static_cast<std::uint8_t>(column);
+            scene.AddLabel(group, std::move(l), line.width * at.Scale());
+            continue;
+        }
+        double left = column == 0 ? 0.0 : column == 1 ? -line.width / 2 : -line.width;
         for (const Piece& piece : line.pieces) {
             const MtextRun& run = piece.run;
             scene.UseColour(run.colour == -2 ? own : run.colour);
