@@ -287,6 +287,18 @@ protected:
             if (cad::Object* object = db.Peek(id))
                 object->SetErased(true);
     }
+    // OPEN, the drawing named in the chooser; the view's lines are not saved first.
+    void OpenThroughChooser(const std::filesystem::path& drawing) {
+        Turns opening({[&] {
+            auto* chooser = dynamic_cast<gui::FileChooser*>(WindowSystem::Instance().Modal());
+            ASSERT_NE(chooser, nullptr);
+            chooser->Control(gui::FileChooser::IdName)->SetText(drawing.string());
+            WindowSystem::Instance().Click(chooser->Control(ui::kIdOk)->ClientToScreen(ui::Point{3, 3}));
+        }});
+        WindowSystem::Instance().QueueMessageBoxAnswer(ui::ResultNo);
+        app.Submit("OPEN");
+        WindowSystem::Instance().RunPending();
+    }
     ui::Point Screen(double x, double y) {
         const gui::ViewTransform& v = app.main.view.View();
         return app.main.view.ClientToScreen(ui::Point{static_cast<int>(v.ScreenX(x)), static_cast<int>(v.ScreenY(y))});
@@ -372,16 +384,7 @@ TEST_F(LiveView, ADamagedDrawingOpenedSaysWhatWasLeftOut) {
                "  0\nMTEXT\n  8\n0\n  1\nhello\nworld\n  0\nLINE\n  8\n0\n 10\n1.0\n 20\nx2.0\n"
                "  0\nCIRCLE\n  8\n0\n 10\n0.0\n 20\n0.0\n 40\n1.0\n  0\nENDSEC\n  0\nEOF\n";
     }
-    Turns turns({[&] {
-        auto* chooser = dynamic_cast<gui::FileChooser*>(WindowSystem::Instance().Modal());
-        ASSERT_NE(chooser, nullptr);
-        chooser->Control(gui::FileChooser::IdName)->SetText(drawing.string());
-        WindowSystem::Instance().Click(chooser->Control(ui::kIdOk)->ClientToScreen(ui::Point{3, 3}));
-    }});
-    // The view's lines are not saved first.
-    WindowSystem::Instance().QueueMessageBoxAnswer(ui::ResultNo);
-    app.Submit("OPEN");
-    WindowSystem::Instance().RunPending();
+    OpenThroughChooser(drawing);
     std::string history;
     for (const std::string& line : app.main.commandLine.ShownHistory())
         history += line + "\n";
@@ -402,15 +405,7 @@ TEST_F(LiveView, ADamagedDrawingOpenedSaysWhatWasLeftOut) {
 TEST_F(LiveView, LayoutShowsAPaperSpaceLayoutByName) {
     std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-sheets.dxf";
     ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " sheets " + drawing.string()).c_str()), 0);
-    Turns opening({[&] {
-        auto* chooser = dynamic_cast<gui::FileChooser*>(WindowSystem::Instance().Modal());
-        ASSERT_NE(chooser, nullptr);
-        chooser->Control(gui::FileChooser::IdName)->SetText(drawing.string());
-        WindowSystem::Instance().Click(chooser->Control(ui::kIdOk)->ClientToScreen(ui::Point{3, 3}));
-    }});
-    WindowSystem::Instance().QueueMessageBoxAnswer(ui::ResultNo);
-    app.Submit("OPEN");
-    WindowSystem::Instance().RunPending();
+    OpenThroughChooser(drawing);
     // Model space: the walls' rectangle, 100 by 60; the window named for the drawing.
     EXPECT_NEAR(app.scene.Extents().maxX - app.scene.Extents().minX, 100.0, 1e-9);
     EXPECT_EQ(app.backend.Title(), "vantorel-live-sheets.dxf - Vantorel");
@@ -559,15 +554,7 @@ TEST_F(LiveView, SelectionCountsLayersAndObjectsPickedFirst) {
 TEST_F(LiveView, LayerTurnsLayersOffAndFreezesThemAsOneStepForU) {
     std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-layers.dxf";
     ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " sheets " + drawing.string()).c_str()), 0);
-    Turns opening({[&] {
-        auto* chooser = dynamic_cast<gui::FileChooser*>(WindowSystem::Instance().Modal());
-        ASSERT_NE(chooser, nullptr);
-        chooser->Control(gui::FileChooser::IdName)->SetText(drawing.string());
-        WindowSystem::Instance().Click(chooser->Control(ui::kIdOk)->ClientToScreen(ui::Point{3, 3}));
-    }});
-    WindowSystem::Instance().QueueMessageBoxAnswer(ui::ResultNo);
-    app.Submit("OPEN");
-    WindowSystem::Instance().RunPending();
+    OpenThroughChooser(drawing);
     auto height = [&] { return app.scene.Extents().maxY - app.scene.Extents().minY; };
     EXPECT_NEAR(height(), 60.0, 1e-9);
     cad::Editor& editor = cad::Host::Instance().GetEditor();

@@ -35,6 +35,16 @@ protected:
     std::filesystem::path dir;
 };
 
+// Python that names the colours of a PNG's pixels: `a` its pixels as 0-255 triples, `names` the tests of black (or
+// the grey of an antialiased line), green and red, `seen(pixels)` the sorted names that occur among them.
+std::string NamedColours(const std::string& png) {
+    return "import matplotlib.image as m; a = (m.imread('" + png + "')[:, :, :3] * 255).round().astype(int); "
+           "names = {'black': lambda c: max(c) < 160 and max(c) - min(c) < 40, "
+           "'green': lambda c: c[1] > 200 and max(c[0], c[2]) < 80, "
+           "'red': lambda c: c[0] > 200 and max(c[1], c[2]) < 80}; "
+           "seen = lambda pixels: sorted({n for c in pixels.reshape(-1, 3) for n, f in names.items() if f(c)}); ";
+}
+
 // Width and height from a PNG's header.
 std::pair<int, int> PngSize(const std::string& png) {
     auto word = [&](std::size_t at) {
@@ -151,12 +161,7 @@ TEST_F(Plot, LinetypesBlockPropertiesAndPatternHatchesAsEzdxfDrawsThem) {
     // black; around the second (on layer RED): every line red.
     auto colours = [&](const std::string& window) {
         Vantorel("plot " + Path("styles.dxf") + " -o " + Path("part.png") + " --window " + window + " --size 200x200");
-        return Shell("/usr/bin/python3 -c \"import matplotlib.image as m, numpy; a = (m.imread('" + Path("part.png") +
-                     "')[:, :, :3] * 255).round().astype(int).reshape(-1, 3); "
-                     "names = {'black': lambda c: max(c) < 60, 'green': lambda c: c[1] > 200 and max(c[0], c[2]) < 80, "
-                     "'red': lambda c: c[0] > 200 and max(c[1], c[2]) < 80}; "
-                     "print(sorted({n for c in a for n, f in names.items() if f(c)}))\"")
-            .out;
+        return Shell("/usr/bin/python3 -c \"" + NamedColours(Path("part.png")) + "print(seen(a))\"").out;
     };
     EXPECT_EQ(colours("2,19,8,25"), "['black', 'green']\n");
     EXPECT_EQ(colours("10,17,20,27"), "['red']\n");
@@ -202,19 +207,13 @@ TEST_F(Plot, ALayoutShowsModelSpaceThroughItsViewports) {
               0)
         << errors;
     auto look = [&](const std::string& code) {
-        return Shell("/usr/bin/python3 -c \"import matplotlib.image as m; a = (m.imread('" + Path("sheet.png") +
-                     "')[:, :, :3] * 255).round().astype(int); "
-                     "names = {'black': lambda c: max(c) < 160 and max(c) - min(c) < 40, "
-                     "'green': lambda c: c[1] > 200 and max(c[0], c[2]) < 80, "
-                     "'red': lambda c: c[0] > 200 and max(c[1], c[2]) < 80}; "
-                     "part = lambda x1, y1, x2, y2: a[630 - y2 * 3:630 - y1 * 3, x1 * 3:x2 * 3].reshape(-1, 3); "
-                     "seen = lambda x1, y1, x2, y2: sorted({n for c in part(x1, y1, x2, y2) for n, f in names.items() "
-                     "if f(c)}); " + code + "\"")
+        return Shell("/usr/bin/python3 -c \"" + NamedColours(Path("sheet.png")) +
+                     "part = lambda x1, y1, x2, y2: seen(a[630 - y2 * 3:630 - y1 * 3, x1 * 3:x2 * 3]); " + code + "\"")
             .out;
     };
     // Inside the first viewport everything; inside the second no walls; between them, where the second's view of
     // the middle line would run on were it not cut, nothing.
-    EXPECT_EQ(look("print(seen(22, 52, 178, 168), seen(202, 32, 278, 88), seen(184, 55, 196, 65))"),
+    EXPECT_EQ(look("print(part(22, 52, 178, 168), part(202, 32, 278, 88), part(184, 55, 196, 65))"),
               "['black', 'green', 'red'] ['black', 'green'] []\n");
     ShellRun missing = Vantorel("plot " + Path("sheets.dxf") + " -o " + Path("x.png") + " --layout Plan", &errors);
     EXPECT_EQ(missing.exitCode, 64);

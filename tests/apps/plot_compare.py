@@ -265,18 +265,10 @@ def compare(drawing, ours, window, size, layout_name=None):
 
 
 def main():
-    if sys.argv[1] == "make":
-        make(sys.argv[2])
-    elif sys.argv[1] == "undrawable":
-        undrawable(sys.argv[2])
-    elif sys.argv[1] == "layers":
-        layers(sys.argv[2])
-    elif sys.argv[1] == "styles":
-        styles(sys.argv[2])
-    elif sys.argv[1] == "sheets":
-        sheets(sys.argv[2])
-    elif sys.argv[1] == "texts":
-        texts(sys.argv[2])
+    makers = {"make": make, "undrawable": undrawable, "layers": layers, "styles": styles, "sheets": sheets,
+              "texts": texts}
+    if sys.argv[1] in makers:
+        makers[sys.argv[1]](sys.argv[2])
     else:
         window = [float(v) for v in sys.argv[4].split(",")]
         size = [int(v) for v in sys.argv[5].lower().split("x")]
