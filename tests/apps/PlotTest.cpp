@@ -45,6 +45,13 @@ std::string NamedColours(const std::string& png) {
            "seen = lambda pixels: sorted({n for c in pixels.reshape(-1, 3) for n, f in names.items() if f(c)}); ";
 }
 
+// What Python prints of a PNG's ink (`ink`: its pixels darker than 0.8 in any channel, rows by columns) by `code`.
+std::string InkOf(const std::string& png, const std::string& code) {
+    return Shell("/usr/bin/python3 -c \"import matplotlib.image as m; ink = (m.imread('" + png +
+                 "')[:, :, :3] < 0.8).any(axis=2); " + code + "\"")
+        .out;
+}
+
 // Width and height from a PNG's header.
 std::pair<int, int> PngSize(const std::string& png) {
     auto word = [&](std::size_t at) {
@@ -93,10 +100,9 @@ TEST_F(Plot, AWindowOfTheImagesShapeFillsItExactly) {
     ASSERT_EQ(Vantorel("plot " + Path("line.dxf") + " -o " + Path("line.png") + " --window 0,0,10,10 --size 100x100")
                   .exitCode,
               0);
-    ShellRun row = Shell("/usr/bin/python3 -c \"import matplotlib.image as m; a = m.imread('" + Path("line.png") +
-                         "')[:, :, :3]; ink = (a < 0.8).any(axis=2); cols = ink.any(axis=0).nonzero()[0]; "
-                         "rows = ink.any(axis=1).nonzero()[0]; print(cols.min(), cols.max(), rows.min(), rows.max())\"");
-    EXPECT_EQ(row.out, "0 99 49 50\n");
+    EXPECT_EQ(InkOf(Path("line.png"), "cols = ink.any(axis=0).nonzero()[0]; rows = ink.any(axis=1).nonzero()[0]; "
+                                      "print(cols.min(), cols.max(), rows.min(), rows.max())"),
+              "0 99 49 50\n");
 }
 
 TEST_F(Plot, WhatCannotBeDrawnIsSaidOnceAndMistakesAreUsage) {
@@ -189,10 +195,9 @@ TEST_F(Plot, TextsAreSetByAlignmentStyleAndColumnWidth) {
     ASSERT_EQ(Vantorel("plot " + Path("wrap.dxf") + " -o " + Path("wrap.png") + " --window 0,0,10,10 --size 200x200")
                   .exitCode,
               0);
-    ShellRun bands = Shell("/usr/bin/python3 -c \"import matplotlib.image as m; a = m.imread('" + Path("wrap.png") +
-                           "')[:, :, :3]; rows = (a < 0.8).any(axis=2).any(axis=1); "
-                           "print(sum(1 for i in range(1, len(rows)) if rows[i] and not rows[i - 1]))\"");
-    EXPECT_EQ(bands.out, "3\n");
+    EXPECT_EQ(InkOf(Path("wrap.png"), "rows = ink.any(axis=1); "
+                                      "print(sum(1 for i in range(1, len(rows)) if rows[i] and not rows[i - 1]))"),
+              "3\n");
 }
 
 // A layout: its own entities, and model space through each viewport, scaled, cut to the viewport's frame and
