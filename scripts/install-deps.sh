@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libcairo2-dev libpango1.0-dev
           libsdl2-dev libxlsxwriter-dev xvfb xdotool x11-apps python3-openpyxl
-          fonts-liberation dpkg-dev file python3-matplotlib "$@")
+          fonts-liberation fonts-dejavu-core dpkg-dev file python3-matplotlib "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
