@@ -21,6 +21,9 @@ constexpr int kDeepest = 16;
 // The grid aims at about this many groups to a cell.
 constexpr double kGroupsPerCell = 4.0;
 constexpr int kMostCellsPerGroup = 64;
+// What one entity of the drawing may draw at most: a reference to a block of references, many times over, could
+// otherwise ask for more than any memory holds.
+constexpr std::size_t kMostPerGroup = 2000000;
 // Markers for the linetypes named BYLAYER and BYBLOCK.
 const Linetype kByLayer;
 const Linetype kByBlock;
@@ -170,14 +173,34 @@ void Scene::AddFill(Group& group, const std::vector<std::vector<std::pair<double
     ++group.fills;
 }
 
+bool Scene::Exhausted(const Group& group) {
+    // Pieces drawn, and entities looked at: blocks of empty blocks, nested, draw nothing however many there are.
+    if (static_cast<std::size_t>(group.segments) + group.curves + group.labels + group.fills <= kMostPerGroup &&
+        m_visits <= kMostPerGroup)
+        return false;
+    if (!m_cutShort) {
+        m_cutShort = true;
+        NoteNotDrawn("INSERT drawn in part (more than " + std::to_string(kMostPerGroup) + " pieces)");
+    }
+    return true;
+}
+
 void Scene::AddBlock(const cad::Database& db, cad::ObjectId blockId, const Placement& at, Group& group, int depth) {
     const auto* block = db.PeekAs<cad::BlockTableRecord>(blockId);
     if (!block || (block->flags & cad::kBlockExternal) || depth > kDeepest)
         return;
+    // A block that holds a reference to itself, however deep, is drawn once along each path.
+    if (std::find(m_expanding.begin(), m_expanding.end(), blockId) != m_expanding.end())
+        return;
+    m_expanding.push_back(blockId);
     Pen outer = m_pen;
-    for (cad::ObjectId inside : block->entities)
+    for (cad::ObjectId inside : block->entities) {
+        if (Exhausted(group))
+            break;
         AddEntity(db, inside, at, group, depth, outer);
+    }
     UsePen(outer);
+    m_expanding.pop_back();
 }
 
 const LayerLook* Scene::LayerOf(const cad::Entity& entity) {
@@ -326,6 +349,7 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
     const cad::Object* object = db.Peek(id);
     if (!object || object->IsErased() || depth > kDeepest || !cad::Entity::Holds(object->Kind()))
         return;
+    ++m_visits;
     Pen pen = PenOf(*static_cast<const cad::Entity*>(object), at, depth, outer);
     if (pen.layer->hidden)
         return;
@@ -409,8 +433,8 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
         if (block && !(block->flags & cad::kBlockExternal)) {
             double cs = std::cos(reference->rotation);
             double sn = std::sin(reference->rotation);
-            for (int row = 0; row < std::max(reference->rowCount, 1); ++row) {
-                for (int col = 0; col < std::max(reference->columnCount, 1); ++col) {
+            for (int row = 0; row < std::max(reference->rowCount, 1) && !Exhausted(group); ++row) {
+                for (int col = 0; col < std::max(reference->columnCount, 1) && !Exhausted(group); ++col) {
                     double ox = col * reference->columnSpacing;
                     double oy = row * reference->rowSpacing;
                     Placement inner{cs * reference->scale.x, sn * reference->scale.x, -sn * reference->scale.y,
@@ -470,6 +494,8 @@ void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
     m_linetypeOfText.clear();
     m_shxFonts.clear();
     m_shapedLinetypes.clear();
+    m_expanding.clear();
+    m_cutShort = false;
     ReadLayers(db, forPlot);
     m_styles.clear();
     m_styleOf.clear();
@@ -492,6 +518,7 @@ void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
         if (!entity || entity->IsErased() || LayerOf(*entity)->hidden)
             continue;
         Group group = StartGroup(id);
+        m_visits = 0;
         AddEntity(db, id, Placement{}, group, 0, Pen{});
         if (group.box.Empty())
             continue;

@@ -213,6 +213,8 @@ private:
     void UsePen(const Pen& pen);
     std::uint16_t StyleIndex(const Style& style);
     void PushSegment(Group& group, double x1, double y1, double x2, double y2);
+    // True (and said once) when the group has as many pieces as one entity may draw.
+    bool Exhausted(const Group& group);
     void Index();
     // The groups whose boxes meet `box`, each once.
     std::vector<std::uint32_t> GroupsMeeting(const Box& box) const;
@@ -238,6 +240,9 @@ private:
     LayerLook m_unknownLayer;
     std::vector<Style> m_styles;
     std::vector<Box> m_clips; // clip box n is m_clips[n - 1]
+    std::vector<cad::ObjectId> m_expanding; // the blocks being drawn, outermost first
+    bool m_cutShort = false;
+    std::size_t m_visits = 0; // entities looked at for the group being built
     bool m_paper = false;
     std::unordered_map<std::uint64_t, std::uint16_t> m_styleOf;
     // While building: the entity's pen and style, and where its dashes are when a path goes on.

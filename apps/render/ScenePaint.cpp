@@ -273,6 +273,7 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
     double pathWidth = 0.0;
     bool pathOpen = false;
     std::size_t pathGroups = 0;
+    std::size_t pathPieces = 0;
     auto flush = [&] {
         if (pathOpen)
             cairo_stroke(cr);
@@ -366,6 +367,11 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
                     flush();
                 auto pen = [&](std::uint16_t index) {
                     std::int32_t rgb = colourOf(index, lit);
+                    // Nor more than a few thousand pieces: one entity may draw millions.
+                    if (stroke && ++pathPieces > 4096) {
+                        flush();
+                        pathPieces = 0;
+                    }
                     if (stroke) {
                         usePath(rgb, widthOf(index), lit);
                     } else if (rgb != pixelColour || lit != pixelDashed) {

@@ -87,18 +87,32 @@ void Scene::AddViewport(const cad::Database& db, cad::ObjectId id) {
         }
     }
     m_clips.push_back(clip);
-    Group group = StartGroup(id);
-    group.clip = static_cast<std::uint32_t>(m_clips.size());
+    // A group for each entity seen, cut to the frame: what lies outside the frame is not looked at again.
     const auto* model = db.PeekAs<cad::BlockTableRecord>(db.ModelSpaceId());
     for (cad::ObjectId inside : model ? model->entities : std::vector<cad::ObjectId>{}) {
         const auto* entity = db.PeekAs<cad::Entity>(inside);
-        if (entity && !entity->IsErased() && !LayerOf(*entity)->hidden)
-            AddEntity(db, inside, view, group, 0, Pen{});
+        if (!entity || entity->IsErased() || LayerOf(*entity)->hidden)
+            continue;
+        Group group = StartGroup(id);
+        group.clip = static_cast<std::uint32_t>(m_clips.size());
+        m_visits = 0;
+        AddEntity(db, inside, view, group, 0, Pen{});
+        if (group.box.Empty() || !group.box.Intersects(clip)) {
+            // Nothing of it shows: what it drew goes again.
+            m_segments.resize(group.firstSegment);
+            m_curves.resize(group.firstCurve);
+            m_labels.resize(group.firstLabel);
+            m_fills.resize(group.firstFill);
+            continue;
+        }
+        Box shown;
+        shown.Add(std::max(group.box.minX, clip.minX), std::max(group.box.minY, clip.minY));
+        shown.Add(std::min(group.box.maxX, clip.maxX), std::min(group.box.maxY, clip.maxY));
+        group.box = shown;
+        m_groups.push_back(group);
     }
     for (LayerLook* look : frozen)
         look->hidden = false;
-    group.box = clip;
-    m_groups.push_back(group);
 }
 
 } // namespace render

@@ -246,4 +246,24 @@ TEST_F(Plot, RightToLeftTextIsSetInReadingOrder) {
     EXPECT_EQ(ink.out, "1 1\n");
 }
 
+
+// A block that holds a reference to itself is drawn once along each path; blocks of blocks nested so deep and
+// wide that drawing them all would never end are drawn in part, and said so.
+TEST_F(Plot, SelfReferringAndExplodingBlocksEnd) {
+    ASSERT_EQ(Shell("/usr/bin/python3 -c \"import ezdxf\nd = ezdxf.new('R2018'); m = d.modelspace()\n"
+                    "loop = d.blocks.new('LOOP'); loop.add_line((0, 0), (1, 1)); loop.add_blockref('LOOP', (2, 0))\n"
+                    "for level in range(8):\n"
+                    "    b = d.blocks.new('B%d' % level)\n"
+                    "    for k in range(12):\n"
+                    "        b.add_blockref('B%d' % (level + 1), (k, 0)) if level < 7 else b.add_point((k, 0))\n"
+                    "m.add_blockref('LOOP', (0, 0)); m.add_blockref('B0', (0, 5))\n"
+                    "d.saveas('" + Path("blocks.dxf") + "')\"")
+                  .exitCode,
+              0);
+    std::string errors;
+    ASSERT_EQ(Vantorel("plot " + Path("blocks.dxf") + " -o " + Path("blocks.png"), &errors).exitCode, 0) << errors;
+    EXPECT_EQ(errors, "vantorel: " + Path("blocks.dxf") + ": not drawn: 1 INSERT drawn in part (more than 2000000 "
+                      "pieces)\n");
+}
+
 } // namespace
