@@ -2,7 +2,8 @@
 # run.sh SOURCE_DIR WORK_DIR SECONDS [TARGET...]: builds the fuzz targets with clang and runs each for SECONDS on a
 # copy of its seeds (fuzz/corpus/NAME for NAME_reader_fuzz), one after the other; with no TARGET, every one of
 # them: dxf_reader_fuzz (ASCII drawings), dxf_binary_reader_fuzz, dxf_chunked_reader_fuzz (the chunked reader
-# against the single one), catalog_reader_fuzz, settings_reader_fuzz, widths_reader_fuzz. What a target finds is
+# against the single one), catalog_reader_fuzz, settings_reader_fuzz, widths_reader_fuzz, text_fuzz, dxf_plot_fuzz
+# (the renderer on every drawing the reader accepts). What a target finds is
 # left as WORK_DIR/TARGET-crash-..., and the run ends with 1. Exit 77 (skipped) when clang is not installed.
 set -euo pipefail
 source_dir="$1"
@@ -12,7 +13,7 @@ shift 3
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(dxf_reader_fuzz dxf_binary_reader_fuzz dxf_chunked_reader_fuzz catalog_reader_fuzz settings_reader_fuzz
-             widths_reader_fuzz text_fuzz)
+             widths_reader_fuzz text_fuzz dxf_plot_fuzz)
 fi
 clang=$(command -v clang++-14 || command -v clang++ || true)
 if [ -z "$clang" ]; then
@@ -33,7 +34,8 @@ for target in "${targets[@]}"; do
     fi
     echo "== $target: $seconds s"
     # A case that runs longer than a second is a hang as far as a user is concerned.
-    ASAN_OPTIONS=detect_leaks=1 "$work/build/bin/$target" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=1024 \
+    # The font libraries' caches, which live as long as the process, are theirs: the tests' suppressions apply.
+    ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$source_dir/tests/lsan.supp" "$work/build/bin/$target" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=1024 \
         -max_len=65536 -print_final_stats=1 -artifact_prefix="$work/$target-" "$work/corpus-$seeds" || status=1
 done
 exit $status
