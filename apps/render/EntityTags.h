@@ -15,6 +15,13 @@ namespace render {
 // The tags of one entity, in order, as numbers and texts.
 struct Tags {
     std::vector<cad::DxfTag> all;
+    // The place of the first group `code`, or all.size() when there is none.
+    std::size_t Find(int code) const {
+        std::size_t i = 0;
+        while (i < all.size() && all[i].code != code)
+            ++i;
+        return i;
+    }
     double Number(int code, double fallback = 0.0) const {
         for (const cad::DxfTag& tag : all)
             if (tag.code == code)

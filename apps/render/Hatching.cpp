@@ -18,9 +18,7 @@ constexpr std::size_t kMostHatchStrokes = 200000;
 std::vector<Points> HatchBoundaries(const Tags& tags, std::vector<int>& flags) {
     std::vector<Points> rings;
     const auto& t = tags.all;
-    std::size_t i = 0;
-    while (i < t.size() && t[i].code != 91)
-        ++i;
+    std::size_t i = tags.Find(91);
     if (i == t.size())
         return rings;
     int paths = static_cast<int>(t[i].number);
@@ -110,9 +108,7 @@ std::vector<Points> HatchBoundaries(const Tags& tags, std::vector<int>& flags) {
 std::vector<PatternLine> HatchPattern(const Tags& tags) {
     std::vector<PatternLine> pattern;
     const auto& t = tags.all;
-    std::size_t i = 0;
-    while (i < t.size() && t[i].code != 78)
-        ++i;
+    std::size_t i = tags.Find(78);
     if (i == t.size())
         return pattern;
     int lines = static_cast<int>(t[i].number);

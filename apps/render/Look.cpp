@@ -8,13 +8,14 @@
 
 namespace render {
 
-namespace {
 std::string UpperName(std::string_view text) {
     std::string upper(text.substr(0, text.find_last_not_of(' ') + 1));
     for (char& c : upper)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return upper;
 }
+
+namespace {
 
 void Finish(DrawingLook& look, std::string& name, Linetype& linetype) {
     if (!name.empty()) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace render {
@@ -29,6 +30,9 @@ struct DrawingLook {
     std::map<std::string, Linetype> linetypes; // by upper-case name
     const Linetype* Find(const std::string& upperName) const;
 };
+
+// A name as the drawing's tables key it: upper case, without trailing blanks (layers, linetypes, kinds).
+[[nodiscard]] std::string UpperName(std::string_view text);
 
 // Reads the header and the LTYPE table; a drawing made in the editor (no layout) looks as a new one does.
 [[nodiscard]] DrawingLook ReadLook(const cad::DxfLayout* layout);

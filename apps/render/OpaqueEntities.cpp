@@ -74,7 +74,7 @@ void AddMultileader(Scene& scene, const cad::Database& db, const Tags& tags, con
     std::pair<double, double> dogleg{0, 0};
     double doglegLength = 0.0;
     Points line;
-    std::vector<Tags> text(1);
+    Tags text; // the content's placement, in the codes an MTEXT has for it
     std::uint64_t block = 0;
     Placement blockAt;
     double blockScale = 1.0;
@@ -114,12 +114,11 @@ void AddMultileader(Scene& scene, const cad::Database& db, const Tags& tags, con
         } else if (inLeader && tag.code == 40) {
             doglegLength = tag.number;
         } else if (inContext && !inLeader) {
-            // The content's placement, in the tags a multiline text has for it.
             auto keep = [&](int code, double value) {
                 cad::DxfTag copy;
                 copy.code = code;
                 copy.number = value;
-                text[0].all.push_back(copy);
+                text.all.push_back(copy);
             };
             if (tag.code == 140)
                 arrow = tag.number;
@@ -145,7 +144,7 @@ void AddMultileader(Scene& scene, const cad::Database& db, const Tags& tags, con
             inContext = false;
     }
     if (!content.empty())
-        AddMtext(scene, text[0], content, face, at, group);
+        AddMtext(scene, text, content, face, at, group);
     if (block != 0) {
         cad::ObjectId id = db.FindBlockRecordByHandle(block);
         if (const auto* record = db.PeekAs<cad::BlockTableRecord>(id)) {
@@ -376,17 +375,10 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         Points vertices = tags.PointsOf(10);
         AddPath(scene, group, at, vertices);
         if (vertices.size() >= 2 && tags.Number(71, 1) != 0) {
-            // The arrowhead: a filled triangle at the first vertex, pointing along the first segment.
-            double dx = vertices[1].first - vertices[0].first;
-            double dy = vertices[1].second - vertices[0].second;
-            double length = std::hypot(dx, dy);
-            if (length > 0) {
-                double size = std::min(length / 3, 0.18 * tags.Number(40, 1.0) * 10);
-                double ux = dx / length * size, uy = dy / length * size;
-                Points arrow{vertices[0], {vertices[0].first + ux - uy / 3, vertices[0].second + uy + ux / 3},
-                             {vertices[0].first + ux + uy / 3, vertices[0].second + uy - ux / 3}};
-                scene.AddFill(group, {Placed(at, arrow)});
-            }
+            // The arrowhead at the first vertex: the dimension style's size (1.8 text heights), within a third of the
+            // first segment.
+            double first = std::hypot(vertices[1].first - vertices[0].first, vertices[1].second - vertices[0].second);
+            AddArrow(scene, group, at, vertices[0], vertices[1], std::min(first / 3, 1.8 * tags.Number(40, 1.0)));
         }
         return true;
     }

@@ -7,7 +7,6 @@
 #include "platform/cad/dxf/DxfLayout.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 #include <unordered_map>
@@ -23,11 +22,6 @@ constexpr int kDeepest = 16;
 constexpr std::size_t kMostPerGroup = 2000000;
 
 
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 } // namespace
 
 void Scene::PushSegment(Group& group, double x1, double y1, double x2, double y2) {
@@ -335,7 +329,7 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
         std::string_view bytes = BytesOf(db, id);
         bool drawn = layout && !bytes.empty() && AddOpaqueEntity(*this, db, type, bytes, layout->format, at, group, depth);
         if (!drawn)
-            NoteNotDrawn(Upper(type));
+            NoteNotDrawn(UpperName(type));
         break;
     }
     default: break;

@@ -157,10 +157,6 @@ public:
     const std::vector<Style>& Styles() const { return m_styles; }
     std::size_t GroupCount() const { return m_groups.size(); }
     std::size_t SegmentCount() const { return m_segments.size(); }
-    // What could not be drawn, by kind ("REGION" -> 12), and said so: "not drawn: 12 REGION, 3 3DSOLID"; empty
-    // when everything was drawn.
-    const std::vector<std::pair<std::string, std::size_t>>& NotDrawn() const { return m_notDrawn; }
-    std::string NotDrawnNote() const;
     // What the command line is told once about the drawing: what was not drawn, fonts drawn in another face,
     // linetypes whose shapes show as dashes.
     std::vector<std::string> Notes() const;
@@ -201,6 +197,8 @@ public:
     std::string_view BytesOf(const cad::Database& db, cad::ObjectId id) const;
 
 private:
+    // What could not be drawn, by kind, said so: "not drawn: 12 REGION, 3 3DSOLID"; empty when everything was.
+    std::string NotDrawnNote() const;
     void AddEntity(const cad::Database& db, cad::ObjectId id, const struct Placement& at, Group& group, int depth,
                    const Pen& outer);
     void ReadLayers(const cad::Database& db, bool forPlot);

@@ -7,7 +7,6 @@
 #include "platform/cad/dxf/DxfLayout.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 namespace render {
@@ -17,18 +16,13 @@ namespace {
 const Linetype kByLayer;
 const Linetype kByBlock;
 
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 } // namespace
 
 const LayerLook* Scene::LayerOf(const cad::Entity& entity) {
     auto known = m_layerOfText.find(entity.layer.c_str());
     if (known != m_layerOfText.end())
         return known->second;
-    auto layer = m_layers.find(Upper(entity.layer));
+    auto layer = m_layers.find(UpperName(entity.layer));
     const LayerLook* look = layer == m_layers.end() ? &m_unknownLayer : &layer->second;
     m_layerOfText.emplace(entity.layer.c_str(), look);
     return look;
@@ -56,7 +50,7 @@ Pen Scene::PenOf(const cad::Entity& entity, const Placement& at, int depth, cons
         // Names by their interned text: the letters are looked at once a name, not once an entity.
         auto known = m_linetypeOfText.find(entity.linetype.c_str());
         if (known == m_linetypeOfText.end()) {
-            std::string name = Upper(entity.linetype);
+            std::string name = UpperName(entity.linetype);
             const Linetype* found = name == "BYLAYER" ? &kByLayer : name == "BYBLOCK" ? &kByBlock : m_look.Find(name);
             known = m_linetypeOfText.emplace(entity.linetype.c_str(), found).first;
         }
@@ -109,7 +103,7 @@ void Scene::ReadLayers(const cad::Database& db, bool forPlot) {
         LayerLook look;
         look.colour = std::abs(layer->color);
         look.hidden = layer->color < 0 || (layer->flags & cad::kLayerFrozen);
-        look.linetype = m_look.Find(Upper(layer->lineType));
+        look.linetype = m_look.Find(UpperName(layer->lineType));
         // Not plotted (290 0), true colour and lineweight: the file's, as the editor keeps none of them.
         if (std::string_view bytes = BytesOf(db, id); !bytes.empty()) {
             cad::DxfFormat format = db.Layout()->format;
@@ -121,7 +115,7 @@ void Scene::ReadLayers(const cad::Database& db, bool forPlot) {
             double lineweight = FirstNumber(bytes, format, 370, -3);
             look.lineweight = static_cast<std::int16_t>(lineweight >= 0 && lineweight <= 211 ? lineweight : -3);
         }
-        m_layers[Upper(layer->name)] = look;
+        m_layers[UpperName(layer->name)] = look;
     }
 }
 

@@ -7,18 +7,9 @@
 #include "platform/cad/dxf/DxfLayout.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 
 namespace render {
-
-namespace {
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-} // namespace
 
 std::vector<LayoutEntry> Layouts(const cad::Database& db) {
     std::vector<std::pair<int, LayoutEntry>> ordered;
@@ -79,7 +70,7 @@ void Scene::AddViewport(const cad::Database& db, cad::ObjectId id) {
         std::uint64_t handle = std::strtoull(std::string(tag.value).c_str(), nullptr, 16);
         for (cad::ObjectId layerId : layers->records) {
             const auto* layer = db.PeekAs<cad::LayerTableRecord>(layerId);
-            auto look = layer && layer->Handle() == handle ? m_layers.find(Upper(layer->name)) : m_layers.end();
+            auto look = layer && layer->Handle() == handle ? m_layers.find(UpperName(layer->name)) : m_layers.end();
             if (look != m_layers.end() && !look->second.hidden) {
                 look->second.hidden = true;
                 frozen.push_back(&look->second);
