@@ -100,7 +100,7 @@ void PaintFrame(benchmark::State& state) {
     ui::Image image(view.width, view.height);
     std::vector<cad::ObjectId> none;
     for (auto _ : state) {
-        scene.Render(image, view, none);
+        scene.Render(image, view, none, false);
         benchmark::DoNotOptimize(image.Pixel(1, 1));
     }
 }

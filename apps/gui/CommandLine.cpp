@@ -114,14 +114,49 @@ void StatusBar::SetCursor(double x, double y) {
     Invalidate();
 }
 
+void StatusBar::SetLayouts(std::vector<std::string> names, const std::string& current) {
+    m_names = std::move(names);
+    m_layout = current;
+    Invalidate();
+}
+
+ui::Rect StatusBar::TabOf(const std::string& name) const {
+    for (std::size_t i = 0; i < m_names.size() && i < m_tabs.size(); ++i)
+        if (m_names[i] == name)
+            return m_tabs[i];
+    return ui::Rect{};
+}
+
 void StatusBar::OnPaint(ui::Canvas& canvas) {
     ui::Rect client = ClientRect();
     canvas.FillRect(client, ui::Color{225, 226, 222});
     canvas.SetFont(ui::Font{"Courier", 9, false});
     canvas.SetTextColor(ui::Color{30, 30, 30});
     canvas.TextOut(4, 2, m_coordinates);
-    int width = canvas.TextExtent(m_layout).width;
-    canvas.TextOut(client.right - width - 6, 2, m_layout);
+    // The tabs from the right edge leftwards, in the drawing's order: Model first.
+    m_tabs.assign(m_names.size(), ui::Rect{});
+    int right = client.right - 4;
+    for (std::size_t k = m_names.size(); k-- > 0;) {
+        int width = canvas.TextExtent(m_names[k]).width + 12;
+        ui::Rect tab{right - width, client.top + 1, right, client.bottom};
+        if (tab.left < client.left + 200)
+            break; // no room: the coordinates keep theirs
+        bool shown = m_names[k] == m_layout;
+        canvas.FillRect(tab, shown ? ui::Color{255, 255, 255} : ui::Color{205, 207, 202});
+        canvas.FrameRect(tab, ui::Color{140, 142, 138});
+        canvas.TextOut(tab.left + 6, 2, m_names[k]);
+        m_tabs[k] = tab;
+        right = tab.left - 2;
+    }
+}
+
+void StatusBar::OnMouseDown(const ui::MouseEvent& event) {
+    // While a command runs, the layout on view stays: its points are in that layout's space.
+    if (m_app.input.Asking() || m_app.busy)
+        return;
+    for (std::size_t k = 0; k < m_tabs.size(); ++k)
+        if (m_tabs[k].Contains(ui::Point{event.x, event.y}) && m_names[k] != m_layout)
+            m_app.ShowLayout(m_names[k]);
 }
 
 namespace {

@@ -91,7 +91,9 @@ void DrawingView::OnPaint(ui::Canvas& canvas) {
         m_scene = std::make_unique<ui::Image>(client.Width(), client.Height());
         std::vector<cad::ObjectId> selected = m_app.input.Asking() ? m_app.input.Selected() : m_app.input.Preselected();
         std::sort(selected.begin(), selected.end());
-        m_app.scene.Render(*m_scene, m_view, selected);
+        const cad::VariableValue* lineweights = cad::Host::Instance().Variable("LWDISPLAY");
+        const auto* on = lineweights ? std::get_if<std::int16_t>(lineweights) : nullptr;
+        m_app.scene.Render(*m_scene, m_view, selected, on && *on != 0);
         m_sceneDirty = false;
     }
     canvas.DrawImage(*m_scene, 0, 0);

@@ -145,9 +145,22 @@ void GuiApp::Reload() {
     if (&database != m_spaceOf) {
         m_spaceOf = &database;
         m_space = cad::kNullId;
-        main.status.SetLayout("Model");
     }
+    std::vector<std::string> names;
+    std::string current = "Model";
+    for (const render::LayoutEntry& layout : render::Layouts(database)) {
+        names.push_back(layout.name);
+        if (layout.block == (m_space == cad::kNullId ? database.ModelSpaceId() : m_space))
+            current = layout.name;
+    }
+    main.status.SetLayouts(std::move(names), current);
+    bool opened = &database != m_notedDrawing;
     scene.Build(database, false, m_space);
+    // The drawing's own switch at first; SETVAR changes it for the view.
+    if (opened) {
+        [[maybe_unused]] int set = cad::Host::Instance().GetEditor().SetVariable(
+            "LWDISPLAY", cad::VariableValue{static_cast<std::int16_t>(scene.Look().lineweightDisplay ? 1 : 0)});
+    }
     UpdateTitle();
     // What the view cannot draw is said once for each drawing opened, not after every command.
     if (&database != m_notedDrawing) {

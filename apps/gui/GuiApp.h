@@ -93,19 +93,28 @@ private:
     int m_scroll = 0; // lines of history hidden below the shown ones
 };
 
-// The cursor's drawing coordinates and the layout on view, between the view and the command line.
+// The cursor's drawing coordinates, and a tab for each of the drawing's layouts, the one on view marked: a click on
+// another shows it, as LAYOUT does.
 class StatusBar : public ui::Window {
 public:
+    explicit StatusBar(GuiApp& app) : m_app(app) {}
     void SetCursor(double x, double y);
-    void SetLayout(const std::string& name) { m_layout = name; Invalidate(); }
+    void SetLayouts(std::vector<std::string> names, const std::string& current);
+    const std::string& Layout() const { return m_layout; }
     // "X 12.5000  Y 3.2500", or empty while the pointer is outside the view.
     const std::string& Coordinates() const { return m_coordinates; }
+    // Where the tab of the layout is, as last painted; empty when it has none.
+    ui::Rect TabOf(const std::string& name) const;
     void OnPaint(ui::Canvas& canvas) override;
+    void OnMouseDown(const ui::MouseEvent& event) override;
     bool TakesFocus() const override { return false; }
 
 private:
+    GuiApp& m_app;
     std::string m_coordinates;
     std::string m_layout = "Model";
+    std::vector<std::string> m_names{"Model"};
+    std::vector<ui::Rect> m_tabs;
 };
 
 // F2: the whole history of the command line in a window of its own, to scroll through and read.
@@ -122,7 +131,7 @@ private:
 // The desktop window's whole area: the view above the command line.
 class MainWindow : public ui::Window {
 public:
-    explicit MainWindow(GuiApp& app) : view(app), commandLine(app) {}
+    explicit MainWindow(GuiApp& app) : view(app), status(app), commandLine(app) {}
     void OnSize(ui::Size size) override;
     void OnPaint(ui::Canvas& canvas) override;
     // Whatever gives the window the focus (a dialog closing, say), typing goes to the command line.
@@ -247,6 +256,10 @@ private:
     void UpdateTitle();
     // Lists the drawing's layouts and shows the one asked for.
     void ChooseLayout();
+public:
+    // Shows the layout of this name (any case): false when the drawing has none of it.
+    bool ShowLayout(const std::string& name);
+private:
     // LAYER: the layers with colour, state and objects; turns them on and off, freezes and thaws them, as one
     // step for U.
     void Layers();

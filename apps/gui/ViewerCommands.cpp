@@ -32,18 +32,24 @@ void GuiApp::ChooseLayout() {
     if (!typed)
         return;
     std::string name = Trim(typed->text);
+    if (!ShowLayout(name))
+        PrintLine("No layout is named \"" + name + "\": type one of " + list);
+}
+
+bool GuiApp::ShowLayout(const std::string& name) {
+    const cad::Database& database = cad::Host::Instance().WorkingDatabase();
+    std::vector<render::LayoutEntry> layouts = render::Layouts(database);
     auto chosen = std::find_if(layouts.begin(), layouts.end(),
                                [&](const render::LayoutEntry& l) { return cad::NamesEqual(l.name, name); });
-    if (chosen == layouts.end()) {
-        PrintLine("No layout is named \"" + name + "\": type one of " + list);
-        return;
-    }
+    if (chosen == layouts.end())
+        return false;
     m_space = chosen->block == database.ModelSpaceId() ? cad::kNullId : chosen->block;
-    main.status.SetLayout(chosen->name);
+    std::string shown = chosen->name;
     Reload();
     main.view.FitAll();
-    PrintLine("Showing " + chosen->name);
-    Trace("layout " + chosen->name);
+    PrintLine("Showing " + shown);
+    Trace("layout " + shown);
+    return true;
 }
 
 bool GuiApp::AskPoint(const std::string& prompt, double& x, double& y) {

@@ -48,6 +48,8 @@ struct Tags {
 inline bool ReadTags(std::string_view bytes, cad::DxfFormat format, Tags& tags) {
     cad::DxfTagStream stream(bytes, format);
     cad::DxfTag tag;
+    // About as many tags as lines of twelve bytes: one allocation for most entities.
+    tags.all.reserve(bytes.size() / 12 + 8);
     while (stream.Next(tag))
         tags.all.push_back(tag);
     return !stream.Failed() && !tags.all.empty();

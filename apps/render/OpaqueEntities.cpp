@@ -410,8 +410,8 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
                 double textHeight = std::min(side / 8, width / (0.8 * static_cast<double>(name.size()) + 1));
                 double angle = std::atan2(uy, ux);
                 double tx = x + (ux * w + vx * h) * 0.02 + vx * h * 0.02, ty = y + (uy * w + vy * h) * 0.02 + vy * h * 0.02;
-                Label label{at.X(tx, ty), at.Y(tx, ty), textHeight * at.Scale(), angle + at.Angle(), name};
-                scene.AddLabel(group, std::move(label), TextAdvance("Liberation Sans", name, textHeight) * at.Scale());
+                Label label{at.X(tx, ty), at.Y(tx, ty), textHeight * at.Scale(), angle + at.Angle()};
+                scene.AddLabel(group, label, name, TextAdvance("Liberation Sans", name, textHeight) * at.Scale());
             }
         }
         return true;

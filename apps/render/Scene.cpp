@@ -21,6 +21,11 @@ constexpr int kDeepest = 16;
 // otherwise ask for more than any memory holds.
 constexpr std::size_t kMostPerGroup = 2000000;
 
+// Only a polyline with bulges or widths is drawn from its bytes.
+bool IsShapedPolyline(const cad::Object& object) {
+    return object.Kind() == cad::ObjectKind::Polyline && static_cast<const cad::Polyline&>(object).shaped;
+}
+
 
 } // namespace
 
@@ -78,7 +83,7 @@ void Scene::AddCurve(Group& group, const Curve& c) {
     });
 }
 
-void Scene::AddLabel(Group& group, Label label, double width) {
+void Scene::AddLabel(Group& group, Label label, std::string_view text, double width) {
     // Where the text runs from its point, by its alignment: about as wide as its letters.
     double shift = label.horizontal == 2 ? width : label.horizontal == 1 ? width / 2 : 0.0;
     // A backward text runs the other way from its point, an upside-down one hangs below it.
@@ -95,7 +100,10 @@ void Scene::AddLabel(Group& group, Label label, double width) {
     group.box.Add(x0 + width * cs, y0 + width * sn);
     group.box.Add(x0 + hx, y0 + hy);
     label.style = m_style;
-    m_labels.push_back(std::move(label));
+    label.textAt = static_cast<std::uint32_t>(m_text.size());
+    label.textLength = static_cast<std::uint32_t>(text.size());
+    m_text += text;
+    m_labels.push_back(label);
     ++group.labels;
 }
 
@@ -149,8 +157,9 @@ void Scene::AddBlock(const cad::Database& db, cad::ObjectId blockId, const Place
 
 std::string_view Scene::BytesOf(const cad::Database& db, cad::ObjectId id) const {
     const cad::DxfLayout* layout = db.Layout();
-    auto found = std::lower_bound(m_itemOf.begin(), m_itemOf.end(), std::make_pair(id, std::size_t{0}));
-    if (!layout || found == m_itemOf.end() || found->first != id)
+    const auto& items = m_itemOf;
+    auto found = std::lower_bound(items.begin(), items.end(), std::make_pair(id, std::size_t{0}));
+    if (!layout || found == items.end() || found->first != id)
         return {};
     std::size_t begin = layout->items[found->second].Begin();
     return layout->content.substr(begin, layout->End(found->second) - begin);
@@ -266,13 +275,14 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
     case cad::ObjectKind::Polyline: {
         const auto* polyline = static_cast<const cad::Polyline*>(object);
         // Bulges and widths are the file's: a polyline as read draws its arcs and wide segments from there.
-        if (std::string_view bytes = BytesOf(db, id); !bytes.empty() && !object->IsModified() &&
+        if (std::string_view bytes = polyline->shaped ? BytesOf(db, id) : std::string_view();
+            !bytes.empty() && !object->IsModified() &&
             AddPolylineFromTags(*this, bytes, db.Layout()->format, polyline->heavy, at, group))
             break;
         const auto& v = polyline->vertices;
         for (std::size_t i = 0; i + 1 < v.size(); ++i)
             segment(v[i].x, v[i].y, v[i + 1].x, v[i + 1].y);
-        if (polyline->closed && v.size() > 2)
+        if (polyline->closed && v.size() > 1)
             segment(v.back().x, v.back().y, v.front().x, v.front().y);
         break;
     }
@@ -336,29 +346,17 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
     }
 }
 
-void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
+void Scene::Prepare(const cad::Database& db, bool forPlot, cad::ObjectId space) {
     m_groups.clear();
     m_segments.clear();
     m_curves.clear();
     m_labels.clear();
+    m_text.clear();
     m_fillPoints.clear();
     m_rings.clear();
     m_fills.clear();
     m_notDrawn.clear();
     m_extents = Box{};
-    // Where each object's bytes are in the file, for the entities kept only as bytes.
-    m_itemOf.clear();
-    if (const cad::DxfLayout* layout = db.Layout()) {
-        for (std::size_t i = 0; i < layout->items.size(); ++i) {
-            if (layout->items[i].Kind() == cad::DxfItemKind::Object && layout->items[i].object != cad::kNullId) {
-                const cad::Object* object = db.Peek(layout->items[i].object);
-                if (object && (object->Kind() == cad::ObjectKind::Opaque || object->Kind() == cad::ObjectKind::Polyline ||
-                               object->Kind() == cad::ObjectKind::LayerRecord))
-                    m_itemOf.emplace_back(layout->items[i].object, i);
-            }
-        }
-        std::sort(m_itemOf.begin(), m_itemOf.end());
-    }
     m_look = ReadLook(db.Layout());
     m_faces.assign(1, "Liberation Sans");
     m_faceOfStyle.clear();
@@ -380,11 +378,19 @@ void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
     if (space == cad::kNullId)
         space = db.ModelSpaceId();
     m_paper = space != db.ModelSpaceId();
-    const auto* model = db.PeekAs<cad::BlockTableRecord>(space);
-    std::size_t entities = model ? model->entities.size() : 0;
+}
+
+void Scene::AddEntities(const cad::Database& db, const cad::ObjectId* first, const cad::ObjectId* last) {
+    std::size_t entities = static_cast<std::size_t>(last - first);
     m_groups.reserve(entities);
-    m_segments.reserve(entities * 3 / 2);
-    for (cad::ObjectId id : model ? model->entities : std::vector<cad::ObjectId>{}) {
+    // Room for a drawing of the usual mix, so that the lists are not copied as they grow: what is reserved and not
+    // used takes no memory until it is written.
+    m_segments.reserve(entities * 2);
+    m_curves.reserve(entities / 2);
+    m_labels.reserve(entities);
+    m_text.reserve(entities * 8);
+    for (const cad::ObjectId* at = first; at != last; ++at) {
+        cad::ObjectId id = *at;
         const auto* entity = db.PeekAs<cad::Entity>(id);
         if (!entity || entity->IsErased() || LayerOf(*entity)->hidden)
             continue;
@@ -398,6 +404,27 @@ void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
         if (m_paper && IsViewport(db, id))
             AddViewport(db, id);
     }
+}
+
+void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
+    // Where each object's bytes are in the file, for the entities kept only as bytes.
+    m_itemOf.clear();
+    if (const cad::DxfLayout* layout = db.Layout()) {
+        for (std::size_t i = 0; i < layout->items.size(); ++i) {
+            if (layout->items[i].Kind() == cad::DxfItemKind::Object && layout->items[i].object != cad::kNullId) {
+                const cad::Object* object = db.Peek(layout->items[i].object);
+                if (object && (object->Kind() == cad::ObjectKind::Opaque || IsShapedPolyline(*object) ||
+                               object->Kind() == cad::ObjectKind::LayerRecord))
+                    m_itemOf.emplace_back(layout->items[i].object, i);
+            }
+        }
+        std::sort(m_itemOf.begin(), m_itemOf.end());
+    }
+    Prepare(db, forPlot, space);
+    const auto* block = db.PeekAs<cad::BlockTableRecord>(space == cad::kNullId ? db.ModelSpaceId() : space);
+    static const std::vector<cad::ObjectId> kNone;
+    const std::vector<cad::ObjectId>& ids = block ? block->entities : kNone;
+    AddEntities(db, ids.data(), ids.data() + ids.size());
     Index();
 }
 

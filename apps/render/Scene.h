@@ -62,7 +62,8 @@ struct Curve {
 };
 struct Label {
     double x, y, height, angle;
-    std::string text;
+    // Where its letters are in the scene's text: one buffer for all, not a string each.
+    std::uint32_t textAt = 0, textLength = 0;
     std::uint8_t horizontal = 0; // 0 left, 1 centre, 2 right of the point
     std::uint8_t vertical = 0;   // 0 baseline, 1 bottom, 2 middle, 3 top
     float widthFactor = 1.0f;
@@ -162,8 +163,10 @@ public:
     std::vector<std::string> Notes() const;
     const std::vector<std::string>& Faces() const { return m_faces; }
 
-    // Paints the part of the drawing in view; groups in `highlighted` (sorted ids) are drawn dashed.
-    void Render(ui::Image& image, const ViewTransform& view, const std::vector<cad::ObjectId>& highlighted) const;
+    // Paints the part of the drawing in view; groups in `highlighted` (sorted ids) are drawn dashed; lines as wide
+    // as their lineweights when `lineweights` (the LWDISPLAY switch).
+    void Render(ui::Image& image, const ViewTransform& view, const std::vector<cad::ObjectId>& highlighted,
+                bool lineweights) const;
     // Paints onto `cr`, whose surface is `view.width` by `view.height` units, as `style` says. `image` is the
     // surface's image when it is one (for pixel lines), else null.
     void Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, const PaintStyle& style,
@@ -177,7 +180,8 @@ public:
     // For the builders of opaque entities' geometry: what they add to the group being built.
     void AddSegment(Group& group, double x1, double y1, double x2, double y2);
     void AddCurve(Group& group, const Curve& curve);
-    void AddLabel(Group& group, Label label, double width);
+    void AddLabel(Group& group, Label label, std::string_view text, double width);
+    std::string_view TextOf(const Label& label) const { return std::string_view(m_text).substr(label.textAt, label.textLength); }
     void AddFill(Group& group, const std::vector<std::vector<std::pair<double, double>>>& rings);
     // The block's entities, drawn with BYBLOCK taken from the pen of the entity being built.
     void AddBlock(const cad::Database& db, cad::ObjectId blockId, const struct Placement& at, Group& group, int depth);
@@ -197,6 +201,10 @@ public:
     std::string_view BytesOf(const cad::Database& db, cad::ObjectId id) const;
 
 private:
+    // Everything but the entities: the drawing's look and layers, the first style and face.
+    void Prepare(const cad::Database& db, bool forPlot, cad::ObjectId space);
+    // The groups of these entities of the space being built, in order.
+    void AddEntities(const cad::Database& db, const cad::ObjectId* first, const cad::ObjectId* last);
     // What could not be drawn, by kind, said so: "not drawn: 12 REGION, 3 3DSOLID"; empty when everything was.
     std::string NotDrawnNote() const;
     void AddEntity(const cad::Database& db, cad::ObjectId id, const struct Placement& at, Group& group, int depth,
@@ -223,6 +231,7 @@ private:
     std::vector<Segment> m_segments;
     std::vector<Curve> m_curves;
     std::vector<Label> m_labels;
+    std::string m_text;
     std::vector<std::pair<double, double>> m_fillPoints;
     std::vector<Ring> m_rings;
     std::vector<Fill> m_fills;
@@ -262,7 +271,9 @@ private:
     double m_cell = 1.0;
     int m_columns = 0;
     int m_rows = 0;
-    std::vector<std::vector<std::uint32_t>> m_cells;
+    // Cell n's groups are m_cellGroups[m_cellStart[n]] up to m_cellGroups[m_cellStart[n + 1]].
+    std::vector<std::uint32_t> m_cellStart;
+    std::vector<std::uint32_t> m_cellGroups;
     // Groups too big for the grid's cells are looked at every time.
     std::vector<std::uint32_t> m_large;
     mutable std::vector<std::uint32_t> m_seen;

@@ -58,7 +58,8 @@ void ViewTransform::Fit(const Box& box) {
 }
 
 void Scene::Index() {
-    m_cells.clear();
+    m_cellStart.clear();
+    m_cellGroups.clear();
     m_large.clear();
     m_seen.assign(m_groups.size(), 0);
     m_stamp = 0;
@@ -72,27 +73,53 @@ void Scene::Index() {
     m_cell = std::max(std::sqrt(w * h / cells), std::max(w, h) / 4096.0);
     m_columns = std::max(1, static_cast<int>(std::ceil(w / m_cell)));
     m_rows = std::max(1, static_cast<int>(std::ceil(h / m_cell)));
-    m_cells.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows), {});
-    for (std::uint32_t i = 0; i < m_groups.size(); ++i) {
-        const Box& b = m_groups[i].box;
-        int c0 = std::clamp(static_cast<int>((b.minX - m_extents.minX) / m_cell), 0, m_columns - 1);
-        int c1 = std::clamp(static_cast<int>((b.maxX - m_extents.minX) / m_cell), 0, m_columns - 1);
-        int r0 = std::clamp(static_cast<int>((b.minY - m_extents.minY) / m_cell), 0, m_rows - 1);
-        int r1 = std::clamp(static_cast<int>((b.maxY - m_extents.minY) / m_cell), 0, m_rows - 1);
-        if ((c1 - c0 + 1) * (r1 - r0 + 1) > kMostCellsPerGroup) {
-            m_large.push_back(i);
-            continue;
+    // Every cell's groups side by side in one array: counted first, then placed, so that a million groups cost
+    // two passes and no allocation a cell.
+    std::size_t cellCount = static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows);
+    m_cellStart.assign(cellCount + 1, 0);
+    auto eachCell = [&](auto&& visit) {
+        for (std::uint32_t i = 0; i < m_groups.size(); ++i) {
+            const Box& b = m_groups[i].box;
+            int c0 = std::clamp(static_cast<int>((b.minX - m_extents.minX) / m_cell), 0, m_columns - 1);
+            int c1 = std::clamp(static_cast<int>((b.maxX - m_extents.minX) / m_cell), 0, m_columns - 1);
+            int r0 = std::clamp(static_cast<int>((b.minY - m_extents.minY) / m_cell), 0, m_rows - 1);
+            int r1 = std::clamp(static_cast<int>((b.maxY - m_extents.minY) / m_cell), 0, m_rows - 1);
+            if ((c1 - c0 + 1) * (r1 - r0 + 1) > kMostCellsPerGroup) {
+                visit(i, cellCount);
+                continue;
+            }
+            for (int r = r0; r <= r1; ++r)
+                for (int c = c0; c <= c1; ++c)
+                    visit(i, static_cast<std::size_t>(r) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(c));
         }
-        for (int r = r0; r <= r1; ++r)
-            for (int c = c0; c <= c1; ++c)
-                m_cells[static_cast<std::size_t>(r) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(c)].push_back(i);
-    }
+    };
+    eachCell([&](std::uint32_t, std::size_t cell) {
+        if (cell < cellCount)
+            ++m_cellStart[cell + 1];
+    });
+    for (std::size_t c = 0; c < cellCount; ++c)
+        m_cellStart[c + 1] += m_cellStart[c];
+    m_cellGroups.resize(m_cellStart[cellCount]);
+    std::vector<std::uint32_t> next(m_cellStart.begin(), m_cellStart.end() - 1);
+    eachCell([&](std::uint32_t i, std::size_t cell) {
+        if (cell == cellCount)
+            m_large.push_back(i);
+        else
+            m_cellGroups[next[cell]++] = i;
+    });
 }
 
 std::vector<std::uint32_t> Scene::GroupsMeeting(const Box& box) const {
     std::vector<std::uint32_t> found;
     if (m_groups.empty() || !box.Intersects(m_extents))
         return found;
+    // The whole drawing in view: every group, in order, without looking at a cell.
+    if (box.Contains(m_extents)) {
+        found.resize(m_groups.size());
+        for (std::uint32_t i = 0; i < found.size(); ++i)
+            found[i] = i;
+        return found;
+    }
     if (++m_stamp == 0) {
         std::fill(m_seen.begin(), m_seen.end(), 0);
         m_stamp = 1;
@@ -110,11 +137,24 @@ std::vector<std::uint32_t> Scene::GroupsMeeting(const Box& box) const {
     };
     for (int r = r0; r <= r1; ++r)
         for (int c = c0; c <= c1; ++c)
-            for (std::uint32_t i : m_cells[static_cast<std::size_t>(r) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(c)])
-                consider(i);
+            for (std::size_t cell = static_cast<std::size_t>(r) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(c),
+                             k = m_cellStart[cell];
+                 k < m_cellStart[cell + 1]; ++k)
+                consider(m_cellGroups[k]);
     for (std::uint32_t i : m_large)
         consider(i);
-    std::sort(found.begin(), found.end());
+    // Back into drawing order: by a sort when few, by a pass over a bit for each group when many.
+    if (found.size() < m_groups.size() / 64) {
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+    std::vector<std::uint64_t> bits(m_groups.size() / 64 + 1, 0);
+    for (std::uint32_t i : found)
+        bits[i / 64] |= std::uint64_t{1} << (i % 64);
+    found.clear();
+    for (std::size_t word = 0; word < bits.size(); ++word)
+        for (std::uint64_t w = bits[word]; w != 0; w &= w - 1)
+            found.push_back(static_cast<std::uint32_t>(word * 64 + static_cast<std::size_t>(__builtin_ctzll(w))));
     return found;
 }
 
@@ -134,7 +174,7 @@ double Scene::Distance(const Group& g, double x, double y) const {
     }
     for (std::uint32_t l = g.firstLabel; l < g.firstLabel + g.labels; ++l) {
         const Label& label = m_labels[l];
-        double width = 0.6 * label.height * static_cast<double>(label.text.size());
+        double width = 0.6 * label.height * static_cast<double>(label.textLength);
         if (x >= label.x && x <= label.x + width && y >= label.y && y <= label.y + label.height)
             best = 0.0;
     }

@@ -188,11 +188,11 @@ std::int32_t IndexColour(int index) {
     return byte(r + m) << 16 | byte(g + m) << 8 | byte(b + m);
 }
 
-void Scene::Render(ui::Image& image, const ViewTransform& view, const std::vector<cad::ObjectId>& highlighted) const {
+void Scene::Render(ui::Image& image, const ViewTransform& view, const std::vector<cad::ObjectId>& highlighted,
+                   bool lineweights) const {
     cairo_t* cr = cairo_create(image.Surface());
     PaintStyle style;
-    // The drawing's own switch: lineweights show in the view only when it asks for them.
-    if (m_look.lineweightDisplay)
+    if (lineweights)
         style.pixelsPerMm = kScreenPixelsPerMm;
     Paint(cr, &image, view, style, highlighted);
     cairo_destroy(cr);
@@ -459,7 +459,7 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
             face = label->face;
             cairo_select_font_face(cr, m_faces[face].c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
         }
-        std::string utf8 = textkit::Active().ToUtf8(label->text);
+        std::string utf8 = textkit::Active().ToUtf8(TextOf(*label));
         cairo_save(cr);
         if (labelClips[k] != 0)
             clipTo(labelClips[k]);

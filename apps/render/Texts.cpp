@@ -65,34 +65,61 @@ double TextAdvance(const std::string& face, const std::string& text, double heig
     static std::mutex lock;
     static cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
     static cairo_t* cr = cairo_create(surface);
-    // Drawings repeat their words: each is measured once a face, at a unit height.
-    static std::unordered_map<std::string, double> advances;
-    constexpr std::size_t kMostRemembered = 200000;
+    // Cairo's own text sets each letter at the advance of the one before, without kerning: a text's advance is the
+    // sum of its letters', each measured once a face, at a unit height.
+    struct Advances {
+        double ascii[128];
+        std::unordered_map<std::string, double> others;
+    };
+    static std::unordered_map<std::string, Advances> faces;
     if (text.empty() || !(height > 0.0))
         return 0.0;
-    std::string key = face;
-    key += '\0';
-    key += text;
     std::lock_guard<std::mutex> guard(lock);
     // Texts are in the active code page: another page, other letters.
     static const textkit::CodePage* page = nullptr;
     if (page != &textkit::Active()) {
         page = &textkit::Active();
-        advances.clear();
+        faces.clear();
     }
-    if (auto known = advances.find(key); known != advances.end())
-        return known->second * height;
-    cairo_select_font_face(cr, face.c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    auto [entry, added] = faces.try_emplace(face);
+    Advances& advances = entry->second;
+    if (added)
+        std::fill(std::begin(advances.ascii), std::end(advances.ascii), -1.0);
+    bool selected = false;
     // Measured at a size with whole-pixel glyphs, then scaled: a drawing's heights may be anything.
     constexpr double kMeasuredHeight = 100.0;
-    cairo_set_font_size(cr, kMeasuredHeight * kFontSizePerHeight);
-    cairo_text_extents_t extents;
-    std::string utf8 = textkit::Active().ToUtf8(text);
-    cairo_text_extents(cr, utf8.c_str(), &extents);
-    if (advances.size() >= kMostRemembered)
-        advances.clear();
-    double unit = extents.x_advance / kMeasuredHeight;
-    advances.emplace(std::move(key), unit);
+    auto measure = [&](const std::string& letter) {
+        if (!selected) {
+            cairo_select_font_face(cr, face.c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+            cairo_set_font_size(cr, kMeasuredHeight * kFontSizePerHeight);
+            selected = true;
+        }
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, letter.c_str(), &extents);
+        return extents.x_advance / kMeasuredHeight;
+    };
+    bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const std::string utf8 = ascii ? std::string() : textkit::Active().ToUtf8(text);
+    const std::string& letters = ascii ? text : utf8;
+    double unit = 0.0;
+    for (std::size_t i = 0; i < letters.size();) {
+        auto lead = static_cast<unsigned char>(letters[i]);
+        if (lead < 0x80) {
+            double& known = advances.ascii[lead];
+            if (known < 0.0)
+                known = measure(std::string(1, static_cast<char>(lead)));
+            unit += known;
+            ++i;
+            continue;
+        }
+        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        std::string letter = letters.substr(i, length);
+        auto known = advances.others.find(letter);
+        if (known == advances.others.end())
+            known = advances.others.emplace(letter, measure(letter)).first;
+        unit += known->second;
+        i += length;
+    }
     return unit * height;
 }
 
@@ -142,7 +169,7 @@ void AddText(Scene& scene, const cad::Database& db, const cad::TextEntity& text,
     bool fitted = text.horizontalMode == cad::HorizontalMode::Aligned || text.horizontalMode == cad::HorizontalMode::Fit;
     const cad::Point3d& p = aligned && !fitted ? text.alignmentPoint : text.position;
     std::string content = WithSpecialCharacters(shown);
-    Label label{at.X(p.x, p.y), at.Y(p.x, p.y), text.height * at.Scale(), text.rotation + at.Angle(), content};
+    Label label{at.X(p.x, p.y), at.Y(p.x, p.y), text.height * at.Scale(), text.rotation + at.Angle()};
     label.widthFactor = static_cast<float>(text.widthFactor);
     label.oblique = static_cast<float>(text.oblique);
     label.backward = (text.generation & 2) != 0;
@@ -172,7 +199,7 @@ void AddText(Scene& scene, const cad::Database& db, const cad::TextEntity& text,
     }
     if (width == 0.0)
         width = 0.6 * text.height * text.widthFactor * at.Scale() * static_cast<double>(content.size());
-    scene.AddLabel(group, std::move(label), width);
+    scene.AddLabel(group, label, content, width);
 }
 
 std::vector<MtextParagraph> ParseMtext(std::string_view text, double height, const std::string& face) {
@@ -423,10 +450,10 @@ void AddMtext(Scene& scene, const Tags& tags, const std::string& content, const 
                 continue;
             scene.UseColour(run.colour == -2 ? own : run.colour);
             double wx = worldX(0.0, base), wy = worldY(0.0, base);
-            Label l{at.X(wx, wy), at.Y(wx, wy), run.height * at.Scale(), angle + at.Angle(), run.text};
+            Label l{at.X(wx, wy), at.Y(wx, wy), run.height * at.Scale(), angle + at.Angle()};
             l.face = scene.FaceIndex(run.face);
             l.horizontal = static_cast<std::uint8_t>(column);
-            scene.AddLabel(group, std::move(l), line.width * at.Scale());
+            scene.AddLabel(group, l, run.text, line.width * at.Scale());
             continue;
         }
         double left = column == 0 ? 0.0 : column == 1 ? -line.width / 2 : -line.width;
@@ -437,9 +464,9 @@ void AddMtext(Scene& scene, const Tags& tags, const std::string& content, const 
                 if (text.empty() || text.find_first_not_of(' ') == std::string::npos)
                     return;
                 double wx = worldX(u, v), wy = worldY(u, v);
-                Label l{at.X(wx, wy), at.Y(wx, wy), h * at.Scale(), angle + at.Angle(), text};
+                Label l{at.X(wx, wy), at.Y(wx, wy), h * at.Scale(), angle + at.Angle()};
                 l.face = scene.FaceIndex(run.face);
-                scene.AddLabel(group, std::move(l), TextAdvance(run.face, text, h) * at.Scale());
+                scene.AddLabel(group, l, text, TextAdvance(run.face, text, h) * at.Scale());
             };
             auto rule = [&](double u1, double u2, double v) {
                 double ax = worldX(u1, v), ay = worldY(u1, v), bx = worldX(u2, v), by = worldY(u2, v);

@@ -7,6 +7,7 @@
 #include "platform/cad/dxf/DxfLayout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace render {
@@ -54,10 +55,14 @@ void Scene::AddViewport(const cad::Database& db, cad::ObjectId id) {
     if (!(width > 0) || !(height > 0) || !(viewHeight > 0))
         return;
     double scale = height / viewHeight;
-    Placement view;
-    view.a = view.d = scale;
-    view.e = cx - scale * tags.Number(12);
-    view.f = cy - scale * tags.Number(22);
+    // Model space as the viewport's display sees it: from its target (17/27), turned by its twist (51), the view's
+    // centre (12/22, in those turned coordinates) at the frame's centre.
+    double twist = tags.Number(51) * 3.14159265358979323846 / 180;
+    double cs = std::cos(twist), sn = std::sin(twist);
+    Placement view{scale * cs, scale * sn, -scale * sn, scale * cs, 0, 0};
+    double tx = tags.Number(17), ty = tags.Number(27);
+    view.e = cx - scale * tags.Number(12) - view.a * tx - view.c * ty;
+    view.f = cy - scale * tags.Number(22) - view.b * tx - view.d * ty;
     Box clip;
     clip.Add(cx - width / 2, cy - height / 2);
     clip.Add(cx + width / 2, cy + height / 2);
@@ -92,6 +97,8 @@ void Scene::AddViewport(const cad::Database& db, cad::ObjectId id) {
             // Nothing of it shows: what it drew goes again.
             m_segments.resize(group.firstSegment);
             m_curves.resize(group.firstCurve);
+            if (group.labels > 0)
+                m_text.resize(m_labels[group.firstLabel].textAt);
             m_labels.resize(group.firstLabel);
             m_fills.resize(group.firstFill);
             continue;

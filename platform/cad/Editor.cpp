@@ -48,10 +48,12 @@ Editor::Editor() {
     DefineVariable("DWGPREFIX", std::string(""), true);
     DefineVariable("INSBASE", Point3d{}, false);
     DefineVariable("MAXSORT", std::int32_t{1000}, false);
+    // Lineweights in the view: each drawing says at first, as it was saved.
+    DefineVariable("LWDISPLAY", S{0}, false);
     // What the bill of materials counts beyond each selected reference under its stored name; 0 and "" keep
     // the plain count.
     for (const char* name : {"BOMNAMES", "BOMNESTED", "BOMMINSERT", "BOMSKIPTABLES", "ATTREQ", "ATTDIA", "CMDECHO",
-                             "SNAPMODE", "ORTHOMODE", "FILEDIA", "PICKFIRST"})
+                             "SNAPMODE", "ORTHOMODE", "FILEDIA", "PICKFIRST", "LWDISPLAY"})
         DefineSwitch(name);
     DefineVariable("BOMKEYATTR", std::string(), false);
     // How Insert places the report's table: 0 and 1.0 place it as always.

@@ -202,6 +202,8 @@ struct Polyline : Entity {
     std::vector<Point3d> vertices;
     bool closed = false;
     bool heavy = false; // a POLYLINE with VERTEX entities rather than an LWPOLYLINE
+    // The file gave it a bulge or a width: what it draws is more than lines between its vertices.
+    bool shaped = false;
 };
 
 // An entity the editor does not model; the drawing file keeps its tags so it is written back unchanged.

@@ -7,11 +7,15 @@
 #include "render/Scene.h"
 
 #include "platform/cad/Database.h"
+#include "platform/cad/dxf/DxfReader.h"
 #include "platform/ui/Canvas.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <cstdlib>
+#include <filesystem>
 #include <array>
 #include <cmath>
 
@@ -141,7 +145,7 @@ TEST_F(SceneOf, APaintedFrameShowsLinesInInkAndSelectedOnesInTheHighlight) {
     EXPECT_GT(view.ScreenY(0), view.ScreenY(10));
     EXPECT_NEAR(view.WorldX(view.ScreenX(3.25)), 3.25, 1e-9);
     ui::Image image(view.width, view.height);
-    scene.Render(image, view, {chosen});
+    scene.Render(image, view, {chosen}, false);
     int x = static_cast<int>(view.ScreenX(1));
     EXPECT_EQ(image.Pixel(x, static_cast<int>(view.ScreenY(0))), (ui::Color{255, 255, 255})); // colour 7 on a dark view
     ui::Color background = image.Pixel(x, 5);
@@ -286,6 +290,31 @@ TEST(Hatching, PatternLinesStopAtIslandsAndKeepTheirDashesInStep) {
     strokes = render::PatternStrokes({horizontal}, {outer}, 4, complete);
     EXPECT_TRUE(strokes.empty());
     EXPECT_FALSE(complete);
+}
+
+// A viewport's twist turns model space about its view: a line along x runs up the sheet through a viewport turned
+// a quarter, cut at the frame.
+TEST(SceneOfALayout, ATwistedViewportTurnsModelSpace) {
+    std::filesystem::path path = std::filesystem::temp_directory_path() / "vantorel-scene-twisted.dxf";
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " twisted " + path.string()).c_str()), 0);
+    std::unique_ptr<cad::Database> db;
+    ASSERT_TRUE(cad::ReadDxfFile(path.string(), cad::CodePage::Default(), db).Ok());
+    std::filesystem::remove(path);
+    std::vector<render::LayoutEntry> layouts = render::Layouts(*db);
+    auto twisted = std::find_if(layouts.begin(), layouts.end(), [](const auto& l) { return l.name == "Twisted"; });
+    ASSERT_NE(twisted, layouts.end());
+    render::Scene scene;
+    scene.Build(*db, false, twisted->block);
+    // What model space shows in a viewport is picked as the viewport.
+    const auto* sheet = db->PeekAs<cad::BlockTableRecord>(twisted->block);
+    ASSERT_NE(sheet, nullptr);
+    cad::ObjectId viewport = sheet->entities.back();
+    EXPECT_EQ(scene.Pick(100, 75, 0.01), viewport);
+    EXPECT_EQ(scene.Pick(100, 145, 0.01), viewport);
+    // Not below its start, nor where the untwisted view would show it, nor past the frame.
+    EXPECT_EQ(scene.Pick(100, 65, 0.01), cad::kNullId);
+    EXPECT_EQ(scene.Pick(120, 70, 0.01), cad::kNullId);
+    EXPECT_EQ(scene.Pick(100, 160, 0.01), cad::kNullId);
 }
 
 } // namespace

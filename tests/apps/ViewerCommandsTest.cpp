@@ -55,6 +55,83 @@ TEST_F(LiveView, LayoutShowsAPaperSpaceLayoutByName) {
 }
 
 
+// The status bar has a tab for each layout, the one on view marked; a click on another shows it, as LAYOUT does,
+// but not while a command waits for an answer.
+TEST_F(LiveView, LayoutTabsShowTheLayoutClicked) {
+    std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-tabs.dxf";
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " sheets " + drawing.string()).c_str()), 0);
+    OpenThroughChooser(drawing);
+    gui::StatusBar& status = app.main.status;
+    auto click = [&](const std::string& tab) {
+        (void)WindowSystem::Instance().Render(app.main); // where the tabs are is known once they are painted
+        ui::Rect rect = status.TabOf(tab);
+        ASSERT_GT(rect.Width(), 0) << tab;
+        WindowSystem::Instance().Click(status.ClientToScreen(ui::Point{rect.left + 3, rect.top + 3}));
+        WindowSystem::Instance().RunPending();
+    };
+    EXPECT_EQ(status.Layout(), "Model");
+    click("Sheet A");
+    EXPECT_EQ(status.Layout(), "Sheet A");
+    EXPECT_NEAR(app.scene.Extents().minX, 5.0, 1e-9);
+    EXPECT_NEAR(app.scene.Extents().maxX, 292.0, 1e-9);
+    // The tabs keep the drawing's order, Model first, from left to right.
+    EXPECT_LT(status.TabOf("Model").left, status.TabOf("Layout1").left);
+    EXPECT_LT(status.TabOf("Layout1").left, status.TabOf("Sheet A").left);
+    // A command asking for a point keeps its layout.
+    Turns asking({[&] {
+                      click("Model");
+                      EXPECT_EQ(status.Layout(), "Sheet A");
+                      app.Escape();
+                  }});
+    app.Submit("ZOOM");
+    WindowSystem::Instance().RunPending();
+    click("Model");
+    EXPECT_EQ(status.Layout(), "Model");
+    EXPECT_NEAR(app.scene.Extents().maxX - app.scene.Extents().minX, 100.0, 1e-9);
+    std::string history;
+    for (const std::string& line : app.main.commandLine.ShownHistory())
+        history += line + "\n";
+    EXPECT_NE(history.find("Showing Sheet A\n"), std::string::npos) << history;
+    EXPECT_NE(history.find("Showing Model\n"), std::string::npos) << history;
+    std::filesystem::remove(drawing);
+}
+
+// The view draws lineweights as the drawing says when it is opened (off here), and as LWDISPLAY says after.
+TEST_F(LiveView, LwdisplayWidensTheViewsLines) {
+    std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-weights.dxf";
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " styles " + drawing.string()).c_str()), 0);
+    OpenThroughChooser(drawing);
+    auto ink = [&] {
+        app.main.view.SceneChanged();
+        std::unique_ptr<ui::Image> image = WindowSystem::Instance().Render(app.main.view);
+        ui::Color background = image->Pixel(0, 0);
+        int count = 0;
+        for (int y = 0; y < image->Height(); ++y)
+            for (int x = 0; x < image->Width(); ++x)
+                count += image->Pixel(x, y) == background ? 0 : 1;
+        return count;
+    };
+    // The host's commands ask the command line, as they do once the editor runs.
+    cad::Host::Instance().GetEditor().SetInput(&app.input);
+    auto setvar = [&](const std::string& value) {
+        Turns typing({[&] { app.Submit("LWDISPLAY"); }, [&] { app.Submit(value); }});
+        app.Submit("SETVAR");
+        WindowSystem::Instance().RunPending();
+    };
+    const cad::VariableValue* value = cad::Host::Instance().Variable("LWDISPLAY");
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(std::get<std::int16_t>(*value), 0);
+    int thin = ink();
+    setvar("1");
+    int wide = ink();
+    EXPECT_EQ(std::get<std::int16_t>(*cad::Host::Instance().Variable("LWDISPLAY")), 1);
+    EXPECT_GT(wide, thin + thin / 10) << thin << " " << wide;
+    setvar("0");
+    EXPECT_EQ(ink(), thin);
+    cad::Host::Instance().GetEditor().SetInput(nullptr);
+    std::filesystem::remove(drawing);
+}
+
 // ZOOM's options and PAN change the view and ZOOM Previous goes back; the status bar follows the pointer in
 // drawing units; PageUp and PageDown scroll the history and F2 shows all of it in a window.
 TEST_F(LiveView, ZoomPanStatusBarAndHistory) {

@@ -207,6 +207,17 @@ def sheets(path):
     doc.saveas(path)
 
 
+def twisted(path):
+    """A line along model space's x axis, seen in the layout "Twisted" through a viewport turned a quarter (51 = 90):
+    it runs up the sheet, at x = 100 from y = 70, cut at the frame's top (150)."""
+    doc = ezdxf.new("R2018", setup=True)
+    doc.modelspace().add_line((0, 0), (100, 0))
+    sheet = doc.layouts.new("Twisted")
+    viewport = sheet.add_viewport(center=(100, 100), size=(100, 100), view_center_point=(0, 30), view_height=100)
+    viewport.dxf.view_twist_angle = 90
+    doc.saveas(path)
+
+
 def render_ezdxf(drawing, window, size, out, layout_name=None):
     import matplotlib
     matplotlib.use("Agg")
@@ -266,7 +277,7 @@ def compare(drawing, ours, window, size, layout_name=None):
 
 def main():
     makers = {"make": make, "undrawable": undrawable, "layers": layers, "styles": styles, "sheets": sheets,
-              "texts": texts}
+              "texts": texts, "twisted": twisted}
     if sys.argv[1] in makers:
         makers[sys.argv[1]](sys.argv[2])
     else:

@@ -7,6 +7,13 @@
 
 namespace cad {
 
+namespace {
+// A polyline's or a vertex's bulge or width (a heavy polyline's head gives its vertices' default widths in 40/41).
+bool IsShaping(const DxfTag& tag) {
+    return (tag.code == 40 || tag.code == 41 || tag.code == 42 || tag.code == 43) && tag.number != 0.0;
+}
+} // namespace
+
 
 void EntityTags::Clear() {
     count = 0;
@@ -215,12 +222,16 @@ bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
                 polyline->vertices.push_back(Point3d{tags.tags[i].number, 0.0, 0.0});
             else if (tags.tags[i].code == 20 && !polyline->vertices.empty())
                 polyline->vertices.back().y = tags.tags[i].number;
+            else if (IsShaping(tags.tags[i]))
+                polyline->shaped = true;
         }
         polyline->closed = (tags.Int(70) & 1) != 0;
         entity = polyline;
     } else if (IsName(type, "POLYLINE")) {
         auto* polyline = Make<Polyline>();
         polyline->heavy = true;
+        for (std::size_t i = 0; i < tags.modelled; ++i)
+            polyline->shaped = polyline->shaped || IsShaping(tags.tags[i]);
         polyline->closed = (tags.Int(70) & 1) != 0;
         hasFollowers = true;
         entity = polyline;
@@ -272,6 +283,8 @@ bool EntityReader::ReadFollowers(DxfTagStream& stream, Entity* owner, EntityReco
         ReadBody(stream, follower, m_handles);
         if (IsName(tag.value, "VERTEX") && polyline) {
             polyline->vertices.push_back(follower.Point(10));
+            for (std::size_t i = 0; i < follower.modelled; ++i)
+                polyline->shaped = polyline->shaped || IsShaping(follower.tags[i]);
         } else if (IsName(tag.value, "ATTRIB") && reference) {
             auto* attribute = Make<Attribute>();
             ReadText(follower, *attribute, 74);
