@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <unistd.h>
@@ -102,6 +103,44 @@ void Frame(benchmark::State& state) {
     }
 }
 BENCHMARK(Frame)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The live view as the editor paints it (Render): its first frame of the whole drawing, then frames panned a few
+// pixels (0) and zoomed in steps of a wheel's notch up to twice and more (1) from there, at 1600 x 1000.
+render::ViewTransform WholeView() {
+    render::ViewTransform view;
+    view.width = 1600;
+    view.height = 1000;
+    view.Fit(Built().Extents());
+    return view;
+}
+
+void FirstViewFrame(benchmark::State& state) {
+    const render::Scene& scene = Built();
+    render::ViewTransform view = WholeView();
+    ui::Image image(view.width, view.height);
+    for (auto _ : state)
+        scene.Render(image, view, {}, false);
+}
+BENCHMARK(FirstViewFrame)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void ViewFrame(benchmark::State& state) {
+    const render::Scene& scene = Built();
+    render::ViewTransform whole = WholeView();
+    ui::Image image(whole.width, whole.height);
+    int step = 0;
+    for (auto _ : state) {
+        render::ViewTransform view = whole;
+        ++step;
+        if (state.range(0) == 0) {
+            view.centreX += (step % 20) * 7 / view.scale;
+            view.centreY -= (step % 13) * 5 / view.scale;
+        } else {
+            view.scale *= std::pow(1.1, step % 10);
+        }
+        scene.Render(image, view, {}, false);
+    }
+}
+BENCHMARK(ViewFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(40);
 
 } // namespace
 

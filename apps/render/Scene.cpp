@@ -357,6 +357,7 @@ void Scene::Prepare(const cad::Database& db, bool forPlot, cad::ObjectId space) 
     m_fills.clear();
     m_notDrawn.clear();
     m_extents = Box{};
+    m_overview = Overview{};
     m_look = ReadLook(db.Layout());
     m_faces.assign(1, "Liberation Sans");
     m_faceOfStyle.clear();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <string_view>
@@ -222,6 +223,13 @@ private:
     // True (and said once) when the group has as many pieces as one entity may draw.
     bool Exhausted(const Group& group);
     void Index();
+    // These groups (in drawing order) over what the surface has.
+    void PaintGroups(cairo_t* cr, ui::Image* image, const ViewTransform& view, const PaintStyle& style,
+                     const std::vector<std::uint32_t>& groups, const std::vector<cad::ObjectId>& highlighted) const;
+    // A big drawing seen whole, or nearly: the view from an image of all of it made once, the highlighted groups
+    // drawn over it. False when the view is to be painted group by group.
+    bool PaintFromOverview(cairo_t* cr, ui::Image& image, const ViewTransform& view, const PaintStyle& style,
+                           const std::vector<cad::ObjectId>& highlighted) const;
     // The groups whose boxes meet `box`, each once.
     std::vector<std::uint32_t> GroupsMeeting(const Box& box) const;
     double Distance(const Group& group, double x, double y) const;
@@ -276,6 +284,16 @@ private:
     std::vector<std::uint32_t> m_cellGroups;
     // Groups too big for the grid's cells are looked at every time.
     std::vector<std::uint32_t> m_large;
+    // The whole drawing painted once, then halved and halved again keeping the ink of every pixel, for views that
+    // show it smaller than the largest of those; made by the first such view, gone when the scene is built again.
+    struct Overview {
+        std::vector<std::shared_ptr<ui::Image>> levels; // each half the one before
+        double scale = 0.0;     // the first level's pixels to a drawing unit
+        double left = 0.0;      // the drawing's x at its left edge
+        double top = 0.0;       // and y at its top
+        double lineweightsPerMm = 0.0;
+    };
+    mutable Overview m_overview;
     mutable std::vector<std::uint32_t> m_seen;
     mutable std::uint32_t m_stamp = 0;
 };

@@ -194,7 +194,8 @@ void Scene::Render(ui::Image& image, const ViewTransform& view, const std::vecto
     PaintStyle style;
     if (lineweights)
         style.pixelsPerMm = kScreenPixelsPerMm;
-    Paint(cr, &image, view, style, highlighted);
+    if (!PaintFromOverview(cr, image, view, style, highlighted))
+        Paint(cr, &image, view, style, highlighted);
     cairo_destroy(cr);
 }
 
@@ -202,7 +203,11 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
                   const std::vector<cad::ObjectId>& highlighted) const {
     cairo_set_source_rgb(cr, style.background[0], style.background[1], style.background[2]);
     cairo_paint(cr);
-    std::vector<std::uint32_t> groups = GroupsMeeting(view.Visible());
+    PaintGroups(cr, image, view, style, GroupsMeeting(view.Visible()), highlighted);
+}
+
+void Scene::PaintGroups(cairo_t* cr, ui::Image* image, const ViewTransform& view, const PaintStyle& style,
+                        const std::vector<std::uint32_t>& groups, const std::vector<cad::ObjectId>& highlighted) const {
     auto isHighlighted = [&](cad::ObjectId id) { return std::binary_search(highlighted.begin(), highlighted.end(), id); };
     constexpr std::int32_t kHighlight = 0xFFD933;
     auto colourOf = [&](std::uint16_t index, bool lit) {
@@ -417,12 +422,17 @@ void Scene::Paint(cairo_t* cr, ui::Image* image, const ViewTransform& view, cons
                     }
                     // Chords short enough that no pixel of the curve is missed or doubled.
                     int steps = std::clamp(static_cast<int>(std::ceil(sweep * std::sqrt(r) * 1.5)), 4, 720);
-                    double px = sx + r * std::cos(c.start);
-                    double py = sy - r * std::sin(c.start);
+                    // Each chord's end the last one's turned by a step: one sine and cosine a curve, not a chord.
+                    double turnCos = std::cos(sweep / steps), turnSin = std::sin(sweep / steps);
+                    double ux = r * std::cos(c.start), uy = r * std::sin(c.start);
+                    double px = sx + ux;
+                    double py = sy - uy;
                     for (int step = 1; step <= steps; ++step) {
-                        double t = c.start + sweep * step / steps;
-                        double nx = sx + r * std::cos(t);
-                        double ny = sy - r * std::sin(t);
+                        double vx = ux * turnCos - uy * turnSin;
+                        uy = ux * turnSin + uy * turnCos;
+                        ux = vx;
+                        double nx = sx + ux;
+                        double ny = sy - uy;
                         pixels->Line(px, py, nx, ny);
                         px = nx;
                         py = ny;

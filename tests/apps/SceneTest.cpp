@@ -160,6 +160,92 @@ TEST_F(SceneOf, APaintedFrameShowsLinesInInkAndSelectedOnesInTheHighlight) {
     (void)plain;
 }
 
+// A drawing of a quarter of a million entities seen whole is scaled from a picture of all of it made once: what has
+// ink painted group by group has ink there too, and back; the highlighted lines are drawn over it; a view zoomed in
+// beyond the picture is painted group by group, pixel for pixel; and a scene built again is pictured again.
+TEST_F(SceneOf, ABigDrawingSeenWholeComesFromOnePictureOfIt) {
+    // Short diagonal strokes in rows of 500, two units apart, one row in three left out.
+    std::vector<cad::ObjectId> lines;
+    for (int row = 0; row < 750; ++row)
+        for (int column = 0; column < 500 && row % 3 != 2; ++column)
+            lines.push_back(Line(db.ModelSpaceId(), column * 2.0, row * 2.0, column * 2.0 + 1, row * 2.0 + 1));
+    ASSERT_GE(lines.size(), 250000u);
+    scene.Build(db);
+    render::ViewTransform view;
+    view.width = 800;
+    view.height = 600;
+    view.Fit(scene.Extents());
+    auto direct = [&](const render::ViewTransform& v, const std::vector<cad::ObjectId>& lit) {
+        auto image = std::make_unique<ui::Image>(v.width, v.height);
+        cairo_t* cr = cairo_create(image->Surface());
+        scene.Paint(cr, image.get(), v, render::PaintStyle{}, lit);
+        cairo_destroy(cr);
+        return image;
+    };
+    auto rendered = [&](const render::ViewTransform& v, const std::vector<cad::ObjectId>& lit) {
+        auto image = std::make_unique<ui::Image>(v.width, v.height);
+        scene.Render(*image, v, lit, false);
+        return image;
+    };
+    ui::Color background{33, 40, 48};
+    // The share of one image's ink that the other has within a pixel.
+    auto near = [&](const ui::Image& a, const ui::Image& b) {
+        int ink = 0, met = 0;
+        for (int y = 1; y + 1 < a.Height(); ++y)
+            for (int x = 1; x + 1 < a.Width(); ++x) {
+                if (a.Pixel(x, y) == background)
+                    continue;
+                ++ink;
+                bool found = false;
+                for (int dy = -1; dy <= 1 && !found; ++dy)
+                    for (int dx = -1; dx <= 1 && !found; ++dx)
+                        found = b.Pixel(x + dx, y + dy) != background;
+                met += found ? 1 : 0;
+            }
+        return ink ? static_cast<double>(met) / ink : 0.0;
+    };
+    auto painted = direct(view, {});
+    auto pictured = rendered(view, {});
+    // Scaled from the picture, not painted again: not the same pixels, but nearly the same ink.
+    bool same = true;
+    for (int y = 0; y < view.height && same; ++y)
+        for (int px = 0; px < view.width && same; ++px)
+            same = painted->Pixel(px, y) == pictured->Pixel(px, y);
+    EXPECT_FALSE(same);
+    EXPECT_GT(near(*painted, *pictured), 0.98);
+    EXPECT_GT(near(*pictured, *painted), 0.98);
+    // The rows left out stay about as empty: the picture does not smear ink over the background.
+    auto empty = [&](const ui::Image& image) {
+        int count = 0;
+        for (int y = 0; y < image.Height(); ++y)
+            for (int px = 0; px < image.Width(); ++px)
+                count += image.Pixel(px, y) == background ? 1 : 0;
+        return count;
+    };
+    EXPECT_GT(empty(*pictured), empty(*painted) * 8 / 10);
+    // A highlighted stroke in the highlight's colour.
+    std::vector<cad::ObjectId> chosen{lines[1000]};
+    auto lit = rendered(view, chosen);
+    int highlighted = 0;
+    for (int y = 0; y < lit->Height(); ++y)
+        for (int px = 0; px < lit->Width(); ++px)
+            highlighted += lit->Pixel(px, y) == ui::Color{255, 217, 51} ? 1 : 0;
+    EXPECT_GE(highlighted, 1);
+    // Zoomed in eight times: painted group by group, the same pixels either way.
+    render::ViewTransform close = view;
+    close.scale *= 8;
+    auto a = direct(close, {}), b = rendered(close, {});
+    for (int y = 0; y < close.height; y += 3)
+        for (int px = 0; px < close.width; px += 3)
+            ASSERT_EQ(a->Pixel(px, y), b->Pixel(px, y)) << px << "," << y;
+    // Half the strokes gone: the picture follows the scene.
+    for (std::size_t i = 0; i < lines.size() / 2; ++i)
+        db.Peek(lines[i])->SetErased(true);
+    scene.Build(db);
+    EXPECT_GT(near(*direct(view, {}), *rendered(view, {})), 0.98);
+    EXPECT_LT(near(*painted, *rendered(view, {})), 0.7);
+}
+
 // The curves drawn from a file's own numbers: a cubic NURBS with one span is a Bezier curve, weights pull it
 // towards their points, and a curve given by fit points passes through each of them.
 TEST(CurveGeometry, NurbsPointsAreTheCurvesOwn) {
