@@ -155,7 +155,7 @@ void GuiApp::Reload() {
     }
     main.status.SetLayouts(std::move(names), current);
     bool opened = &database != m_notedDrawing;
-    scene.Build(database, false, m_space);
+    scene.Refresh(database, false, m_space);
     // The drawing's own switch at first; SETVAR changes it for the view.
     if (opened) {
         [[maybe_unused]] int set = cad::Host::Instance().GetEditor().SetVariable(

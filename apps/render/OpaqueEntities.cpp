@@ -411,7 +411,7 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
                 double angle = std::atan2(uy, ux);
                 double tx = x + (ux * w + vx * h) * 0.02 + vx * h * 0.02, ty = y + (uy * w + vy * h) * 0.02 + vy * h * 0.02;
                 Label label{at.X(tx, ty), at.Y(tx, ty), textHeight * at.Scale(), angle + at.Angle()};
-                scene.AddLabel(group, label, name, TextAdvance("Liberation Sans", name, textHeight) * at.Scale());
+                scene.AddLabel(group, label, name, TextAdvance("DejaVu Sans", name, textHeight) * at.Scale());
             }
         }
         return true;

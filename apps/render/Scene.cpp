@@ -359,7 +359,7 @@ void Scene::Prepare(const cad::Database& db, bool forPlot, cad::ObjectId space) 
     m_extents = Box{};
     m_overview = Overview{};
     m_look = ReadLook(db.Layout());
-    m_faces.assign(1, "Liberation Sans");
+    m_faces.assign(1, "DejaVu Sans");
     m_faceOfStyle.clear();
     m_linetypeOfText.clear();
     m_shxFonts.clear();
@@ -390,9 +390,12 @@ void Scene::AddEntities(const cad::Database& db, const cad::ObjectId* first, con
     m_curves.reserve(entities / 2);
     m_labels.reserve(entities);
     m_text.reserve(entities * 8);
+    m_spaceIds.insert(m_spaceIds.end(), first, last);
     for (const cad::ObjectId* at = first; at != last; ++at) {
         cad::ObjectId id = *at;
         const auto* entity = db.PeekAs<cad::Entity>(id);
+        m_spaceErased.push_back(entity && entity->IsErased() ? 1 : 0);
+        m_groupOfEntity.push_back(-1);
         if (!entity || entity->IsErased() || LayerOf(*entity)->hidden)
             continue;
         Group group = StartGroup(id);
@@ -401,13 +404,14 @@ void Scene::AddEntities(const cad::Database& db, const cad::ObjectId* first, con
         if (group.box.Empty())
             continue;
         m_extents.Add(group.box);
+        m_groupOfEntity.back() = static_cast<std::int32_t>(m_groups.size());
         m_groups.push_back(group);
         if (m_paper && IsViewport(db, id))
             AddViewport(db, id);
     }
 }
 
-void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
+void Scene::IndexFileBytes(const cad::Database& db) {
     // Where each object's bytes are in the file, for the entities kept only as bytes.
     m_itemOf.clear();
     if (const cad::DxfLayout* layout = db.Layout()) {
@@ -421,12 +425,32 @@ void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
         }
         std::sort(m_itemOf.begin(), m_itemOf.end());
     }
+}
+
+void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
+    m_builtTouches = cad::TouchLog::Next();
+    m_builtLastId = db.LastId();
+    m_builtFrom = &db;
+    m_builtForPlot = forPlot;
+    m_builtSpace = space == cad::kNullId ? db.ModelSpaceId() : space;
+    m_spaceIds.clear();
+    m_spaceErased.clear();
+    m_groupOfEntity.clear();
+    IndexFileBytes(db);
     Prepare(db, forPlot, space);
     const auto* block = db.PeekAs<cad::BlockTableRecord>(space == cad::kNullId ? db.ModelSpaceId() : space);
     static const std::vector<cad::ObjectId> kNone;
     const std::vector<cad::ObjectId>& ids = block ? block->entities : kNone;
     AddEntities(db, ids.data(), ids.data() + ids.size());
     Index();
+    m_layerSignature = LayerSignature(db);
+    m_blockSizes.clear();
+    if (const auto* blocks = db.PeekAs<cad::SymbolTable>(db.BlockTableId()))
+        for (cad::ObjectId id : blocks->records)
+            if (const auto* record = db.PeekAs<cad::BlockTableRecord>(id))
+                m_blockSizes.emplace_back(id, record->entities.size());
+    // Where the file's bytes are is only wanted while building.
+    std::vector<std::pair<cad::ObjectId, std::size_t>>().swap(m_itemOf);
 }
 
 Group Scene::StartGroup(cad::ObjectId id) const {

@@ -154,6 +154,10 @@ public:
     // Reads model space (or the layout whose block record is `space`, its viewports showing model space) afresh;
     // for a plot, layers marked not to be plotted are left out too.
     void Build(const cad::Database& db, bool forPlot = false, cad::ObjectId space = cad::kNullId);
+    // After a command: the list brought up to date. Entities added to model space are added to it and erased ones
+    // taken out; anything else (another drawing or layout, a layer or an entity changed in place, a block's
+    // contents) builds it afresh. True when it could be patched.
+    bool Refresh(const cad::Database& db, bool forPlot = false, cad::ObjectId space = cad::kNullId);
     const Box& Extents() const { return m_extents; }
     const DrawingLook& Look() const { return m_look; }
     const std::vector<Style>& Styles() const { return m_styles; }
@@ -202,6 +206,10 @@ public:
     std::string_view BytesOf(const cad::Database& db, cad::ObjectId id) const;
 
 private:
+    // Where the file's bytes of its opaque entities, shaped polylines and layers are: wanted while building only.
+    void IndexFileBytes(const cad::Database& db);
+    // What the drawing's layers look like, as one number: any change to one changes it.
+    static std::uint64_t LayerSignature(const cad::Database& db);
     // Everything but the entities: the drawing's look and layers, the first style and face.
     void Prepare(const cad::Database& db, bool forPlot, cad::ObjectId space);
     // The groups of these entities of the space being built, in order.
@@ -275,6 +283,18 @@ private:
     const cad::Database* m_db = nullptr;
     std::vector<std::pair<cad::ObjectId, std::size_t>> m_itemOf;
     Box m_extents;
+    // What the list was built from, for Refresh: the drawing, the space and its entities in order (erased or not,
+    // and the group each made, -1 for none), the blocks' sizes, the layers, the last object and touch then.
+    const cad::Database* m_builtFrom = nullptr;
+    cad::ObjectId m_builtSpace = cad::kNullId;
+    bool m_builtForPlot = false;
+    std::vector<cad::ObjectId> m_spaceIds;
+    std::vector<std::uint8_t> m_spaceErased;
+    std::vector<std::int32_t> m_groupOfEntity;
+    std::vector<std::pair<cad::ObjectId, std::size_t>> m_blockSizes;
+    std::uint64_t m_layerSignature = 0;
+    cad::ObjectId m_builtLastId = cad::kNullId;
+    std::uint64_t m_builtTouches = 0;
     // The grid: cells of m_cell drawing units from the extents' corner, each listing its groups.
     double m_cell = 1.0;
     int m_columns = 0;

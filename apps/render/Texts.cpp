@@ -18,8 +18,9 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // The CAD program's line spacing at a factor of 1: five thirds of the text's height.
 constexpr double kLineSpacing = 5.0 / 3.0;
-// Faces of SHX fonts and of texts with no font of their own: a sans face with the metrics of the common one.
-const char* const kSansFace = "Liberation Sans";
+// Faces of SHX fonts and of texts with no font of their own: a plain sans face about as wide as the stroked fonts
+// (txt, romans, simplex) set their letters, and the one other renderers fall back to.
+const char* const kSansFace = "DejaVu Sans";
 
 std::string Lowered(std::string_view text) {
     std::string lower(text);

@@ -90,6 +90,10 @@ ObjectId Database::Adopt(ObjectPtr<Object> object, ObjectId owner) {
     return id;
 }
 
+ObjectId Database::LastId() const {
+    return m_nextLocal > 1 ? (m_serial << kSerialShift) | (m_nextLocal - 1) : kNullId;
+}
+
 void Database::Record(UndoChange change) {
     if (m_recording)
         m_step.changes.push_back(change);

@@ -110,6 +110,8 @@ public:
     void AdoptArena(std::unique_ptr<cad::Arena> arena) { m_arenas.push_back(std::move(arena)); }
 
     std::size_t ObjectCount() const { return m_objects.size(); }
+    // The id the last object added was given (ids grow as objects are added); kNullId when there are none.
+    ObjectId LastId() const;
     // Room for this many more objects, when the caller knows roughly how many will come.
     void Reserve(std::size_t objects) { m_objects.reserve(m_objects.size() + objects); }
 

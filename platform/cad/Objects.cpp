@@ -1,6 +1,43 @@
 #include "platform/cad/Objects.h"
 
+#include <mutex>
+#include <vector>
+
 namespace cad {
+
+namespace {
+constexpr std::size_t kTouchesKept = 65536;
+std::mutex g_touchLock;
+TouchLog g_touches;
+std::vector<ObjectId> g_touched; // ring of the last kTouchesKept, touch n at n % kTouchesKept
+} // namespace
+
+void NoteTouched(ObjectId id) {
+    // An object not yet in a drawing is new to everyone who looks.
+    if (id == kNullId)
+        return;
+    std::lock_guard<std::mutex> guard(g_touchLock);
+    if (g_touched.empty())
+        g_touched.resize(kTouchesKept, kNullId);
+    g_touched[g_touches.next % kTouchesKept] = id;
+    ++g_touches.next;
+    if (g_touches.next - g_touches.dropped > kTouchesKept)
+        g_touches.dropped = g_touches.next - kTouchesKept;
+}
+
+std::uint64_t TouchLog::Next() {
+    std::lock_guard<std::mutex> guard(g_touchLock);
+    return g_touches.next;
+}
+
+bool TouchLog::Since(std::uint64_t from, std::vector<ObjectId>& ids) {
+    std::lock_guard<std::mutex> guard(g_touchLock);
+    if (from < g_touches.dropped)
+        return false;
+    for (std::uint64_t n = from; n < g_touches.next; ++n)
+        ids.push_back(g_touched[n % kTouchesKept]);
+    return true;
+}
 
 const InternedText& LayerZero() {
     static const InternedText zero("0");

@@ -38,6 +38,17 @@ enum class ObjectKind : std::uint8_t {
 [[nodiscard]] bool IsSymbolTableKind(ObjectKind kind);
 [[nodiscard]] bool IsSymbolRecordKind(ObjectKind kind);
 
+// Which objects were changed in place, in order, for those who keep something made from a drawing (the view's display
+// list) and want to know whether it still holds. Only the last 65,536 are kept.
+struct TouchLog {
+    std::uint64_t next = 0;       // the number the next touch gets
+    std::uint64_t dropped = 0;    // touches before this number are no longer listed
+    // The objects touched from `from` on (the number Next() gave then); false when some of them are no longer listed.
+    static bool Since(std::uint64_t from, std::vector<ObjectId>& ids);
+    static std::uint64_t Next();
+};
+void NoteTouched(ObjectId id);
+
 class Object {
 public:
     explicit Object(ObjectKind kind) : m_kind(kind) {}
@@ -63,7 +74,10 @@ public:
     bool FromFile() const { return m_fromFile; }
     void SetFromFile(bool fromFile) { m_fromFile = fromFile; }
     bool IsModified() const { return m_modified; }
-    void Touch() { m_modified = true; }
+    void Touch() {
+        m_modified = true;
+        NoteTouched(m_id);
+    }
 
     // Made in its database's arena rather than on the heap.
     bool InArena() const { return m_inArena; }

@@ -184,8 +184,8 @@ TEST_F(Plot, TextsAreSetByAlignmentStyleAndColumnWidth) {
               0);
     EXPECT_EQ(errors, "vantorel: " + Path("texts.dxf") + ": SHX fonts drawn in a sans face: txt.shx, romans.shx\n");
     auto [ours, theirs] = Compare("texts.dxf", "texts.png", "-2,0,52,64", "1080x1280");
-    EXPECT_GE(ours, 0.85);
-    EXPECT_GE(theirs, 0.8);
+    EXPECT_GE(ours, 0.9);
+    EXPECT_GE(theirs, 0.9);
     // Six words of four letters in a column two words wide: three lines of text, in bands of ink.
     ASSERT_EQ(Shell("/usr/bin/python3 -c \"import ezdxf; d = ezdxf.new(); d.modelspace().add_mtext('aaaa aaaa aaaa "
                     "aaaa aaaa aaaa', dxfattribs={'char_height': 1, 'width': 7, 'insert': (0, 10)}); d.saveas('" +
