@@ -390,11 +390,11 @@ void Scene::AddEntities(const cad::Database& db, const cad::ObjectId* first, con
     m_curves.reserve(entities / 2);
     m_labels.reserve(entities);
     m_text.reserve(entities * 8);
-    m_spaceIds.insert(m_spaceIds.end(), first, last);
+    m_spaceHash = IdsHash(m_spaceHash, first, last);
     for (const cad::ObjectId* at = first; at != last; ++at) {
         cad::ObjectId id = *at;
         const auto* entity = db.PeekAs<cad::Entity>(id);
-        m_spaceErased.push_back(entity && entity->IsErased() ? 1 : 0);
+        m_spaceErased.push_back(entity && entity->IsErased());
         m_groupOfEntity.push_back(-1);
         if (!entity || entity->IsErased() || LayerOf(*entity)->hidden)
             continue;
@@ -433,7 +433,7 @@ void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
     m_builtFrom = &db;
     m_builtForPlot = forPlot;
     m_builtSpace = space == cad::kNullId ? db.ModelSpaceId() : space;
-    m_spaceIds.clear();
+    m_spaceHash = IdsHash(0, nullptr, nullptr);
     m_spaceErased.clear();
     m_groupOfEntity.clear();
     IndexFileBytes(db);

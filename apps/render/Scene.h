@@ -210,6 +210,8 @@ private:
     void IndexFileBytes(const cad::Database& db);
     // What the drawing's layers look like, as one number: any change to one changes it.
     static std::uint64_t LayerSignature(const cad::Database& db);
+    // The ids of a space's entities, in order, as one number, going on from `hash`.
+    static std::uint64_t IdsHash(std::uint64_t hash, const cad::ObjectId* first, const cad::ObjectId* last);
     // Everything but the entities: the drawing's look and layers, the first style and face.
     void Prepare(const cad::Database& db, bool forPlot, cad::ObjectId space);
     // The groups of these entities of the space being built, in order.
@@ -288,8 +290,8 @@ private:
     const cad::Database* m_builtFrom = nullptr;
     cad::ObjectId m_builtSpace = cad::kNullId;
     bool m_builtForPlot = false;
-    std::vector<cad::ObjectId> m_spaceIds;
-    std::vector<std::uint8_t> m_spaceErased;
+    std::uint64_t m_spaceHash = 0; // of its entities' ids in order
+    std::vector<bool> m_spaceErased;
     std::vector<std::int32_t> m_groupOfEntity;
     std::vector<std::pair<cad::ObjectId, std::size_t>> m_blockSizes;
     std::uint64_t m_layerSignature = 0;
@@ -305,7 +307,7 @@ private:
     // Groups too big for the grid's cells are looked at every time.
     std::vector<std::uint32_t> m_large;
     // The whole drawing painted once, then halved and halved again keeping the ink of every pixel, for views that
-    // show it smaller than the largest of those; made by the first such view, gone when the scene is built again.
+    // show it no bigger than the first; made by the first such view, gone when the scene changes.
     struct Overview {
         std::vector<std::shared_ptr<ui::Image>> levels; // each half the one before
         double scale = 0.0;     // the first level's pixels to a drawing unit

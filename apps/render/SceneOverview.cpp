@@ -1,6 +1,6 @@
 // The view of a big drawing seen whole: a million groups, each a dot or a few pixels, cost a frame too many to pan
-// and zoom smoothly. Painted once into a big image and halved from there into smaller ones, the drawing is then
-// scaled from the nearest of them for every view that shows it smaller than they do.
+// and zoom smoothly. Painted once into an image bigger than the view and halved from there into smaller ones, the
+// drawing is then scaled from the nearest of them for every view that shows it no bigger than they do.
 #include "render/Scene.h"
 
 #include "platform/ui/Canvas.h"
@@ -15,9 +15,9 @@ namespace render {
 namespace {
 // Below this many groups every frame is painted group by group: it is fast enough, and exact.
 constexpr std::size_t kOverviewFrom = 200000;
-// The painted image's longer side, pixels. Its halves serve views of up to half its scale, which covers the drawing
-// seen whole and zoomed in twice on a 1600-pixel view; below 256 pixels no view needs another.
-constexpr double kOverviewSide = 4096.0;
+// The painted image's longer side, pixels: it serves views up to its own scale, which covers the drawing seen whole
+// and zoomed in twice on a view of 1600 by 1000; below 256 pixels no view needs another.
+constexpr double kOverviewSide = 2048.0;
 constexpr int kSmallestSide = 256;
 
 // Half the size, each pixel the one of its four furthest from the background: a line a pixel wide stays as
@@ -67,8 +67,8 @@ bool Scene::PaintFromOverview(cairo_t* cr, ui::Image& image, const ViewTransform
     double width = std::max(m_extents.maxX - m_extents.minX, 1e-9);
     double height = std::max(m_extents.maxY - m_extents.minY, 1e-9);
     double scale = kOverviewSide / std::max(width, height);
-    // Only views the halves can show without enlarging them.
-    if (!(view.scale <= scale / 2) || !std::isfinite(scale))
+    // Only views the picture can show without enlarging it.
+    if (!(view.scale <= scale) || !std::isfinite(scale))
         return false;
     if (m_overview.levels.empty() || m_overview.lineweightsPerMm != style.pixelsPerMm) {
         ViewTransform whole;
@@ -77,19 +77,19 @@ bool Scene::PaintFromOverview(cairo_t* cr, ui::Image& image, const ViewTransform
         whole.height = std::max(1, static_cast<int>(std::ceil(height * scale)) + 4);
         whole.centreX = (m_extents.minX + m_extents.maxX) / 2;
         whole.centreY = (m_extents.minY + m_extents.maxY) / 2;
-        ui::Image painted(whole.width, whole.height);
-        cairo_t* drawing = cairo_create(painted.Surface());
-        Paint(drawing, &painted, whole, style, {});
+        auto painted = std::make_shared<ui::Image>(whole.width, whole.height);
+        cairo_t* drawing = cairo_create(painted->Surface());
+        Paint(drawing, painted.get(), whole, style, {});
         cairo_destroy(drawing);
         Overview made{{}, scale, whole.WorldX(0), whole.WorldY(0), style.pixelsPerMm};
-        made.levels.push_back(Halved(painted, style.background));
+        made.levels.push_back(std::move(painted));
         while (std::max(made.levels.back()->Width(), made.levels.back()->Height()) > kSmallestSide)
             made.levels.push_back(Halved(*made.levels.back(), style.background));
         m_overview = std::move(made);
     }
     // The smallest level still at least as big as the view shows it: scaled down by at most half.
     std::size_t level = 0;
-    double levelScale = m_overview.scale / 2;
+    double levelScale = m_overview.scale;
     while (level + 1 < m_overview.levels.size() && view.scale <= levelScale / 2) {
         ++level;
         levelScale /= 2;

@@ -17,6 +17,14 @@ std::uint64_t Mix(std::uint64_t hash, std::uint64_t value) {
 }
 } // namespace
 
+std::uint64_t Scene::IdsHash(std::uint64_t hash, const cad::ObjectId* first, const cad::ObjectId* last) {
+    if (!first)
+        return 14695981039346656037ULL;
+    for (const cad::ObjectId* id = first; id != last; ++id)
+        hash = Mix(hash, *id);
+    return hash;
+}
+
 std::uint64_t Scene::LayerSignature(const cad::Database& db) {
     std::uint64_t hash = 14695981039346656037ULL;
     const auto* layers = db.PeekAs<cad::SymbolTable>(db.LayerTableId());
@@ -59,16 +67,15 @@ bool Scene::Refresh(const cad::Database& db, bool forPlot, cad::ObjectId space) 
             return rebuild();
     }
     const std::vector<cad::ObjectId>& ids = block->entities;
-    std::size_t known = m_spaceIds.size();
-    if (ids.size() < known)
+    // The entities built from, still there in the same order, with any more after them.
+    std::size_t known = m_spaceErased.size();
+    if (ids.size() < known || IdsHash(IdsHash(0, nullptr, nullptr), ids.data(), ids.data() + known) != m_spaceHash)
         return rebuild();
     std::vector<std::size_t> erased;
     for (std::size_t k = 0; k < known; ++k) {
-        if (ids[k] != m_spaceIds[k])
-            return rebuild();
         const cad::Object* object = db.Peek(ids[k]);
         bool gone = !object || object->IsErased();
-        if (gone == (m_spaceErased[k] != 0))
+        if (gone == m_spaceErased[k])
             continue;
         // Brought back: its place in the drawing order is among the others, not after them.
         if (!gone)
@@ -79,7 +86,7 @@ bool Scene::Refresh(const cad::Database& db, bool forPlot, cad::ObjectId space) 
     if (erased.empty() && ids.size() == known)
         return true;
     for (std::size_t k : erased) {
-        m_spaceErased[k] = 1;
+        m_spaceErased[k] = true;
         if (m_groupOfEntity[k] < 0)
             continue;
         // An empty group meets nothing: it is neither drawn nor picked.

@@ -62,7 +62,7 @@ std::string FaceOfFont(std::string_view fileName, bool& shx) {
     return stem;
 }
 
-double TextAdvance(const std::string& face, const std::string& text, double height) {
+double TextAdvance(const std::string& face, std::string_view text, double height) {
     static std::mutex lock;
     static cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
     static cairo_t* cr = cairo_create(surface);
@@ -101,7 +101,7 @@ double TextAdvance(const std::string& face, const std::string& text, double heig
     };
     bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     const std::string utf8 = ascii ? std::string() : textkit::Active().ToUtf8(text);
-    const std::string& letters = ascii ? text : utf8;
+    std::string_view letters = ascii ? text : std::string_view(utf8);
     double unit = 0.0;
     for (std::size_t i = 0; i < letters.size();) {
         auto lead = static_cast<unsigned char>(letters[i]);
@@ -114,7 +114,7 @@ double TextAdvance(const std::string& face, const std::string& text, double heig
             continue;
         }
         std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        std::string letter = letters.substr(i, length);
+        std::string letter(letters.substr(i, length));
         auto known = advances.others.find(letter);
         if (known == advances.others.end())
             known = advances.others.emplace(letter, measure(letter)).first;
@@ -355,15 +355,19 @@ std::vector<Line> Wrap(const std::vector<MtextParagraph>& paragraphs, double col
             lines.push_back(std::move(line));
             continue;
         }
-        auto place = [&](const MtextRun& run, double width) {
+        // `text` in the run's format: onto the line's last piece when that has the same format, else a piece of
+        // its own.
+        auto place = [&](const MtextRun& run, std::string_view text, double width) {
             if (!line.pieces.empty() && !run.stacked && !line.pieces.back().run.stacked &&
                 line.pieces.back().run.height == run.height && line.pieces.back().run.colour == run.colour &&
                 line.pieces.back().run.face == run.face && line.pieces.back().run.underline == run.underline &&
                 line.pieces.back().run.overline == run.overline) {
-                line.pieces.back().run.text += run.text;
+                line.pieces.back().run.text += text;
                 line.pieces.back().width += width;
             } else {
                 line.pieces.push_back(Piece{run, line.width, width});
+                if (!run.stacked)
+                    line.pieces.back().run.text.assign(text);
             }
             line.width += width;
             line.height = std::max(line.height, run.height);
@@ -374,7 +378,7 @@ std::vector<Line> Wrap(const std::vector<MtextParagraph>& paragraphs, double col
                                         TextAdvance(run.face, run.under, run.height * 0.7));
                 if (run.stackKind == '#')
                     width = TextAdvance(run.face, run.text + "/" + run.under, run.height);
-                place(run, width);
+                place(run, run.text, width);
                 trailingSpace = 0.0;
                 continue;
             }
@@ -387,21 +391,19 @@ std::vector<Line> Wrap(const std::vector<MtextParagraph>& paragraphs, double col
                 std::size_t spaceEnd = run.text.find_first_not_of(' ', wordEnd);
                 if (spaceEnd == std::string::npos)
                     spaceEnd = run.text.size();
-                MtextRun word = run;
-                word.text = run.text.substr(start, wordEnd - start);
-                double wordWidth = TextAdvance(run.face, word.text, run.height);
+                std::string_view word = std::string_view(run.text).substr(start, wordEnd - start);
+                double wordWidth = TextAdvance(run.face, word, run.height);
                 if (column > 0.0 && !line.pieces.empty() && line.width - trailingSpace + wordWidth > column) {
                     line.width -= trailingSpace;
                     lines.push_back(std::move(line));
                     line = Line{};
                 }
-                if (!word.text.empty())
-                    place(word, wordWidth);
-                MtextRun spaces = run;
-                spaces.text = run.text.substr(wordEnd, spaceEnd - wordEnd);
-                trailingSpace = TextAdvance(run.face, spaces.text, run.height);
-                if (!spaces.text.empty() && !line.pieces.empty())
-                    place(spaces, trailingSpace);
+                if (!word.empty())
+                    place(run, word, wordWidth);
+                std::string_view spaces = std::string_view(run.text).substr(wordEnd, spaceEnd - wordEnd);
+                trailingSpace = TextAdvance(run.face, spaces, run.height);
+                if (!spaces.empty() && !line.pieces.empty())
+                    place(run, spaces, trailingSpace);
                 start = spaceEnd;
             }
         }

@@ -21,7 +21,7 @@ constexpr double kFontSizePerHeight = 1.4;
 // the nearest it has; an SHX font (`shx` set) by a plain sans face.
 std::string FaceOfFont(std::string_view fileName, bool& shx);
 // How far `text` (in the active code page) advances in `face` at `height`, in the same units.
-double TextAdvance(const std::string& face, const std::string& text, double height);
+double TextAdvance(const std::string& face, std::string_view text, double height);
 
 // %%d, %%p, %%c and %%% as the characters they stand for, in the active code page; %%u and %%o (underline and
 // overline switches) dropped.
