@@ -1,4 +1,5 @@
 #include "render/OpaqueEntities.h"
+#include "render/Meshes.h"
 
 #include "render/Curves.h"
 #include "render/EntityTags.h"
@@ -172,6 +173,8 @@ bool AddPolylineFromTags(Scene& scene, std::string_view bytes, cad::DxfFormat fo
     Tags tags;
     if (!ReadTags(bytes, format, tags))
         return false;
+    if (heavy && AddMeshPolyline(scene, tags, at, group))
+        return true;
     Points vertices;
     std::vector<double> bulges;
     std::vector<std::pair<double, double>> widths; // start and end width of the segment from each vertex
@@ -297,6 +300,10 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         Points c{{tags.Number(10), tags.Number(20)}, {tags.Number(11), tags.Number(21)},
                  {tags.Number(13, tags.Number(12)), tags.Number(23, tags.Number(22))}, {tags.Number(12), tags.Number(22)}};
         scene.AddFill(group, {Placed(at, c)});
+        return true;
+    }
+    if (cad::NamesEqual(type, "MESH")) {
+        AddMesh(scene, tags, at, group);
         return true;
     }
     if (cad::NamesEqual(type, "3DFACE")) {

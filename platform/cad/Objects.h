@@ -216,7 +216,8 @@ struct Polyline : Entity {
     std::vector<Point3d> vertices;
     bool closed = false;
     bool heavy = false; // a POLYLINE with VERTEX entities rather than an LWPOLYLINE
-    // The file gave it a bulge or a width: what it draws is more than lines between its vertices.
+    // The file gave it a bulge or a width, or it is a mesh or a polyface: what it draws is more than lines between
+    // its vertices.
     bool shaped = false;
 };
 

@@ -200,6 +200,24 @@ TEST_F(Plot, TextsAreSetByAlignmentStyleAndColumnWidth) {
               "3\n");
 }
 
+// A polyface mesh and a MESH are drawn as their faces' edges and a polygon mesh as its grid, as ezdxf draws them; the
+// face records' zero points are no corners: nothing reaches the origin.
+TEST_F(Plot, MeshesAndPolyfacesAreDrawnAsTheirEdges) {
+    ASSERT_EQ(Python("meshes " + Path("meshes.dxf")).exitCode, 0);
+    ASSERT_EQ(Vantorel("plot " + Path("meshes.dxf") + " -o " + Path("meshes.png") + " --window -2,-2,32,22 --size 680x480")
+                  .exitCode,
+              0);
+    auto [ours, theirs] = Compare("meshes.dxf", "meshes.png", "-2,-2,32,22", "680x480");
+    EXPECT_GE(ours, 0.95);
+    EXPECT_GE(theirs, 0.95);
+    // The corner from (-2, -2) to (8, 8): 20 pixels to a unit, rows from the top.
+    EXPECT_EQ(InkOf(Path("meshes.png"), "print(int(ink[280:, :200].sum()))"), "0\n");
+    // The cube's near top edge from (10, 16) to (16, 16) is there.
+    EXPECT_EQ(InkOf(Path("meshes.png"), "print(int(ink[118:123, 260:340].any(axis=0).sum()) > 70)"), "True\n");
+    // The pyramid's diagonal from (2, 14) to (5, 17) passes (3.5, 15.5).
+    EXPECT_EQ(InkOf(Path("meshes.png"), "print(bool(ink[127:134, 106:114].any()))"), "True\n");
+}
+
 // A layout: its own entities, and model space through each viewport, scaled, cut to the viewport's frame and
 // without the layers frozen in that viewport; a layout that is not there is named with those that are.
 TEST_F(Plot, ALayoutShowsModelSpaceThroughItsViewports) {

@@ -207,6 +207,27 @@ def sheets(path):
     doc.saveas(path)
 
 
+def meshes(path):
+    """A polyface cube (its faces' edges), a 3 by 4 polygon mesh and a MESH pyramid, away from the origin, whose corner
+    must stay empty: the polyface's face records' zero points are not vertices of a path."""
+    doc = ezdxf.new("R2018")
+    msp = doc.modelspace()
+    cube = msp.add_polyface()
+    p = [(10, 10, 0), (16, 10, 0), (16, 16, 0), (10, 16, 0), (12, 12, 4), (18, 12, 4), (18, 18, 4), (12, 18, 4)]
+    for face in [(0, 1, 2, 3), (4, 5, 6, 7), (0, 1, 5, 4), (1, 2, 6, 5), (2, 3, 7, 6), (3, 0, 4, 7)]:
+        cube.append_face([p[i] for i in face])
+    cube.optimize()
+    mesh = msp.add_polymesh(size=(3, 4))
+    for m in range(3):
+        for n in range(4):
+            mesh.set_mesh_vertex((m, n), (22 + n * 2, 8 + m * 3, 0))
+    pyramid = msp.add_mesh()
+    with pyramid.edit_data() as data:
+        data.vertices = [(2, 14, 0), (8, 14, 0), (8, 20, 0), (2, 20, 0), (5, 17, 3)]
+        data.faces = [(0, 1, 4), (1, 2, 4), (2, 3, 4), (3, 0, 4)]
+    doc.saveas(path)
+
+
 def twisted(path):
     """A line along model space's x axis, seen in the layout "Twisted" through a viewport turned a quarter (51 = 90):
     it runs up the sheet, at x = 100 from y = 70, cut at the frame's top (150)."""
@@ -277,7 +298,7 @@ def compare(drawing, ours, window, size, layout_name=None):
 
 def main():
     makers = {"make": make, "undrawable": undrawable, "layers": layers, "styles": styles, "sheets": sheets,
-              "texts": texts, "twisted": twisted}
+              "texts": texts, "twisted": twisted, "meshes": meshes}
     if sys.argv[1] in makers:
         makers[sys.argv[1]](sys.argv[2])
     else:

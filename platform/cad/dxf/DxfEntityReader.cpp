@@ -232,6 +232,8 @@ bool EntityReader::Read(DxfTagStream& stream, EntityRecords& out) {
         polyline->heavy = true;
         for (std::size_t i = 0; i < tags.modelled; ++i)
             polyline->shaped = polyline->shaped || IsShaping(tags.tags[i]);
+        // A mesh or a polyface: its vertices are not a path, its faces and grid are drawn from the file.
+        polyline->shaped = polyline->shaped || (tags.Int(70) & (16 | 64)) != 0;
         polyline->closed = (tags.Int(70) & 1) != 0;
         hasFollowers = true;
         entity = polyline;
