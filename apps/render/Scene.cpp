@@ -230,6 +230,8 @@ void Scene::AddEntity(const cad::Database& db, cad::ObjectId id, const Placement
     if (!object || object->IsErased() || depth > kDeepest || !cad::Entity::Holds(object->Kind()))
         return;
     ++m_visits;
+    if (static_cast<const cad::Entity*>(object)->invisible)
+        return;
     Pen pen = PenOf(*static_cast<const cad::Entity*>(object), at, depth, outer);
     if (pen.layer->hidden)
         return;

@@ -338,8 +338,9 @@ void Scene::PaintGroups(cairo_t* cr, ui::Image* image, const ViewTransform& view
                     return (widthOf(index) > 1.5) == (which == Lines::Wide);
                 };
                 if (size < (stroke ? 1.0 : 2.0)) {
-                    // Smaller than a pixel or two: a dot shows as much.
-                    if (!wanted(g.style))
+                    // Smaller than a pixel or two: a dot shows as much. A reference that draws nothing (its block
+                    // empty or all of it invisible) has a box only to be picked by: nothing shows.
+                    if (!wanted(g.style) || g.segments + g.curves + g.labels + g.fills == 0)
                         continue;
                     double cx = view.ScreenX((g.box.minX + g.box.maxX) / 2);
                     double cy = view.ScreenY((g.box.minY + g.box.maxY) / 2);

@@ -124,6 +124,8 @@ public:
     // hundredths of a millimetre (-1 BYLAYER, -2 BYBLOCK, -3 the default) and the linetype's own scale.
     InternedText linetype;
     std::int16_t lineweight = -1;
+    // The file's group 60: not shown (a dynamic block's other visibility states hide their entities so).
+    bool invisible = false;
     float linetypeScale = 1.0f;
 };
 

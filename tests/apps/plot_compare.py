@@ -99,7 +99,8 @@ def undrawable(path):
 
 def layers(path):
     """Four lines across x 0 to 10 at y 1 to 4: on a plain layer in a true colour, on a frozen layer, on a layer
-    that is off, and on one that is not plotted."""
+    that is off, and on one that is not plotted; at y 4.5 a line marked invisible (60) and a reference to a block
+    whose one line is."""
     doc = ezdxf.new("R2018")
     msp = doc.modelspace()
     for y, name in enumerate(["SHOWN", "FROZEN", "OFF", "NOPLOT"], start=1):
@@ -113,7 +114,18 @@ def layers(path):
         line = msp.add_line((0, y), (10, y), dxfattribs={"layer": name})
         if name == "SHOWN":
             line.rgb = (0x12, 0x34, 0x56)
+    # ezdxf does not write group 60: the entities on layer HIDE get it after their layer.
+    doc.layers.add("HIDE")
+    msp.add_line((0, 4.5), (10, 4.5), dxfattribs={"layer": "HIDE"})
+    hidden = doc.blocks.new("HIDDEN")
+    hidden.add_line((0, 0), (10, 0), dxfattribs={"layer": "HIDE"})
+    msp.add_blockref("HIDDEN", (0, 4.6))
     doc.saveas(path)
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    text = text.replace("  8\nHIDE\n100\nAcDbLine\n", "  8\nHIDE\n 60\n1\n100\nAcDbLine\n")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text)
 
 
 def styles(path):

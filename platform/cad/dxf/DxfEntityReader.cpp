@@ -104,6 +104,7 @@ void EntityReader::ReadCommon(const EntityTags& tags, Entity& entity) {
         entity.linetype = m_lastLinetype;
     }
     entity.lineweight = static_cast<std::int16_t>(std::clamp(tags.Int(370, -1), -3, 211));
+    entity.invisible = tags.Int(60) == 1;
     double scale = tags.Real(48, 1.0);
     entity.linetypeScale = scale > 0.0 && scale < 1e30 ? static_cast<float>(scale) : 1.0f;
     entity.SetHandle(tags.handle);
