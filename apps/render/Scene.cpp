@@ -446,11 +446,7 @@ void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
     AddEntities(db, ids.data(), ids.data() + ids.size());
     Index();
     m_layerSignature = LayerSignature(db);
-    m_blockSizes.clear();
-    if (const auto* blocks = db.PeekAs<cad::SymbolTable>(db.BlockTableId()))
-        for (cad::ObjectId id : blocks->records)
-            if (const auto* record = db.PeekAs<cad::BlockTableRecord>(id))
-                m_blockSizes.emplace_back(id, record->entities.size());
+    RememberBlockSizes(db);
     // Where the file's bytes are is only wanted while building.
     std::vector<std::pair<cad::ObjectId, std::size_t>>().swap(m_itemOf);
 }

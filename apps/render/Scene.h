@@ -210,6 +210,8 @@ private:
     void IndexFileBytes(const cad::Database& db);
     // What the drawing's layers look like, as one number: any change to one changes it.
     static std::uint64_t LayerSignature(const cad::Database& db);
+    // How many entities each block has now, for Refresh to tell a block that changed.
+    void RememberBlockSizes(const cad::Database& db);
     // The ids of a space's entities, in order, as one number, going on from `hash`.
     static std::uint64_t IdsHash(std::uint64_t hash, const cad::ObjectId* first, const cad::ObjectId* last);
     // Everything but the entities: the drawing's look and layers, the first style and face.

@@ -41,6 +41,14 @@ std::uint64_t Scene::LayerSignature(const cad::Database& db) {
     return hash;
 }
 
+void Scene::RememberBlockSizes(const cad::Database& db) {
+    m_blockSizes.clear();
+    if (const auto* blocks = db.PeekAs<cad::SymbolTable>(db.BlockTableId()))
+        for (cad::ObjectId id : blocks->records)
+            if (const auto* record = db.PeekAs<cad::BlockTableRecord>(id))
+                m_blockSizes.emplace_back(id, record->entities.size());
+}
+
 bool Scene::Refresh(const cad::Database& db, bool forPlot, cad::ObjectId space) {
     auto rebuild = [&] {
         Build(db, forPlot, space);
@@ -105,11 +113,7 @@ bool Scene::Refresh(const cad::Database& db, bool forPlot, cad::ObjectId space) 
     m_overview = Overview{};
     m_builtTouches = cad::TouchLog::Next();
     m_builtLastId = db.LastId();
-    m_blockSizes.clear();
-    if (const auto* blocks = db.PeekAs<cad::SymbolTable>(db.BlockTableId()))
-        for (cad::ObjectId id : blocks->records)
-            if (const auto* record = db.PeekAs<cad::BlockTableRecord>(id))
-                m_blockSizes.emplace_back(id, record->entities.size());
+    RememberBlockSizes(db);
     return true;
 }
 
