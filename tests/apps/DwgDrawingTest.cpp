@@ -44,6 +44,29 @@ TEST_F(DwgDrawing, EverySampleTheConverterReadsHasTheCountsEzdxfFinds) {
     EXPECT_TRUE(NothingLeft());
 }
 
+// A layer that is on in the drawing is on after the conversion, as libdxfrw has it too (LibreDWG's DXF writer marks
+// every layer off), so that a plot of the drawing shows it.
+TEST_F(DwgDrawing, LayersOnInTheDrawingStayOnAndItsPlotShowsIt) {
+    for (const char* sample : {"example_2018", "2010_gh209_1", "2000_entities-2d"}) {
+        std::string dwg = kSamples + "/" + sample + ".dwg";
+        ASSERT_EQ(Shell(std::string("node ") + DWG_CONVERTER + " " + dwg + " " + Path("libredwg.dxf")).exitCode, 0);
+        ASSERT_EQ(Shell(std::string("node ") + DWG_FALLBACK + " " + dwg + " " + Path("libdxfrw.dxf")).exitCode, 0);
+        ShellRun layers = Shell("/usr/bin/python3 -c \"import ezdxf\n"
+                                "for f in ['" + Path("libredwg.dxf") + "', '" + Path("libdxfrw.dxf") + "']:\n"
+                                "    print(sorted((l.dxf.name, l.dxf.color > 0) for l in ezdxf.readfile(f).layers))\" 2>&1");
+        ASSERT_EQ(layers.exitCode, 0) << layers.out;
+        std::size_t split = layers.out.find('\n');
+        EXPECT_EQ(layers.out.substr(0, split + 1), layers.out.substr(split + 1)) << sample;
+        EXPECT_NE(layers.out.find("('0', True)"), std::string::npos) << sample << "\n" << layers.out;
+    }
+    ShellRun plot = Run("plot " + kSamples + "/example_2018.dwg -o " + Path("plan.png"));
+    ASSERT_EQ(plot.exitCode, 0) << plot.out;
+    ShellRun ink = Shell("/usr/bin/python3 -c \"import matplotlib.image as m; "
+                         "print(int((m.imread('" + Path("plan.png") + "')[:, :, :3] < 0.8).any(axis=2).sum()) > 1000)\"");
+    EXPECT_EQ(ink.out, "True\n");
+    EXPECT_TRUE(NothingLeft());
+}
+
 TEST_F(DwgDrawing, TheOldestDwgIsReadAndADwgIsToldByItsBytesNotItsName) {
     ShellRun run = Run("blocks " + kSamples + "/r11_entities-2d.dwg");
     EXPECT_EQ(run.exitCode, 0) << run.out;
