@@ -325,7 +325,9 @@ bool AddOpaqueEntity(Scene& scene, const cad::Database& db, std::string_view typ
         double x = tags.Number(10), y = tags.Number(20), dx = tags.Number(11), dy = tags.Number(21);
         double reach = 1e7;
         double from = cad::NamesEqual(type, "RAY") ? 0.0 : -reach;
+        scene.SetUnbounded(true);
         AddPath(scene, group, at, {{x + dx * from, y + dy * from}, {x + dx * reach, y + dy * reach}});
+        scene.SetUnbounded(false);
         return true;
     }
     if (cad::NamesEqual(type, "HATCH"))

@@ -29,14 +29,20 @@ bool IsShapedPolyline(const cad::Object& object) {
 
 } // namespace
 
+void Scene::Grow(Group& group, double x, double y) {
+    group.box.Add(x, y);
+    if (!m_unbounded)
+        m_bounded.Add(x, y);
+}
+
 void Scene::PushSegment(Group& group, double x1, double y1, double x2, double y2) {
     m_segments.push_back(Segment{x1, y1, x2, y2, m_style});
     ++group.segments;
 }
 
 void Scene::AddSegment(Group& group, double x1, double y1, double x2, double y2) {
-    group.box.Add(x1, y1);
-    group.box.Add(x2, y2);
+    Grow(group, x1, y1);
+    Grow(group, x2, y2);
     if (!m_dashing || m_dashElements.empty()) {
         PushSegment(group, x1, y1, x2, y2);
         return;
@@ -52,8 +58,8 @@ void Scene::AddSegment(Group& group, double x1, double y1, double x2, double y2)
 }
 
 void Scene::AddCurve(Group& group, const Curve& c) {
-    group.box.Add(c.cx - c.r, c.cy - c.r);
-    group.box.Add(c.cx + c.r, c.cy + c.r);
+    Grow(group, c.cx - c.r, c.cy - c.r);
+    Grow(group, c.cx + c.r, c.cy + c.r);
     Curve styled = c;
     styled.style = m_style;
     m_dashOpen = false;
@@ -95,10 +101,10 @@ void Scene::AddLabel(Group& group, Label label, std::string_view text, double wi
     double y0 = label.y - shift * sn;
     double hx = -std::sin(label.angle) * label.height * up;
     double hy = std::cos(label.angle) * label.height * up;
-    group.box.Add(x0, y0);
-    group.box.Add(x0 + width * cs + hx, y0 + width * sn + hy);
-    group.box.Add(x0 + width * cs, y0 + width * sn);
-    group.box.Add(x0 + hx, y0 + hy);
+    Grow(group, x0, y0);
+    Grow(group, x0 + width * cs + hx, y0 + width * sn + hy);
+    Grow(group, x0 + width * cs, y0 + width * sn);
+    Grow(group, x0 + hx, y0 + hy);
     label.style = m_style;
     label.textAt = static_cast<std::uint32_t>(m_text.size());
     label.textLength = static_cast<std::uint32_t>(text.size());
@@ -114,7 +120,7 @@ void Scene::AddFill(Group& group, const std::vector<std::vector<std::pair<double
             continue;
         m_rings.push_back(Ring{static_cast<std::uint32_t>(m_fillPoints.size()), static_cast<std::uint32_t>(ring.size())});
         for (const auto& [x, y] : ring) {
-            group.box.Add(x, y);
+            Grow(group, x, y);
             m_fillPoints.emplace_back(x, y);
         }
         ++fill.rings;
@@ -402,10 +408,13 @@ void Scene::AddEntities(const cad::Database& db, const cad::ObjectId* first, con
             continue;
         Group group = StartGroup(id);
         m_visits = 0;
+        m_bounded = Box{};
+        m_sawUnbounded = false;
         AddEntity(db, id, Placement{}, group, 0, Pen{});
         if (group.box.Empty())
             continue;
-        m_extents.Add(group.box);
+        // The drawing's extents leave out construction lines, which have none.
+        m_extents.Add(m_sawUnbounded ? m_bounded : group.box);
         m_groupOfEntity.back() = static_cast<std::int32_t>(m_groups.size());
         m_groups.push_back(group);
         if (m_paper && IsViewport(db, id))
@@ -444,6 +453,10 @@ void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
     static const std::vector<cad::ObjectId> kNone;
     const std::vector<cad::ObjectId>& ids = block ? block->entities : kNone;
     AddEntities(db, ids.data(), ids.data() + ids.size());
+    // A drawing of construction lines alone: their own boxes, or nothing would be in view.
+    if (m_extents.Empty())
+        for (const Group& group : m_groups)
+            m_extents.Add(group.box);
     Index();
     m_layerSignature = LayerSignature(db);
     RememberBlockSizes(db);

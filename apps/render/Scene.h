@@ -190,6 +190,11 @@ public:
     void AddFill(Group& group, const std::vector<std::vector<std::pair<double, double>>>& rings);
     // The block's entities, drawn with BYBLOCK taken from the pen of the entity being built.
     void AddBlock(const cad::Database& db, cad::ObjectId blockId, const struct Placement& at, Group& group, int depth);
+    // What is added while this is on (an XLINE, a RAY) is drawn but leaves the drawing's extents alone.
+    void SetUnbounded(bool on) {
+        m_unbounded = on;
+        m_sawUnbounded = m_sawUnbounded || on;
+    }
     // Lines added while dashing is off keep no linetype: a hatch's pattern lines have their own dashes.
     void SetDashing(bool on) { m_dashing = on; }
     // What is added next is drawn in this colour (a gradient's first), with the entity's lineweight.
@@ -232,6 +237,8 @@ private:
     void UsePen(const Pen& pen);
     std::uint16_t StyleIndex(const Style& style);
     void PushSegment(Group& group, double x1, double y1, double x2, double y2);
+    // The group's box, and the box of what it adds to the extents, take the point.
+    void Grow(Group& group, double x, double y);
     // True (and said once) when the group has as many pieces as one entity may draw.
     bool Exhausted(const Group& group);
     void Index();
@@ -276,6 +283,9 @@ private:
     Pen m_pen;
     std::uint16_t m_style = 0;
     bool m_dashing = true;
+    bool m_unbounded = false;
+    bool m_sawUnbounded = false; // the group being built has unbounded pieces: its extents are m_bounded
+    Box m_bounded;
     bool m_dashOpen = false;
     double m_dashPhase = 0.0;
     double m_dashX = 0.0;

@@ -84,7 +84,8 @@ void Scene::Index() {
             int c1 = std::clamp(static_cast<int>((b.maxX - m_extents.minX) / m_cell), 0, m_columns - 1);
             int r0 = std::clamp(static_cast<int>((b.minY - m_extents.minY) / m_cell), 0, m_rows - 1);
             int r1 = std::clamp(static_cast<int>((b.maxY - m_extents.minY) / m_cell), 0, m_rows - 1);
-            if ((c1 - c0 + 1) * (r1 - r0 + 1) > kMostCellsPerGroup) {
+            // Too big for the cells, or reaching beyond the grid (a construction line): looked at every time.
+            if ((c1 - c0 + 1) * (r1 - r0 + 1) > kMostCellsPerGroup || !m_extents.Contains(b)) {
                 visit(i, cellCount);
                 continue;
             }
@@ -111,8 +112,15 @@ void Scene::Index() {
 
 std::vector<std::uint32_t> Scene::GroupsMeeting(const Box& box) const {
     std::vector<std::uint32_t> found;
-    if (m_groups.empty() || !box.Intersects(m_extents))
+    if (m_groups.empty())
         return found;
+    // Away from the drawing only what crosses everything, an XLINE say, can show.
+    if (!box.Intersects(m_extents)) {
+        for (std::uint32_t i : m_large)
+            if (m_groups[i].box.Intersects(box))
+                found.push_back(i);
+        return found;
+    }
     // The whole drawing in view: every group, in order, without looking at a cell.
     if (box.Contains(m_extents)) {
         found.resize(m_groups.size());

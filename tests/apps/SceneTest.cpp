@@ -430,6 +430,34 @@ TEST(Hatching, PatternLinesStopAtIslandsAndKeepTheirDashesInStep) {
     EXPECT_FALSE(complete);
 }
 
+// The drawing's extents (what a plot and ZOOM Extents show) leave out XLINE and RAY, which are drawn across any view
+// all the same; a drawing of nothing else has theirs.
+TEST(SceneOfAFile, ConstructionLinesAreDrawnButLeaveTheExtentsAlone) {
+    std::filesystem::path path = std::filesystem::temp_directory_path() / "vantorel-scene-xlines.dxf";
+    auto read = [&](const std::string& python) {
+        EXPECT_EQ(std::system(("/usr/bin/python3 -c \"import ezdxf; d = ezdxf.new('R2018'); m = d.modelspace(); " +
+                               python + "; d.saveas('" + path.string() + "')\"").c_str()),
+                  0);
+        std::unique_ptr<cad::Database> db;
+        EXPECT_TRUE(cad::ReadDxfFile(path.string(), cad::CodePage::Default(), db).Ok());
+        std::filesystem::remove(path);
+        return db;
+    };
+    auto db = read("m.add_circle((5, 5), 1); m.add_xline((0, 0), (1, 1)); m.add_ray((0, 0), (1, 0))");
+    render::Scene scene;
+    scene.Build(*db);
+    EXPECT_NEAR(scene.Extents().minX, 4.0, 1e-9);
+    EXPECT_NEAR(scene.Extents().maxX, 6.0, 1e-9);
+    EXPECT_NEAR(scene.Extents().maxY, 6.0, 1e-9);
+    // Drawn through a view of the circle, and through one far from the drawing.
+    EXPECT_NE(scene.Pick(5.5, 5.5, 0.01), cad::kNullId);
+    EXPECT_NE(scene.Pick(5000, 5000, 0.01), cad::kNullId);
+    EXPECT_EQ(scene.InBox(render::Box{4990, 4990, 5010, 5010}, true).size(), 1u);
+    db = read("m.add_xline((0, 0), (1, 1))");
+    scene.Build(*db);
+    EXPECT_FALSE(scene.Extents().Empty());
+}
+
 // A viewport's twist turns model space about its view: a line along x runs up the sheet through a viewport turned
 // a quarter, cut at the frame.
 TEST(SceneOfALayout, ATwistedViewportTurnsModelSpace) {
