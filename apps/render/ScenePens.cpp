@@ -115,6 +115,9 @@ void Scene::ReadLayers(const cad::Database& db, bool forPlot) {
             double lineweight = FirstNumber(bytes, format, 370, -3);
             look.lineweight = static_cast<std::int16_t>(lineweight >= 0 && lineweight <= 211 ? lineweight : -3);
         }
+        // The CAD program never plots its layer of dimensions' definition points.
+        if (forPlot && UpperName(layer->name) == "DEFPOINTS")
+            look.hidden = true;
         m_layers[UpperName(layer->name)] = look;
     }
 }

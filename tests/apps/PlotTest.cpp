@@ -139,7 +139,8 @@ TEST_F(Plot, LayersFrozenOffAndNotPlottedAndTrueColours) {
     ShellRun ink = Shell("/usr/bin/python3 -c \"import matplotlib.image as m; a = m.imread('" + Path("layers.png") +
                          "')[:, :, :3]; rows = sorted(set((a < 0.8).any(axis=2).nonzero()[0])); "
                          "print(rows, [round(v * 255) for v in a[rows[0], 50]])\"");
-    // y 1 runs through the middle of row 40 of 50, in its own colour; nothing at y 2, 3, 4 or of the invisible ones.
+    // y 1 runs through the middle of row 40 of 50, in its own colour; nothing at y 2, 3, 4, of the invisible ones
+    // or on Defpoints.
     EXPECT_EQ(ink.out, "[40] [18, 52, 86]\n");
 }
 

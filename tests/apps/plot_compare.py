@@ -100,7 +100,7 @@ def undrawable(path):
 def layers(path):
     """Four lines across x 0 to 10 at y 1 to 4: on a plain layer in a true colour, on a frozen layer, on a layer
     that is off, and on one that is not plotted; at y 4.5 a line marked invisible (60) and a reference to a block
-    whose one line is."""
+    whose one line is; at y 3.5 a line on Defpoints, which is never plotted."""
     doc = ezdxf.new("R2018")
     msp = doc.modelspace()
     for y, name in enumerate(["SHOWN", "FROZEN", "OFF", "NOPLOT"], start=1):
@@ -114,6 +114,9 @@ def layers(path):
         line = msp.add_line((0, y), (10, y), dxfattribs={"layer": name})
         if name == "SHOWN":
             line.rgb = (0x12, 0x34, 0x56)
+    # Marked to be plotted, which the CAD program never does with this layer.
+    doc.layers.get("Defpoints").dxf.plot = 1
+    msp.add_line((0, 3.5), (10, 3.5), dxfattribs={"layer": "Defpoints"})
     # ezdxf does not write group 60: the entities on layer HIDE get it after their layer.
     doc.layers.add("HIDE")
     msp.add_line((0, 4.5), (10, 4.5), dxfattribs={"layer": "HIDE"})
