@@ -163,9 +163,8 @@ void Scene::AddBlock(const cad::Database& db, cad::ObjectId blockId, const Place
 
 std::string_view Scene::BytesOf(const cad::Database& db, cad::ObjectId id) const {
     const cad::DxfLayout* layout = db.Layout();
-    const auto& items = m_itemOf;
-    auto found = std::lower_bound(items.begin(), items.end(), std::make_pair(id, std::size_t{0}));
-    if (!layout || found == items.end() || found->first != id)
+    auto found = std::lower_bound(m_itemOf.begin(), m_itemOf.end(), std::make_pair(id, std::size_t{0}));
+    if (!layout || found == m_itemOf.end() || found->first != id)
         return {};
     std::size_t begin = layout->items[found->second].Begin();
     return layout->content.substr(begin, layout->End(found->second) - begin);
@@ -439,12 +438,12 @@ void Scene::IndexFileBytes(const cad::Database& db) {
 }
 
 void Scene::Build(const cad::Database& db, bool forPlot, cad::ObjectId space) {
-    m_builtTouches = cad::TouchLog::Next();
+    m_builtTouches = cad::TouchCount();
     m_builtLastId = db.LastId();
     m_builtFrom = &db;
     m_builtForPlot = forPlot;
     m_builtSpace = space == cad::kNullId ? db.ModelSpaceId() : space;
-    m_spaceHash = IdsHash(0, nullptr, nullptr);
+    m_spaceHash = kHashSeed;
     m_spaceErased.clear();
     m_groupOfEntity.clear();
     IndexFileBytes(db);

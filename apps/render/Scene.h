@@ -217,6 +217,8 @@ private:
     static std::uint64_t LayerSignature(const cad::Database& db);
     // How many entities each block has now, for Refresh to tell a block that changed.
     void RememberBlockSizes(const cad::Database& db);
+    // Where the hashes of ids and layers start (FNV-1a's offset basis).
+    static constexpr std::uint64_t kHashSeed = 14695981039346656037ULL;
     // The ids of a space's entities, in order, as one number, going on from `hash`.
     static std::uint64_t IdsHash(std::uint64_t hash, const cad::ObjectId* first, const cad::ObjectId* last);
     // Everything but the entities: the drawing's look and layers, the first style and face.

@@ -18,15 +18,13 @@ std::uint64_t Mix(std::uint64_t hash, std::uint64_t value) {
 } // namespace
 
 std::uint64_t Scene::IdsHash(std::uint64_t hash, const cad::ObjectId* first, const cad::ObjectId* last) {
-    if (!first)
-        return 14695981039346656037ULL;
     for (const cad::ObjectId* id = first; id != last; ++id)
         hash = Mix(hash, *id);
     return hash;
 }
 
 std::uint64_t Scene::LayerSignature(const cad::Database& db) {
-    std::uint64_t hash = 14695981039346656037ULL;
+    std::uint64_t hash = kHashSeed;
     const auto* layers = db.PeekAs<cad::SymbolTable>(db.LayerTableId());
     for (cad::ObjectId id : layers ? layers->records : std::vector<cad::ObjectId>{}) {
         const auto* layer = db.PeekAs<cad::LayerTableRecord>(id);
@@ -63,7 +61,7 @@ bool Scene::Refresh(const cad::Database& db, bool forPlot, cad::ObjectId space) 
         return rebuild();
     // Objects changed in place since the build: only those made since then may have been.
     std::vector<cad::ObjectId> touched;
-    if (!cad::TouchLog::Since(m_builtTouches, touched))
+    if (!cad::TouchedSince(m_builtTouches, touched))
         return rebuild();
     for (cad::ObjectId id : touched)
         if (db.Peek(id) && id <= m_builtLastId)
@@ -77,7 +75,7 @@ bool Scene::Refresh(const cad::Database& db, bool forPlot, cad::ObjectId space) 
     const std::vector<cad::ObjectId>& ids = block->entities;
     // The entities built from, still there in the same order, with any more after them.
     std::size_t known = m_spaceErased.size();
-    if (ids.size() < known || IdsHash(IdsHash(0, nullptr, nullptr), ids.data(), ids.data() + known) != m_spaceHash)
+    if (ids.size() < known || IdsHash(kHashSeed, ids.data(), ids.data() + known) != m_spaceHash)
         return rebuild();
     std::vector<std::size_t> erased;
     for (std::size_t k = 0; k < known; ++k) {
@@ -111,7 +109,7 @@ bool Scene::Refresh(const cad::Database& db, bool forPlot, cad::ObjectId space) 
     }
     Index();
     m_overview = Overview{};
-    m_builtTouches = cad::TouchLog::Next();
+    m_builtTouches = cad::TouchCount();
     m_builtLastId = db.LastId();
     RememberBlockSizes(db);
     return true;

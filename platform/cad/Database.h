@@ -148,10 +148,10 @@ public:
     bool Redo(std::string* name = nullptr);
     std::size_t UndoStepCount() const { return m_undo.size(); }
     std::size_t RedoStepCount() const { return m_redo.size(); }
-    // Names the drawing's state by the steps taken: the same after a step and its undo as before them.
     // A layer turned on or off (the sign of its colour) or frozen and thawed, journaled for U; false for an id
     // that is not a layer.
     bool ChangeLayer(ObjectId id, int color, int flags);
+    // Names the drawing's state by the steps taken: the same after a step and its undo as before them.
     std::uint64_t UndoState() const { return m_undo.empty() ? 0 : m_undo.back().serial; }
 
 private:

@@ -8,8 +8,9 @@ namespace cad {
 namespace {
 constexpr std::size_t kTouchesKept = 65536;
 std::mutex g_touchLock;
-TouchLog g_touches;
-std::vector<ObjectId> g_touched; // ring of the last kTouchesKept, touch n at n % kTouchesKept
+std::uint64_t g_nextTouch = 0;    // the number the next touch gets
+std::uint64_t g_droppedTouch = 0; // touches before this number are no longer listed
+std::vector<ObjectId> g_touched;  // ring of the last kTouchesKept, touch n at n % kTouchesKept
 } // namespace
 
 void NoteTouched(ObjectId id) {
@@ -19,22 +20,22 @@ void NoteTouched(ObjectId id) {
     std::lock_guard<std::mutex> guard(g_touchLock);
     if (g_touched.empty())
         g_touched.resize(kTouchesKept, kNullId);
-    g_touched[g_touches.next % kTouchesKept] = id;
-    ++g_touches.next;
-    if (g_touches.next - g_touches.dropped > kTouchesKept)
-        g_touches.dropped = g_touches.next - kTouchesKept;
+    g_touched[g_nextTouch % kTouchesKept] = id;
+    ++g_nextTouch;
+    if (g_nextTouch - g_droppedTouch > kTouchesKept)
+        g_droppedTouch = g_nextTouch - kTouchesKept;
 }
 
-std::uint64_t TouchLog::Next() {
+std::uint64_t TouchCount() {
     std::lock_guard<std::mutex> guard(g_touchLock);
-    return g_touches.next;
+    return g_nextTouch;
 }
 
-bool TouchLog::Since(std::uint64_t from, std::vector<ObjectId>& ids) {
+bool TouchedSince(std::uint64_t from, std::vector<ObjectId>& ids) {
     std::lock_guard<std::mutex> guard(g_touchLock);
-    if (from < g_touches.dropped)
+    if (from < g_droppedTouch)
         return false;
-    for (std::uint64_t n = from; n < g_touches.next; ++n)
+    for (std::uint64_t n = from; n < g_nextTouch; ++n)
         ids.push_back(g_touched[n % kTouchesKept]);
     return true;
 }

@@ -40,13 +40,10 @@ enum class ObjectKind : std::uint8_t {
 
 // Which objects were changed in place, in order, for those who keep something made from a drawing (the view's display
 // list) and want to know whether it still holds. Only the last 65,536 are kept.
-struct TouchLog {
-    std::uint64_t next = 0;       // the number the next touch gets
-    std::uint64_t dropped = 0;    // touches before this number are no longer listed
-    // The objects touched from `from` on (the number Next() gave then); false when some of them are no longer listed.
-    static bool Since(std::uint64_t from, std::vector<ObjectId>& ids);
-    static std::uint64_t Next();
-};
+// The number the next touch gets.
+std::uint64_t TouchCount();
+// The objects touched from `from` on (what TouchCount() gave then); false when some are no longer listed.
+bool TouchedSince(std::uint64_t from, std::vector<ObjectId>& ids);
 void NoteTouched(ObjectId id);
 
 class Object {

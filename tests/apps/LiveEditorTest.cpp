@@ -309,9 +309,7 @@ TEST_F(LiveView, ADamagedDrawingOpenedSaysWhatWasLeftOut) {
                "  0\nCIRCLE\n  8\n0\n 10\n0.0\n 20\n0.0\n 40\n1.0\n  0\nENDSEC\n  0\nEOF\n";
     }
     OpenThroughChooser(drawing);
-    std::string history;
-    for (const std::string& line : app.main.commandLine.ShownHistory())
-        history += line + "\n";
+    std::string history = History();
     EXPECT_NE(history.find(drawing.string() + ", lines 17-23: an MTEXT could not be read and was left out\n"),
               std::string::npos)
         << history;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -68,6 +69,8 @@ protected:
     }
     void TearDown() override {
         app.main.Destroy();
+        for (const std::filesystem::path& drawing : made)
+            std::filesystem::remove(drawing);
         cad::Database& db = cad::Host::Instance().WorkingDatabase();
         // Gone again for the next test, which shares the editor's drawing.
         for (cad::ObjectId id : ids)
@@ -86,12 +89,29 @@ protected:
         app.Submit("OPEN");
         WindowSystem::Instance().RunPending();
     }
+    // A drawing made by plot_compare.py's `maker` in the temporary folder as `name`, opened through OPEN; the
+    // file is gone again when the test ends.
+    std::filesystem::path OpenMade(const std::string& maker, const std::string& name) {
+        std::filesystem::path drawing = std::filesystem::temp_directory_path() / name;
+        made.push_back(drawing);
+        EXPECT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " " + maker + " " + drawing.string()).c_str()), 0);
+        OpenThroughChooser(drawing);
+        return drawing;
+    }
+    // The command line's history as shown, a line each.
+    std::string History() const {
+        std::string history;
+        for (const std::string& line : app.main.commandLine.ShownHistory())
+            history += line + "\n";
+        return history;
+    }
     ui::Point Screen(double x, double y) {
         const gui::ViewTransform& v = app.main.view.View();
         return app.main.view.ClientToScreen(ui::Point{static_cast<int>(v.ScreenX(x)), static_cast<int>(v.ScreenY(y))});
     }
     gui::GuiApp app;
     std::vector<cad::ObjectId> ids;
+    std::vector<std::filesystem::path> made;
 };
 
 } // namespace livetest

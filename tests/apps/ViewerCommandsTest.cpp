@@ -22,9 +22,7 @@ using ui::WindowSystem;
 // LAYOUT lists the layouts and shows the one named (in any case), its viewports showing model space; a name
 // that is not there is said with those that are.
 TEST_F(LiveView, LayoutShowsAPaperSpaceLayoutByName) {
-    std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-sheets.dxf";
-    ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " sheets " + drawing.string()).c_str()), 0);
-    OpenThroughChooser(drawing);
+    OpenMade("sheets", "vantorel-live-sheets.dxf");
     // Model space: the walls' rectangle, 100 by 60; the window named for the drawing.
     EXPECT_NEAR(app.scene.Extents().maxX - app.scene.Extents().minX, 100.0, 1e-9);
     EXPECT_EQ(app.backend.Title(), "vantorel-live-sheets.dxf - Vantorel");
@@ -40,9 +38,7 @@ TEST_F(LiveView, LayoutShowsAPaperSpaceLayoutByName) {
     layout("Plan");
     layout("MODEL");
     EXPECT_NEAR(app.scene.Extents().maxX - app.scene.Extents().minX, 100.0, 1e-9);
-    std::string history;
-    for (const std::string& line : app.main.commandLine.ShownHistory())
-        history += line + "\n";
+    std::string history = History();
     EXPECT_NE(history.find("Layouts: Model, Layout1, Sheet A\nLayout to show <Model>: sheet a\nShowing Sheet A\n"),
               std::string::npos)
         << history;
@@ -51,16 +47,13 @@ TEST_F(LiveView, LayoutShowsAPaperSpaceLayoutByName) {
               std::string::npos)
         << history;
     EXPECT_NE(history.find("Showing Model\n"), std::string::npos) << history;
-    std::filesystem::remove(drawing);
 }
 
 
 // The status bar has a tab for each layout, the one on view marked; a click on another shows it, as LAYOUT does,
 // but not while a command waits for an answer.
 TEST_F(LiveView, LayoutTabsShowTheLayoutClicked) {
-    std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-tabs.dxf";
-    ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " sheets " + drawing.string()).c_str()), 0);
-    OpenThroughChooser(drawing);
+    OpenMade("sheets", "vantorel-live-tabs.dxf");
     gui::StatusBar& status = app.main.status;
     auto click = [&](const std::string& tab) {
         (void)WindowSystem::Instance().Render(app.main); // where the tabs are is known once they are painted
@@ -88,19 +81,14 @@ TEST_F(LiveView, LayoutTabsShowTheLayoutClicked) {
     click("Model");
     EXPECT_EQ(status.Layout(), "Model");
     EXPECT_NEAR(app.scene.Extents().maxX - app.scene.Extents().minX, 100.0, 1e-9);
-    std::string history;
-    for (const std::string& line : app.main.commandLine.ShownHistory())
-        history += line + "\n";
+    std::string history = History();
     EXPECT_NE(history.find("Showing Sheet A\n"), std::string::npos) << history;
     EXPECT_NE(history.find("Showing Model\n"), std::string::npos) << history;
-    std::filesystem::remove(drawing);
 }
 
 // The view draws lineweights as the drawing says when it is opened (off here), and as LWDISPLAY says after.
 TEST_F(LiveView, LwdisplayWidensTheViewsLines) {
-    std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-weights.dxf";
-    ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " styles " + drawing.string()).c_str()), 0);
-    OpenThroughChooser(drawing);
+    OpenMade("styles", "vantorel-live-weights.dxf");
     auto ink = [&] {
         app.main.view.SceneChanged();
         std::unique_ptr<ui::Image> image = WindowSystem::Instance().Render(app.main.view);
@@ -129,7 +117,6 @@ TEST_F(LiveView, LwdisplayWidensTheViewsLines) {
     setvar("0");
     EXPECT_EQ(ink(), thin);
     cad::Host::Instance().GetEditor().SetInput(nullptr);
-    std::filesystem::remove(drawing);
 }
 
 // ZOOM's options and PAN change the view and ZOOM Previous goes back; the status bar follows the pointer in
@@ -164,9 +151,7 @@ TEST_F(LiveView, ZoomPanStatusBarAndHistory) {
     run("ZOOM", {"huge"});
     run("ZOOM", {""});
     EXPECT_NEAR(v.scale, fitted, 1e-9);
-    std::string history;
-    for (const std::string& line : app.main.commandLine.ShownHistory())
-        history += line + "\n";
+    std::string history = History();
     EXPECT_NE(history.find("Zoom [Extents/Window/Previous] or a scale (2, 0.5) <Extents>: p\nNo previous view.\n"),
               std::string::npos)
         << history;
@@ -248,9 +233,7 @@ TEST_F(LiveView, SelectionCountsLayersAndObjectsPickedFirst) {
 // LAYER lists the layers with colour, state and objects, turns them off and freezes them (not the current one)
 // so that the view redraws, all as one step for U; the change is saved with the drawing.
 TEST_F(LiveView, LayerTurnsLayersOffAndFreezesThemAsOneStepForU) {
-    std::filesystem::path drawing = std::filesystem::temp_directory_path() / "vantorel-live-layers.dxf";
-    ASSERT_EQ(std::system(("/usr/bin/python3 " + std::string(PLOT_COMPARE) + " sheets " + drawing.string()).c_str()), 0);
-    OpenThroughChooser(drawing);
+    std::filesystem::path drawing = OpenMade("sheets", "vantorel-live-layers.dxf");
     auto height = [&] { return app.scene.Extents().maxY - app.scene.Extents().minY; };
     EXPECT_NEAR(height(), 60.0, 1e-9);
     cad::Editor& editor = cad::Host::Instance().GetEditor();
@@ -300,7 +283,6 @@ TEST_F(LiveView, LayerTurnsLayersOffAndFreezesThemAsOneStepForU) {
     std::string line;
     std::getline(answer, line);
     EXPECT_EQ(line, "True True True");
-    std::filesystem::remove(drawing);
     std::filesystem::remove(drawing.string() + ".txt");
 }
 } // namespace
