@@ -203,6 +203,12 @@ std::vector<std::string> OnceEach(const std::vector<std::string>& paths) {
     return once;
 }
 
+// The values a row's name shows: none for a row of the name alone.
+std::vector<std::string> Shown(const std::vector<std::string>& values) {
+    bool any = std::any_of(values.begin(), values.end(), [](const std::string& value) { return !value.empty(); });
+    return any ? values : std::vector<std::string>{};
+}
+
 // The merged rows as the text file lays them out, names and descriptions in the active code page.
 void PrintText(std::ostream& out, const vantorel::ExportedReport& report) {
     auto local = [](const std::string& utf8) {
@@ -227,11 +233,12 @@ void PrintText(std::ostream& out, const vantorel::ExportedReport& report) {
         line({"Block name", "Quantity", "Description"});
     for (const vantorel::ExportedRow& row : report.rows) {
         std::string quantity = std::to_string(row.quantity);
+        std::string name = local(vantorel::AttributedName(row.blockName, Shown(row.attributes)));
         if (report.showPrice)
-            line({local(row.blockName), vantorel::FormatMoney(row.itemPrice), quantity, local(row.description),
+            line({name, vantorel::FormatMoney(row.itemPrice), quantity, local(row.description),
                   vantorel::FormatMoney(row.total)});
         else
-            line({local(row.blockName), quantity, local(row.description)});
+            line({name, quantity, local(row.description)});
     }
     if (report.hasSummary)
         line({"Summary:", "", "", "", vantorel::FormatMoney(report.summary)});
@@ -258,7 +265,8 @@ void SortRows(std::vector<vantorel::ExportedRow>& rows, const std::string& sort)
             return lower(a.description) < lower(b.description);
         if (column == "total")
             return a.total < b.total;
-        return lower(a.blockName) < lower(b.blockName);
+        return lower(vantorel::AttributedName(a.blockName, Shown(a.attributes))) <
+               lower(vantorel::AttributedName(b.blockName, Shown(b.attributes)));
     };
     std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return descending ? less(b, a) : less(a, b); });
 }
@@ -309,6 +317,7 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     merged.switches.grids = o.minsert;
     merged.switches.skipTables = o.skipTables;
     merged.switches.keyAttribute = o.keyAttribute;
+    merged.switches.attributeTags = vantorel::SplitAttributeTags(o.attributes);
     std::unordered_map<std::string, std::size_t> byName;
     std::vector<std::string> counted; // the drawings reported
     std::vector<std::vector<vantorel::ExportedRow>> perDrawing;
@@ -318,6 +327,10 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     Progress progress(drawings.size());
     bool pricesHidden = false;
     bool keyCarried = false;
+    // The references each drawing counted, when the user wants them listed or the attributes' tags checked.
+    bool listReferences = !o.references.empty() || !o.attributes.empty();
+    std::vector<references::DrawingReferences> listed;
+    std::vector<std::string> tagsCarried;
     {
         ParallelReader reader(drawings, jobs);
         for (std::size_t d = 0; d < drawings.size(); ++d) {
@@ -356,6 +369,17 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
             }
             keyCarried = keyCarried || (!o.keyAttribute.empty() && built &&
                                         AnyReferenceCarries(o.keyAttribute, o.select == "all-layouts"));
+            if (listReferences && built && status == cad::RtNorm && session.Error().empty()) {
+                references::ReferenceList list(host.WorkingDatabase(), references::CountingRules::FromHost());
+                list.Count(host.GetEditor().LastSelection());
+                const std::vector<std::string>& tags = list.Rules().attributeTags;
+                for (const std::string& tag : CarriedTags(tags, list.References())) {
+                    if (std::find(tagsCarried.begin(), tagsCarried.end(), tag) == tagsCarried.end())
+                        tagsCarried.push_back(tag);
+                }
+                if (!o.references.empty())
+                    listed.push_back({path, list.References()});
+            }
             host.GetEditor().ClearAlerts();
             ReportOpenObjects();
             host.Documents().CloseDocument(&host.Documents().Current());
@@ -380,13 +404,16 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
                     continue;
                 vantorel::ExportedRow row;
                 std::size_t at = 0;
-                row.blockName = f.size() > at ? f[at++] : "";
+                auto next = [&f, &at] { return at < f.size() ? f[at++] : std::string(); };
+                row.blockName = next();
+                for (std::size_t t = 0; t < merged.switches.attributeTags.size(); ++t)
+                    row.attributes.push_back(next());
                 if (merged.showPrice)
-                    row.itemPrice = f.size() > at ? std::strtod(f[at++].c_str(), nullptr) : 0.0;
-                row.quantity = f.size() > at ? std::strtoll(f[at++].c_str(), nullptr, 10) : 0;
-                row.description = f.size() > at ? f[at++] : "";
+                    row.itemPrice = std::strtod(next().c_str(), nullptr);
+                row.quantity = std::strtoll(next().c_str(), nullptr, 10);
+                row.description = next();
                 if (merged.showPrice)
-                    row.total = f.size() > at ? std::strtod(f[at++].c_str(), nullptr) : 0.0;
+                    row.total = std::strtod(next().c_str(), nullptr);
                 rows.push_back(std::move(row));
             }
             counted.push_back(path);
@@ -401,7 +428,10 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     merged.drawings = counted;
     for (std::size_t d = 0; d < perDrawing.size(); ++d) {
         for (const vantorel::ExportedRow& row : perDrawing[d]) {
-            auto [found, fresh] = byName.try_emplace(row.blockName, merged.rows.size());
+            std::string key = row.blockName;
+            for (const std::string& value : row.attributes)
+                key += '\x1f' + value;
+            auto [found, fresh] = byName.try_emplace(key, merged.rows.size());
             if (fresh) {
                 merged.rows.push_back(row);
                 merged.rows.back().quantity = 0;
@@ -426,6 +456,7 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
                 table = row.blockName;
         }
         TellWhatTheSwitchesMissed(o, keyCarried, table);
+        TellTagsNotCarried(merged.switches.attributeTags, tagsCarried);
         PrintText(std::cout, merged);
         std::cout.flush();
         if (!o.text.empty()) {
@@ -449,6 +480,11 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
                 exitCode = kExitCommandFailed;
             }
         }
+    }
+    std::string reason;
+    if (!counted.empty() && !o.references.empty() && !references::WriteReferenceFile(o.references, listed, reason)) {
+        std::fprintf(stderr, "vantorel: the references could not be written: %s\n", reason.c_str());
+        exitCode = kExitCommandFailed;
     }
     if (failures > 0 && !counted.empty())
         std::fprintf(stderr, "vantorel: the report is partial: %d of %zu drawings could not be read\n", failures,

@@ -112,6 +112,29 @@ void TellWhatTheSwitchesMissed(const ReportOptions& o, bool keyCarried, const st
                      table.c_str());
 }
 
+std::vector<std::string> CarriedTags(const std::vector<std::string>& tags,
+                                    const std::vector<references::CountedReference>& counted) {
+    std::vector<std::string> carried;
+    for (const std::string& tag : tags) {
+        bool found = false;
+        for (std::size_t r = 0; r < counted.size() && !found; ++r) {
+            for (const auto& attribute : counted[r].attributes)
+                found = found || SameWords(attribute.first, tag);
+        }
+        if (found)
+            carried.push_back(tag);
+    }
+    return carried;
+}
+
+void TellTagsNotCarried(const std::vector<std::string>& tags, const std::vector<std::string>& carried) {
+    for (const std::string& tag : tags) {
+        if (std::find(carried.begin(), carried.end(), tag) == carried.end())
+            std::fprintf(stderr, "vantorel: no counted reference carries the attribute %s: its values are empty\n",
+                         tag.c_str());
+    }
+}
+
 bool ExportNamesFit(const ReportOptions& o) {
     for (auto [path, extension] : {std::pair{&o.csv, ".csv"}, std::pair{&o.xlsx, ".xlsx"}, std::pair{&o.json, ".json"}}) {
         std::string ending(extension);
@@ -121,6 +144,10 @@ bool ExportNamesFit(const ReportOptions& o) {
                          extension);
             return false;
         }
+    }
+    if (!o.references.empty() && !references::IsReferenceFileName(o.references)) {
+        std::fprintf(stderr, "vantorel: --references takes a name ending in .csv or .json, which says the format\n");
+        return false;
     }
     return true;
 }
@@ -242,6 +269,7 @@ void SetCountingVariables(const ReportOptions& o) {
     flag("BOMMINSERT", o.minsert);
     flag("BOMSKIPTABLES", o.skipTables);
     [[maybe_unused]] int set = editor.SetVariable("BOMKEYATTR", cad::VariableValue{o.keyAttribute});
+    set = editor.SetVariable("BOMATTRS", cad::VariableValue{o.attributes});
     flag("BOMREPLACE", o.replaceTable);
     // The other formats go through the dialog's Save to file, which writes them only with the switch on; a report
     // over several drawings takes each drawing's rows from its CSV.
@@ -366,6 +394,19 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
             TellWhatTheSwitchesMissed(
                 ro, !ro.keyAttribute.empty() && AnyReferenceCarries(ro.keyAttribute, ro.select == "all-layouts"),
                 std::filesystem::is_regular_file(textPath, ignored) ? PlacedTableRow(textPath) : std::string());
+            if (!ro.attributes.empty() || !ro.references.empty()) {
+                references::ReferenceList counted(host.WorkingDatabase(), references::CountingRules::FromHost());
+                counted.Count(host.GetEditor().LastSelection());
+                const std::vector<std::string>& tags = counted.Rules().attributeTags;
+                TellTagsNotCarried(tags, CarriedTags(tags, counted.References()));
+                std::string reason;
+                if (!ro.references.empty() &&
+                    !references::WriteReferenceFile(ro.references, {{ro.drawings.front(), counted.References()}},
+                                                    reason)) {
+                    std::fprintf(stderr, "vantorel: the references could not be written: %s\n", reason.c_str());
+                    exitCode = kExitCommandFailed;
+                }
+            }
             if (!ro.output.empty() && !SaveDrawingTo(ro.output))
                 exitCode = kExitCommandFailed;
         }

@@ -2,6 +2,7 @@
 
 // `vantorel report`: the user's side of one report built from the options, run through the real dialog.
 #include "Session.h"
+#include "references/ReferenceList.h"
 
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ struct ReportOptions {
     bool minsert = false;         // BOMMINSERT
     bool skipTables = false;      // BOMSKIPTABLES
     std::string keyAttribute;     // BOMKEYATTR
+    std::string attributes;       // BOMATTRS: TAG,TAG
     // How Insert makes and places the table (BOMREPLACE, BOMTABLETEXT, BOMTEXTHEIGHT).
     bool replaceTable = false;
     bool tableText = false;
@@ -35,6 +37,8 @@ struct ReportOptions {
     std::string csv;
     std::string xlsx;
     std::string json;
+    // Every counted reference listed here, CSV or JSON by the extension.
+    std::string references;
 };
 
 // Whether a reference of the working drawing's model space (with `allLayouts`, of its paper space too) has the
@@ -43,10 +47,16 @@ bool AnyReferenceCarries(const std::string& tag, bool allLayouts);
 // What a report's switches did not find that the user would want to know, on standard error: --key-attribute
 // with a tag no reference carries; this program's own table (`table`, a row's name) counted without --skip-tables.
 void TellWhatTheSwitchesMissed(const ReportOptions& options, bool keyCarried, const std::string& table);
-// Whether --csv, --xlsx and --json name files of their formats; false after saying which does not.
+// Whether --csv, --xlsx, --json and --references name files of their formats; false after saying which does not.
 bool ExportNamesFit(const ReportOptions& options);
 // The user's side of one report, from the options: false after printing why they make no session.
 bool BuildReportSession(const ReportOptions& options, const std::string& textPath, Session& session);
+
+// The tags of --attributes that no counted reference carries, said on standard error.
+void TellTagsNotCarried(const std::vector<std::string>& tags, const std::vector<std::string>& carried);
+// The tags (of `tags`) the references carry.
+std::vector<std::string> CarriedTags(const std::vector<std::string>& tags,
+                                    const std::vector<references::CountedReference>& counted);
 
 // Runs the report on the drawing with the module at `modulePath`; the exit code, after saying what went wrong.
 int RunReport(const ReportOptions& options, const std::string& modulePath);

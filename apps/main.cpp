@@ -124,6 +124,12 @@ int main(int argc, char** argv) {
     report->add_flag("--skip-tables", ro.skipTables, "Leave this program's own table blocks (QVTnnnn) out");
     report->add_option("--key-attribute", ro.keyAttribute,
                        "Count a reference with this attribute under the attribute's value (a part number)")->type_name("TAG");
+    report->add_option("--attributes", ro.attributes,
+                       "Split the rows by the values of these attributes, shown after the name and as columns of "
+                       "their own in CSV, XLSX and JSON")->type_name("TAG[,TAG...]");
+    report->add_option("--references", ro.references,
+                       "List every counted reference (layout, handle, layer, place, nesting, attributes) as CSV or JSON")
+        ->type_name("FILE");
 
     report->footer("Examples:\n  vantorel report plan.dxf --catalog prices.prc\n"
                    "  vantorel report plan.dxf --catalog prices.prc --sort Total:desc --text bom.txt\n"

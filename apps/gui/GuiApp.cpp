@@ -44,6 +44,8 @@ constexpr OwnCommand kOwnCommands[] = {
     {"ZOOM", "Extents (the whole drawing), Window (two corners), Previous, or a scale such as 2 or 0.5; the wheel "
              "zooms about the pointer"},
     {"PAN", "move the view from a base point to a second point; a held middle or right button pans too"},
+    {"BOMFIND", "highlight and zoom to the references the report counts under a name, as the counting switches "
+                "stand; Escape clears"},
     {"HELP", "this list (F1)"},
     {"QUIT", "leave the editor"},
 };
@@ -283,6 +285,8 @@ void GuiApp::RunTyped(const std::string& command) {
         Zoom();
     } else if (command == "PAN" || command == "P") {
         PanByPoints();
+    } else if (command == "BOMFIND") {
+        FindReferences();
     } else if (command == "HELP" || command == "?") {
         PrintHelp();
     } else {

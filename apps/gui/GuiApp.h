@@ -263,6 +263,9 @@ private:
     // LAYER: the layers with colour, state and objects; turns them on and off, freezes and thaws them, as one
     // step for U.
     void Layers();
+    // BOMFIND: highlights the references of the layout on view that the report counts under a name (its block's,
+    // or a row's with its attribute values), with the counting switches as they stand, and zooms to them.
+    void FindReferences();
     // ZOOM with its options, and PAN by two points.
     void Zoom();
     void PanByPoints();

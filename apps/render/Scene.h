@@ -181,6 +181,8 @@ public:
     cad::ObjectId Pick(double x, double y, double tolerance) const;
     // Entities wholly inside the box (a window), or with some part in it (crossing), in drawing order.
     std::vector<cad::ObjectId> InBox(const Box& box, bool crossing) const;
+    // What the entities (sorted ids) take up as drawn; empty when none of them draws anything.
+    Box BoxOf(const std::vector<cad::ObjectId>& ids) const;
 
     // For the builders of opaque entities' geometry: what they add to the group being built.
     void AddSegment(Group& group, double x1, double y1, double x2, double y2);

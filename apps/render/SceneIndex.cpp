@@ -261,4 +261,13 @@ std::vector<cad::ObjectId> Scene::InBox(const Box& box, bool crossing) const {
     return ids;
 }
 
+Box Scene::BoxOf(const std::vector<cad::ObjectId>& ids) const {
+    Box box;
+    for (const Group& group : m_groups) {
+        if (!group.box.Empty() && std::binary_search(ids.begin(), ids.end(), group.id))
+            box.Add(group.box);
+    }
+    return box;
+}
+
 } // namespace render

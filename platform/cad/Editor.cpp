@@ -56,6 +56,8 @@ Editor::Editor() {
                              "SNAPMODE", "ORTHOMODE", "FILEDIA", "PICKFIRST", "LWDISPLAY"})
         DefineSwitch(name);
     DefineVariable("BOMKEYATTR", std::string(), false);
+    // "TAG,TAG": rows split by these attributes' values; "" counts by name alone.
+    DefineVariable("BOMATTRS", std::string(), false);
     // How Insert places the report's table: 0 and 1.0 place it as always.
     DefineSwitch("BOMREPLACE");
     // Save to file writes CSV, XLSX or JSON for a name ending so: 0 keeps the fixed-width text file for every name.

@@ -78,9 +78,17 @@ public:
     void ResetInitGet();
 
     // How many objects the last object selection kept after its filter; -1 when none was made since Forget.
-    void NoteSelection(std::size_t kept) { m_lastSelectionKept = static_cast<long>(kept); }
+    void NoteSelection(const std::vector<ObjectId>& kept) {
+        m_lastSelectionKept = static_cast<long>(kept.size());
+        m_lastSelection = kept;
+    }
     long LastSelectionKept() const { return m_lastSelectionKept; }
-    void ForgetSelection() { m_lastSelectionKept = -1; }
+    // What it kept, in order: what a report just made counted.
+    const std::vector<ObjectId>& LastSelection() const { return m_lastSelection; }
+    void ForgetSelection() {
+        m_lastSelectionKept = -1;
+        m_lastSelection.clear();
+    }
 
     std::int64_t AddSelectionSet(std::vector<ObjectId> ids);
     const std::vector<ObjectId>* FindSelectionSet(std::int64_t handle) const;
@@ -112,6 +120,7 @@ private:
     std::map<std::int64_t, std::vector<ObjectId>> m_selectionSets;
     std::int64_t m_nextSelectionSet = 1;
     long m_lastSelectionKept = -1;
+    std::vector<ObjectId> m_lastSelection;
 };
 
 } // namespace cad

@@ -48,6 +48,14 @@ bool BlockNameOf(const ads_name entity, std::string& name) {
     return true;
 }
 
+// The index's key of a row of values: the name and each value after a separator no name or value holds.
+std::string AttributeKey(const std::string& lowered, const std::vector<std::string>& values) {
+    std::string key = lowered;
+    for (const std::string& value : values)
+        key += '\x1f' + value;
+    return key;
+}
+
 } // namespace
 
 bool BlockCensus::SelectBlockReferences(ads_name selection) {
@@ -92,7 +100,7 @@ bool BlockCensus::CountSelection(BomReport& report) {
             row.quantity += 1;
             row.total = AddPrices(row.itemPrice, row.total);
         } else if (!cataloguedOnly) {
-            report.AppendRow(ReportRow{name, 0.0, 1, "", 0.0});
+            report.AppendRow(ReportRow{name, 0.0, 1, "", 0.0, {}});
             index.emplace(name, rows.size() - 1);
         }
     }
@@ -106,19 +114,26 @@ bool BlockCensus::CountWithSwitches(BomReport& report, const ads_name selection,
     auto& index = report.NameIndex();
     std::vector<ReportRow>& rows = report.Rows();
     ReferenceCounter counter(std::move(switches));
-    // The row of a name, appended when new; none when only catalogued blocks count.
+    // The row of a name (and values), appended when new; none when only catalogued blocks count. A row of values
+    // is priced and described by its name's row.
     std::string lowered;
-    auto rowOf = [&](const std::string& name) -> long {
+    auto rowOf = [&](const std::string& name, const std::vector<std::string>& values) -> long {
         lowered = name;
         LowerBlockName(lowered);
-        auto row = index.find(lowered);
-        if (row == index.end()) {
-            if (cataloguedOnly)
-                return -1;
-            report.AppendRow(ReportRow{lowered, 0.0, 0, "", 0.0});
-            row = index.emplace(lowered, rows.size() - 1).first;
+        auto row = index.find(values.empty() ? lowered : AttributeKey(lowered, values));
+        if (row != index.end())
+            return static_cast<long>(row->second);
+        auto named = values.empty() ? index.end() : index.find(lowered);
+        if (cataloguedOnly && named == index.end())
+            return -1;
+        ReportRow fresh{AttributedName(lowered, values), 0.0, 0, "", 0.0, values};
+        if (named != index.end()) {
+            fresh.itemPrice = rows[named->second].itemPrice;
+            fresh.description = rows[named->second].description;
         }
-        return static_cast<long>(row->second);
+        report.AppendRow(std::move(fresh));
+        return static_cast<long>(
+            index.emplace(values.empty() ? lowered : AttributeKey(lowered, values), rows.size() - 1).first->second);
     };
     // What a definition holds is looked up in the rows once; every reference to it then only adds.
     std::unordered_map<std::uint64_t, std::vector<std::pair<long, std::uint64_t>>> insideRows;
@@ -132,7 +147,7 @@ bool BlockCensus::CountWithSwitches(BomReport& report, const ads_name selection,
             return false;
         if (!counted.counted)
             continue;
-        if (long row = rowOf(counted.name); row >= 0)
+        if (long row = rowOf(counted.name, counted.values); row >= 0)
             AddQuantity(rows[static_cast<std::size_t>(row)], counted.times);
         if (!counter.Nested())
             continue;
@@ -142,7 +157,7 @@ bool BlockCensus::CountWithSwitches(BomReport& report, const ads_name selection,
             if (!inside)
                 return false;
             for (const ReferenceCounter::Counted& each : *inside)
-                resolved->second.emplace_back(rowOf(each.name), each.quantity);
+                resolved->second.emplace_back(rowOf(each.name, each.values), each.quantity);
         }
         for (const auto& [row, quantity] : resolved->second) {
             if (row >= 0)

@@ -19,6 +19,9 @@ struct ReportRow {
     std::int32_t quantity = 0;
     std::string description;
     double total = 0.0;
+    // The values of the attributes the rows are split by, when they are and this row has any; its name then
+    // shows them after it.
+    std::vector<std::string> attributes = {};
     friend bool operator==(const ReportRow&, const ReportRow&) = default;
 };
 

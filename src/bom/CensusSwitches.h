@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vantorel {
 
@@ -12,11 +13,20 @@ struct CensusSwitches {
     bool grids = false;          // BOMMINSERT 1: a MINSERT counts columns × rows times
     bool skipTables = false;     // BOMSKIPTABLES 1: this program's own table blocks are not counted or offered
     std::string keyAttribute;    // BOMKEYATTR: a reference with this attribute counts under its value
+    // BOMATTRS "TAG,TAG": references of one name with other values of these attributes count in rows of their own.
+    std::vector<std::string> attributeTags;
 
-    bool AnyCountingSwitch() const { return effectiveNames || nested || grids || skipTables || !keyAttribute.empty(); }
+    bool AnyCountingSwitch() const {
+        return effectiveNames || nested || grids || skipTables || !keyAttribute.empty() || !attributeTags.empty();
+    }
 };
 
 // The switches as the host's variables stand now.
 [[nodiscard]] CensusSwitches ReadCensusSwitches();
+// The tags of a BOMATTRS text in capitals: split at commas, blanks around each dropped, empty ones and repeats
+// (in any case) left out.
+[[nodiscard]] std::vector<std::string> SplitAttributeTags(const std::string& text);
+// A row's name with the values of its attributes after it: "desk (oak, 160)"; the name alone without values.
+[[nodiscard]] std::string AttributedName(const std::string& name, const std::vector<std::string>& values);
 
 } // namespace vantorel

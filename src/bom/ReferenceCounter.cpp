@@ -15,15 +15,16 @@ std::uint64_t Plus(std::uint64_t a, std::uint64_t b) {
     return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max() : a + b;
 }
 
-// Counts of one name gathered into one entry, in the order the names first came.
-void Add(std::vector<ReferenceCounter::Counted>& counts, const std::string& name, std::uint64_t quantity) {
+// Counts of one name and values gathered into one entry, in the order they first came.
+void Add(std::vector<ReferenceCounter::Counted>& counts, const std::string& name,
+         const std::vector<std::string>& values, std::uint64_t quantity) {
     for (ReferenceCounter::Counted& counted : counts) {
-        if (counted.name == name) {
+        if (counted.name == name && counted.values == values) {
             counted.quantity = Plus(counted.quantity, quantity);
             return;
         }
     }
-    counts.push_back(ReferenceCounter::Counted{name, quantity});
+    counts.push_back(ReferenceCounter::Counted{name, values, quantity});
 }
 
 // The name a dynamic block keeps in its own extended data when its record is anonymous too.
@@ -56,7 +57,10 @@ bool ReferenceCounter::Count(AcDbObjectId referenceId, Reference& out) {
         if (auto* grid = AcDbMInsertBlock::cast(reference))
             out.times = Times(std::max<std::uint64_t>(grid->columns(), 1), std::max<std::uint64_t>(grid->rows(), 1));
     }
-    std::string key = m_switches.keyAttribute.empty() ? std::string() : KeyValue(*reference);
+    std::string key;
+    out.values.clear();
+    if (!m_switches.keyAttribute.empty() || !m_switches.attributeTags.empty())
+        ReadAttributes(*reference, key, out.values);
     CloseObject(reference);
 
     if (acdbOpenAcDbObject(object, blockId, AcDbBlockTableRecord::desc(), AcDb::kForRead) != Acad::eOk) {
@@ -87,14 +91,14 @@ bool ReferenceCounter::AddReference(AcDbObjectId referenceId, std::vector<Counte
         return false;
     if (!reference.counted)
         return true;
-    Add(out, reference.name, reference.times);
+    Add(out, reference.name, reference.values, reference.times);
     if (!m_switches.nested)
         return true;
     const std::vector<Counted>* inside = Contents(reference.blockId);
     if (!inside)
         return false;
     for (const Counted& counted : *inside)
-        Add(out, counted.name, Times(counted.quantity, reference.times));
+        Add(out, counted.name, counted.values, Times(counted.quantity, reference.times));
     return true;
 }
 
@@ -150,23 +154,32 @@ const std::vector<ReferenceCounter::Counted>* ReferenceCounter::Contents(AcDbObj
     return &slot->second;
 }
 
-std::string ReferenceCounter::KeyValue(AcDbBlockReference& reference) const {
-    std::string value;
+void ReferenceCounter::ReadAttributes(AcDbBlockReference& reference, std::string& key,
+                                      std::vector<std::string>& values) const {
+    const std::vector<std::string>& tags = m_switches.attributeTags;
+    values.assign(tags.size(), std::string());
     AcDbObjectIterator* attributes = reference.attributeIterator();
-    for (; attributes && !attributes->done() && value.empty(); attributes->step()) {
+    for (; attributes && !attributes->done(); attributes->step()) {
         AcDbObject* object = nullptr;
         if (acdbOpenAcDbObject(object, attributes->objectId(), AcDbAttribute::desc(), AcDb::kForRead) != Acad::eOk)
             continue;
         auto* attribute = static_cast<AcDbAttribute*>(object);
         HostString tag(attribute->tag());
-        if (CompareNoCase(tag.Get(), m_switches.keyAttribute.c_str()) == 0) {
-            HostString text(attribute->textString());
-            value = text.Get();
+        HostString text(attribute->textString());
+        // The first attribute of a tag with a value gives the key, as the first of a tag gives its column.
+        if (key.empty() && !m_switches.keyAttribute.empty() &&
+            CompareNoCase(tag.Get(), m_switches.keyAttribute.c_str()) == 0)
+            key = text.Get();
+        for (std::size_t t = 0; t < tags.size(); ++t) {
+            if (values[t].empty() && CompareNoCase(tag.Get(), tags[t].c_str()) == 0)
+                values[t] = text.Get();
         }
         CloseObject(attribute);
     }
     delete attributes;
-    return value;
+    // A reference with none of the tags counts in its name's own row.
+    if (std::all_of(values.begin(), values.end(), [](const std::string& value) { return value.empty(); }))
+        values.clear();
 }
 
 std::string ReferenceCounter::EffectiveName(AcDbObjectId referenceId, AcDbBlockTableRecord& record,

@@ -17,6 +17,7 @@ class ReferenceCounter {
 public:
     struct Counted {
         std::string name; // as the drawing has it, not yet lower-cased
+        std::vector<std::string> values; // of the attribute tags that split rows, in their order; none without
         std::uint64_t quantity = 0;
     };
 
@@ -24,6 +25,7 @@ public:
     struct Reference {
         bool counted = false; // false for a reference that does not count at all (one of our tables)
         std::string name;
+        std::vector<std::string> values; // as Counted's
         std::uint64_t times = 1;
         AcDbObjectId blockId; // its definition
     };
@@ -41,7 +43,8 @@ public:
 private:
     // Adds the reference's own count and, when nested references count, its definition's, `times` over.
     bool AddReference(AcDbObjectId referenceId, std::vector<Counted>& out);
-    std::string KeyValue(AcDbBlockReference& reference) const;
+    // The key attribute's value and the splitting tags' values (empty for a tag the reference lacks).
+    void ReadAttributes(AcDbBlockReference& reference, std::string& key, std::vector<std::string>& values) const;
     std::string EffectiveName(AcDbObjectId referenceId, AcDbBlockTableRecord& record, const std::string& stored);
 
     CensusSwitches m_switches;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vantorel {
 
@@ -12,6 +13,9 @@ public:
     virtual long ShownRowCount() const = 0;
     // Row -1 is the heading row. A cell without text gives "".
     virtual std::string ShownText(int col, long row) const = 0;
+    // The values of the attributes the row's name shows after it, when the rows are split by attributes; none
+    // for a row of the name alone.
+    virtual std::vector<std::string> ShownAttributes(long) const { return {}; }
 };
 
 // The file name the "Save as" prompt proposes: the catalogue's name less its extension, "-", the drawing's

@@ -94,10 +94,9 @@ void BomReportDialog::SaveReportToFile() {
         return;
     }
     int codePage = _getmbcp();
-    ExportedReport exported = ExportShownReport(grid, showPrice, codePage);
+    ExportedReport exported = ExportShownReport(grid, showPrice, codePage, ReadCensusSwitches());
     exported.catalog = CodePageToUtf8(g_catalogFile, codePage);
     exported.drawings.push_back(CodePageToUtf8(HostText("DWGPREFIX") + drawingName, codePage));
-    exported.switches = ReadCensusSwitches();
     std::string error;
     bool written = format == "csv"    ? WriteCsv(name.Get(), exported, error)
                    : format == "json" ? WriteJson(name.Get(), exported, error)

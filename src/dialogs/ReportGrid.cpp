@@ -26,6 +26,13 @@ std::string ReportGrid::ShownText(int col, long row) const {
     return text;
 }
 
+std::vector<std::string> ReportGrid::ShownAttributes(long row) const {
+    if (m_attributes.empty())
+        return {};
+    auto found = m_attributes.find(ShownText(0, row));
+    return found == m_attributes.end() ? std::vector<std::string>{} : found->second;
+}
+
 void ReportGrid::AppendReportRow(const ReportRow& row, bool summaryForm) {
     if (AddRow() != GridOk)
         return;
@@ -49,14 +56,17 @@ void ReportGrid::DeleteAllRows() {
 
 void ReportGrid::ShowReport(const BomReport& report) {
     DeleteAllRows();
+    m_attributes.clear();
     double sum = 0.0;
     for (const ReportRow& row : report.Rows()) {
         if (cataloguedOnly && row.quantity == 0)
             continue;
         AppendReportRow(row, false);
+        if (!row.attributes.empty())
+            m_attributes.emplace(row.blockName, row.attributes);
         sum = AddPrices(sum, row.total);
     }
-    summaryRow = ReportRow{kSummaryLabel, 0.0, 0, "", sum};
+    summaryRow = ReportRow{kSummaryLabel, 0.0, 0, "", sum, {}};
     if (GetRowCount() > 0)
         AppendReportRow(summaryRow, true);
     RepaintAll();

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace vantorel {
 
@@ -33,6 +35,7 @@ public:
 
     long ShownRowCount() const override { return GetRowCount(); }
     std::string ShownText(int col, long row) const override;
+    std::vector<std::string> ShownAttributes(long row) const override;
 
     // Callbacks
     void OnInitialize() override;
@@ -54,6 +57,10 @@ public:
     ReportRow summaryRow;
     // Not offered to the user: with it set, rows of quantity 0 are neither shown nor summed.
     bool cataloguedOnly = false;
+
+private:
+    // The attribute values of the rows that show them, by the name shown.
+    std::unordered_map<std::string, std::vector<std::string>> m_attributes;
 };
 
 } // namespace vantorel

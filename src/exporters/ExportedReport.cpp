@@ -22,9 +22,15 @@ std::string CodePageToUtf8(const std::string& text, int codePage) {
     return page ? page->ToUtf8(text) : text;
 }
 
-ExportedReport ExportShownReport(const ShownReportView& view, int showPrice, int codePage) {
+ExportedReport ExportShownReport(const ShownReportView& view, int showPrice, int codePage,
+                                 const CensusSwitches& switches) {
     ExportedReport report;
     report.showPrice = showPrice != 0;
+    report.switches = switches;
+    for (std::string& tag : report.switches.attributeTags)
+        tag = CodePageToUtf8(tag, codePage);
+    report.switches.keyAttribute = CodePageToUtf8(report.switches.keyAttribute, codePage);
+    std::size_t tags = switches.attributeTags.size();
     long rows = view.ShownRowCount();
     for (long row = 0; row < rows; ++row) {
         std::string name = view.ShownText(0, row);
@@ -34,6 +40,13 @@ ExportedReport ExportShownReport(const ShownReportView& view, int showPrice, int
             continue;
         }
         ExportedRow exported;
+        if (tags > 0) {
+            std::vector<std::string> values = view.ShownAttributes(row);
+            if (values.size() == tags)
+                name.resize(name.size() - AttributedName(std::string(), values).size());
+            for (std::size_t t = 0; t < tags; ++t)
+                exported.attributes.push_back(t < values.size() ? CodePageToUtf8(values[t], codePage) : std::string());
+        }
         exported.blockName = CodePageToUtf8(name, codePage);
         exported.itemPrice = Number(view.ShownText(1, row));
         exported.quantity = std::strtoll(view.ShownText(2, row).c_str(), nullptr, 10);
@@ -42,6 +55,23 @@ ExportedReport ExportShownReport(const ShownReportView& view, int showPrice, int
         report.rows.push_back(std::move(exported));
     }
     return report;
+}
+
+std::vector<std::string> ExportHeadings(const ExportedReport& report) {
+    std::vector<std::string> heading{"Block name"};
+    for (const std::string& tag : report.switches.attributeTags)
+        heading.push_back(tag);
+    if (report.showPrice)
+        heading.push_back("Item Price");
+    heading.push_back("Quantity");
+    if (report.drawings.size() > 1) {
+        for (const std::string& name : DrawingColumnNames(report.drawings))
+            heading.push_back(name);
+    }
+    heading.push_back("Description");
+    if (report.showPrice)
+        heading.push_back("Total");
+    return heading;
 }
 
 std::string FormatMoney(double value) {

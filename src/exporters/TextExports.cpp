@@ -9,8 +9,7 @@
 
 namespace vantorel {
 
-namespace {
-bool Write(const std::string& path, const std::string& text, std::string& error) {
+bool WriteWholeFile(const std::string& path, const std::string& text, std::string& error) {
     ReplacingFile file(path);
     if (!file.Stream() || std::fwrite(text.data(), 1, text.size(), file.Stream()) != text.size() || !file.Commit()) {
         error = "cannot write " + path + ": " + std::strerror(errno ? errno : EIO);
@@ -19,7 +18,6 @@ bool Write(const std::string& path, const std::string& text, std::string& error)
     return true;
 }
 
-// A field as RFC 4180 wants it: quoted, with its quotes doubled, when it holds a comma, a quote or a line end.
 std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
@@ -54,6 +52,7 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
+namespace {
 bool ManyDrawings(const ExportedReport& report) {
     return report.drawings.size() > 1;
 }
@@ -66,20 +65,12 @@ bool WriteCsv(const std::string& path, const ExportedReport& report, std::string
             text += (i ? "," : "") + CsvField(fields[i]);
         text += "\r\n";
     };
-    std::vector<std::string> heading{"Block name"};
-    if (report.showPrice)
-        heading.push_back("Item Price");
-    heading.push_back("Quantity");
-    if (ManyDrawings(report)) {
-        for (const std::string& name : DrawingColumnNames(report.drawings))
-            heading.push_back(name);
-    }
-    heading.push_back("Description");
-    if (report.showPrice)
-        heading.push_back("Total");
+    std::vector<std::string> heading = ExportHeadings(report);
     line(heading);
     for (const ExportedRow& row : report.rows) {
         std::vector<std::string> fields{row.blockName};
+        for (std::size_t t = 0; t < report.switches.attributeTags.size(); ++t)
+            fields.push_back(t < row.attributes.size() ? row.attributes[t] : std::string());
         if (report.showPrice)
             fields.push_back(FormatMoney(row.itemPrice));
         fields.push_back(std::to_string(row.quantity));
@@ -98,7 +89,7 @@ bool WriteCsv(const std::string& path, const ExportedReport& report, std::string
         fields.back() = FormatMoney(report.summary);
         line(fields);
     }
-    return Write(path, text, error);
+    return WriteWholeFile(path, text, error);
 }
 
 bool WriteJson(const std::string& path, const ExportedReport& report, std::string& error) {
@@ -112,13 +103,23 @@ bool WriteJson(const std::string& path, const ExportedReport& report, std::strin
     text += std::string("  \"switches\": {\"names\": ") + (s.effectiveNames ? "\"effective\"" : "\"stored\"") +
             ", \"nested\": " + (s.nested ? "true" : "false") + ", \"minsert\": " + (s.grids ? "true" : "false") +
             ", \"skipTables\": " + (s.skipTables ? "true" : "false") +
-            ", \"keyAttribute\": " + JsonString(s.keyAttribute) + "},\n";
+            ", \"keyAttribute\": " + JsonString(s.keyAttribute) + ", \"attributes\": [";
+    for (std::size_t t = 0; t < s.attributeTags.size(); ++t)
+        text += (t ? ", " : "") + JsonString(s.attributeTags[t]);
+    text += "]},\n";
     text += std::string("  \"showPrice\": ") + (report.showPrice ? "true" : "false") + ",\n";
     text += "  \"rows\": [";
     for (std::size_t r = 0; r < report.rows.size(); ++r) {
         const ExportedRow& row = report.rows[r];
         text += (r ? ",\n    {" : "\n    {");
         text += "\"blockName\": " + JsonString(row.blockName);
+        if (!s.attributeTags.empty()) {
+            text += ", \"attributes\": {";
+            for (std::size_t t = 0; t < s.attributeTags.size(); ++t)
+                text += (t ? ", " : "") + JsonString(s.attributeTags[t]) + ": " +
+                        JsonString(t < row.attributes.size() ? row.attributes[t] : std::string());
+            text += "}";
+        }
         if (report.showPrice)
             text += ", \"itemPrice\": " + FormatMoney(row.itemPrice);
         text += ", \"quantity\": " + std::to_string(row.quantity);
@@ -137,7 +138,7 @@ bool WriteJson(const std::string& path, const ExportedReport& report, std::strin
     text += report.rows.empty() ? "],\n" : "\n  ],\n";
     text += "  \"summary\": " + (report.hasSummary ? "{\"total\": " + FormatMoney(report.summary) + "}" : std::string("null")) +
             "\n}\n";
-    return Write(path, text, error);
+    return WriteWholeFile(path, text, error);
 }
 
 } // namespace vantorel

@@ -52,17 +52,7 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
     format_set_num_format(boldMoney, "0.00");
 
     bool many = report.drawings.size() > 1;
-    std::vector<std::string> heading{"Block name"};
-    if (report.showPrice)
-        heading.push_back("Item Price");
-    heading.push_back("Quantity");
-    if (many) {
-        for (const std::string& name : DrawingColumnNames(report.drawings))
-            heading.push_back(name);
-    }
-    heading.push_back("Description");
-    if (report.showPrice)
-        heading.push_back("Total");
+    std::vector<std::string> heading = ExportHeadings(report);
     std::vector<std::size_t> widths(heading.size(), 0);
     for (std::size_t c = 0; c < heading.size(); ++c) {
         worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), heading[c].c_str(), bold);
@@ -82,6 +72,8 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
             ++c;
         };
         text(entry.blockName);
+        for (std::size_t t = 0; t < report.switches.attributeTags.size(); ++t)
+            text(t < entry.attributes.size() ? entry.attributes[t] : std::string());
         if (report.showPrice)
             number(entry.itemPrice, money, FormatMoney(entry.itemPrice).size());
         number(static_cast<double>(entry.quantity), count, std::to_string(entry.quantity).size());

@@ -47,7 +47,7 @@ TEST_F(ReportExport, EachFormatCarriesTheRowsAsTheGridShowsThem) {
               "{\"blockName\": \"chair\", \"description\": \"Oak, \\\"premium\\\"\", \"itemPrice\": 12.5, \"quantity\": 4, "
               "\"total\": 50.0}, {\"blockName\": \"table\", \"description\": \"Round\", \"itemPrice\": 99.99, "
               "\"quantity\": 0, \"total\": 0.0}], \"showPrice\": true, \"summary\": {\"total\": 50.0}, \"switches\": "
-              "{\"keyAttribute\": \"\", \"minsert\": false, \"names\": \"stored\", \"nested\": false, \"skipTables\": "
+              "{\"attributes\": [], \"keyAttribute\": \"\", \"minsert\": false, \"names\": \"stored\", \"nested\": false, \"skipTables\": "
               "false}}\n");
     EXPECT_EQ(Check("xlsx", Path("r.xlsx")), "sheet BOM frozen A2\n"
                                              "bold headings True\n"

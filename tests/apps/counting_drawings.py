@@ -14,6 +14,11 @@ KIND:
             AcDbBlockRepBTag) twice, *U27 (named through the reference's extension dictionary) three times,
             *U28 (whose dynamic block *U17 keeps its name Door_Dyn in AcDbDynamicBlockTrueName) once, and *U29
             (nothing names it) once.
+  attributed DESK (attributes MATERIAL, SIZE) and CHAIR (MATERIAL); ROOM holds a DESK oak/160 on layer 0 and
+            CHAIRs red and blue on layer FURN. Model space: ROOM twice on FLOOR1 and once on FLOOR2, a DESK oak/180
+            on FLOOR1, a DESK without attributes on FLOOR2, and CHAIR red as a 2 x 3 MINSERT on FLOOR2. Layout1: a
+            DESK oak/160 on FLOOR1; Layout2: a ROOM on FLOOR2.
+  cycle     A holds B and a CHAIR, B holds A and a DESK: model space places B, A and B again.
 """
 import sys
 
@@ -115,6 +120,53 @@ def dynamic(doc):
         data.reset([(70, 1), (340, look_handle)])
     msp.add_blockref("*U28", (0, 15))
     msp.add_blockref("*U29", (0, 20))
+
+
+def attributed(doc):
+    for layer in ("FLOOR1", "FLOOR2", "FURN"):
+        doc.layers.add(layer)
+    desk = doc.blocks.new("DESK")
+    desk.add_line((0, 0), (2, 1))
+    desk.add_attdef("MATERIAL", (0, 1), dxfattribs={"height": 0.2})
+    desk.add_attdef("SIZE", (0, 1.5), dxfattribs={"height": 0.2})
+    chair = doc.blocks.new("CHAIR")
+    chair.add_circle((0, 0), 0.4)
+    chair.add_attdef("MATERIAL", (0, 0.5), dxfattribs={"height": 0.2})
+
+    def place(layout, name, point, values, layer="0"):
+        reference = layout.add_blockref(name, point, dxfattribs={"layer": layer})
+        for tag, value in values:
+            reference.add_attrib(tag, value, (point[0], point[1] + 1), dxfattribs={"height": 0.2, "layer": layer})
+        return reference
+
+    room = doc.blocks.new("ROOM")
+    place(room, "DESK", (1, 1), [("MATERIAL", "oak"), ("SIZE", "160")])
+    place(room, "CHAIR", (1, 3), [("MATERIAL", "red")], "FURN")
+    place(room, "CHAIR", (3, 3), [("MATERIAL", "blue")], "FURN")
+    msp = doc.modelspace()
+    place(msp, "ROOM", (0, 0), [], "FLOOR1")
+    place(msp, "ROOM", (10, 0), [], "FLOOR1")
+    place(msp, "ROOM", (20, 0), [], "FLOOR2")
+    place(msp, "DESK", (30, 0), [("MATERIAL", "oak"), ("SIZE", "180")], "FLOOR1")
+    place(msp, "DESK", (40, 0), [], "FLOOR2")
+    grid = place(msp, "CHAIR", (50, 0), [("MATERIAL", "red")], "FLOOR2")
+    grid.grid(size=(3, 2), spacing=(1.0, 1.0))  # 3 rows, 2 columns
+    place(doc.layouts.get("Layout1"), "DESK", (1, 1), [("MATERIAL", "oak"), ("SIZE", "160")], "FLOOR1")
+    place(doc.layouts.new("Layout2"), "ROOM", (1, 1), [], "FLOOR2")
+
+
+def cycle(doc):
+    doc.blocks.new("CHAIR").add_circle((0, 0), 0.4)
+    doc.blocks.new("DESK").add_line((0, 0), (2, 1))
+    a = doc.blocks.new("A")
+    b = doc.blocks.new("B")
+    a.add_blockref("B", (5, 0))
+    a.add_blockref("CHAIR", (0, 0))
+    b.add_blockref("A", (0, 5))
+    b.add_blockref("DESK", (0, 0))
+    msp = doc.modelspace()
+    for i, name in enumerate(["B", "A", "B"]):
+        msp.add_blockref(name, (i * 20, 0))
 
 
 if __name__ == "__main__":

@@ -4,6 +4,9 @@
     export_check.py json FILE    the document as Python's json module reads it, keys sorted
     export_check.py xlsx FILE    openpyxl's reading: values, cached values of formulas, number formats, bold
                                  headings, the frozen cell, and whether every column is wide enough
+    export_check.py sums REPORT.json REFERENCES.json
+                                 whether each row's quantity is the sum of the counts its references add, as
+                                 the list of references (csv or json) gives them
 """
 import csv
 import json
@@ -51,5 +54,35 @@ def read_xlsx(path):
     print("narrow columns", narrow)
 
 
+def row_name(row):
+    values = list(row.get("attributes", {}).values())
+    return row["blockName"] + (" (" + ", ".join(values) + ")" if any(values) else "")
+
+
+def sums(report_path, references_path):
+    with open(report_path, encoding="utf-8") as f:
+        rows = json.load(f)["rows"]
+    counted = {}
+    if references_path.endswith(".json"):
+        with open(references_path, encoding="utf-8") as f:
+            listed = [(r["countedName"], r["count"]) for r in json.load(f)["references"]]
+    else:
+        with open(references_path, newline="", encoding="utf-8") as f:
+            listed = [(r["Counted name"], int(r["Count"])) for r in csv.DictReader(f)]
+    for name, count in listed:
+        counted[name] = counted.get(name, 0) + count
+    wrong = []
+    for row in rows:
+        name = row_name(row)
+        added = counted.pop(name, 0)
+        if added != row["quantity"]:
+            wrong.append(f"{name}: quantity {row['quantity']}, references add up to {added}")
+    wrong += [f"{name}: {count} listed, no row" for name, count in counted.items()]
+    print("\n".join(wrong) if wrong else f"sums agree: {len(rows)} rows, {len(listed)} references")
+
+
 if __name__ == "__main__":
-    {"csv": read_csv, "json": read_json, "xlsx": read_xlsx}[sys.argv[1]](sys.argv[2])
+    if sys.argv[1] == "sums":
+        sums(sys.argv[2], sys.argv[3])
+    else:
+        {"csv": read_csv, "json": read_json, "xlsx": read_xlsx}[sys.argv[1]](sys.argv[2])

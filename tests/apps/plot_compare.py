@@ -254,6 +254,14 @@ def twisted(path):
     doc.saveas(path)
 
 
+def attributed(path):
+    """counting_drawings.py's drawing of attributed and nested references, for the live editor's BOMFIND."""
+    import counting_drawings
+    doc = ezdxf.new("R2018")
+    counting_drawings.attributed(doc)
+    doc.saveas(path)
+
+
 def render_ezdxf(drawing, window, size, out, layout_name=None):
     import matplotlib
     matplotlib.use("Agg")
@@ -312,7 +320,7 @@ def compare(drawing, ours, window, size, layout_name=None):
 
 
 def main():
-    makers = {"make": make, "undrawable": undrawable, "layers": layers, "styles": styles, "sheets": sheets,
+    makers = {"make": make, "attributed": attributed, "undrawable": undrawable, "layers": layers, "styles": styles, "sheets": sheets,
               "texts": texts, "twisted": twisted, "meshes": meshes}
     if sys.argv[1] in makers:
         makers[sys.argv[1]](sys.argv[2])

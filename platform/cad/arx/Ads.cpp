@@ -287,7 +287,7 @@ int acedSSGet(const ACHAR* mode, const void*, const void*, const resbuf* filter,
             chosen.push_back(id);
     }
     TheEditor().Print(std::to_string(candidates.size()) + " found\n");
-    TheEditor().NoteSelection(chosen.size());
+    TheEditor().NoteSelection(chosen);
     // As on the host, a selection that keeps nothing is an error, not an empty set.
     if (chosen.empty())
         return RTERROR;

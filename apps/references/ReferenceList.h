@@ -1,0 +1,91 @@
+#pragma once
+
+// Every block reference a report counts, one by one: what the bill of materials sums, laid open. Worked out from
+// the drawing by the same rules as the module's count, so that a row's quantity is the sum of its references'.
+#include "platform/cad/Database.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace references {
+
+// The counting switches, as the host's variables hold them for the module.
+struct CountingRules {
+    bool effectiveNames = false; // BOMNAMES
+    bool nested = false;         // BOMNESTED
+    bool grids = false;          // BOMMINSERT
+    bool skipTables = false;     // BOMSKIPTABLES
+    std::string keyAttribute;    // BOMKEYATTR
+    std::vector<std::string> attributeTags; // BOMATTRS, in capitals
+
+    // The rules the host's variables set now.
+    static CountingRules FromHost();
+};
+
+struct CountedReference {
+    cad::ObjectId id = cad::kNullId;
+    cad::ObjectId outermost = cad::kNullId; // the selected reference it is in; itself when it was selected
+    std::uint64_t handle = 0;               // 0 for one not yet saved
+    std::vector<std::uint64_t> chain;       // the handles of the references it is nested in, outermost first
+    std::string layout;                     // the tab's name of the layout that holds the outermost reference
+    std::string storedName;                 // its block's name in the drawing
+    std::string countedName;                // the name of its row, lower-cased as the report's are
+    std::vector<std::string> values;        // of the attribute tags, one each; none when it carries none of them
+    std::string layer;                      // its own, or that of the reference it is in when on layer 0
+    // Where it stands in its layout's coordinates, nested ones too; references are taken to lie in the plane of
+    // what holds them (an extrusion direction other than up is not followed).
+    cad::Point3d position;
+    cad::Point3d scale{1.0, 1.0, 1.0};
+    double rotation = 0.0;                  // radians
+    std::vector<std::pair<std::string, std::string>> attributes; // every attribute's tag and value
+    std::uint64_t count = 1;                // what it adds to its row: a MINSERT's grid, times those it is in
+};
+
+// The references one drawing's report counts.
+class ReferenceList {
+public:
+    ReferenceList(const cad::Database& database, CountingRules rules);
+    // The references `selected` (entities of any layout; those that are no block references are passed over)
+    // count as, in selection order, each followed by those nested in it when nested references count.
+    void Count(const std::vector<cad::ObjectId>& selected);
+
+    const std::vector<CountedReference>& References() const { return m_references; }
+    const CountingRules& Rules() const { return m_rules; }
+
+private:
+    // A reference nested in a definition, as seen from the definition: its chain starts below it.
+    struct Inside {
+        CountedReference reference;
+        std::vector<std::uint64_t> chainBelow; // the handles between the definition and it
+        bool layerOpen = false;                // on layer 0 all the way up: it takes the outer reference's layer
+    };
+    // Fills what the reference itself says; false when it does not count (one of this program's tables, skipped).
+    bool Describe(const cad::BlockReference& reference, CountedReference& out) const;
+    const std::vector<Inside>& Contents(cad::ObjectId blockId);
+    std::string EffectiveName(cad::ObjectId referenceId, const cad::BlockTableRecord& record) const;
+
+    const cad::Database& m_database;
+    CountingRules m_rules;
+    std::vector<CountedReference> m_references;
+    std::unordered_map<cad::ObjectId, std::vector<Inside>> m_contents;
+    std::unordered_set<cad::ObjectId> m_walking;
+    std::unordered_map<cad::ObjectId, std::string> m_layoutNames;
+};
+
+// Whether the file name asks for CSV or JSON, by its extension in any case.
+[[nodiscard]] bool IsReferenceFileName(const std::string& path);
+// One drawing's references as the file lists them.
+struct DrawingReferences {
+    std::string drawing; // as the user named it
+    std::vector<CountedReference> references;
+};
+// Writes the references of every drawing to `path` (CSV or JSON by its extension), in full or not at all; false,
+// with the reason, when it cannot.
+[[nodiscard]] bool WriteReferenceFile(const std::string& path, const std::vector<DrawingReferences>& drawings,
+                                      std::string& error);
+
+} // namespace references
