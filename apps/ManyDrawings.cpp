@@ -1,6 +1,7 @@
 #include "ManyDrawings.h"
 
 #include "CliCommon.h"
+#include "ReportColumns.h"
 #include "ReportRun.h"
 #include "catalog/CatalogCheck.h"
 
@@ -100,46 +101,6 @@ private:
     std::condition_variable m_ready;
     std::vector<std::thread> m_workers;
 };
-
-// RFC 4180 records, as the module's CSV export writes them.
-std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> records;
-    std::vector<std::string> record;
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            record.push_back(std::move(field));
-            field.clear();
-        } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            record.push_back(std::move(field));
-            field.clear();
-            records.push_back(std::move(record));
-            record.clear();
-        } else {
-            field += c;
-        }
-    }
-    if (!field.empty() || !record.empty()) {
-        record.push_back(std::move(field));
-        records.push_back(std::move(record));
-    }
-    return records;
-}
 
 // Shows how far the work is, on a terminal and once it has taken a second.
 class Progress {
@@ -281,7 +242,9 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     }
     if (!ExportNamesFit(o))
         return kExitUsage;
-    WarnOfCatalog(o.catalog);
+    std::string columnsBy;
+    if (!ColumnsByOf(o.columnsBy, o.drawings.size(), columnsBy))
+        return kExitUsage;
     std::vector<std::string> drawings = OnceEach(o.drawings);
     cad::Host& host = cad::Host::Instance();
     std::string error;
@@ -289,17 +252,12 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
         std::fprintf(stderr, "vantorel: %s\n", error.c_str());
         return kExitModuleRefused;
     }
-    // The module writes each drawing's report into a folder of this run's, which says whose it is: a later run
-    // removes it if this one is killed.
-    files::RemoveLeftovers("/tmp", "vantorel-drawings-");
-    std::string folderName = "/tmp/vantorel-drawings-" + std::to_string(getpid()) + "-XXXXXX";
-    char* folder = folderName.data();
-    if (!mkdtemp(folder)) {
-        std::fprintf(stderr, "vantorel: cannot make a temporary folder\n");
+    // The module writes each drawing's report into a folder of this run's.
+    ScratchFolder folder;
+    if (!folder.Make())
         return kExitCommandFailed;
-    }
-    std::string textPath = std::string(folder) + "/report.txt";
-    std::string csvPath = std::string(folder) + "/report.csv";
+    std::string textPath = folder.File("report.txt");
+    std::string csvPath = folder.File("report.csv");
     ReportOptions each = o;
     each.sort.clear();
     each.text.clear();
@@ -307,17 +265,7 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     each.json.clear();
     each.csv = csvPath;
 
-    vantorel::ExportedReport merged;
-    merged.showPrice = !o.hidePrices;
-    merged.hasSummary = merged.showPrice;
-    std::string catalogBytes = o.catalog;
-    merged.catalog = o.catalog;
-    merged.switches.effectiveNames = o.names == "effective";
-    merged.switches.nested = o.nested;
-    merged.switches.grids = o.minsert;
-    merged.switches.skipTables = o.skipTables;
-    merged.switches.keyAttribute = o.keyAttribute;
-    merged.switches.attributeTags = vantorel::SplitAttributeTags(o.attributes);
+    vantorel::ExportedReport merged = ExportShell(o);
     std::unordered_map<std::string, std::size_t> byName;
     std::vector<std::string> counted; // the drawings reported
     std::vector<std::vector<vantorel::ExportedRow>> perDrawing;
@@ -327,8 +275,10 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     Progress progress(drawings.size());
     bool pricesHidden = false;
     bool keyCarried = false;
-    // The references each drawing counted, when the user wants them listed or the attributes' tags checked.
-    bool listReferences = !o.references.empty() || !o.attributes.empty();
+    QuantitySplit split(columnsBy);
+    bool splitByReferences = columnsBy == "layer" || columnsBy == "layout";
+    // The references each drawing counted, when the user wants them listed, split or the attributes' tags checked.
+    bool listReferences = !o.references.empty() || !o.attributes.empty() || splitByReferences;
     std::vector<references::DrawingReferences> listed;
     std::vector<std::string> tagsCarried;
     {
@@ -379,6 +329,8 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
                 }
                 if (!o.references.empty())
                     listed.push_back({path, list.References()});
+                if (splitByReferences)
+                    split.Add(list);
             }
             host.GetEditor().ClearAlerts();
             ReportOpenObjects();
@@ -396,34 +348,14 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
                 ++failures;
                 continue;
             }
-            std::vector<std::vector<std::string>> records = ParseCsv(csvText.str());
-            std::vector<vantorel::ExportedRow> rows;
-            for (std::size_t r = 1; r < records.size(); ++r) {
-                const std::vector<std::string>& f = records[r];
-                if (f.empty() || f[0] == "Summary:")
-                    continue;
-                vantorel::ExportedRow row;
-                std::size_t at = 0;
-                auto next = [&f, &at] { return at < f.size() ? f[at++] : std::string(); };
-                row.blockName = next();
-                for (std::size_t t = 0; t < merged.switches.attributeTags.size(); ++t)
-                    row.attributes.push_back(next());
-                if (merged.showPrice)
-                    row.itemPrice = std::strtod(next().c_str(), nullptr);
-                row.quantity = std::strtoll(next().c_str(), nullptr, 10);
-                row.description = next();
-                if (merged.showPrice)
-                    row.total = std::strtod(next().c_str(), nullptr);
-                rows.push_back(std::move(row));
-            }
+            std::vector<vantorel::ExportedRow> rows =
+                RowsFromCsv(csvText.str(), merged.switches.attributeTags.size(), merged.showPrice);
             counted.push_back(path);
             perDrawing.push_back(std::move(rows));
         }
     }
     // The bar's line ends before the report starts below it.
     progress.Interrupt();
-    std::remove(textPath.c_str());
-    rmdir(folder);
     // The rows summed: each name once, in the order it first came, its quantity in each drawing beside the sum.
     merged.drawings = counted;
     for (std::size_t d = 0; d < perDrawing.size(); ++d) {
@@ -446,6 +378,13 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     }
     for (const vantorel::ExportedRow& row : merged.rows)
         merged.summary = vantorel::AddPrices(merged.summary, row.total);
+    // By default the columns tell drawings apart: one drawing read of several needs none.
+    if (columnsBy == "drawing" && (counted.size() > 1 || !o.columnsBy.empty())) {
+        merged.columnsBy = columnsBy;
+        merged.columns = counted;
+    } else if (splitByReferences) {
+        split.Fill(merged);
+    }
     SortRows(merged.rows, o.sort);
 
     int exitCode = failures == 0 ? kExitOk : counted.empty() ? kExitDrawingRefused : kExitPartialReport;

@@ -2,11 +2,14 @@
 
 #include "CliCommon.h"
 #include "ManyDrawings.h"
+#include "ReportColumns.h"
 #include "Session.h"
 #include "catalog/CatalogCheck.h"
+#include "catalog/CatalogConversion.h"
 
 #include "platform/cad/Host.h"
 #include "platform/cad/Text.h"
+#include "bom/BomReport.h"
 #include "platform/files/ReplacingWrite.h"
 
 #include <algorithm>
@@ -133,6 +136,20 @@ void TellTagsNotCarried(const std::vector<std::string>& tags, const std::vector<
             std::fprintf(stderr, "vantorel: no counted reference carries the attribute %s: its values are empty\n",
                          tag.c_str());
     }
+}
+
+vantorel::ExportedReport ExportShell(const ReportOptions& o) {
+    vantorel::ExportedReport report;
+    report.showPrice = !o.hidePrices;
+    report.hasSummary = report.showPrice;
+    report.catalog = o.catalogSource.empty() ? o.catalog : o.catalogSource;
+    report.switches.effectiveNames = o.names == "effective";
+    report.switches.nested = o.nested;
+    report.switches.grids = o.minsert;
+    report.switches.skipTables = o.skipTables;
+    report.switches.keyAttribute = o.keyAttribute;
+    report.switches.attributeTags = vantorel::SplitAttributeTags(o.attributes);
+    return report;
 }
 
 bool ExportNamesFit(const ReportOptions& o) {
@@ -301,12 +318,78 @@ long AnonymousReferences(const std::string& textPath, bool hidePrices) {
 }
 } // namespace
 
-int RunReport(const ReportOptions& ro, const std::string& modulePath) {
+namespace {
+// The report's CSV, XLSX and JSON with the quantity split into columns, from the rows of the module's CSV at
+// `csvPath` and the references counted; false after saying what could not be written.
+bool WriteSplitExports(const ReportOptions& o, const std::string& columnsBy, const std::string& csvPath,
+                       const references::ReferenceList& counted) {
+    std::ifstream csvFile(csvPath, std::ios::binary);
+    std::stringstream csvText;
+    csvText << csvFile.rdbuf();
+    vantorel::ExportedReport report = ExportShell(o);
+    report.rows = RowsFromCsv(csvText.str(), report.switches.attributeTags.size(), report.showPrice);
+    report.drawings = o.drawings;
+    for (const vantorel::ExportedRow& row : report.rows)
+        report.summary = vantorel::AddPrices(report.summary, row.total);
+    if (columnsBy == "drawing") {
+        report.columnsBy = columnsBy;
+        report.columns = o.drawings;
+        for (vantorel::ExportedRow& row : report.rows)
+            row.quantities = {row.quantity};
+    } else if (!columnsBy.empty()) {
+        QuantitySplit split(columnsBy);
+        split.Add(counted);
+        split.Fill(report);
+    }
+    bool written = true;
+    for (auto [path, write] : {std::pair{&o.csv, &vantorel::WriteCsv}, std::pair{&o.xlsx, &vantorel::WriteXlsx},
+                               std::pair{&o.json, &vantorel::WriteJson}}) {
+        std::string why;
+        if (!path->empty() && !write(*path, report, why)) {
+            std::fprintf(stderr, "vantorel: the report could not be written to %s\n", path->c_str());
+            written = false;
+        }
+    }
+    return written;
+}
+} // namespace
+
+int RunReport(const ReportOptions& given, const std::string& modulePath) {
     cad::Host& host = cad::Host::Instance();
+    ReportOptions ro = given;
+    // A spreadsheet of prices becomes a catalogue the module reads; what it cannot carry is said here, cell by cell.
+    std::vector<std::string> problems;
+    std::string failure;
+    bool converted = catalog::CatalogueForModule(given.catalog, ro.catalog, problems, failure);
+    for (const std::string& problem : problems)
+        std::fprintf(stderr, "vantorel: %s\n", problem.c_str());
+    if (!converted) {
+        std::fprintf(stderr, "vantorel: %s\n", failure.c_str());
+        return kExitCommandFailed;
+    }
+    if (ro.catalog != given.catalog)
+        ro.catalogSource = given.catalog;
     SetCountingVariables(ro);
-    WarnOfCatalog(ro.catalog);
+    if (ro.catalogSource.empty())
+        WarnOfCatalog(ro.catalog);
     if (ro.drawings.size() > 1)
         return RunManyDrawingsReport(ro, modulePath);
+    std::string columnsBy;
+    if (!ColumnsByOf(ro.columnsBy, 1, columnsBy) || !ExportNamesFit(ro))
+        return kExitUsage;
+    // Split quantities come from the references the host lists, and a spreadsheet's name from the host: the module's
+    // CSV is read back and every format written here.
+    bool split = (!columnsBy.empty() || !ro.catalogSource.empty()) &&
+                 (!ro.csv.empty() || !ro.xlsx.empty() || !ro.json.empty());
+    ReportOptions steps = ro;
+    ScratchFolder scratch;
+    if (split) {
+        if (!scratch.Make())
+            return kExitCommandFailed;
+        steps.csv = scratch.File("report.csv");
+        steps.xlsx.clear();
+        steps.json.clear();
+    }
     std::size_t leftOut = 0;
     if (!OpenDrawing(ro.drawings.front(), &leftOut))
         return kExitDrawingRefused;
@@ -329,7 +412,7 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
     hostapp::Session session;
     session.SetFilesFromCommandLine(true);
     int exitCode = kExitOk;
-    if (!BuildReportSession(ro, textPath, session)) {
+    if (!BuildReportSession(steps, textPath, session)) {
         exitCode = kExitUsage;
     } else {
         session.Attach();
@@ -394,7 +477,7 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
             TellWhatTheSwitchesMissed(
                 ro, !ro.keyAttribute.empty() && AnyReferenceCarries(ro.keyAttribute, ro.select == "all-layouts"),
                 std::filesystem::is_regular_file(textPath, ignored) ? PlacedTableRow(textPath) : std::string());
-            if (!ro.attributes.empty() || !ro.references.empty()) {
+            if (!ro.attributes.empty() || !ro.references.empty() || split) {
                 references::ReferenceList counted(host.WorkingDatabase(), references::CountingRules::FromHost());
                 counted.Count(host.GetEditor().LastSelection());
                 const std::vector<std::string>& tags = counted.Rules().attributeTags;
@@ -406,6 +489,8 @@ int RunReport(const ReportOptions& ro, const std::string& modulePath) {
                     std::fprintf(stderr, "vantorel: the references could not be written: %s\n", reason.c_str());
                     exitCode = kExitCommandFailed;
                 }
+                if (split && !WriteSplitExports(ro, columnsBy, steps.csv, counted))
+                    exitCode = kExitCommandFailed;
             }
             if (!ro.output.empty() && !SaveDrawingTo(ro.output))
                 exitCode = kExitCommandFailed;

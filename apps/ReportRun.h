@@ -2,6 +2,7 @@
 
 // `vantorel report`: the user's side of one report built from the options, run through the real dialog.
 #include "Session.h"
+#include "exporters/ExportedReport.h"
 #include "references/ReferenceList.h"
 
 #include <string>
@@ -13,6 +14,7 @@ struct ReportOptions {
     std::vector<std::string> drawings; // one, or several reported as one
     int jobs = 0;                      // drawings read at once; 0: one per core
     std::string catalog;
+    std::string catalogSource; // the spreadsheet (.csv, .xlsx) `catalog` was converted from; empty for a .prc
     std::string select = "all";
     std::string sort;
     bool hidePrices = false;
@@ -39,6 +41,8 @@ struct ReportOptions {
     std::string json;
     // Every counted reference listed here, CSV or JSON by the extension.
     std::string references;
+    // What the quantity columns of CSV, XLSX and JSON are split by: drawing, layer, layout, none ("": the default).
+    std::string columnsBy;
 };
 
 // Whether a reference of the working drawing's model space (with `allLayouts`, of its paper space too) has the
@@ -57,6 +61,9 @@ void TellTagsNotCarried(const std::vector<std::string>& tags, const std::vector<
 // The tags (of `tags`) the references carry.
 std::vector<std::string> CarriedTags(const std::vector<std::string>& tags,
                                     const std::vector<references::CountedReference>& counted);
+
+// A report's facts for the other formats before any row: prices shown, the catalogue, the switches.
+[[nodiscard]] vantorel::ExportedReport ExportShell(const ReportOptions& options);
 
 // Runs the report on the drawing with the module at `modulePath`; the exit code, after saying what went wrong.
 int RunReport(const ReportOptions& options, const std::string& modulePath);

@@ -11,6 +11,8 @@
 #include "platform/ui/WindowSystem.h"
 #include "Terminal.h"
 #include "catalog/CatalogCheck.h"
+#include "catalog/CatalogConversion.h"
+#include "catalog/ConvertCatalog.h"
 #include "help/Help.h"
 
 #include <CLI/CLI.hpp>
@@ -92,12 +94,25 @@ int main(int argc, char** argv) {
     checkCatalog->footer("Example:\n  vantorel check-catalog prices.prc\nExit 0: clean; 1: something was found; "
                          "3: a catalogue cannot be read");
 
+    CLI::App* convertCatalog = app.add_subcommand("convert-catalog", "Convert a price catalogue between .prc, .csv and "
+                                                                       ".xlsx");
+    std::string convertIn;
+    std::string convertOut;
+    convertCatalog->add_option("in", convertIn, "The catalogue to read (.prc, .csv, .xlsx)")->required();
+    convertCatalog->add_option("out", convertOut, "The catalogue to write (.prc, .csv, .xlsx)")->required();
+    convertCatalog->footer("Examples:\n  vantorel convert-catalog prices.xlsx prices.prc\n"
+                           "  vantorel convert-catalog prices.prc prices.csv\nExit 0: written; 1: written after saying "
+                           "what it left out or reads otherwise, or not written; 3: IN cannot be read; 64: a name "
+                           "that is no catalogue's");
+
     CLI::App* report = app.add_subcommand("report", "Count a drawing's block references and show the priced report");
     ReportOptions ro;
     report->add_option("drawings", ro.drawings, "The drawing (DXF or DWG), or several to report as one")->required();
     CLI::Option* jobsOption =
         report->add_option("--jobs", ro.jobs, "Drawings read at once when there are several (default: one per core)")->type_name("N");
-    report->add_option("--catalog", ro.catalog, "The price catalogue (.prc); none: the file prompt is closed")
+    report->add_option("--catalog", ro.catalog,
+                       "The price catalogue (.prc), or a spreadsheet of prices (.csv, .xlsx); none: the file prompt is "
+                       "closed")
         ->type_name("FILE");
     report->add_option("--select", ro.select,
                        "all (model space), all-layouts (and every paper-space layout), layer:NAME or window:X1,Y1,X2,Y2 "
@@ -130,6 +145,10 @@ int main(int argc, char** argv) {
     report->add_option("--references", ro.references,
                        "List every counted reference (layout, handle, layer, place, nesting, attributes) as CSV or JSON")
         ->type_name("FILE");
+    report->add_option("--columns-by", ro.columnsBy,
+                       "Split the quantity of CSV, XLSX and JSON into columns by drawing, layer or layout, or none "
+                       "(default: drawing for several drawings, none for one)")
+        ->type_name("WHAT");
 
     report->footer("Examples:\n  vantorel report plan.dxf --catalog prices.prc\n"
                    "  vantorel report plan.dxf --catalog prices.prc --sort Total:desc --text bom.txt\n"
@@ -201,9 +220,27 @@ int main(int argc, char** argv) {
     // The module, the windows and the command line keep their text in this one page.
     host.SetActiveCodePage(*active);
     ConvertTerminalOutput(*active);
+    // The catalogue dialogs take spreadsheets of prices while BOMFILEFORMATS is on; the module gets a catalogue.
+    host.GetEditor().SetCatalogueConverter([](const std::string& spreadsheet, std::string& catalogue) {
+        std::vector<std::string> problems;
+        std::string error;
+        bool converted = catalog::CatalogueForModule(spreadsheet, catalogue, problems, error);
+        cad::Editor& editor = cad::Host::Instance().GetEditor();
+        for (const std::string& problem : problems)
+            editor.Print(problem + "\n");
+        if (!converted) {
+            editor.Print(error + "\n");
+            return false;
+        }
+        editor.Print(spreadsheet + " is read as the catalogue " + catalogue + ": Save writes there, and vantorel "
+                     "convert-catalog makes a spreadsheet of it again.\n");
+        return true;
+    });
 
     if (checkCatalog->parsed())
         return RunCatalogCheck(catalogs);
+    if (convertCatalog->parsed())
+        return RunConvertCatalog(convertIn, convertOut);
     if (plot->parsed())
         return RunPlot(plotArguments);
 

@@ -3,7 +3,7 @@
 # copy of its seeds (fuzz/corpus/NAME for NAME_reader_fuzz), one after the other; with no TARGET, every one of
 # them: dxf_reader_fuzz (ASCII drawings), dxf_binary_reader_fuzz, dxf_chunked_reader_fuzz (the chunked reader
 # against the single one), catalog_reader_fuzz, settings_reader_fuzz, widths_reader_fuzz, text_fuzz, dxf_plot_fuzz
-# (the renderer on every drawing the reader accepts). What a target finds is
+# (the renderer on every drawing the reader accepts), price_sheet_fuzz (CSV and XLSX price lists). What a target finds is
 # left as WORK_DIR/TARGET-crash-..., and the run ends with 1. Exit 77 (skipped) when clang is not installed.
 set -euo pipefail
 source_dir="$1"
@@ -13,7 +13,7 @@ shift 3
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(dxf_reader_fuzz dxf_binary_reader_fuzz dxf_chunked_reader_fuzz catalog_reader_fuzz settings_reader_fuzz
-             widths_reader_fuzz text_fuzz dxf_plot_fuzz)
+             widths_reader_fuzz text_fuzz dxf_plot_fuzz price_sheet_fuzz)
 fi
 clang=$(command -v clang++-14 || command -v clang++ || true)
 if [ -z "$clang" ]; then

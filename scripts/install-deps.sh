@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, and any named as arguments; does nothing when all are present.
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libcairo2-dev libpango1.0-dev
-          libsdl2-dev libxlsxwriter-dev xvfb xdotool x11-apps python3-openpyxl
+          libsdl2-dev libxlsxwriter-dev libzip-dev libpugixml-dev xvfb xdotool x11-apps python3-openpyxl
           fonts-liberation fonts-dejavu-core dpkg-dev file python3-matplotlib "$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -93,8 +93,10 @@ CountingRules CountingRules::FromHost() {
 
 ReferenceList::ReferenceList(const cad::Database& database, CountingRules rules)
     : m_database(database), m_rules(std::move(rules)) {
-    for (const render::LayoutEntry& layout : render::Layouts(database))
+    for (const render::LayoutEntry& layout : render::Layouts(database)) {
         m_layoutNames.emplace(layout.block, layout.name);
+        m_layoutOrder.push_back(layout.name);
+    }
 }
 
 std::string ReferenceList::EffectiveName(cad::ObjectId referenceId, const cad::BlockTableRecord& record) const {

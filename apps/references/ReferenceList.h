@@ -55,6 +55,8 @@ public:
 
     const std::vector<CountedReference>& References() const { return m_references; }
     const CountingRules& Rules() const { return m_rules; }
+    // The drawing's layouts by their tabs' names, in the tabs' order (Model first).
+    const std::vector<std::string>& LayoutOrder() const { return m_layoutOrder; }
 
 private:
     // A reference nested in a definition, as seen from the definition: its chain starts below it.
@@ -74,6 +76,7 @@ private:
     std::unordered_map<cad::ObjectId, std::vector<Inside>> m_contents;
     std::unordered_set<cad::ObjectId> m_walking;
     std::unordered_map<cad::ObjectId, std::string> m_layoutNames;
+    std::vector<std::string> m_layoutOrder;
 };
 
 // Whether the file name asks for CSV or JSON, by its extension in any case.

@@ -41,6 +41,12 @@ public:
     const std::vector<std::string>& Alerts() const { return m_alerts; }
     // A live editor shows each alert as a box the user must close; the alert is kept all the same.
     void SetAlertShower(std::function<void(const std::string&)> shower) { m_alertShower = std::move(shower); }
+    // What turns a spreadsheet of prices into a catalogue for a file dialog that opens one (.prc) while
+    // BOMFILEFORMATS is on: the catalogue's path from the spreadsheet's, false after saying why there is none. Without
+    // one the dialogs offer catalogues alone.
+    using CatalogueConverter = std::function<bool(const std::string& spreadsheet, std::string& catalogue)>;
+    void SetCatalogueConverter(CatalogueConverter converter) { m_catalogueConverter = std::move(converter); }
+    const CatalogueConverter& GetCatalogueConverter() const { return m_catalogueConverter; }
     void ClearAlerts() { m_alerts.clear(); }
 
     // Names without regard to case. Unknown names give null.
@@ -109,6 +115,7 @@ private:
     std::string m_commandLine;
     std::vector<std::string> m_alerts;
     std::function<void(const std::string&)> m_alertShower;
+    CatalogueConverter m_catalogueConverter;
     std::vector<std::string> m_inputErrors;
     bool m_echoLineOpen = false;
     bool m_terminalEcho = false;

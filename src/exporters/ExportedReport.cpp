@@ -64,10 +64,8 @@ std::vector<std::string> ExportHeadings(const ExportedReport& report) {
     if (report.showPrice)
         heading.push_back("Item Price");
     heading.push_back("Quantity");
-    if (report.drawings.size() > 1) {
-        for (const std::string& name : DrawingColumnNames(report.drawings))
-            heading.push_back(name);
-    }
+    for (const std::string& name : report.columnsBy == "drawing" ? DrawingColumnNames(report.columns) : report.columns)
+        heading.push_back(name);
     heading.push_back("Description");
     if (report.showPrice)
         heading.push_back("Total");

@@ -15,7 +15,7 @@ struct ExportedRow {
     std::vector<std::string> attributes; // one value per tag of the report's attributeTags
     double itemPrice = 0.0;
     long long quantity = 0;
-    std::vector<long long> quantities; // one per drawing when the report covers several
+    std::vector<long long> quantities; // one per split column (the report's `columns`)
     std::string description;
     double total = 0.0;
 };
@@ -28,6 +28,10 @@ struct ExportedReport {
     std::string catalog;               // the catalogue in use; empty for none
     std::vector<std::string> drawings; // the drawing, or the drawings summed
     CensusSwitches switches;           // the counting switches in force; its attribute tags head columns
+    // The quantity split into columns: "drawing" (one per drawing's path in `columns`), "layer" or "layout" (one
+    // per name); empty for none.
+    std::string columnsBy;
+    std::vector<std::string> columns;
 };
 
 // The report as `view` shows it, its texts converted from `codePage` to UTF-8. With attribute tags, each row's
@@ -47,7 +51,8 @@ struct ExportedReport {
 [[nodiscard]] bool WriteXlsx(const std::string& path, const ExportedReport& report, std::string& error);
 
 // The column headings of CSV and XLSX: the block name, each attribute tag, the item price while prices show, the
-// quantity, each drawing's quantity when there are several, the description and the total while prices show.
+// quantity, each split column's (a drawing's shortest distinct path), the description and the total while prices
+// show.
 [[nodiscard]] std::vector<std::string> ExportHeadings(const ExportedReport& report);
 
 // A price or total with two decimals and a point, as every format writes it.

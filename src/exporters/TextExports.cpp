@@ -52,12 +52,6 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
-namespace {
-bool ManyDrawings(const ExportedReport& report) {
-    return report.drawings.size() > 1;
-}
-} // namespace
-
 bool WriteCsv(const std::string& path, const ExportedReport& report, std::string& error) {
     std::string text;
     auto line = [&text](const std::vector<std::string>& fields) {
@@ -74,10 +68,8 @@ bool WriteCsv(const std::string& path, const ExportedReport& report, std::string
         if (report.showPrice)
             fields.push_back(FormatMoney(row.itemPrice));
         fields.push_back(std::to_string(row.quantity));
-        if (ManyDrawings(report)) {
-            for (std::size_t d = 0; d < report.drawings.size(); ++d)
-                fields.push_back(std::to_string(d < row.quantities.size() ? row.quantities[d] : 0));
-        }
+        for (std::size_t c = 0; c < report.columns.size(); ++c)
+            fields.push_back(std::to_string(c < row.quantities.size() ? row.quantities[c] : 0));
         fields.push_back(row.description);
         if (report.showPrice)
             fields.push_back(FormatMoney(row.total));
@@ -107,6 +99,8 @@ bool WriteJson(const std::string& path, const ExportedReport& report, std::strin
     for (std::size_t t = 0; t < s.attributeTags.size(); ++t)
         text += (t ? ", " : "") + JsonString(s.attributeTags[t]);
     text += "]},\n";
+    if (!report.columns.empty())
+        text += "  \"columnsBy\": " + JsonString(report.columnsBy) + ",\n";
     text += std::string("  \"showPrice\": ") + (report.showPrice ? "true" : "false") + ",\n";
     text += "  \"rows\": [";
     for (std::size_t r = 0; r < report.rows.size(); ++r) {
@@ -123,11 +117,11 @@ bool WriteJson(const std::string& path, const ExportedReport& report, std::strin
         if (report.showPrice)
             text += ", \"itemPrice\": " + FormatMoney(row.itemPrice);
         text += ", \"quantity\": " + std::to_string(row.quantity);
-        if (ManyDrawings(report)) {
+        if (!report.columns.empty()) {
             text += ", \"quantities\": {";
-            for (std::size_t d = 0; d < report.drawings.size(); ++d)
-                text += (d ? ", " : "") + JsonString(report.drawings[d]) + ": " +
-                        std::to_string(d < row.quantities.size() ? row.quantities[d] : 0);
+            for (std::size_t c = 0; c < report.columns.size(); ++c)
+                text += (c ? ", " : "") + JsonString(report.columns[c]) + ": " +
+                        std::to_string(c < row.quantities.size() ? row.quantities[c] : 0);
             text += "}";
         }
         text += ", \"description\": " + JsonString(row.description);

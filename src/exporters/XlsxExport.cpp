@@ -51,7 +51,6 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
     format_set_bold(boldMoney);
     format_set_num_format(boldMoney, "0.00");
 
-    bool many = report.drawings.size() > 1;
     std::vector<std::string> heading = ExportHeadings(report);
     std::vector<std::size_t> widths(heading.size(), 0);
     for (std::size_t c = 0; c < heading.size(); ++c) {
@@ -77,11 +76,9 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
         if (report.showPrice)
             number(entry.itemPrice, money, FormatMoney(entry.itemPrice).size());
         number(static_cast<double>(entry.quantity), count, std::to_string(entry.quantity).size());
-        if (many) {
-            for (std::size_t d = 0; d < report.drawings.size(); ++d) {
-                long long quantity = d < entry.quantities.size() ? entry.quantities[d] : 0;
-                number(static_cast<double>(quantity), count, std::to_string(quantity).size());
-            }
+        for (std::size_t k = 0; k < report.columns.size(); ++k) {
+            long long quantity = k < entry.quantities.size() ? entry.quantities[k] : 0;
+            number(static_cast<double>(quantity), count, std::to_string(quantity).size());
         }
         text(entry.description);
         if (report.showPrice)

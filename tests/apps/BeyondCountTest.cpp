@@ -203,6 +203,71 @@ TEST_F(BeyondCount, TheReferencesBehindEveryRowAreListed) {
     EXPECT_NE(errors.find("vantorel: the references could not be written: cannot write "), std::string::npos) << errors;
 }
 
+// The quantity column split by the layer or the layout of each reference counted, or by drawing; the parts add up to
+// the quantity.
+TEST_F(BeyondCount, QuantitiesAreSplitIntoColumnsByLayerLayoutOrDrawing) {
+    std::string drawing = Drawing("attributed");
+    std::string errors;
+    // Nested references on layer 0 take their room's layer; those on FURN keep theirs.
+    ShellRun run = Report(drawing + " --catalog " + Prices() + " --nested --minsert --select all-layouts --attributes "
+                              "material --columns-by layer --csv " + Path("l.csv") + " --xlsx " + Path("l.xlsx") +
+                              " --json " + Path("l.json"),
+                          &errors);
+    ASSERT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(ReadFile(Path("l.csv")),
+              "Block name,MATERIAL,Item Price,Quantity,FLOOR1,FLOOR2,FURN,Description,Total\r\n"
+              "desk,,250.00,1,0,1,0,Desk,250.00\r\nchair,,45.00,0,0,0,0,Chair,0.00\r\nroom,,0.00,4,2,2,0,,0.00\r\n"
+              "desk,oak,250.00,6,4,2,0,Desk,1500.00\r\nchair,red,45.00,10,0,6,4,Chair,450.00\r\n"
+              "chair,blue,45.00,4,0,0,4,Chair,180.00\r\nSummary:,,,,,,,,2380.00\r\n");
+    std::string xlsx = Check("xlsx", Path("l.xlsx"));
+    EXPECT_NE(xlsx.find("'Block name' | 'MATERIAL' | 'Item Price' | 'Quantity' | 'FLOOR1' | 'FLOOR2' | 'FURN' | "
+                        "'Description' | 'Total'\n'desk' | None | 250 [0.00] | 1 [0] | 0 [0] | 1 [0] | 0 [0] | 'Desk' | "
+                        "250 [0.00]\n"),
+              std::string::npos)
+        << xlsx;
+    EXPECT_NE(xlsx.find("'=SUM(I2:I7)' cached 2380\n"), std::string::npos) << xlsx;
+    std::string json = Check("json", Path("l.json"));
+    EXPECT_NE(json.find("\"columnsBy\": \"layer\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"quantities\": {\"FLOOR1\": 0, \"FLOOR2\": 6, \"FURN\": 4}, \"quantity\": 10"),
+              std::string::npos)
+        << json;
+    // The printed report is the plain one.
+    EXPECT_EQ(run.out.substr(0, kHead.size()), kHead);
+
+    // By layout, in the tabs' order; a layout nothing was counted in has no column.
+    run = Report(drawing + " --nested --select all-layouts --columns-by layout --csv " + Path("t.csv"), &errors);
+    ASSERT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(ReadFile(Path("t.csv")),
+              "Block name,Item Price,Quantity,Model,Layout1,Layout2,Description,Total\r\n"
+              "room,0.00,4,3,0,1,,0.00\r\ndesk,0.00,7,5,1,1,,0.00\r\nchair,0.00,9,7,0,2,,0.00\r\n"
+              "Summary:,,,,,,,0.00\r\n");
+    run = Report(drawing + " --columns-by layout --csv " + Path("m.csv"), &errors);
+    EXPECT_EQ(ReadFile(Path("m.csv")),
+              "Block name,Item Price,Quantity,Model,Description,Total\r\nroom,0.00,3,3,,0.00\r\n"
+              "desk,0.00,2,2,,0.00\r\nchair,0.00,1,1,,0.00\r\nSummary:,,,,,0.00\r\n");
+
+    // One drawing by drawing: a column of its own; several by none: the sums alone; several by layer: the
+    // layers of all of them.
+    run = Report(drawing + " --columns-by drawing --csv " + Path("d.csv"), &errors);
+    EXPECT_EQ(ReadFile(Path("d.csv")).substr(0, 75),
+              "Block name,Item Price,Quantity,attributed-asc.dxf,Description,Total\r\nroom,0");
+    std::string cycle = Drawing("cycle");
+    run = Report(drawing + " " + cycle + " --columns-by none --csv " + Path("n.csv"), &errors);
+    ASSERT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(ReadFile(Path("n.csv")),
+              "Block name,Item Price,Quantity,Description,Total\r\nroom,0.00,3,,0.00\r\ndesk,0.00,2,,0.00\r\n"
+              "chair,0.00,1,,0.00\r\nb,0.00,2,,0.00\r\na,0.00,1,,0.00\r\nSummary:,,,,0.00\r\n");
+    run = Report(drawing + " " + cycle + " --columns-by layer --csv " + Path("b.csv"), &errors);
+    EXPECT_EQ(ReadFile(Path("b.csv")),
+              "Block name,Item Price,Quantity,0,FLOOR1,FLOOR2,Description,Total\r\nroom,0.00,3,0,2,1,,0.00\r\n"
+              "desk,0.00,2,0,1,1,,0.00\r\nchair,0.00,1,0,0,1,,0.00\r\nb,0.00,2,2,0,0,,0.00\r\n"
+              "a,0.00,1,1,0,0,,0.00\r\nSummary:,,,,,,,0.00\r\n");
+
+    run = Report(drawing + " --columns-by colour --csv " + Path("x.csv"), &errors);
+    EXPECT_EQ(run.exitCode, 64);
+    EXPECT_EQ(errors, "vantorel: --columns-by takes drawing, layer, layout or none, not colour\n");
+}
+
 // Whatever the drawing and the switches, a row's quantity is what its references add up to.
 TEST_F(BeyondCount, QuantitiesAreTheSumsOfTheListedReferencesOnEveryDrawing) {
     std::vector<std::string> drawings;

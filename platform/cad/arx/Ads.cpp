@@ -185,9 +185,23 @@ int acedAlert(const ACHAR* message) {
     return RTNORM;
 }
 
+namespace {
+// Whether the host's BOMFILEFORMATS switch is on.
+bool FileFormatsOn() {
+    const cad::VariableValue* value = cad::Host::Instance().Variable("BOMFILEFORMATS");
+    const auto* on = value ? std::get_if<std::int16_t>(value) : nullptr;
+    return on && *on != 0;
+}
+} // namespace
+
 int acedGetFileD(const ACHAR* title, const ACHAR* defaultName, const ACHAR* extension, int flags, resbuf* result) {
-    std::string prompt = cad::FormatFilePrompt(
-        cad::FilePrompt{title ? title : "", defaultName ? defaultName : "", extension ? extension : "", flags});
+    cad::FilePrompt asked{title ? title : "", defaultName ? defaultName : "", extension ? extension : "", flags};
+    // A catalogue to open may be a spreadsheet of prices too, converted for the module, which reads catalogues alone.
+    const cad::Editor::CatalogueConverter& converter = TheEditor().GetCatalogueConverter();
+    bool spreadsheets = (flags & 2) && cad::NamesEqual(asked.extension, "prc") && converter && FileFormatsOn();
+    if (spreadsheets)
+        asked.extension = "prc;csv;xlsx";
+    std::string prompt = cad::FormatFilePrompt(asked);
     cad::Answer answer;
     if (TheEditor().Ask(cad::Request::File, prompt, answer) != RTNORM)
         return RTERROR;
@@ -202,10 +216,15 @@ int acedGetFileD(const ACHAR* title, const ACHAR* defaultName, const ACHAR* exte
                                                     extension ? extension : "", flags},
                                     file->path))
         return RTCAN;
+    std::string path = file->path;
+    std::string extensionOf = std::filesystem::path(path).extension().string();
+    if (spreadsheets && (cad::NamesEqual(extensionOf, ".csv") || cad::NamesEqual(extensionOf, ".xlsx")) &&
+        !converter(file->path, path))
+        return RTCAN;
     if (result) {
         result->rbnext = nullptr;
         result->restype = RTSTR;
-        result->resval.rstring = ArxCopyString(file->path.c_str());
+        result->resval.rstring = ArxCopyString(path.c_str());
     }
     return RTNORM;
 }
