@@ -1,11 +1,9 @@
 #include "catalog/CatalogConversion.h"
 
 #include "bom/BomReport.h"
-#include "bom/ReplacingFile.h"
 #include "exporters/ExportedReport.h"
+#include "exporters/XlsxBook.h"
 #include "platform/text/CodePage.h"
-
-#include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -252,19 +250,14 @@ std::string CsvText(const Catalogue& catalogue) {
 }
 
 bool WriteXlsxCatalogue(const std::string& path, const Catalogue& catalogue, std::string& error) {
-    vantorel::ReplacingFile file(path);
-    lxw_workbook* workbook = file.Stream() ? workbook_new(file.Path().c_str()) : nullptr;
-    lxw_worksheet* sheet = workbook ? workbook_add_worksheet(workbook, "Prices") : nullptr;
+    vantorel::XlsxBook book(path, "Prices");
+    lxw_worksheet* sheet = book.Sheet();
     if (!sheet) {
-        if (workbook)
-            workbook_close(workbook);
         error = "cannot write " + path;
         return false;
     }
-    lxw_format* bold = workbook_add_format(workbook);
-    format_set_bold(bold);
-    lxw_format* money = workbook_add_format(workbook);
-    format_set_num_format(money, "0.00");
+    lxw_format* bold = book.Bold();
+    lxw_format* money = book.Money();
     const char* headings[] = {"Block name", "Item Price", "Description"};
     for (lxw_col_t c = 0; c < 3; ++c)
         worksheet_write_string(sheet, 0, c, headings[c], bold);
@@ -285,12 +278,7 @@ bool WriteXlsxCatalogue(const std::string& path, const Catalogue& catalogue, std
     worksheet_set_column(sheet, 1, 1, 12, nullptr);
     worksheet_set_column(sheet, 2, 2, 40, nullptr);
     worksheet_freeze_panes(sheet, 1, 0);
-    lxw_error closed = workbook_close(workbook);
-    if (closed != LXW_NO_ERROR || !file.Commit()) {
-        error = "cannot write " + path + (closed != LXW_NO_ERROR ? std::string(": ") + lxw_strerror(closed) : "");
-        return false;
-    }
-    return true;
+    return book.Close(error);
 }
 
 bool ReadCatalogue(const std::string& path, Catalogue& catalogue, std::vector<std::string>& problems,

@@ -1,6 +1,6 @@
 // The report as a spreadsheet, through libxlsxwriter.
-#include "bom/ReplacingFile.h"
 #include "exporters/ExportedReport.h"
+#include "exporters/XlsxBook.h"
 
 #include <xlsxwriter.h>
 
@@ -27,24 +27,15 @@ std::string ColumnLetters(int column) {
 } // namespace
 
 bool WriteXlsx(const std::string& path, const ExportedReport& report, std::string& error) {
-    // The workbook is written beside the target and takes its place only when it is whole.
-    ReplacingFile file(path);
-    if (!file.Stream()) {
-        error = "cannot write " + path;
-        return false;
-    }
-    lxw_workbook* workbook = workbook_new(file.Path().c_str());
-    lxw_worksheet* sheet = workbook ? workbook_add_worksheet(workbook, "BOM") : nullptr;
+    XlsxBook book(path, "BOM");
+    lxw_worksheet* sheet = book.Sheet();
     if (!sheet) {
-        if (workbook)
-            workbook_close(workbook);
         error = "cannot write " + path;
         return false;
     }
-    lxw_format* bold = workbook_add_format(workbook);
-    format_set_bold(bold);
-    lxw_format* money = workbook_add_format(workbook);
-    format_set_num_format(money, "0.00");
+    lxw_workbook* workbook = book.Book();
+    lxw_format* bold = book.Bold();
+    lxw_format* money = book.Money();
     lxw_format* count = workbook_add_format(workbook);
     format_set_num_format(count, "0");
     lxw_format* boldMoney = workbook_add_format(workbook);
@@ -97,12 +88,7 @@ bool WriteXlsx(const std::string& path, const ExportedReport& report, std::strin
         worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
                              static_cast<double>(std::min<std::size_t>(widths[c] + 2, 100)), nullptr);
     worksheet_freeze_panes(sheet, 1, 0);
-    lxw_error closed = workbook_close(workbook);
-    if (closed != LXW_NO_ERROR || !file.Commit()) {
-        error = "cannot write " + path + (closed != LXW_NO_ERROR ? std::string(": ") + lxw_strerror(closed) : "");
-        return false;
-    }
-    return true;
+    return book.Close(error);
 }
 
 } // namespace vantorel

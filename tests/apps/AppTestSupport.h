@@ -49,6 +49,19 @@ inline ShellRun Vantorel(const std::filesystem::path& dir, const std::string& ar
     return run;
 }
 
+// The report text file as the module lays it out: the heading, a row ("%10s %10s %10d %20s %10s"), the summary.
+inline const std::string kReportHead = "Block name Item Price   Quantity          Description      Total\n";
+inline std::string ReportRow(const std::string& name, const std::string& price, int quantity,
+                             const std::string& description, const std::string& total) {
+    char line[256];
+    std::snprintf(line, sizeof line, "%10s %10s %10d %20s %10s\n", name.c_str(), price.c_str(), quantity,
+                  description.c_str(), total.c_str());
+    return line;
+}
+inline std::string ReportSummary(const std::string& total) {
+    return ReportRow("Summary:", "", 0, "", total).replace(22, 10, std::string(10, ' '));
+}
+
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
@@ -95,6 +108,14 @@ protected:
                      Path("libvantorel.so") + " script " + Path("session.txt") + " 2>&1");
     }
     std::string Settings(const std::string& name) const { return ReadFile(Path(name)); }
+    // counting_drawings.py's drawing of `kind` in the test's folder, ASCII ("asc") or binary ("bin").
+    std::string CountingDrawing(const std::string& kind, const std::string& format = "asc") const {
+        std::string path = Path(kind + "-" + format + ".dxf");
+        ShellRun made = Shell(std::string("/usr/bin/python3 ") + COUNTING_DRAWINGS + " " + kind + " " + path + " " +
+                              format + " 2>&1");
+        EXPECT_EQ(made.exitCode, 0) << made.out;
+        return path;
+    }
     bool HasFile(const std::string& name) const { return std::filesystem::exists(dir / name); }
     std::filesystem::path dir;
 };

@@ -9,33 +9,18 @@
 
 namespace {
 
+using apptest::kReportHead;
 using apptest::ReadFile;
+using apptest::ReportRow;
+using apptest::ReportSummary;
 using apptest::Shell;
 using apptest::ShellRun;
 using apptest::WriteFile;
 
-const std::string kHead = "Block name Item Price   Quantity          Description      Total\n";
-
-std::string Row(const std::string& name, const std::string& price, int quantity, const std::string& description,
-                const std::string& total) {
-    char line[256];
-    std::snprintf(line, sizeof line, "%10s %10s %10d %20s %10s\n", name.c_str(), price.c_str(), quantity,
-                  description.c_str(), total.c_str());
-    return line;
-}
-
-std::string Summary(const std::string& total) {
-    return Row("Summary:", "", 0, "", total).replace(22, 10, std::string(10, ' '));
-}
-
 class BeyondCount : public apptest::ScriptedSession {
 protected:
     std::string Drawing(const std::string& kind, const std::string& format = "asc") const {
-        std::string path = Path(kind + "-" + format + ".dxf");
-        ShellRun made = Shell(std::string("/usr/bin/python3 ") + COUNTING_DRAWINGS + " " + kind + " " + path + " " +
-                              format + " 2>&1");
-        EXPECT_EQ(made.exitCode, 0) << made.out;
-        return path;
+        return CountingDrawing(kind, format);
     }
     ShellRun Report(const std::string& arguments, std::string* errors = nullptr) const {
         return apptest::Vantorel(dir, "report " + arguments, errors);
@@ -62,11 +47,11 @@ TEST_F(BeyondCount, AttributeValuesSplitTheRowsAndHeadColumnsOfTheirOwn) {
         EXPECT_EQ(errors, "");
         // The catalogue's rows first; a row of values takes its name's price and description; the MINSERT's six
         // red chairs and the three in the rooms are one row.
-        EXPECT_EQ(run.out, kHead + Row("desk", "250.00", 1, "Desk", "250.00") + Row("chair", "45.00", 0, "Chair", "0.00") +
-                               Row("room", "0.00", 3, "", "0.00") + Row("desk (oak, 160)", "250.00", 3, "Desk", "750.00") +
-                               Row("chair (red, )", "45.00", 9, "Chair", "405.00") +
-                               Row("chair (blue, )", "45.00", 3, "Chair", "135.00") +
-                               Row("desk (oak, 180)", "250.00", 1, "Desk", "250.00") + Summary("1790.00"))
+        EXPECT_EQ(run.out, kReportHead + ReportRow("desk", "250.00", 1, "Desk", "250.00") + ReportRow("chair", "45.00", 0, "Chair", "0.00") +
+                               ReportRow("room", "0.00", 3, "", "0.00") + ReportRow("desk (oak, 160)", "250.00", 3, "Desk", "750.00") +
+                               ReportRow("chair (red, )", "45.00", 9, "Chair", "405.00") +
+                               ReportRow("chair (blue, )", "45.00", 3, "Chair", "135.00") +
+                               ReportRow("desk (oak, 180)", "250.00", 1, "Desk", "250.00") + ReportSummary("1790.00"))
             << format;
         EXPECT_EQ(ReadFile(Path("r.csv")),
                   "Block name,MATERIAL,SIZE,Item Price,Quantity,Description,Total\r\n"
@@ -109,20 +94,20 @@ TEST_F(BeyondCount, TheDialogSplitsTheRowsWhenTheVariableIsSet) {
     ShellRun run = Session("open " + Drawing("attributed") + "\nsetvar BOMATTRS material,size\ncommand KXBOMC\ncancel\n"
                            "select all\nclick Save to file\nfile " + Path("report.txt") + "\nclick Close\n");
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(ReadFile(Path("report.txt")), kHead + Row("room", "0.00", 3, "", "0.00") +
-                                                Row("desk (oak, 180)", "0.00", 1, "", "0.00") +
-                                                Row("desk", "0.00", 1, "", "0.00") +
-                                                Row("chair (red, )", "0.00", 1, "", "0.00") + Summary("0.00"));
+    EXPECT_EQ(ReadFile(Path("report.txt")), kReportHead + ReportRow("room", "0.00", 3, "", "0.00") +
+                                                ReportRow("desk (oak, 180)", "0.00", 1, "", "0.00") +
+                                                ReportRow("desk", "0.00", 1, "", "0.00") +
+                                                ReportRow("chair (red, )", "0.00", 1, "", "0.00") + ReportSummary("0.00"));
     // A tag alone, and the variable emptied again: the plain count.
     run = Session("open " + Drawing("attributed") + "\nsetvar BOMATTRS material\ncommand KXBOMC\ncancel\n"
                   "select all\nclick Save to file\nfile " + Path("one.txt") + "\nclick Close\nsetvar BOMATTRS \"\"\n"
                   "command KXBOMC\ncancel\nselect all\nclick Save to file\nfile " + Path("none.txt") + "\nclick Close\n");
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(ReadFile(Path("one.txt")), kHead + Row("room", "0.00", 3, "", "0.00") + Row("desk (oak)", "0.00", 1, "", "0.00") +
-                                             Row("desk", "0.00", 1, "", "0.00") + Row("chair (red)", "0.00", 1, "", "0.00") +
-                                             Summary("0.00"));
-    EXPECT_EQ(ReadFile(Path("none.txt")), kHead + Row("room", "0.00", 3, "", "0.00") + Row("desk", "0.00", 2, "", "0.00") +
-                                              Row("chair", "0.00", 1, "", "0.00") + Summary("0.00"));
+    EXPECT_EQ(ReadFile(Path("one.txt")), kReportHead + ReportRow("room", "0.00", 3, "", "0.00") + ReportRow("desk (oak)", "0.00", 1, "", "0.00") +
+                                             ReportRow("desk", "0.00", 1, "", "0.00") + ReportRow("chair (red)", "0.00", 1, "", "0.00") +
+                                             ReportSummary("0.00"));
+    EXPECT_EQ(ReadFile(Path("none.txt")), kReportHead + ReportRow("room", "0.00", 3, "", "0.00") + ReportRow("desk", "0.00", 2, "", "0.00") +
+                                              ReportRow("chair", "0.00", 1, "", "0.00") + ReportSummary("0.00"));
 }
 
 TEST_F(BeyondCount, ATagNoCountedReferenceCarriesIsSaid) {
@@ -130,8 +115,8 @@ TEST_F(BeyondCount, ATagNoCountedReferenceCarriesIsSaid) {
     ShellRun run = Report(Drawing("attributed") + " --attributes finish,size", &errors);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(errors, "vantorel: no counted reference carries the attribute FINISH: its values are empty\n");
-    EXPECT_EQ(run.out, kHead + Row("room", "0.00", 3, "", "0.00") + Row("desk (, 180)", "0.00", 1, "", "0.00") +
-                           Row("desk", "0.00", 1, "", "0.00") + Row("chair", "0.00", 1, "", "0.00") + Summary("0.00"));
+    EXPECT_EQ(run.out, kReportHead + ReportRow("room", "0.00", 3, "", "0.00") + ReportRow("desk (, 180)", "0.00", 1, "", "0.00") +
+                           ReportRow("desk", "0.00", 1, "", "0.00") + ReportRow("chair", "0.00", 1, "", "0.00") + ReportSummary("0.00"));
     // Nested references carry their own: the rooms' chairs have MATERIAL, the model's references do not need to.
     run = Report(Drawing("attributed") + " --attributes material --nested", &errors);
     EXPECT_EQ(errors, "");
@@ -145,9 +130,9 @@ TEST_F(BeyondCount, SeveralDrawingsSumTheRowsOfTheSameValues) {
                               " --sort 'block name:desc'",
                           &errors);
     ASSERT_EQ(run.exitCode, 0) << errors;
-    EXPECT_EQ(run.out, kHead + Row("room", "0.00", 6, "", "0.00") + Row("desk (oak)", "0.00", 8, "", "0.00") +
-                           Row("desk", "0.00", 2, "", "0.00") + Row("chair (red)", "0.00", 8, "", "0.00") +
-                           Row("chair (blue)", "0.00", 6, "", "0.00") + Summary("0.00"));
+    EXPECT_EQ(run.out, kReportHead + ReportRow("room", "0.00", 6, "", "0.00") + ReportRow("desk (oak)", "0.00", 8, "", "0.00") +
+                           ReportRow("desk", "0.00", 2, "", "0.00") + ReportRow("chair (red)", "0.00", 8, "", "0.00") +
+                           ReportRow("chair (blue)", "0.00", 6, "", "0.00") + ReportSummary("0.00"));
     EXPECT_EQ(ReadFile(Path("both.csv")),
               "Block name,MATERIAL,Item Price,Quantity,attributed-asc.dxf,attributed-bin.dxf,Description,Total\r\n"
               "room,,0.00,6,3,3,,0.00\r\ndesk,oak,0.00,8,4,4,,0.00\r\ndesk,,0.00,2,1,1,,0.00\r\n"
@@ -232,7 +217,7 @@ TEST_F(BeyondCount, QuantitiesAreSplitIntoColumnsByLayerLayoutOrDrawing) {
               std::string::npos)
         << json;
     // The printed report is the plain one.
-    EXPECT_EQ(run.out.substr(0, kHead.size()), kHead);
+    EXPECT_EQ(run.out.substr(0, kReportHead.size()), kReportHead);
 
     // By layout, in the tabs' order; a layout nothing was counted in has no column.
     run = Report(drawing + " --nested --select all-layouts --columns-by layout --csv " + Path("t.csv"), &errors);

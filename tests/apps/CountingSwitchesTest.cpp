@@ -8,37 +8,22 @@
 
 namespace {
 
+using apptest::kReportHead;
 using apptest::ReadFile;
+using apptest::ReportRow;
+using apptest::ReportSummary;
 using apptest::Shell;
 using apptest::ShellRun;
 using apptest::WriteFile;
 
-const std::string kHead = "Block name Item Price   Quantity          Description      Total\n";
-
-std::string Row(const std::string& name, const std::string& price, int quantity, const std::string& description,
-                const std::string& total) {
-    char line[256];
-    std::snprintf(line, sizeof line, "%10s %10s %10d %20s %10s\n", name.c_str(), price.c_str(), quantity,
-                  description.c_str(), total.c_str());
-    return line;
-}
-
 std::string Unpriced(const std::string& name, int quantity) {
-    return Row(name, "0.00", quantity, "", "0.00");
-}
-
-std::string Summary(const std::string& total) {
-    return Row("Summary:", "", 0, "", total).replace(22, 10, std::string(10, ' '));
+    return ReportRow(name, "0.00", quantity, "", "0.00");
 }
 
 class CountingSwitches : public apptest::ScriptedSession {
 protected:
     std::string Drawing(const std::string& kind, const std::string& format = "asc") const {
-        std::string path = Path(kind + "-" + format + ".dxf");
-        ShellRun made = Shell(std::string("/usr/bin/python3 ") + COUNTING_DRAWINGS + " " + kind + " " + path + " " +
-                              format + " 2>&1");
-        EXPECT_EQ(made.exitCode, 0) << made.out;
-        return path;
+        return CountingDrawing(kind, format);
     }
     // `vantorel report DRAWING ARGUMENTS`: standard output, and standard error apart.
     ShellRun Report(const std::string& drawing, const std::string& arguments, std::string* errors = nullptr) const {
@@ -94,7 +79,7 @@ TEST_F(CountingSwitches, EachSwitchCountsWhatTheUserMeans) {
                 continue;
             ShellRun run = Report(Drawing(c.kind, format), c.arguments);
             EXPECT_EQ(run.exitCode, 0) << c.kind << " " << c.arguments;
-            EXPECT_EQ(run.out, kHead + c.rows + Summary("0.00")) << c.kind << " " << c.arguments << " " << format;
+            EXPECT_EQ(run.out, kReportHead + c.rows + ReportSummary("0.00")) << c.kind << " " << c.arguments << " " << format;
         }
         std::string setvars;
         for (const auto& [flag, line] : kVariables)
@@ -105,23 +90,23 @@ TEST_F(CountingSwitches, EachSwitchCountsWhatTheUserMeans) {
                                (layouts ? "select all-layouts\n" : "select all\n") + "click Save to file\nfile " +
                                Path("report.txt") + "\nclick Close\n");
         EXPECT_EQ(run.exitCode, 0) << run.out;
-        EXPECT_EQ(ReadFile(Path("report.txt")), kHead + c.rows + Summary("0.00")) << c.kind << "\n" << setvars;
+        EXPECT_EQ(ReadFile(Path("report.txt")), kReportHead + c.rows + ReportSummary("0.00")) << c.kind << "\n" << setvars;
     }
 }
 
 TEST_F(CountingSwitches, PricesGoWithEveryReferenceCounted) {
     WriteFile(Path("prices.prc"), "CHAIR|2.50|Oak\nSEAT|1.10|Plastic\nV-100|40|Valve DN50\n");
     ShellRun run = Report(Drawing("nested"), "--catalog " + Path("prices.prc") + " --nested");
-    EXPECT_EQ(run.out, kHead + Row("chair", "2.50", 16, "Oak", "40.00") + Row("seat", "1.10", 0, "Plastic", "0.00") +
-                           Row("v-100", "40.00", 0, "Valve DN50", "0.00") + Unpriced("floor", 2) + Unpriced("room", 7) +
-                           Unpriced("desk", 9) + Unpriced("loop", 2) + Summary("40.00"));
+    EXPECT_EQ(run.out, kReportHead + ReportRow("chair", "2.50", 16, "Oak", "40.00") + ReportRow("seat", "1.10", 0, "Plastic", "0.00") +
+                           ReportRow("v-100", "40.00", 0, "Valve DN50", "0.00") + Unpriced("floor", 2) + Unpriced("room", 7) +
+                           Unpriced("desk", 9) + Unpriced("loop", 2) + ReportSummary("40.00"));
     run = Report(Drawing("minsert"), "--catalog " + Path("prices.prc") + " --minsert");
-    EXPECT_EQ(run.out, kHead + Row("chair", "2.50", 0, "Oak", "0.00") + Row("seat", "1.10", 13, "Plastic", "14.30") +
-                           Row("v-100", "40.00", 0, "Valve DN50", "0.00") + Summary("14.30"));
+    EXPECT_EQ(run.out, kReportHead + ReportRow("chair", "2.50", 0, "Oak", "0.00") + ReportRow("seat", "1.10", 13, "Plastic", "14.30") +
+                           ReportRow("v-100", "40.00", 0, "Valve DN50", "0.00") + ReportSummary("14.30"));
     run = Report(Drawing("keyed"), "--catalog " + Path("prices.prc") + " --key-attribute PARTNO");
-    EXPECT_EQ(run.out, kHead + Row("chair", "2.50", 0, "Oak", "0.00") + Row("seat", "1.10", 0, "Plastic", "0.00") +
-                           Row("v-100", "40.00", 2, "Valve DN50", "80.00") + Unpriced("v-200", 1) +
-                           Unpriced("valve", 2) + Unpriced("p-1", 1) + Summary("80.00"));
+    EXPECT_EQ(run.out, kReportHead + ReportRow("chair", "2.50", 0, "Oak", "0.00") + ReportRow("seat", "1.10", 0, "Plastic", "0.00") +
+                           ReportRow("v-100", "40.00", 2, "Valve DN50", "80.00") + Unpriced("v-200", 1) +
+                           Unpriced("valve", 2) + Unpriced("p-1", 1) + ReportSummary("80.00"));
 }
 
 TEST_F(CountingSwitches, WhatTheUserShouldKnowIsSaidOnStandardError) {
@@ -160,10 +145,10 @@ TEST_F(CountingSwitches, AScriptSetsTheVariablesAndSetvarTellsWhatItCannotTake) 
                          "click Close\n";
     ShellRun run = Session(script);
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(ReadFile(Path("nested.txt")), kHead + Unpriced("floor", 2) + Unpriced("room", 7) + Unpriced("desk", 9) +
-                                                Unpriced("chair", 16) + Unpriced("loop", 2) + Summary("0.00"));
-    EXPECT_EQ(ReadFile(Path("plain.txt")), kHead + Unpriced("floor", 2) + Unpriced("room", 1) + Unpriced("chair", 1) +
-                                               Unpriced("loop", 1) + Summary("0.00"));
+    EXPECT_EQ(ReadFile(Path("nested.txt")), kReportHead + Unpriced("floor", 2) + Unpriced("room", 7) + Unpriced("desk", 9) +
+                                                Unpriced("chair", 16) + Unpriced("loop", 2) + ReportSummary("0.00"));
+    EXPECT_EQ(ReadFile(Path("plain.txt")), kReportHead + Unpriced("floor", 2) + Unpriced("room", 1) + Unpriced("chair", 1) +
+                                               Unpriced("loop", 1) + ReportSummary("0.00"));
     EXPECT_NE(run.out.find("Block LOOP holds a reference to itself"), std::string::npos) << run.out;
 
     for (auto [line, said] : {std::pair{"setvar BOMNESTED 2", "setvar BOMNESTED: Requires an integer between 0 and 1."},
@@ -198,7 +183,7 @@ TEST_F(CountingSwitches, SetvarAndAVariablesNameAskForTheValueAtTheCommandLine) 
               "Enter variable name or [?]: Enter new value for BOMMINSERT <0>: Enter new value for BOMKEYATTR <>: "
               "Enter new value for BOMKEYATTR <PARTNO>: Enter new value for BOMMINSERT <1>: "
               "Requires an integer between 0 and 1.\n");
-    EXPECT_EQ(ReadFile(Path("seats.txt")), kHead + Unpriced("seat", 13) + Summary("0.00"));
+    EXPECT_EQ(ReadFile(Path("seats.txt")), kReportHead + Unpriced("seat", 13) + ReportSummary("0.00"));
 }
 
 // SETVAR ? lists every variable with its value, a line each, switches and the host's own alike.
@@ -239,7 +224,7 @@ TEST_F(CountingSwitches, ADwgDrawingIsCountedWithTheSwitchesToo) {
     std::string drawing = std::string(DWG_SAMPLES_DIR) + "/example_2018.dwg";
     ShellRun plain = Report(drawing, "");
     ASSERT_EQ(plain.exitCode, 0) << plain.out;
-    EXPECT_EQ(plain.out, kHead + Unpriced("bloko", 2) + Unpriced("cirklo_punktoj", 8) + Summary("0.00"));
+    EXPECT_EQ(plain.out, kReportHead + Unpriced("bloko", 2) + Unpriced("cirklo_punktoj", 8) + ReportSummary("0.00"));
     ShellRun switched = Report(drawing, "--nested --minsert --names effective --skip-tables --select all-layouts");
     EXPECT_EQ(switched.out, plain.out);
 }

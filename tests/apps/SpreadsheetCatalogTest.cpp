@@ -9,20 +9,13 @@
 
 namespace {
 
+using apptest::kReportHead;
 using apptest::ReadFile;
+using apptest::ReportRow;
+using apptest::ReportSummary;
 using apptest::Shell;
 using apptest::ShellRun;
 using apptest::WriteFile;
-
-const std::string kHead = "Block name Item Price   Quantity          Description      Total\n";
-
-std::string Row(const std::string& name, const std::string& price, int quantity, const std::string& description,
-                const std::string& total) {
-    char line[256];
-    std::snprintf(line, sizeof line, "%10s %10s %10d %20s %10s\n", name.c_str(), price.c_str(), quantity,
-                  description.c_str(), total.c_str());
-    return line;
-}
 
 class SpreadsheetCatalog : public apptest::ScriptedSession {
 protected:
@@ -37,12 +30,7 @@ protected:
         EXPECT_EQ(made.exitCode, 0) << made.out;
         return path;
     }
-    std::string Drawing() const {
-        std::string path = Path("attributed.dxf");
-        ShellRun made = Shell(std::string("/usr/bin/python3 ") + COUNTING_DRAWINGS + " attributed " + path + " 2>&1");
-        EXPECT_EQ(made.exitCode, 0) << made.out;
-        return path;
-    }
+    std::string Drawing() const { return CountingDrawing("attributed"); }
     ShellRun Run(const std::string& arguments, std::string* errors = nullptr) const {
         return apptest::Vantorel(dir, arguments, errors, environment);
     }
@@ -56,10 +44,10 @@ TEST_F(SpreadsheetCatalog, AWorkbookPricesTheReportAndWhatItCannotHoldIsSaidByCe
     ASSERT_EQ(run.exitCode, 0) << errors;
     // The heading row names the columns in its own order; the second sheet is not read; a price as text counts as
     // one written as a number; TINY is priced as it shows (12.3).
-    EXPECT_EQ(run.out, kHead + Row("desk", "250.00", 5, "Oak desk", "1250.00") +
-                           Row("chair", "45.50", 7, "Chair, oak", "318.50") + Row("room", "0.00", 3, "Room", "0.00") +
-                           Row("tiny", "12.30", 0, "Tiny", "0.00") +
-                           Row("Summary:", "", 0, "", "1568.50").replace(22, 10, std::string(10, ' ')));
+    EXPECT_EQ(run.out, kReportHead + ReportRow("desk", "250.00", 5, "Oak desk", "1250.00") +
+                           ReportRow("chair", "45.50", 7, "Chair, oak", "318.50") + ReportRow("room", "0.00", 3, "Room", "0.00") +
+                           ReportRow("tiny", "12.30", 0, "Tiny", "0.00") +
+                           ReportSummary("1568.50"));
     EXPECT_EQ(errors,
               "vantorel: headed.xlsx, sheet Prices, B4: the price \"abc\" is not a decimal number: it counts as 0.00\n"
               "vantorel: headed.xlsx, sheet Prices, C5: the name \"A|B\" holds a \"|\", which ends it in a catalogue "
@@ -76,8 +64,8 @@ TEST_F(SpreadsheetCatalog, AWorkbookPricesTheReportAndWhatItCannotHoldIsSaidByCe
     run = Run("report " + Drawing() + " --catalog " + Path("prices.csv"), &errors);
     ASSERT_EQ(run.exitCode, 0) << errors;
     EXPECT_EQ(errors, "");
-    EXPECT_NE(run.out.find(Row("desk", "100.00", 2, "Desk, plain", "200.00") +
-                           Row("chair", "9.50", 1, "A \"good\" one", "9.50")),
+    EXPECT_NE(run.out.find(ReportRow("desk", "100.00", 2, "Desk, plain", "200.00") +
+                           ReportRow("chair", "9.50", 1, "A \"good\" one", "9.50")),
               std::string::npos)
         << run.out;
     std::filesystem::copy_file(Drawing(), Path("second.dxf"), std::filesystem::copy_options::overwrite_existing);
@@ -85,7 +73,7 @@ TEST_F(SpreadsheetCatalog, AWorkbookPricesTheReportAndWhatItCannotHoldIsSaidByCe
                   Path("m.json"),
               &errors);
     ASSERT_EQ(run.exitCode, 0) << errors;
-    EXPECT_NE(run.out.find(Row("desk", "100.00", 4, "Desk, plain", "400.00")), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(ReportRow("desk", "100.00", 4, "Desk, plain", "400.00")), std::string::npos) << run.out;
     EXPECT_NE(ReadFile(Path("m.json")).find("\"catalog\": \"" + Path("prices.csv") + "\""), std::string::npos);
 
     // What cannot be a catalogue at all.
