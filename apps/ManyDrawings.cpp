@@ -320,17 +320,21 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
             keyCarried = keyCarried || (!o.keyAttribute.empty() && built &&
                                         AnyReferenceCarries(o.keyAttribute, o.select == "all-layouts"));
             if (listReferences && built && status == cad::RtNorm && session.Error().empty()) {
-                references::ReferenceList list(host.WorkingDatabase(), references::CountingRules::FromHost());
-                list.Count(host.GetEditor().LastSelection());
-                const std::vector<std::string>& tags = list.Rules().attributeTags;
-                for (const std::string& tag : CarriedTags(tags, list.References())) {
+                references::CountingRules rules = references::CountingRules::FromHost();
+                for (const std::string& tag : references::CarriedTags(host.WorkingDatabase(),
+                                                                      host.GetEditor().LastSelection(),
+                                                                      rules.attributeTags, rules.nested)) {
                     if (std::find(tagsCarried.begin(), tagsCarried.end(), tag) == tagsCarried.end())
                         tagsCarried.push_back(tag);
                 }
-                if (!o.references.empty())
-                    listed.push_back({path, list.References()});
-                if (splitByReferences)
-                    split.Add(list);
+                if (!o.references.empty() || splitByReferences) {
+                    references::ReferenceList list(host.WorkingDatabase(), rules);
+                    list.Count(host.GetEditor().LastSelection());
+                    if (splitByReferences)
+                        split.Add(list);
+                    if (!o.references.empty())
+                        listed.push_back({path, std::move(list)});
+                }
             }
             host.GetEditor().ClearAlerts();
             ReportOpenObjects();

@@ -1,5 +1,6 @@
 #include "ReportColumns.h"
 
+#include "catalog/SheetReader.h"
 #include "platform/files/ReplacingWrite.h"
 #include "platform/text/CodePage.h"
 
@@ -12,47 +13,13 @@
 
 namespace hostapp {
 
-std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> records;
-    std::vector<std::string> record;
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            record.push_back(std::move(field));
-            field.clear();
-        } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            record.push_back(std::move(field));
-            field.clear();
-            records.push_back(std::move(record));
-            record.clear();
-        } else {
-            field += c;
-        }
-    }
-    if (!field.empty() || !record.empty()) {
-        record.push_back(std::move(field));
-        records.push_back(std::move(record));
-    }
-    return records;
-}
-
 std::vector<vantorel::ExportedRow> RowsFromCsv(const std::string& text, std::size_t tags, bool showPrice) {
-    std::vector<std::vector<std::string>> records = ParseCsv(text);
+    // The module writes UTF-8 with commas, which is all the catalogues' reader needs to find.
+    catalog::Sheet sheet;
+    std::string error;
+    if (!catalog::ReadCsv(text, sheet, error))
+        return {};
+    const std::vector<std::vector<std::string>>& records = sheet.rows;
     std::vector<vantorel::ExportedRow> rows;
     for (std::size_t r = 1; r < records.size(); ++r) {
         const std::vector<std::string>& f = records[r];
@@ -125,9 +92,9 @@ void QuantitySplit::Add(const references::ReferenceList& list) {
     }
     for (const references::CountedReference& r : list.References()) {
         std::vector<std::string> values;
-        for (const std::string& value : r.values)
+        for (const std::string& value : r.facts->values)
             values.push_back(page.ToUtf8(value));
-        std::string column = page.ToUtf8(m_by == "layout" ? r.layout : r.layer);
+        std::string column = page.ToUtf8(m_by == "layout" ? *r.layout : *r.layer);
         // Layers are one whatever the case of their names: the first spelling met heads the column.
         if (m_by == "layer") {
             auto same = std::find_if(m_order.begin(), m_order.end(), [&](const std::string& known) {
@@ -140,7 +107,7 @@ void QuantitySplit::Add(const references::ReferenceList& list) {
         } else if (std::find(m_order.begin(), m_order.end(), column) == m_order.end()) {
             m_order.push_back(column);
         }
-        m_counts[RowKey(page.ToUtf8(r.countedName), values)][column] += static_cast<long long>(r.count);
+        m_counts[RowKey(page.ToUtf8(r.facts->countedName), values)][column] += static_cast<long long>(r.count);
     }
 }
 

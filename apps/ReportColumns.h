@@ -12,8 +12,6 @@
 
 namespace hostapp {
 
-// RFC 4180 records, as the module's CSV export writes them.
-[[nodiscard]] std::vector<std::vector<std::string>> ParseCsv(const std::string& text);
 // The rows of the module's CSV export of a report with `tags` attribute columns, prices shown or not; the summary
 // row is left out.
 [[nodiscard]] std::vector<vantorel::ExportedRow> RowsFromCsv(const std::string& text, std::size_t tags, bool showPrice);

@@ -115,21 +115,6 @@ void TellWhatTheSwitchesMissed(const ReportOptions& o, bool keyCarried, const st
                      table.c_str());
 }
 
-std::vector<std::string> CarriedTags(const std::vector<std::string>& tags,
-                                    const std::vector<references::CountedReference>& counted) {
-    std::vector<std::string> carried;
-    for (const std::string& tag : tags) {
-        bool found = false;
-        for (std::size_t r = 0; r < counted.size() && !found; ++r) {
-            for (const auto& attribute : counted[r].attributes)
-                found = found || SameWords(attribute.first, tag);
-        }
-        if (found)
-            carried.push_back(tag);
-    }
-    return carried;
-}
-
 void TellTagsNotCarried(const std::vector<std::string>& tags, const std::vector<std::string>& carried) {
     for (const std::string& tag : tags) {
         if (std::find(carried.begin(), carried.end(), tag) == carried.end())
@@ -477,19 +462,20 @@ int RunReport(const ReportOptions& given, const std::string& modulePath) {
             TellWhatTheSwitchesMissed(
                 ro, !ro.keyAttribute.empty() && AnyReferenceCarries(ro.keyAttribute, ro.select == "all-layouts"),
                 std::filesystem::is_regular_file(textPath, ignored) ? PlacedTableRow(textPath) : std::string());
-            if (!ro.attributes.empty() || !ro.references.empty() || split) {
-                references::ReferenceList counted(host.WorkingDatabase(), references::CountingRules::FromHost());
-                counted.Count(host.GetEditor().LastSelection());
-                const std::vector<std::string>& tags = counted.Rules().attributeTags;
-                TellTagsNotCarried(tags, CarriedTags(tags, counted.References()));
+            references::CountingRules rules = references::CountingRules::FromHost();
+            TellTagsNotCarried(rules.attributeTags,
+                               references::CarriedTags(host.WorkingDatabase(), host.GetEditor().LastSelection(),
+                                                       rules.attributeTags, rules.nested));
+            if (!ro.references.empty() || split) {
+                references::DrawingReferences counted{ro.drawings.front(),
+                                                      references::ReferenceList(host.WorkingDatabase(), rules)};
+                counted.list.Count(host.GetEditor().LastSelection());
                 std::string reason;
-                if (!ro.references.empty() &&
-                    !references::WriteReferenceFile(ro.references, {{ro.drawings.front(), counted.References()}},
-                                                    reason)) {
+                if (!ro.references.empty() && !references::WriteReferenceFile(ro.references, {&counted, 1}, reason)) {
                     std::fprintf(stderr, "vantorel: the references could not be written: %s\n", reason.c_str());
                     exitCode = kExitCommandFailed;
                 }
-                if (split && !WriteSplitExports(ro, columnsBy, steps.csv, counted))
+                if (split && !WriteSplitExports(ro, columnsBy, steps.csv, counted.list))
                     exitCode = kExitCommandFailed;
             }
             if (!ro.output.empty() && !SaveDrawingTo(ro.output))

@@ -58,9 +58,6 @@ bool BuildReportSession(const ReportOptions& options, const std::string& textPat
 
 // The tags of --attributes that no counted reference carries, said on standard error.
 void TellTagsNotCarried(const std::vector<std::string>& tags, const std::vector<std::string>& carried);
-// The tags (of `tags`) the references carry.
-std::vector<std::string> CarriedTags(const std::vector<std::string>& tags,
-                                    const std::vector<references::CountedReference>& counted);
 
 // A report's facts for the other formats before any row: prices shown, the catalogue, the switches.
 [[nodiscard]] vantorel::ExportedReport ExportShell(const ReportOptions& options);

@@ -23,7 +23,7 @@ void GuiApp::FindReferences() {
     // Every name a reference answers to: its row's, and its name's alone when the row shows attribute values.
     const textkit::CodePage& page = textkit::Active();
     auto rowName = [](const references::CountedReference& r) {
-        return vantorel::AttributedName(r.countedName, r.values);
+        return vantorel::AttributedName(r.facts->countedName, r.facts->values);
     };
     cad::Answer answer;
     std::string error;
@@ -46,7 +46,7 @@ void GuiApp::FindReferences() {
     std::uint64_t found = 0;
     std::vector<cad::ObjectId> placed;
     for (const references::CountedReference& r : list.References()) {
-        if (r.countedName != wanted && page.Lower(rowName(r)) != wanted)
+        if (r.facts->countedName != wanted && page.Lower(rowName(r)) != wanted)
             continue;
         found += r.count;
         placed.push_back(r.outermost);

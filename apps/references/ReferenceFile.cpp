@@ -2,12 +2,15 @@
 #include "references/ReferenceList.h"
 
 #include "bom/CensusSwitches.h"
+#include "bom/ReplacingFile.h"
 #include "exporters/ExportedReport.h"
 #include "platform/text/CodePage.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace references {
 
@@ -35,7 +38,7 @@ std::string Utf8(const std::string& text) {
 
 // The name of the reference's row as the report shows it.
 std::string RowName(const CountedReference& reference) {
-    return Utf8(vantorel::AttributedName(reference.countedName, reference.values));
+    return Utf8(vantorel::AttributedName(reference.facts->countedName, reference.facts->values));
 }
 
 std::string Degrees(double radians) {
@@ -52,39 +55,60 @@ std::string Chain(const std::vector<std::uint64_t>& chain, const char* separator
     return text;
 }
 
-std::string Csv(const std::vector<DrawingReferences>& drawings) {
-    std::string text = "Drawing,Layout,Handle,Block name,Counted name,Layer,X,Y,Z,X scale,Y scale,Z scale,Rotation,"
+// What is written goes out in pieces of 64 KB: a list of a million references is never held whole as text.
+class Sink {
+public:
+    explicit Sink(std::FILE* file) : m_file(file) {}
+    std::string text;
+    void Flush(bool always = false) {
+        if (text.size() < (1u << 16) && !always)
+            return;
+        m_ok = m_ok && std::fwrite(text.data(), 1, text.size(), m_file) == text.size();
+        text.clear();
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    std::FILE* m_file;
+    bool m_ok = true;
+};
+
+void Csv(std::span<const DrawingReferences> drawings, Sink& sink) {
+    std::string& text = sink.text;
+    text = "Drawing,Layout,Handle,Block name,Counted name,Layer,X,Y,Z,X scale,Y scale,Z scale,Rotation,"
                        "Nested in,Count,Attributes\r\n";
     for (const DrawingReferences& drawing : drawings) {
-        for (const CountedReference& r : drawing.references) {
+        for (const CountedReference& r : drawing.list.References()) {
             std::string attributes;
-            for (std::size_t a = 0; a < r.attributes.size(); ++a)
-                attributes += (a ? "; " : "") + Utf8(r.attributes[a].first) + "=" + Utf8(r.attributes[a].second);
-            const std::string fields[] = {drawing.drawing, Utf8(r.layout), Hex(r.handle), Utf8(r.storedName),
-                                          RowName(r), Utf8(r.layer), Number(r.position.x), Number(r.position.y),
+            const auto& all = r.facts->attributes;
+            for (std::size_t a = 0; a < all.size(); ++a)
+                attributes += (a ? "; " : "") + Utf8(all[a].first) + "=" + Utf8(all[a].second);
+            const std::string fields[] = {drawing.drawing, Utf8(*r.layout), Hex(r.handle), Utf8(r.facts->storedName),
+                                          RowName(r), Utf8(*r.layer), Number(r.position.x), Number(r.position.y),
                                           Number(r.position.z), Number(r.scale.x), Number(r.scale.y),
                                           Number(r.scale.z), Degrees(r.rotation), Chain(r.chain, " "),
                                           std::to_string(r.count), attributes};
             for (std::size_t f = 0; f < std::size(fields); ++f)
                 text += (f ? "," : "") + vantorel::CsvField(fields[f]);
             text += "\r\n";
+            sink.Flush();
         }
     }
-    return text;
 }
 
-std::string Json(const std::vector<DrawingReferences>& drawings) {
+void Json(std::span<const DrawingReferences> drawings, Sink& sink) {
     using vantorel::JsonString;
-    std::string text = "{\n  \"references\": [";
+    std::string& text = sink.text;
+    text = "{\n  \"references\": [";
     bool first = true;
     for (const DrawingReferences& drawing : drawings) {
-        for (const CountedReference& r : drawing.references) {
+        for (const CountedReference& r : drawing.list.References()) {
             text += first ? "\n    {" : ",\n    {";
             first = false;
-            text += "\"drawing\": " + JsonString(drawing.drawing) + ", \"layout\": " + JsonString(Utf8(r.layout)) +
+            text += "\"drawing\": " + JsonString(drawing.drawing) + ", \"layout\": " + JsonString(Utf8(*r.layout)) +
                     ", \"handle\": " + JsonString(Hex(r.handle)) + ", \"blockName\": " +
-                    JsonString(Utf8(r.storedName)) + ", \"countedName\": " + JsonString(RowName(r)) +
-                    ", \"layer\": " + JsonString(Utf8(r.layer)) + ", \"position\": [" + Number(r.position.x) + ", " +
+                    JsonString(Utf8(r.facts->storedName)) + ", \"countedName\": " + JsonString(RowName(r)) +
+                    ", \"layer\": " + JsonString(Utf8(*r.layer)) + ", \"position\": [" + Number(r.position.x) + ", " +
                     Number(r.position.y) + ", " + Number(r.position.z) + "], \"scale\": [" + Number(r.scale.x) + ", " +
                     Number(r.scale.y) + ", " + Number(r.scale.z) + "], \"rotation\": " + Degrees(r.rotation) +
                     ", \"nestedIn\": [";
@@ -93,7 +117,7 @@ std::string Json(const std::vector<DrawingReferences>& drawings) {
             text += "], \"count\": " + std::to_string(r.count) + ", \"attributes\": {";
             // A tag given twice keeps its first value, the one the report counts by.
             std::vector<std::string> written;
-            for (const auto& [tag, value] : r.attributes) {
+            for (const auto& [tag, value] : r.facts->attributes) {
                 std::string key = Utf8(tag);
                 bool again = false;
                 for (const std::string& seen : written)
@@ -104,10 +128,10 @@ std::string Json(const std::vector<DrawingReferences>& drawings) {
                 written.push_back(key);
             }
             text += "}}";
+            sink.Flush();
         }
     }
     text += first ? "]\n}\n" : "\n  ]\n}\n";
-    return text;
 }
 
 bool EndsWith(const std::string& path, const char* extension) {
@@ -127,8 +151,23 @@ bool IsReferenceFileName(const std::string& path) {
     return EndsWith(path, ".csv") || EndsWith(path, ".json");
 }
 
-bool WriteReferenceFile(const std::string& path, const std::vector<DrawingReferences>& drawings, std::string& error) {
-    return vantorel::WriteWholeFile(path, EndsWith(path, ".json") ? Json(drawings) : Csv(drawings), error);
+bool WriteReferenceFile(const std::string& path, std::span<const DrawingReferences> drawings, std::string& error) {
+    vantorel::ReplacingFile file(path);
+    if (!file.Stream()) {
+        error = "cannot write " + path + ": " + std::strerror(errno ? errno : EIO);
+        return false;
+    }
+    Sink sink(file.Stream());
+    if (EndsWith(path, ".json"))
+        Json(drawings, sink);
+    else
+        Csv(drawings, sink);
+    sink.Flush(true);
+    if (!sink.Ok() || !file.Commit()) {
+        error = "cannot write " + path + ": " + std::strerror(errno ? errno : EIO);
+        return false;
+    }
+    return true;
 }
 
 } // namespace references

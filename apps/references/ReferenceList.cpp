@@ -92,18 +92,22 @@ CountingRules CountingRules::FromHost() {
 }
 
 ReferenceList::ReferenceList(const cad::Database& database, CountingRules rules)
-    : m_database(database), m_rules(std::move(rules)) {
+    : m_database(&database), m_rules(std::move(rules)) {
     for (const render::LayoutEntry& layout : render::Layouts(database)) {
-        m_layoutNames.emplace(layout.block, layout.name);
+        m_layoutNames.emplace(layout.block, Kept(layout.name));
         m_layoutOrder.push_back(layout.name);
     }
+}
+
+const std::string* ReferenceList::Kept(const std::string& text) {
+    return &*m_texts.insert(text).first;
 }
 
 std::string ReferenceList::EffectiveName(cad::ObjectId referenceId, const cad::BlockTableRecord& record) const {
     if (!Anonymous(record))
         return record.name;
-    cad::ObjectId dynamicId = cad::DynamicBlockOf(m_database, referenceId);
-    const auto* dynamic = dynamicId == cad::kNullId ? nullptr : m_database.PeekAs<cad::BlockTableRecord>(dynamicId);
+    cad::ObjectId dynamicId = cad::DynamicBlockOf(*m_database, referenceId);
+    const auto* dynamic = dynamicId == cad::kNullId ? nullptr : m_database->PeekAs<cad::BlockTableRecord>(dynamicId);
     if (dynamicId == cad::kNullId) {
         std::string own = TrueName(record);
         return own.empty() ? record.name : own;
@@ -115,12 +119,11 @@ std::string ReferenceList::EffectiveName(cad::ObjectId referenceId, const cad::B
     return name.empty() ? record.name : name;
 }
 
-bool ReferenceList::Describe(const cad::BlockReference& reference, CountedReference& out) const {
-    const auto* record = m_database.PeekAs<cad::BlockTableRecord>(reference.blockId);
+bool ReferenceList::Describe(const cad::BlockReference& reference, CountedReference& out) {
+    const auto* record = m_database->PeekAs<cad::BlockTableRecord>(reference.blockId);
     out.id = reference.Id();
     out.handle = reference.Handle();
-    out.storedName = record ? record->name : std::string();
-    out.layer = reference.layer.str();
+    out.layer = Kept(reference.layer.str());
     out.position = reference.position;
     out.scale = reference.scale;
     out.rotation = reference.rotation;
@@ -129,31 +132,42 @@ bool ReferenceList::Describe(const cad::BlockReference& reference, CountedRefere
     if (m_rules.grids && grid)
         out.count = Times(std::max<std::uint64_t>(static_cast<std::uint16_t>(reference.columnCount), 1),
                           std::max<std::uint64_t>(static_cast<std::uint16_t>(reference.rowCount), 1));
+    ReferenceFacts facts;
+    facts.storedName = record ? record->name : std::string();
     std::string key;
-    out.values.assign(m_rules.attributeTags.size(), std::string());
-    out.attributes.clear();
+    facts.values.assign(m_rules.attributeTags.size(), std::string());
     for (cad::ObjectId attributeId : reference.attributes) {
-        const auto* attribute = m_database.PeekAs<cad::Attribute>(attributeId);
+        const auto* attribute = m_database->PeekAs<cad::Attribute>(attributeId);
         if (!attribute || attribute->IsErased())
             continue;
-        out.attributes.emplace_back(attribute->tag, attribute->text);
+        facts.attributes.emplace_back(attribute->tag, attribute->text);
         if (key.empty() && !m_rules.keyAttribute.empty() && SameTag(attribute->tag, m_rules.keyAttribute))
             key = attribute->text;
         for (std::size_t t = 0; t < m_rules.attributeTags.size(); ++t) {
-            if (out.values[t].empty() && SameTag(attribute->tag, m_rules.attributeTags[t]))
-                out.values[t] = attribute->text;
+            if (facts.values[t].empty() && SameTag(attribute->tag, m_rules.attributeTags[t]))
+                facts.values[t] = attribute->text;
         }
     }
-    if (std::all_of(out.values.begin(), out.values.end(), [](const std::string& value) { return value.empty(); }))
-        out.values.clear();
+    if (std::all_of(facts.values.begin(), facts.values.end(), [](const std::string& value) { return value.empty(); }))
+        facts.values.clear();
     if (!record)
         return false;
-    if (m_rules.skipTables && out.storedName.size() == 7 && SameTag(out.storedName.substr(0, 3), "QVT"))
+    if (m_rules.skipTables && facts.storedName.size() == 7 && SameTag(facts.storedName.substr(0, 3), "QVT"))
         return false;
     std::string name = !key.empty()              ? key
                        : m_rules.effectiveNames ? EffectiveName(reference.Id(), *record)
-                                                : out.storedName;
-    out.countedName = textkit::Active().Lower(name);
+                                                : facts.storedName;
+    facts.countedName = textkit::Active().Lower(name);
+    // References without attributes say only their names: one record serves all of a name.
+    if (facts.attributes.empty()) {
+        std::string plain = facts.storedName + '\0' + facts.countedName;
+        auto [found, fresh] = m_plainFacts.try_emplace(plain, nullptr);
+        if (fresh)
+            found->second = &m_facts.emplace_back(std::move(facts));
+        out.facts = found->second;
+    } else {
+        out.facts = &m_facts.emplace_back(std::move(facts));
+    }
     return true;
 }
 
@@ -161,7 +175,7 @@ const std::vector<ReferenceList::Inside>& ReferenceList::Contents(cad::ObjectId 
     static const std::vector<Inside> kNothing;
     if (auto found = m_contents.find(blockId); found != m_contents.end())
         return found->second;
-    const auto* record = m_database.PeekAs<cad::BlockTableRecord>(blockId);
+    const auto* record = m_database->PeekAs<cad::BlockTableRecord>(blockId);
     if (!record)
         return kNothing;
     // A definition that holds a reference to itself counts that reference once, unfollowed, as the report does.
@@ -169,26 +183,26 @@ const std::vector<ReferenceList::Inside>& ReferenceList::Contents(cad::ObjectId 
         return m_contents.emplace(blockId, std::vector<Inside>{}).first->second;
     std::vector<Inside> contents;
     for (cad::ObjectId id : record->entities) {
-        const auto* reference = m_database.PeekAs<cad::BlockReference>(id);
+        const auto* reference = m_database->PeekAs<cad::BlockReference>(id);
         if (!reference || reference->IsErased())
             continue;
         Inside own;
         if (!Describe(*reference, own.reference))
             continue;
-        own.layerOpen = own.reference.layer == "0";
+        own.layerOpen = *own.reference.layer == "0";
         std::uint64_t times = own.reference.count;
         cad::ObjectId inner = reference->blockId;
         std::uint64_t handle = own.reference.handle;
-        std::string layer = own.reference.layer;
+        const std::string* layer = own.reference.layer;
         contents.push_back(std::move(own));
         // Copied: the walk below may add to the cache this definition's entries are in.
         std::vector<Inside> below = Contents(inner);
-        const auto* innerRecord = m_database.PeekAs<cad::BlockTableRecord>(inner);
+        const auto* innerRecord = m_database->PeekAs<cad::BlockTableRecord>(inner);
         for (Inside& nested : below) {
             PlaceIn(*reference, innerRecord ? innerRecord->origin : cad::Point3d{}, nested.reference);
             nested.reference.count = Times(nested.reference.count, times);
             nested.chainBelow.insert(nested.chainBelow.begin(), handle);
-            if (nested.layerOpen && layer != "0") {
+            if (nested.layerOpen && *layer != "0") {
                 nested.reference.layer = layer;
                 nested.layerOpen = false;
             }
@@ -203,7 +217,7 @@ const std::vector<ReferenceList::Inside>& ReferenceList::Contents(cad::ObjectId 
 
 void ReferenceList::Count(const std::vector<cad::ObjectId>& selected) {
     for (cad::ObjectId id : selected) {
-        const auto* reference = m_database.PeekAs<cad::BlockReference>(id);
+        const auto* reference = m_database->PeekAs<cad::BlockReference>(id);
         if (!reference || reference->IsErased())
             continue;
         CountedReference top;
@@ -211,15 +225,15 @@ void ReferenceList::Count(const std::vector<cad::ObjectId>& selected) {
             continue;
         top.outermost = id;
         auto layout = m_layoutNames.find(reference->OwnerId());
-        top.layout = layout != m_layoutNames.end() ? layout->second : std::string();
+        top.layout = layout != m_layoutNames.end() ? layout->second : Kept(std::string());
         std::uint64_t times = top.count;
         std::uint64_t handle = top.handle;
-        std::string layer = top.layer;
-        std::string layoutName = top.layout;
+        const std::string* layer = top.layer;
+        const std::string* layoutName = top.layout;
         m_references.push_back(std::move(top));
         if (!m_rules.nested)
             continue;
-        const auto* record = m_database.PeekAs<cad::BlockTableRecord>(reference->blockId);
+        const auto* record = m_database->PeekAs<cad::BlockTableRecord>(reference->blockId);
         for (const Inside& nested : Contents(reference->blockId)) {
             CountedReference inner = nested.reference;
             PlaceIn(*reference, record ? record->origin : cad::Point3d{}, inner);
@@ -234,6 +248,43 @@ void ReferenceList::Count(const std::vector<cad::ObjectId>& selected) {
             m_references.push_back(std::move(inner));
         }
     }
+}
+
+std::vector<std::string> CarriedTags(const cad::Database& database, const std::vector<cad::ObjectId>& selected,
+                                     const std::vector<std::string>& tags, bool nested) {
+    std::vector<bool> found(tags.size(), false);
+    std::size_t missing = tags.size();
+    std::unordered_set<cad::ObjectId> seen;
+    std::vector<cad::ObjectId> definitions;
+    auto look = [&](cad::ObjectId id) {
+        const auto* reference = database.PeekAs<cad::BlockReference>(id);
+        if (!reference || reference->IsErased())
+            return;
+        for (cad::ObjectId attributeId : reference->attributes) {
+            const auto* attribute = database.PeekAs<cad::Attribute>(attributeId);
+            for (std::size_t t = 0; attribute && !attribute->IsErased() && t < tags.size(); ++t) {
+                if (!found[t] && SameTag(attribute->tag, tags[t])) {
+                    found[t] = true;
+                    --missing;
+                }
+            }
+        }
+        if (nested && seen.insert(reference->blockId).second)
+            definitions.push_back(reference->blockId);
+    };
+    for (std::size_t i = 0; i < selected.size() && missing > 0; ++i)
+        look(selected[i]);
+    while (!definitions.empty() && missing > 0) {
+        const auto* record = database.PeekAs<cad::BlockTableRecord>(definitions.back());
+        definitions.pop_back();
+        for (std::size_t i = 0; record && i < record->entities.size() && missing > 0; ++i)
+            look(record->entities[i]);
+    }
+    std::vector<std::string> carried;
+    for (std::size_t t = 0; t < tags.size(); ++t)
+        if (found[t])
+            carried.push_back(tags[t]);
+    return carried;
 }
 
 } // namespace references
