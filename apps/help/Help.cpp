@@ -13,8 +13,9 @@ namespace {
 // The files an option or a subcommand's positional takes, by extension, for completion.
 const std::map<std::string, std::string>& FileKinds() {
     static const auto* s_kinds = new std::map<std::string, std::string>{
-        {"--catalog", "prc"}, {"--text", "txt"},   {"--csv", "csv"},        {"--xlsx", "xlsx"},
+        {"--catalog", "prc|csv|xlsx"}, {"--text", "txt"},   {"--csv", "csv"},        {"--xlsx", "xlsx"},
         {"--json", "json"},   {"--output", "dxf|png|pdf|svg"}, {"--snapshot", "png"},   {"--module", "so"},
+        {"--references", "csv|json"},              {"convert-catalog", "prc|csv|xlsx"},
         {"--drawing", "dxf|DXF|dwg|DWG"},          {"report", "dxf|DXF|dwg|DWG"},
         {"blocks", "dxf|DXF|dwg|DWG"},             {"gui", "dxf|DXF|dwg|DWG"},
         {"check-catalog", "prc|PRC|txt"},          {"script", "txt|vts"},
@@ -29,6 +30,7 @@ const std::map<std::string, std::string>& ValueLists() {
         {"--names", "stored effective"},
         {"--background", "white black"},
         {"--select", "all all-layouts layer: window:"},
+        {"--columns-by", "drawing layer layout none"},
     };
     return *s_values;
 }
@@ -41,11 +43,12 @@ const ExitCode kExitCodes[] = {
     {0, "done"},
     {1, "the command failed or is unknown; a report that selects no block reference, whose catalogue cannot be "
         "read or whose files cannot be written; run of a command whose questions or dialog no one answered; a "
-        "script step the moment cannot take; a drawing that cannot be saved; check-catalog found something; gui "
-        "without a desktop"},
+        "script step the moment cannot take; a drawing that cannot be saved; check-catalog found something; "
+        "convert-catalog wrote after saying what it left out or reads otherwise, or could not write; a spreadsheet "
+        "catalogue that cannot be read; gui without a desktop"},
     {2, "the module was refused: not found, not a module, or built for another interface version"},
-    {3, "the drawing cannot be read (with --strict: is damaged), or a DWG cannot be converted; check-catalog: the "
-        "catalogue cannot be read; a report over several drawings of which none can be read"},
+    {3, "the drawing cannot be read (with --strict: is damaged), or a DWG cannot be converted; check-catalog and "
+        "convert-catalog: the catalogue cannot be read; a report over several drawings of which none can be read"},
     {4, "a report over several drawings is partial: those named on standard error could not be read"},
     {64, "bad usage: an unknown option or subcommand, a value an option does not take, a hidden --sort column"},
 };

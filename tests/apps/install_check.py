@@ -66,7 +66,7 @@ def manual_names_every_option(page_path, exe):
 def completion_answers(script, work):
     folder = os.path.join(work, "completing")
     os.makedirs(os.path.join(folder, "sub"), exist_ok=True)
-    for name in ("plan.dxf", "old.dwg", "prices.prc", "notes.txt"):
+    for name in ("plan.dxf", "old.dwg", "prices.prc", "prices.xlsx", "notes.txt"):
         open(os.path.join(folder, name), "w").close()
 
     def complete(*words):
@@ -77,7 +77,10 @@ def completion_answers(script, work):
 
     check(complete("vantorel", "rep") == ["report"], f"subcommand: {complete('vantorel', 'rep')}")
     check(complete("vantorel", "report", "") == ["old.dwg", "plan.dxf", "sub"], f"drawings: {complete('vantorel', 'report', '')}")
-    check(complete("vantorel", "report", "plan.dxf", "--catalog", "") == ["prices.prc", "sub"], "catalogue")
+    check(complete("vantorel", "report", "plan.dxf", "--catalog", "") == ["prices.prc", "prices.xlsx", "sub"],
+          "catalogue")
+    check(complete("vantorel", "convert-catalog", "") == ["prices.prc", "prices.xlsx", "sub"], "convert-catalog files")
+    check(complete("vantorel", "report", "--columns-by", "l") == ["layer", "layout"], "--columns-by values")
     check("utf-8" in complete("vantorel", "--codepage", ""), "--codepage values")
     check("--hide-prices" in complete("vantorel", "report", "--h"), f"report options: {complete('vantorel', 'report', '--h')}")
     check(complete("vantorel", "check-catalog", "") == ["notes.txt", "prices.prc", "sub"], "check-catalog files")
