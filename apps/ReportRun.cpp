@@ -357,6 +357,9 @@ int RunReport(const ReportOptions& given, const std::string& modulePath) {
     SetCountingVariables(ro);
     if (ro.catalogSource.empty())
         WarnOfCatalog(ro.catalog);
+    if (!ro.columnsBy.empty() && ro.columnsBy != "none" && ro.csv.empty() && ro.xlsx.empty() && ro.json.empty())
+        std::fprintf(stderr, "vantorel: --columns-by splits the quantity columns of --csv, --xlsx and --json, and "
+                             "none of them was given: the report printed keeps its one quantity column\n");
     if (ro.drawings.size() > 1)
         return RunManyDrawingsReport(ro, modulePath);
     std::string columnsBy;

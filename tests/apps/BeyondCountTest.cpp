@@ -248,6 +248,11 @@ TEST_F(BeyondCount, QuantitiesAreSplitIntoColumnsByLayerLayoutOrDrawing) {
               "desk,0.00,2,0,1,1,,0.00\r\nchair,0.00,1,0,0,1,,0.00\r\nb,0.00,2,2,0,0,,0.00\r\n"
               "a,0.00,1,1,0,0,,0.00\r\nSummary:,,,,,,,0.00\r\n");
 
+    // Without a file to split it, the user is told that nothing was split.
+    run = Report(drawing + " --columns-by layer", &errors);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(errors, "vantorel: --columns-by splits the quantity columns of --csv, --xlsx and --json, and none of "
+                      "them was given: the report printed keeps its one quantity column\n");
     run = Report(drawing + " --columns-by colour --csv " + Path("x.csv"), &errors);
     EXPECT_EQ(run.exitCode, 64);
     EXPECT_EQ(errors, "vantorel: --columns-by takes drawing, layer, layout or none, not colour\n");
