@@ -24,6 +24,7 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <semaphore>
 #include <sstream>
 #include <thread>
@@ -279,7 +280,10 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     bool splitByReferences = columnsBy == "layer" || columnsBy == "layout";
     // The references each drawing counted, when the user wants them listed, split or the attributes' tags checked.
     bool listReferences = !o.references.empty() || !o.attributes.empty() || splitByReferences;
-    std::vector<references::DrawingReferences> listed;
+    // Each drawing's references go to the file as it is counted: memory holds one drawing's list at a time.
+    std::optional<references::ReferenceFileWriter> listed;
+    if (!o.references.empty())
+        listed.emplace(o.references);
     std::vector<std::string> tagsCarried;
     {
         ParallelReader reader(drawings, jobs);
@@ -333,7 +337,7 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
                     if (splitByReferences)
                         split.Add(list);
                     if (!o.references.empty())
-                        listed.push_back({path, std::move(list)});
+                        listed->Add(path, list);
                 }
             }
             host.GetEditor().ClearAlerts();
@@ -425,7 +429,7 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
         }
     }
     std::string reason;
-    if (!counted.empty() && !o.references.empty() && !references::WriteReferenceFile(o.references, listed, reason)) {
+    if (!counted.empty() && listed && !listed->Commit(reason)) {
         std::fprintf(stderr, "vantorel: the references could not be written: %s\n", reason.c_str());
         exitCode = kExitCommandFailed;
     }

@@ -470,15 +470,15 @@ int RunReport(const ReportOptions& given, const std::string& modulePath) {
                                references::CarriedTags(host.WorkingDatabase(), host.GetEditor().LastSelection(),
                                                        rules.attributeTags, rules.nested));
             if (!ro.references.empty() || split) {
-                references::DrawingReferences counted{ro.drawings.front(),
-                                                      references::ReferenceList(host.WorkingDatabase(), rules)};
-                counted.list.Count(host.GetEditor().LastSelection());
+                references::ReferenceList counted(host.WorkingDatabase(), rules);
+                counted.Count(host.GetEditor().LastSelection());
                 std::string reason;
-                if (!ro.references.empty() && !references::WriteReferenceFile(ro.references, {&counted, 1}, reason)) {
+                if (!ro.references.empty() &&
+                    !references::WriteReferenceFile(ro.references, ro.drawings.front(), counted, reason)) {
                     std::fprintf(stderr, "vantorel: the references could not be written: %s\n", reason.c_str());
                     exitCode = kExitCommandFailed;
                 }
-                if (split && !WriteSplitExports(ro, columnsBy, steps.csv, counted.list))
+                if (split && !WriteSplitExports(ro, columnsBy, steps.csv, counted))
                     exitCode = kExitCommandFailed;
             }
             if (!ro.output.empty() && !SaveDrawingTo(ro.output))

@@ -6,11 +6,13 @@
 #include "exporters/ExportedReport.h"
 #include "platform/text/CodePage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace references {
 
@@ -55,83 +57,54 @@ std::string Chain(const std::vector<std::uint64_t>& chain, const char* separator
     return text;
 }
 
-// What is written goes out in pieces of 64 KB: a list of a million references is never held whole as text.
-class Sink {
-public:
-    explicit Sink(std::FILE* file) : m_file(file) {}
-    std::string text;
-    void Flush(bool always = false) {
-        if (text.size() < (1u << 16) && !always)
-            return;
-        m_ok = m_ok && std::fwrite(text.data(), 1, text.size(), m_file) == text.size();
-        text.clear();
-    }
-    bool Ok() const { return m_ok; }
-
-private:
-    std::FILE* m_file;
-    bool m_ok = true;
-};
-
-void Csv(std::span<const DrawingReferences> drawings, Sink& sink) {
-    std::string& text = sink.text;
-    text = "Drawing,Layout,Handle,Block name,Counted name,Layer,X,Y,Z,X scale,Y scale,Z scale,Rotation,"
-                       "Nested in,Count,Attributes\r\n";
-    for (const DrawingReferences& drawing : drawings) {
-        for (const CountedReference& r : drawing.list.References()) {
-            std::string attributes;
-            const auto& all = r.facts->attributes;
-            for (std::size_t a = 0; a < all.size(); ++a)
-                attributes += (a ? "; " : "") + Utf8(all[a].first) + "=" + Utf8(all[a].second);
-            const std::string fields[] = {drawing.drawing, Utf8(*r.layout), Hex(r.handle), Utf8(r.facts->storedName),
-                                          RowName(r), Utf8(*r.layer), Number(r.position.x), Number(r.position.y),
-                                          Number(r.position.z), Number(r.scale.x), Number(r.scale.y),
-                                          Number(r.scale.z), Degrees(r.rotation), Chain(r.chain, " "),
-                                          std::to_string(r.count), attributes};
-            for (std::size_t f = 0; f < std::size(fields); ++f)
-                text += (f ? "," : "") + vantorel::CsvField(fields[f]);
-            text += "\r\n";
-            sink.Flush();
-        }
+void CsvLines(const std::string& drawing, const ReferenceList& list, std::string& text,
+              const std::function<void()>& flush) {
+    for (const CountedReference& r : list.References()) {
+        std::string attributes;
+        const auto& all = r.facts->attributes;
+        for (std::size_t a = 0; a < all.size(); ++a)
+            attributes += (a ? "; " : "") + Utf8(all[a].first) + "=" + Utf8(all[a].second);
+        const std::string fields[] = {drawing, Utf8(*r.layout), Hex(r.handle), Utf8(r.facts->storedName),
+                                      RowName(r), Utf8(*r.layer), Number(r.position.x), Number(r.position.y),
+                                      Number(r.position.z), Number(r.scale.x), Number(r.scale.y),
+                                      Number(r.scale.z), Degrees(r.rotation), Chain(r.chain, " "),
+                                      std::to_string(r.count), attributes};
+        for (std::size_t f = 0; f < std::size(fields); ++f)
+            text += (f ? "," : "") + vantorel::CsvField(fields[f]);
+        text += "\r\n";
+        flush();
     }
 }
 
-void Json(std::span<const DrawingReferences> drawings, Sink& sink) {
+// Objects of the "references" array; `first` says whether none was written before.
+void JsonObjects(const std::string& drawing, const ReferenceList& list, std::string& text, bool& first,
+                 const std::function<void()>& flush) {
     using vantorel::JsonString;
-    std::string& text = sink.text;
-    text = "{\n  \"references\": [";
-    bool first = true;
-    for (const DrawingReferences& drawing : drawings) {
-        for (const CountedReference& r : drawing.list.References()) {
-            text += first ? "\n    {" : ",\n    {";
-            first = false;
-            text += "\"drawing\": " + JsonString(drawing.drawing) + ", \"layout\": " + JsonString(Utf8(*r.layout)) +
-                    ", \"handle\": " + JsonString(Hex(r.handle)) + ", \"blockName\": " +
-                    JsonString(Utf8(r.facts->storedName)) + ", \"countedName\": " + JsonString(RowName(r)) +
-                    ", \"layer\": " + JsonString(Utf8(*r.layer)) + ", \"position\": [" + Number(r.position.x) + ", " +
-                    Number(r.position.y) + ", " + Number(r.position.z) + "], \"scale\": [" + Number(r.scale.x) + ", " +
-                    Number(r.scale.y) + ", " + Number(r.scale.z) + "], \"rotation\": " + Degrees(r.rotation) +
-                    ", \"nestedIn\": [";
-            for (std::size_t i = 0; i < r.chain.size(); ++i)
-                text += (i ? ", " : "") + JsonString(Hex(r.chain[i]));
-            text += "], \"count\": " + std::to_string(r.count) + ", \"attributes\": {";
-            // A tag given twice keeps its first value, the one the report counts by.
-            std::vector<std::string> written;
-            for (const auto& [tag, value] : r.facts->attributes) {
-                std::string key = Utf8(tag);
-                bool again = false;
-                for (const std::string& seen : written)
-                    again = again || seen == key;
-                if (again)
-                    continue;
-                text += (written.empty() ? "" : ", ") + JsonString(key) + ": " + JsonString(Utf8(value));
-                written.push_back(key);
-            }
-            text += "}}";
-            sink.Flush();
+    for (const CountedReference& r : list.References()) {
+        text += first ? "\n    {" : ",\n    {";
+        first = false;
+        text += "\"drawing\": " + JsonString(drawing) + ", \"layout\": " + JsonString(Utf8(*r.layout)) +
+                ", \"handle\": " + JsonString(Hex(r.handle)) + ", \"blockName\": " +
+                JsonString(Utf8(r.facts->storedName)) + ", \"countedName\": " + JsonString(RowName(r)) +
+                ", \"layer\": " + JsonString(Utf8(*r.layer)) + ", \"position\": [" + Number(r.position.x) + ", " +
+                Number(r.position.y) + ", " + Number(r.position.z) + "], \"scale\": [" + Number(r.scale.x) + ", " +
+                Number(r.scale.y) + ", " + Number(r.scale.z) + "], \"rotation\": " + Degrees(r.rotation) +
+                ", \"nestedIn\": [";
+        for (std::size_t i = 0; i < r.chain.size(); ++i)
+            text += (i ? ", " : "") + JsonString(Hex(r.chain[i]));
+        text += "], \"count\": " + std::to_string(r.count) + ", \"attributes\": {";
+        // A tag given twice keeps its first value, the one the report counts by.
+        std::vector<std::string> written;
+        for (const auto& [tag, value] : r.facts->attributes) {
+            std::string key = Utf8(tag);
+            if (std::find(written.begin(), written.end(), key) != written.end())
+                continue;
+            text += (written.empty() ? "" : ", ") + JsonString(key) + ": " + JsonString(Utf8(value));
+            written.push_back(key);
         }
+        text += "}}";
+        flush();
     }
-    text += first ? "]\n}\n" : "\n  ]\n}\n";
 }
 
 bool EndsWith(const std::string& path, const char* extension) {
@@ -151,23 +124,44 @@ bool IsReferenceFileName(const std::string& path) {
     return EndsWith(path, ".csv") || EndsWith(path, ".json");
 }
 
-bool WriteReferenceFile(const std::string& path, std::span<const DrawingReferences> drawings, std::string& error) {
-    vantorel::ReplacingFile file(path);
-    if (!file.Stream()) {
-        error = "cannot write " + path + ": " + std::strerror(errno ? errno : EIO);
-        return false;
-    }
-    Sink sink(file.Stream());
-    if (EndsWith(path, ".json"))
-        Json(drawings, sink);
+ReferenceFileWriter::ReferenceFileWriter(const std::string& path)
+    : m_path(path), m_json(EndsWith(path, ".json")), m_file(path) {
+    m_text = m_json ? "{\n  \"references\": [" : "Drawing,Layout,Handle,Block name,Counted name,Layer,X,Y,Z,X scale,"
+                                                  "Y scale,Z scale,Rotation,Nested in,Count,Attributes\r\n";
+}
+
+void ReferenceFileWriter::Flush(bool always) {
+    // What is written goes out in pieces of 64 KB: a list of a million references is never held whole as text.
+    if (m_text.size() < (1u << 16) && !always)
+        return;
+    m_ok = m_ok && m_file.Stream() && std::fwrite(m_text.data(), 1, m_text.size(), m_file.Stream()) == m_text.size();
+    m_text.clear();
+}
+
+void ReferenceFileWriter::Add(const std::string& drawing, const ReferenceList& list) {
+    auto flush = [this] { Flush(false); };
+    if (m_json)
+        JsonObjects(drawing, list, m_text, m_first, flush);
     else
-        Csv(drawings, sink);
-    sink.Flush(true);
-    if (!sink.Ok() || !file.Commit()) {
-        error = "cannot write " + path + ": " + std::strerror(errno ? errno : EIO);
+        CsvLines(drawing, list, m_text, flush);
+}
+
+bool ReferenceFileWriter::Commit(std::string& error) {
+    if (m_json)
+        m_text += m_first ? "]\n}\n" : "\n  ]\n}\n";
+    Flush(true);
+    if (!m_ok || !m_file.Commit()) {
+        error = "cannot write " + m_path + ": " + std::strerror(errno ? errno : EIO);
         return false;
     }
     return true;
+}
+
+bool WriteReferenceFile(const std::string& path, const std::string& drawing, const ReferenceList& list,
+                        std::string& error) {
+    ReferenceFileWriter writer(path);
+    writer.Add(drawing, list);
+    return writer.Commit(error);
 }
 
 } // namespace references

@@ -2,11 +2,11 @@
 
 // Every block reference a report counts, one by one: what the bill of materials sums, laid open. Worked out from
 // the drawing by the same rules as the module's count, so that a row's quantity is the sum of its references'.
+#include "bom/ReplacingFile.h"
 #include "platform/cad/Database.h"
 
 #include <cstdint>
 #include <deque>
-#include <span>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -57,7 +57,6 @@ struct CountedReference {
 class ReferenceList {
 public:
     ReferenceList(const cad::Database& database, CountingRules rules);
-    ReferenceList(ReferenceList&&) = default;
     // The references `selected` (entities of any layout; those that are no block references are passed over)
     // count as, in selection order, each followed by those nested in it when nested references count. Only
     // while the drawing is open.
@@ -102,14 +101,27 @@ private:
 
 // Whether the file name asks for CSV or JSON, by its extension in any case.
 [[nodiscard]] bool IsReferenceFileName(const std::string& path);
-// One drawing's references as the file lists them.
-struct DrawingReferences {
-    std::string drawing; // as the user named it
-    ReferenceList list;
+// The references of one drawing after another written to a CSV or JSON file (by its extension) as they come, the
+// file taking its name's place only when Commit finds everything written.
+class ReferenceFileWriter {
+public:
+    explicit ReferenceFileWriter(const std::string& path);
+    void Add(const std::string& drawing, const ReferenceList& list);
+    // False, with the reason, when the file cannot be written; the name keeps what it had then.
+    [[nodiscard]] bool Commit(std::string& error);
+
+private:
+    void Flush(bool always);
+    std::string m_path;
+    bool m_json = false;
+    vantorel::ReplacingFile m_file;
+    std::string m_text;
+    bool m_first = true;
+    bool m_ok = true;
 };
-// Writes the references of every drawing to `path` (CSV or JSON by its extension), in full or not at all; false,
-// with the reason, when it cannot.
-[[nodiscard]] bool WriteReferenceFile(const std::string& path, std::span<const DrawingReferences> drawings,
+
+// One drawing's references written to `path`; false, with the reason, when it cannot be.
+[[nodiscard]] bool WriteReferenceFile(const std::string& path, const std::string& drawing, const ReferenceList& list,
                                       std::string& error);
 
 } // namespace references

@@ -180,6 +180,13 @@ TEST_F(BeyondCount, TheReferencesBehindEveryRowAreListed) {
         << json;
     EXPECT_EQ(Check("sums", Path("r.json"), Path("refs.json")), "sums agree: 3 rows, 20 references\n");
 
+    // Several drawings: each one's references in turn, adding up to the summed rows.
+    run = Report(Drawing("attributed") + " " + Drawing("cycle") + " --nested --json " + Path("both.json") +
+                     " --references " + Path("both.csv"),
+                 &errors);
+    ASSERT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(Check("sums", Path("both.json"), Path("both.csv")), "sums agree: 5 rows, 28 references\n");
+
     run = Report(Drawing("attributed") + " --references " + Path("refs.txt"), &errors);
     EXPECT_EQ(run.exitCode, 64);
     EXPECT_EQ(errors, "vantorel: --references takes a name ending in .csv or .json, which says the format\n");
