@@ -165,12 +165,6 @@ std::vector<std::string> OnceEach(const std::vector<std::string>& paths) {
     return once;
 }
 
-// The values a row's name shows: none for a row of the name alone.
-std::vector<std::string> Shown(const std::vector<std::string>& values) {
-    bool any = std::any_of(values.begin(), values.end(), [](const std::string& value) { return !value.empty(); });
-    return any ? values : std::vector<std::string>{};
-}
-
 // The merged rows as the text file lays them out, names and descriptions in the active code page.
 void PrintText(std::ostream& out, const vantorel::ExportedReport& report) {
     auto local = [](const std::string& utf8) {
@@ -195,7 +189,7 @@ void PrintText(std::ostream& out, const vantorel::ExportedReport& report) {
         line({"Block name", "Quantity", "Description"});
     for (const vantorel::ExportedRow& row : report.rows) {
         std::string quantity = std::to_string(row.quantity);
-        std::string name = local(vantorel::AttributedName(row.blockName, Shown(row.attributes)));
+        std::string name = local(vantorel::AttributedName(row.blockName, ShownValues(row.attributes)));
         if (report.showPrice)
             line({name, vantorel::FormatMoney(row.itemPrice), quantity, local(row.description),
                   vantorel::FormatMoney(row.total)});
@@ -227,8 +221,8 @@ void SortRows(std::vector<vantorel::ExportedRow>& rows, const std::string& sort)
             return lower(a.description) < lower(b.description);
         if (column == "total")
             return a.total < b.total;
-        return lower(vantorel::AttributedName(a.blockName, Shown(a.attributes))) <
-               lower(vantorel::AttributedName(b.blockName, Shown(b.attributes)));
+        return lower(vantorel::AttributedName(a.blockName, ShownValues(a.attributes))) <
+               lower(vantorel::AttributedName(b.blockName, ShownValues(b.attributes)));
     };
     std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return descending ? less(b, a) : less(a, b); });
 }
@@ -368,10 +362,7 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
     merged.drawings = counted;
     for (std::size_t d = 0; d < perDrawing.size(); ++d) {
         for (const vantorel::ExportedRow& row : perDrawing[d]) {
-            std::string key = row.blockName;
-            for (const std::string& value : row.attributes)
-                key += '\x1f' + value;
-            auto [found, fresh] = byName.try_emplace(key, merged.rows.size());
+            auto [found, fresh] = byName.try_emplace(RowKey(row.blockName, row.attributes), merged.rows.size());
             if (fresh) {
                 merged.rows.push_back(row);
                 merged.rows.back().quantity = 0;
@@ -417,16 +408,8 @@ int RunManyDrawingsReport(const ReportOptions& o, const std::string& modulePath)
                 exitCode = kExitCommandFailed;
             }
         }
-        for (auto [path, write] : {std::pair{&o.csv, &vantorel::WriteCsv}, std::pair{&o.xlsx, &vantorel::WriteXlsx},
-                                   std::pair{&o.json, &vantorel::WriteJson}}) {
-            if (path->empty())
-                continue;
-            std::string why;
-            if (!write(*path, merged, why)) {
-                std::fprintf(stderr, "vantorel: the report could not be written to %s\n", path->c_str());
-                exitCode = kExitCommandFailed;
-            }
-        }
+        if (!WriteExports(o, merged))
+            exitCode = kExitCommandFailed;
     }
     std::string reason;
     if (!counted.empty() && listed && !listed->Commit(reason)) {

@@ -72,12 +72,15 @@ bool ColumnsByOf(const std::string& given, std::size_t drawings, std::string& by
     return false;
 }
 
+std::vector<std::string> ShownValues(const std::vector<std::string>& values) {
+    bool any = std::any_of(values.begin(), values.end(), [](const std::string& value) { return !value.empty(); });
+    return any ? values : std::vector<std::string>{};
+}
+
 std::string RowKey(const std::string& name, const std::vector<std::string>& values) {
     std::string key = name;
-    if (std::any_of(values.begin(), values.end(), [](const std::string& value) { return !value.empty(); })) {
-        for (const std::string& value : values)
-            key += '\x1f' + value;
-    }
+    for (const std::string& value : ShownValues(values))
+        key += '\x1f' + value;
     return key;
 }
 

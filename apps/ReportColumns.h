@@ -51,7 +51,9 @@ private:
     std::string m_path;
 };
 
-// The key a row is found by: its name and its attribute values, as UTF-8.
+// The values a row's name shows: none for a row of the name alone (every value empty).
+[[nodiscard]] std::vector<std::string> ShownValues(const std::vector<std::string>& values);
+// The key a row is found by: its name and the values it shows, as UTF-8.
 [[nodiscard]] std::string RowKey(const std::string& name, const std::vector<std::string>& values);
 
 } // namespace hostapp

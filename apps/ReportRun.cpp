@@ -123,6 +123,19 @@ void TellTagsNotCarried(const std::vector<std::string>& tags, const std::vector<
     }
 }
 
+bool WriteExports(const ReportOptions& o, const vantorel::ExportedReport& report) {
+    bool written = true;
+    for (auto [path, write] : {std::pair{&o.csv, &vantorel::WriteCsv}, std::pair{&o.xlsx, &vantorel::WriteXlsx},
+                               std::pair{&o.json, &vantorel::WriteJson}}) {
+        std::string why;
+        if (!path->empty() && !write(*path, report, why)) {
+            std::fprintf(stderr, "vantorel: the report could not be written to %s\n", path->c_str());
+            written = false;
+        }
+    }
+    return written;
+}
+
 vantorel::ExportedReport ExportShell(const ReportOptions& o) {
     vantorel::ExportedReport report;
     report.showPrice = !o.hidePrices;
@@ -326,16 +339,7 @@ bool WriteSplitExports(const ReportOptions& o, const std::string& columnsBy, con
         split.Add(counted);
         split.Fill(report);
     }
-    bool written = true;
-    for (auto [path, write] : {std::pair{&o.csv, &vantorel::WriteCsv}, std::pair{&o.xlsx, &vantorel::WriteXlsx},
-                               std::pair{&o.json, &vantorel::WriteJson}}) {
-        std::string why;
-        if (!path->empty() && !write(*path, report, why)) {
-            std::fprintf(stderr, "vantorel: the report could not be written to %s\n", path->c_str());
-            written = false;
-        }
-    }
-    return written;
+    return WriteExports(o, report);
 }
 } // namespace
 

@@ -59,6 +59,8 @@ bool BuildReportSession(const ReportOptions& options, const std::string& textPat
 // The tags of --attributes that no counted reference carries, said on standard error.
 void TellTagsNotCarried(const std::vector<std::string>& tags, const std::vector<std::string>& carried);
 
+// The report as --csv, --xlsx and --json name it; false after saying which could not be written.
+[[nodiscard]] bool WriteExports(const ReportOptions& options, const vantorel::ExportedReport& report);
 // A report's facts for the other formats before any row: prices shown, the catalogue, the switches.
 [[nodiscard]] vantorel::ExportedReport ExportShell(const ReportOptions& options);
 

@@ -100,7 +100,7 @@ bool BlockCensus::CountSelection(BomReport& report) {
             row.quantity += 1;
             row.total = AddPrices(row.itemPrice, row.total);
         } else if (!cataloguedOnly) {
-            report.AppendRow(ReportRow{name, 0.0, 1, "", 0.0, {}});
+            report.AppendRow(ReportRow{name, 0.0, 1, "", 0.0});
             index.emplace(name, rows.size() - 1);
         }
     }

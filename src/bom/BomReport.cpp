@@ -98,7 +98,7 @@ bool BomReport::ReadCatalog(const std::string& path, const std::function<void()>
     while (lines.Next()) {
         if (*lines.Field(0) == '\0' || *lines.Field(1) == '\0')
             continue;
-        AppendRow(ReportRow{lines.Field(0), ParsePrice(lines.Field(1)), 0, lines.Field(2), 0.0, {}});
+        AppendRow(ReportRow{lines.Field(0), ParsePrice(lines.Field(1)), 0, lines.Field(2), 0.0});
     }
     return true;
 }

@@ -66,7 +66,7 @@ void ReportGrid::ShowReport(const BomReport& report) {
             m_attributes.emplace(row.blockName, row.attributes);
         sum = AddPrices(sum, row.total);
     }
-    summaryRow = ReportRow{kSummaryLabel, 0.0, 0, "", sum, {}};
+    summaryRow = ReportRow{kSummaryLabel, 0.0, 0, "", sum};
     if (GetRowCount() > 0)
         AppendReportRow(summaryRow, true);
     RepaintAll();

@@ -54,8 +54,8 @@ TEST_F(CensusDrawing, EachReferenceAddsOneAndTheItemPriceToItsCataloguedRow) {
     Block("DOOR");
     Block("Lamp");
     BomReport report;
-    report.AppendRow(ReportRow{"Door", 12.5, 0, "Wooden door", 0.0, {}});
-    report.AppendRow(ReportRow{"Window", 3.0, 0, "", 0.0, {}});
+    report.AppendRow(ReportRow{"Door", 12.5, 0, "Wooden door", 0.0});
+    report.AppendRow(ReportRow{"Window", 3.0, 0, "", 0.0});
     cad::ObjectId door = Reference("DOOR");
     cad::ObjectId lamp = Reference("Lamp");
     Select({lamp, door, door, lamp, door, lamp, lamp});
@@ -85,8 +85,8 @@ TEST_F(CensusDrawing, WithoutACatalogueEveryBlockGetsARowInTheOrderItFirstComes)
 TEST_F(CensusDrawing, OfTwoRowsWithOneNameOnlyTheLaterIsCounted) {
     Block("Door");
     BomReport report;
-    report.AppendRow(ReportRow{"DOOR", 1.0, 0, "first", 0.0, {}});
-    report.AppendRow(ReportRow{"door", 2.0, 0, "second", 0.0, {}});
+    report.AppendRow(ReportRow{"DOOR", 1.0, 0, "first", 0.0});
+    report.AppendRow(ReportRow{"door", 2.0, 0, "second", 0.0});
     cad::ObjectId door = Reference("Door");
     Select({door, door});
     BlockCensus census;
@@ -98,7 +98,7 @@ TEST_F(CensusDrawing, CataloguedOnlyLeavesOtherBlocksUncounted) {
     Block("Door");
     Block("Lamp");
     BomReport report;
-    report.AppendRow(ReportRow{"door", 2.0, 0, "", 0.0, {}});
+    report.AppendRow(ReportRow{"door", 2.0, 0, "", 0.0});
     Select({Reference("Lamp"), Reference("Door")});
     BlockCensus census;
     census.cataloguedOnly = true;
@@ -110,7 +110,7 @@ TEST_F(CensusDrawing, ACancelledSelectionCountsNothingAndSaysNothing) {
     Block("Door");
     Reference("Door");
     BomReport report;
-    report.AppendRow(ReportRow{"Door", 2.0, 0, "", 0.0, {}});
+    report.AppendRow(ReportRow{"Door", 2.0, 0, "", 0.0});
     Cancel();
     BlockCensus census;
     EXPECT_FALSE(census.CountSelection(report));

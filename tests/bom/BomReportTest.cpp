@@ -49,7 +49,7 @@ TEST(ReportPrices, SumsAndTotalsStayNumbersAtTheEdgeOfTheDoubles) {
 TEST(ReportCatalogRead, ReplacesTheRowsAndEmptiesTheGridFirstButOnlyWhenTheFileOpens) {
     TempFolder folder;
     BomReport report;
-    report.AppendRow(ReportRow{"old", 1.0, 3, "", 3.0, {}});
+    report.AppendRow(ReportRow{"old", 1.0, 3, "", 3.0});
     int emptied = 0;
     bomtest::TakeAlerts();
     std::string missing = folder.File("missing.prc");

@@ -61,9 +61,9 @@ protected:
 
 TEST_F(ReportGridTest, RowsShowTwoDecimalsAndTheSummaryTheSumOfTotals) {
     BomReport report;
-    report.AppendRow(ReportRow{"door", 2.5, 3, "Wooden door", 7.5, {}});
-    report.AppendRow(ReportRow{"window", 2.5, 3, "", 7.5, {}});
-    report.AppendRow(ReportRow{"lamp", 12.5, 0, "unused", 0.0, {}});
+    report.AppendRow(ReportRow{"door", 2.5, 3, "Wooden door", 7.5});
+    report.AppendRow(ReportRow{"window", 2.5, 3, "", 7.5});
+    report.AppendRow(ReportRow{"lamp", 12.5, 0, "unused", 0.0});
     grid.ShowReport(report);
     EXPECT_EQ(Shown(), "door|2.50|3|Wooden door|7.50\n"
                        "window|2.50|3||7.50\n"
@@ -85,12 +85,12 @@ TEST_F(ReportGridTest, AnEmptyReportHasNoSummaryUntilAHeadingIsClicked) {
 
 TEST_F(ReportGridTest, ASecondReportWithFewerRowsLeavesNothingOfTheFirst) {
     BomReport first;
-    first.AppendRow(ReportRow{"door", 2.0, 5, "d", 10.0, {}});
-    first.AppendRow(ReportRow{"window", 1.0, 3, "w", 3.0, {}});
-    first.AppendRow(ReportRow{"lamp", 4.0, 1, "l", 4.0, {}});
+    first.AppendRow(ReportRow{"door", 2.0, 5, "d", 10.0});
+    first.AppendRow(ReportRow{"window", 1.0, 3, "w", 3.0});
+    first.AppendRow(ReportRow{"lamp", 4.0, 1, "l", 4.0});
     grid.ShowReport(first);
     BomReport second;
-    second.AppendRow(ReportRow{"chair", 12.5, 0, "Oak", 0.0, {}});
+    second.AppendRow(ReportRow{"chair", 12.5, 0, "Oak", 0.0});
     grid.ShowReport(second);
     EXPECT_EQ(Shown(), "chair|12.50|0|Oak|0.00\n"
                        "Summary:||||0.00\n");
